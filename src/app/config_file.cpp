@@ -1,0 +1,84 @@
+#include "app/config_file.h"
+
+#include "app/run_error.h"
+#include "data/numeric.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTextStream>
+
+namespace velo {
+
+BrandInfo BrandInfo::defaults() {
+    return {{"Orvane", "Arial", "28", "bold italic", "Orvane_Logo.gif"},
+            {"Orvane", "Orvane Engine Electronics Ltd.", "Unit 7, Kestrel Park",
+             "Northfield NF4 2QX", "Tel. +44 1632 960 450", "www.orvane.example"}};
+}
+
+int BrandInfo::fontSize() const {
+    return int(leadingNumber(entry(SplashInfo, 3)));
+}
+
+BrandInfo readConfigFile(const QString& folder, BrandInfo* partial) {
+    const QString path = QDir(folder).filePath(kConfigFileName);
+    if (!QFile::exists(path)) return BrandInfo::defaults();
+
+    BrandInfo brand;
+    auto fail = [&](const QString& why) {
+        if (partial) *partial = brand;
+        raise(62, "Velo_IGX_Splash", why);
+    };
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        fail(QString("Cannot read %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    QTextStream in(&file);
+    in.setEncoding(QStringConverter::Latin1);
+    auto isMarker = [](const QString& line) { return line.startsWith('!'); };
+    auto next = [&] {
+        if (in.atEnd())
+            fail(QString("Input past end of file: %1 ends before the marker line that closes "
+                         "the splash lines.")
+                     .arg(QDir::toNativeSeparators(path)));
+        return in.readLine();
+    };
+
+    QString line = next();
+    while (isMarker(line)) line = next();
+    brand.SplashInfo << line;
+    for (line = next(); !isMarker(line); line = next()) brand.SplashInfo << line;
+    while (!in.atEnd()) {
+        line = in.readLine();
+        if (isMarker(line)) break;
+        brand.MakerInfo << line;
+    }
+    return brand;
+}
+
+QString aboutText(const BrandInfo& brand) {
+    QString text = brand.makerName() + " Velo IGX Version 1.00\n\n";
+    for (int i = 1; i < brand.MakerInfo.size(); ++i) text += brand.MakerInfo[i] + "\n";
+    return text;
+}
+
+}  // namespace velo
+
+#include "app/error_report.h"
+
+namespace velo {
+
+BrandInfo loadBrandInfo(UserInteraction& ui, const QString& folder) {
+    BrandInfo brand;
+    Trap trap(ui);
+    trap.step([&] {
+        BrandInfo partial;
+        try {
+            brand = readConfigFile(folder, &partial);
+        } catch (const RunError&) {
+            brand = partial;
+            throw;
+        }
+    });
+    return brand;
+}
+
+}  // namespace velo

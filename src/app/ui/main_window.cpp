@@ -1,0 +1,326 @@
+#include "app/ui/main_window.h"
+
+#include "app/error_report.h"
+#include "app/ui/port_setup_frame.h"
+
+#include <QComboBox>
+#include <QPushButton>
+#include "data/file_commands.h"
+#include "data/ui/param_dialogs.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace velo {
+
+namespace {
+constexpr int kKeyEscape = 27;
+constexpr const char* kHelpFile = "Velo_IGX_Help.html";
+}  // namespace
+
+MainWindow::MainWindow(UserInteraction& ui, QSettings& settings, BrandInfo brand, Options options,
+                       std::unique_ptr<SerialPort> port)
+    : ui_(ui),
+      settings_(settings),
+      portSettings_(settings),
+      brand_(std::move(brand)),
+      options_(std::move(options)),
+      ctx_{image_, state_, ui_, {}, {}, {}} {
+    setObjectName("frmVelo_Main");
+    setWindowTitle(state_.BaseTitle);
+    if (!port)
+        port = makeSystemPort([this](int n) {
+            return options_.deviceOverride.isEmpty() ? portSettings_.deviceFor(n)
+                                                     : options_.deviceOverride;
+        });
+    link_ = std::make_unique<ControllerLink>(ctx_, std::move(port));
+    ctx_.editModParams = [this] { mnuEditModParams_Click(); };
+    ctx_.closeTable = [this] { mnuCloseTbl_Click(); };
+
+    buildMenus();
+    buildCentral();
+    connect(&state_, &MainState::titleChanged, this, &QWidget::setWindowTitle);
+    connect(&state_, &MainState::menusChanged, this, &MainWindow::applyMenus);
+    connect(&state_, &MainState::progressChanged, this, &MainWindow::applyProgress);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this] { Form_KeyPress(kKeyEscape); });
+    applyMenus();
+    resize(900, 640);
+}
+
+MainWindow::~MainWindow() = default;
+
+QAction* MainWindow::addItem(QMenu* menu, const QString& name, const QString& caption,
+                             std::function<void()> handler) {
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(name);
+    actions_[name] = a;
+    connect(a, &QAction::triggered, this, [handler = std::move(handler)] { handler(); });
+    return a;
+}
+
+void MainWindow::notAvailableYet(const QString& title) {
+    ui_.message(title, "This command is not available yet.", Buttons::Ok, Icon::Information);
+}
+
+void MainWindow::buildMenus() {
+    auto addMenu = [this](const QString& name, const QString& caption) {
+        QMenu* m = menuBar()->addMenu(caption);
+        m->setObjectName(name);
+        menus_[name] = m;
+        return m;
+    };
+    QMenu* file = addMenu("mnuFile", "&File");
+    addItem(file, "mnuNewTable", "&New Timing Table",
+            [this] { notAvailableYet("New Timing Table"); });
+    addItem(file, "mnuOpenFile", "&Open File", [this] { mnuOpenFile_Click(ctx_); });
+    addItem(file, "mnuSaveFile", "&Save File", [this] { mnuSaveFile_Click(ctx_); });
+    file->addSeparator()->setObjectName("mnuSep2");
+    addItem(file, "mnuPrintTable", "&Print Parameters And Timing Table",
+            [this] { notAvailableYet("Print"); });
+    addItem(file, "mnuPrintSetup", "Print Set&up...", [this] { notAvailableYet("Print Setup"); });
+    file->addSeparator()->setObjectName("mnuSep3");
+    addItem(file, "mnuExit", "E&xit", [this] { mnuExit_Click(); });
+
+    QMenu* edit = addMenu("mnuEdit", "&Edit");
+    addItem(edit, "mnuEditModParams", "Edit &Module Parameters",
+            [this] { mnuEditModParams_Click(); });
+    addItem(edit, "mnuEditGPIOParams", "Edit &GPIO Parameters",
+            [this] { mnuEditGPIOParams_Click(); });
+    addItem(edit, "mnuEditTimingTable", "Edit &Timing Table",
+            [this] { notAvailableYet("Timing Edit"); });
+    addItem(edit, "mnuSaveTbl", "Save Timing Table Edits To Buffer",
+            [this] { mnuSaveTbl_Click(); });
+    addItem(edit, "mnuCloseTbl", "Close Timing Table", [this] { mnuCloseTbl_Click(); });
+
+    QMenu* comm = addMenu("mnuComm", "&Communications");
+    addItem(comm, "mnuDownload", "&Download From EEPROM", [this] { link_->mnuDownload_Click(); });
+    addItem(comm, "mnuUpload", "&Upload To EEPROM", [this] { link_->mnuUpload_Click(); });
+    addItem(comm, "mnuPortSetup", "&Port Setup", [this] { mnuPortSetup_Click(); });
+
+    QMenu* help = addMenu("mnuHelp", "&Help");
+    addItem(help, "mnuHelpContents", "&Contents", [this] { mnuHelpContents_Click(); });
+    addItem(help, "mnuAbout", "&About...", [this] { mnuAbout_Click(); });
+
+    // The grids' context menus: never in the bar.
+    for (const char* dim : {"2D", "3D"}) {
+        auto* popup = new QMenu(QString("PopUp Edit %1").arg(dim), this);
+        popup->setObjectName(QString("mnuPopUpEdit%1").arg(dim));
+        menus_[popup->objectName()] = popup;
+        addItem(popup, QString("mnuPopUpCopy%1").arg(dim), "Copy",
+                [this] { notAvailableYet("Copy"); });
+        addItem(popup, QString("mnuPopUpPaste%1").arg(dim), "Paste",
+                [this] { notAvailableYet("Paste"); });
+        addItem(popup, QString("mnuPopUpModify%1").arg(dim), "Modify",
+                [this] { notAvailableYet("Modify"); });
+    }
+}
+
+void MainWindow::buildCentral() {
+    auto* central = new QWidget(this);
+    central->setObjectName("centralArea");
+    auto* layout = new QVBoxLayout(central);
+
+    portSetup_ = new PortSetupFrame(portSettings_, options_.deviceOverride, central);
+    portSetup_->hide();
+    portSetup_->setMaximumWidth(420);
+    connect(portSetup_, &PortSetupFrame::portChosen, this, &MainWindow::cboPort_Click);
+    connect(portSetup_, &PortSetupFrame::deviceChanged, this, [this] {
+        link_->closePort();
+        updateStatus();
+    });
+    connect(portSetup_->cmdPortSelectOK(), &QPushButton::clicked, this,
+            &MainWindow::cmdPortSelectOK_Click);
+
+    fraProgress1_ = new QGroupBox(central);
+    fraProgress1_->setObjectName("fraProgress1");
+    fraProgress1_->setMaximumWidth(420);
+    auto* pl = new QVBoxLayout(fraProgress1_);
+    prgProgress1_ = new QProgressBar(fraProgress1_);
+    prgProgress1_->setObjectName("prgProgress1");
+    prgProgress1_->setRange(0, 100);
+    pl->addWidget(prgProgress1_);
+    fraProgress1_->hide();
+
+    layout->addWidget(portSetup_, 0, Qt::AlignHCenter);
+    layout->addWidget(fraProgress1_, 0, Qt::AlignHCenter);
+    layout->addStretch(1);
+    setCentralWidget(central);
+
+    bufferStatus_ = new QLabel(this);
+    portStatus_ = new QLabel(this);
+    statusBar()->addWidget(bufferStatus_, 1);
+    statusBar()->addPermanentWidget(portStatus_);
+    connect(&state_, &MainState::titleChanged, this, &MainWindow::updateStatus);
+}
+
+void MainWindow::Form_Load() {
+    // Abort leaves the rest of the load; Ignore goes on with the next step.
+    Trap trap(ui_);
+    QCoreApplication::setApplicationName(kAppTitle);
+    if (!options_.appFolder.isEmpty()) QDir::setCurrent(options_.appFolder);
+    state_.AbortRequested = false;
+    trap.step(
+        [&] { state_.CommPort = PortSettings::parseCommPort(portSettings_.storedCommPort()); });
+    portSetup_->fillPortList();
+    trap.step([&] {
+        PortSettings::checkListPosition(state_.CommPort);
+        portSetup_->cboPort()->setCurrentIndex(state_.CommPort - 1);
+    });
+    if (!trap.step([&] { link_->setCommPort(state_.CommPort); })) return;
+    state_.CommErrorCount = 0;
+    image_.ClearEEPROMBuffer();
+    // The charts and grids come with the table editor.
+    if (!trap.step([&] { state_.setTitle(brand_.makerName() + " " + state_.BaseTitle); })) return;
+    state_.DisplayName.clear();
+    state_.FirmwareID.clear();
+    state_.setMenus(MainState::Menus{});
+    state_.UnitModel = "IGX-1";
+    QApplication::clipboard()->clear();
+    portSetup_->showDeviceOf(state_.CommPort);
+    updateStatus();
+}
+
+void MainWindow::cboPort_Click(int index) {
+    state_.CommPort = index + 1;
+    portSettings_.storeCommPort(state_.CommPort);
+    link_->setCommPort(state_.CommPort);
+    portSetup_->showDeviceOf(state_.CommPort);
+    updateStatus();
+}
+
+void MainWindow::mnuPortSetup_Click() {
+    portSetup_->show();
+    portSetup_->cboPort()->setFocus();
+}
+
+void MainWindow::cmdPortSelectOK_Click() {
+    portSetup_->hide();
+}
+
+void MainWindow::mnuEditModParams_Click() {
+    mnuCloseTbl_Click();
+    showModParamsDialog(ctx_, this);
+}
+
+void MainWindow::mnuEditGPIOParams_Click() {
+    mnuCloseTbl_Click();
+    showGPIOParamsDialog(ctx_, this);
+}
+
+void MainWindow::mnuCloseTbl_Click() {
+    // Nothing to close until a table can be opened.
+    if (!state_.tableOpen()) return;
+    notAvailableYet("Close Timing Table");
+}
+
+void MainWindow::mnuSaveTbl_Click() {
+    if (!state_.tableOpen()) return;
+    notAvailableYet("Save Timing Table");
+}
+
+void MainWindow::mnuAbout_Click() {
+    ui_.message("About", aboutText(brand_), Buttons::Ok, Icon::Information);
+}
+
+void MainWindow::mnuHelpContents_Click() {
+    const QString path = QDir(options_.appFolder.isEmpty() ? QCoreApplication::applicationDirPath()
+                                                           : options_.appFolder)
+                             .filePath(kHelpFile);
+    if (!QFile::exists(path)) {
+        ui_.message(
+            "Help",
+            QString("The user guide %1 cannot be found.").arg(QDir::toNativeSeparators(path)),
+            Buttons::Ok, Icon::Exclamation);
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        ui_.message("Help",
+                    QString("No program is set up to show %1.").arg(QDir::toNativeSeparators(path)),
+                    Buttons::Ok, Icon::Exclamation);
+}
+
+void MainWindow::mnuExit_Click() {
+    close();
+}
+
+bool MainWindow::Form_QueryUnload() {
+    bool cancel = false;
+    if (state_.tableOpen()) {
+        switch (ui_.message("Exit Program", "Save timing table before exiting?",
+                            Buttons::YesNoCancel, Icon::Exclamation)) {
+            case Answer::Yes:
+                mnuSaveTbl_Click();
+                break;
+            case Answer::No:
+                break;
+            default:
+                cancel = true;
+                break;
+        }
+    }
+    link_->closePort();
+    return cancel;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (closing_) {
+        event->accept();
+        return;
+    }
+    if (Form_QueryUnload()) {
+        event->ignore();
+        return;
+    }
+    // Form_Unload: every other window of the program goes with the main window.
+    closing_ = true;
+    const auto windows = QApplication::topLevelWidgets();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+        if (*it != this) (*it)->close();
+    event->accept();
+}
+
+void MainWindow::Form_KeyPress(int keyAscii) {
+    if (keyAscii != kKeyEscape) return;
+    state_.AbortRequested = true;
+    // The charts' drag labels are hidden here once the charts exist.
+}
+
+void MainWindow::applyMenus() {
+    const auto m = state_.menus();
+    action("mnuNewTable")->setEnabled(m.newTable);
+    action("mnuEditTimingTable")->setEnabled(m.editTimingTable);
+    action("mnuSaveTbl")->setEnabled(m.saveTbl);
+    action("mnuCloseTbl")->setEnabled(m.closeTbl);
+    action("mnuPopUpPaste2D")->setEnabled(m.paste2D);
+    action("mnuPopUpPaste3D")->setEnabled(m.paste3D);
+}
+
+void MainWindow::applyProgress() {
+    fraProgress1_->setTitle(state_.progressCaption());
+    prgProgress1_->setValue(state_.progressValue());
+    fraProgress1_->setVisible(state_.progressVisible());
+}
+
+void MainWindow::updateStatus() {
+    bufferStatus_->setText(image_.BufferEmpty ? "Data buffer empty" : "Data buffer loaded");
+    if (state_.CommPort < 1) {
+        portStatus_->setText("No port selected");
+        return;
+    }
+    portStatus_->setText(QString("Com%1: %2").arg(state_.CommPort).arg(link_->port().deviceName()));
+}
+
+}  // namespace velo

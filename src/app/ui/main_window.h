@@ -1,0 +1,98 @@
+#pragma once
+
+#include "app/app_context.h"
+#include "app/config_file.h"
+#include "app/main_state.h"
+#include "app/port_settings.h"
+#include "data/config_image.h"
+#include "link/controller_link.h"
+
+#include <QMainWindow>
+#include <QMap>
+#include <memory>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QSettings;
+
+namespace velo {
+
+class PortSetupFrame;
+
+// frmVelo_Main: owns the image, the port and the window state for the whole run.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+  public:
+    struct Options {
+        QString appFolder;       // where the configuration, help and chart files sit
+        QString deviceOverride;  // --device: the device every Com entry reaches this run
+    };
+
+    MainWindow(UserInteraction& ui, QSettings& settings, BrandInfo brand, Options options,
+               std::unique_ptr<SerialPort> port = nullptr);
+    ~MainWindow() override;
+
+    MainState& state() { return state_; }
+    ConfigImage& image() { return image_; }
+    AppContext& context() { return ctx_; }
+    ControllerLink& link() { return *link_; }
+    PortSetupFrame* portSetup() const { return portSetup_; }
+    QGroupBox* progressFrame() const { return fraProgress1_; }
+    // A menu item by its name (mnuDownload, mnuSaveTbl, ...).
+    QAction* action(const QString& name) const { return actions_.value(name); }
+    QMenu* menu(const QString& name) const { return menus_.value(name); }
+    QStringList actionNames() const { return actions_.keys(); }
+
+    void Form_Load();
+    // True when the exit is cancelled.
+    bool Form_QueryUnload();
+    void Form_KeyPress(int keyAscii);
+
+    void mnuPortSetup_Click();
+    void cboPort_Click(int index);
+    void cmdPortSelectOK_Click();
+    void mnuEditModParams_Click();
+    void mnuEditGPIOParams_Click();
+    void mnuCloseTbl_Click();
+    void mnuSaveTbl_Click();
+    void mnuAbout_Click();
+    void mnuHelpContents_Click();
+    void mnuExit_Click();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    QAction* addItem(QMenu* menu, const QString& name, const QString& caption,
+                     std::function<void()> handler);
+    void buildMenus();
+    void buildCentral();
+    void notAvailableYet(const QString& title);
+    void applyMenus();
+    void applyProgress();
+    void updateStatus();
+
+    UserInteraction& ui_;
+    QSettings& settings_;
+    PortSettings portSettings_;
+    BrandInfo brand_;
+    Options options_;
+    ConfigImage image_;
+    MainState state_;
+    AppContext ctx_;
+    std::unique_ptr<ControllerLink> link_;
+
+    QMap<QString, QAction*> actions_;
+    QMap<QString, QMenu*> menus_;
+    PortSetupFrame* portSetup_ = nullptr;
+    QGroupBox* fraProgress1_ = nullptr;
+    QProgressBar* prgProgress1_ = nullptr;
+    QLabel* bufferStatus_ = nullptr;
+    QLabel* portStatus_ = nullptr;
+    bool closing_ = false;
+};
+
+}  // namespace velo

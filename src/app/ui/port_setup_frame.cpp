@@ -1,0 +1,107 @@
+#include "app/ui/port_setup_frame.h"
+
+#include "app/port_settings.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSerialPortInfo>
+
+namespace velo {
+
+PortSetupFrame::PortSetupFrame(PortSettings& settings, QString deviceOverride, QWidget* parent)
+    : QGroupBox("Data Port Setup", parent),
+      settings_(settings),
+      override_(std::move(deviceOverride)) {
+    setObjectName("fraPortSelect");
+    auto* grid = new QGridLayout(this);
+    auto* lblPort = new QLabel("Port", this);
+    lblPort->setObjectName("lblPort");
+    cboPort_ = new QComboBox(this);
+    cboPort_->setObjectName("cboPort");
+    cboPort_->setMaxVisibleItems(16);
+    lblPort->setBuddy(cboPort_);
+    auto* lblReaches = new QLabel("Device", this);
+    cboDevice_ = new QComboBox(this);
+    cboDevice_->setObjectName("cboDevice");
+    cboDevice_->setEditable(true);
+    cboDevice_->setInsertPolicy(QComboBox::NoInsert);
+    cboDevice_->setMinimumContentsLength(18);
+    cboDevice_->setToolTip(
+        "The serial device this Com entry reaches: pick one found on this "
+        "machine or type its path, then press Enter.");
+    lblReaches->setBuddy(cboDevice_);
+    lblDevice_ = new QLabel(this);
+    lblDevice_->setObjectName("lblDevice");
+    lblDevice_->setWordWrap(true);
+    ok_ = new QPushButton("OK", this);
+    ok_->setObjectName("cmdPortSelectOK");
+
+    grid->addWidget(lblPort, 0, 0);
+    grid->addWidget(cboPort_, 0, 1);
+    grid->addWidget(lblReaches, 1, 0);
+    grid->addWidget(cboDevice_, 1, 1);
+    grid->addWidget(lblDevice_, 2, 0, 1, 2);
+    grid->addWidget(ok_, 3, 1, Qt::AlignRight);
+
+    connect(cboPort_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0) emit portChosen(index);
+    });
+    connect(cboDevice_, &QComboBox::activated, this, [this] { storeTypedDevice(); });
+    connect(cboDevice_->lineEdit(), &QLineEdit::editingFinished, this,
+            [this] { storeTypedDevice(); });
+    if (!override_.isEmpty()) cboDevice_->setEnabled(false);
+}
+
+void PortSetupFrame::fillPortList() {
+    const QSignalBlocker block(cboPort_);
+    cboPort_->clear();
+    for (int n = 1; n <= kPortCount; ++n) cboPort_->addItem(QString("Com%1").arg(n));
+    cboPort_->setCurrentIndex(-1);
+}
+
+QStringList PortSetupFrame::foundDevices() {
+    QStringList out;
+    for (const auto& info : QSerialPortInfo::availablePorts()) out << info.systemLocation();
+#ifndef Q_OS_WIN
+    // Pseudo-terminals (a simulated controller) are not enumerated as serial ports.
+    for (const QString& name : QDir("/dev/pts").entryList(QDir::System | QDir::NoDotAndDotDot))
+        if (name != "ptmx") out << "/dev/pts/" + name;
+#endif
+    out.removeDuplicates();
+    return out;
+}
+
+void PortSetupFrame::showDeviceOf(int port) {
+    shownPort_ = port;
+    const QSignalBlocker block(cboDevice_);
+    cboDevice_->clear();
+    if (port < 1) {
+        lblDevice_->setText("No port selected.");
+        return;
+    }
+    const QString device = override_.isEmpty() ? settings_.deviceFor(port) : override_;
+    QStringList devices = foundDevices();
+    if (!devices.contains(device)) devices.prepend(device);
+    cboDevice_->addItems(devices);
+    cboDevice_->setCurrentText(device);
+    if (!override_.isEmpty())
+        lblDevice_->setText(
+            QString("Com%1 reaches %2 (given by --device for this run).").arg(port).arg(override_));
+    else
+        lblDevice_->setText(QString("Com%1 reaches %2.").arg(port).arg(device));
+}
+
+void PortSetupFrame::storeTypedDevice() {
+    if (shownPort_ < 1 || !override_.isEmpty()) return;
+    const QString device = cboDevice_->currentText().trimmed();
+    if (device.isEmpty() || device == settings_.deviceFor(shownPort_)) return;
+    settings_.storeDevice(shownPort_, device);
+    showDeviceOf(shownPort_);
+    emit deviceChanged(shownPort_);
+}
+
+}  // namespace velo

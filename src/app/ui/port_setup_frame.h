@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QGroupBox>
+#include <functional>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace velo {
+
+class PortSettings;
+
+// fraPortSelect, "Data Port Setup": the Com list, the device the chosen entry reaches
+// (a serial device found on the machine or a typed path), and OK.
+class PortSetupFrame : public QGroupBox {
+    Q_OBJECT
+  public:
+    PortSetupFrame(PortSettings& settings, QString deviceOverride, QWidget* parent = nullptr);
+
+    QComboBox* cboPort() const { return cboPort_; }
+    QComboBox* cboDevice() const { return cboDevice_; }
+    QLabel* lblDevice() const { return lblDevice_; }
+    QPushButton* cmdPortSelectOK() const { return ok_; }
+
+    void fillPortList();  // the 255 entries, none selected
+    // Shows the device of the selected entry; called after every selection.
+    void showDeviceOf(int port);
+    // Serial devices of this machine, for the device list.
+    static QStringList foundDevices();
+
+  signals:
+    void portChosen(int index);  // cboPort_Click
+    void deviceChanged(int port);
+
+  private:
+    void storeTypedDevice();
+
+    PortSettings& settings_;
+    QString override_;
+    QComboBox* cboPort_;
+    QComboBox* cboDevice_;
+    QLabel* lblDevice_;
+    QPushButton* ok_;
+    int shownPort_ = 0;
+};
+
+}  // namespace velo

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace velo {
+
+class Trap;
+
+// 1-based array with the bounds the tables are addressed by (RPM column k, MAP index r).
+template <int Cols, int Rows>
+class TableArray {
+  public:
+    double& operator()(int k, int r) { return cells_[k - 1][r - 1]; }
+    double operator()(int k, int r) const { return cells_[k - 1][r - 1]; }
+    static constexpr int columns() { return Cols; }
+    static constexpr int rows() { return Rows; }
+
+  private:
+    std::array<std::array<double, Rows>, Cols> cells_{};
+};
+
+// The controller's EEPROM image and its decoded form, shared by the window, the link,
+// the data files, the dialogs and the command-line tool.
+class ConfigImage {
+  public:
+    static constexpr int kBufferSize = 280;
+    static constexpr int kFirstAddress = 16;  // first byte that travels to the controller
+    static constexpr int kLastAddress = 279;
+    static constexpr int kImageBytes = kLastAddress - kFirstAddress + 1;  // 264
+    static constexpr double kDegreesPerCount = 0.0879;
+    static constexpr int kMaxTrigTiming = 40;
+    static constexpr int kRpmColumns = 21;
+    static constexpr int kMapRows = 8;
+
+    // Image offsets.
+    enum Offset : int {
+        kTable2DStart = 16,
+        kTrigTiming = 48,
+        kCrankPulses = 49,
+        kOptions = 50,
+        kRetardComp = 51,
+        kStartRetard = 52,
+        kMapSensor = 53,
+        kGpi1Mode = 64,
+        kGpi1Retard = 65,
+        kGpi2Mode = 72,
+        kGpi2Retard = 73,
+        kGpio3Mode = 80,
+        kGpio3Retard = 81,
+        kGpio3MinRpm = 82,
+        kGpio3MaxRpm = 83,
+        kTable3DStart = 112,
+    };
+
+    std::array<uint8_t, kBufferSize> DataBuffer{};
+    bool BufferEmpty = true;
+    static constexpr int16_t TimingRange = 22;
+
+    int16_t TrigTiming = 30;
+    int16_t CrankPulses = 2;
+    uint8_t OptionsByte = 0x04;
+    bool Cyl4 = false;
+    bool Cyl6 = false;
+    bool TimingEnable = true;
+    bool Table2DEnabled = false;
+    bool Table3DEnabled = false;
+    int16_t RetardComp = 0;
+    int16_t StartRetard = 0;
+    uint8_t MAPSensor = 0;
+    uint8_t GPI1Mode = 2;
+    int16_t GPI1Retard = 23;
+    uint8_t GPI2Mode = 1;
+    int16_t GPI2Retard = 34;
+    uint8_t GPIO3Mode = 1;
+    int16_t GPIO3Retard = 46;
+    int16_t GPIO3MinRPM = 3000;
+    int16_t GPIO3MaxRPM = 6000;
+
+    // (k, 1) advance at RPM column k, (k, 2) the trigger timing it was decoded against.
+    TableArray<kRpmColumns, 2> Table2D;
+    // (k, r) advance at RPM column k and MAP index r; index 8 is the lowest pressure.
+    TableArray<kRpmColumns, kMapRows> Table3D;
+
+    void ClearEEPROMBuffer();
+    void UpdateParams();
+    // A value that does not fit its byte raises the overflow error. With a trap each
+    // byte is one statement (Retry, Ignore, Abort as answered); without one it throws.
+    void UpdateEEPROM(Trap* trap = nullptr);
+
+    // The 264 bytes that travel to the controller and to data files.
+    std::array<uint8_t, kImageBytes> imageBytes() const;
+    void setImageBytes(const std::array<uint8_t, kImageBytes>& bytes);
+
+    // Cell encoding used when a table is saved to the buffer.
+    static uint8_t encodeCell(double trigTiming, double advance);
+    static int offset2D(int k) { return 15 + k; }
+    static int offset3D(int k, int r) { return kTable3DStart + (8 - r) * 21 + (k - 1); }
+};
+
+}  // namespace velo

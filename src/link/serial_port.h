@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+namespace velo {
+
+// Line-error event codes a port reports.
+enum CommEvent : int {
+    kCommFraming = 1004,
+    kCommOverrun = 1006,
+    kCommRxOverflow = 1008,
+    kCommParity = 1009,
+    kCommTxFull = 1010,
+    kCommDcb = 1011,
+};
+
+// The serial port as the protocol sees it. One implementation drives a real port or a
+// pseudo-terminal, a fake one replays scripts in tests.
+class SerialPort {
+  public:
+    virtual ~SerialPort() = default;
+
+    virtual void setPortNumber(int port) = 0;  // used at the next open
+    virtual int portNumber() const = 0;
+    virtual bool isOpen() const = 0;
+    // Raises a run-time error when the port cannot be opened.
+    virtual void open() = 0;
+    virtual void close() = 0;
+    virtual int bytesWaiting() = 0;
+    virtual void discardInput() = 0;
+    virtual void writeByte(uint8_t byte) = 0;
+    virtual uint8_t readByte() = 0;
+    // Lets the port take in what has arrived; waits at most `maxMicros`.
+    virtual void pump(int maxMicros) = 0;
+    // Which device the port opens now, for messages.
+    virtual QString deviceName() const = 0;
+
+    // Line errors, with the codes above.
+    std::function<void(int code)> onComm;
+};
+
+}  // namespace velo
