@@ -1,3 +1,39 @@
-int main() {
-    return 0;
+// velo-igx-cli: the program's workflows from a terminal.
+#include "cli.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+namespace velo::cli {
+
+void printUsage(FILE* to) {
+    std::fputs(
+        "Usage:\n"
+        "  velo-igx-cli show FILE.dat [--json]\n"
+        "  velo-igx-cli download OUT.dat [--device PATH | --port N] [--trace]\n"
+        "  velo-igx-cli upload IN.dat [--device PATH | --port N] [--trace]\n"
+        "\n"
+        "Messages are printed as \"TITLE: TEXT\" on stderr; questions are answered so that\n"
+        "the work goes on, error reports with Abort.\n"
+        "Exit status: 0 success, 1 the workflow did not succeed, 2 usage or file errors.\n",
+        to);
+}
+
+}  // namespace velo::cli
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("Velo_IGX_Main");
+    QStringList args = app.arguments().mid(1);
+    if (args.isEmpty() || args[0] == "--help" || args[0] == "-h") {
+        velo::cli::printUsage(args.isEmpty() ? stderr : stdout);
+        return args.isEmpty() ? velo::cli::kUsage : velo::cli::kOk;
+    }
+    const QString command = args.takeFirst();
+    if (command == "show") return velo::cli::runShow(args);
+    if (command == "download") return velo::cli::runDownload(args);
+    if (command == "upload") return velo::cli::runUpload(args);
+    std::fprintf(stderr, "velo-igx-cli: unknown command \"%s\"\n", qPrintable(command));
+    velo::cli::printUsage(stderr);
+    return velo::cli::kUsage;
 }

@@ -1,0 +1,126 @@
+#include "cli.h"
+
+#include "data/data_file.h"
+#include "data/numeric.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstdio>
+
+namespace velo::cli {
+
+namespace {
+
+constexpr const char* kMapRowNames[] = {"", "1", "2", "3", "4", "5", "6", "7", "8"};
+
+QJsonObject toJson(const ConfigImage& im) {
+    QJsonObject o;
+    o["TrigTiming"] = im.TrigTiming;
+    o["CrankPulses"] = im.CrankPulses;
+    o["OptionsByte"] = im.OptionsByte;
+    o["Cyl4"] = im.Cyl4;
+    o["Cyl6"] = im.Cyl6;
+    o["TimingEnable"] = im.TimingEnable;
+    o["Table2DEnabled"] = im.Table2DEnabled;
+    o["Table3DEnabled"] = im.Table3DEnabled;
+    o["RetardComp"] = im.RetardComp;
+    o["StartRetard"] = im.StartRetard;
+    o["MAPSensor"] = im.MAPSensor;
+    o["GPI1Mode"] = im.GPI1Mode;
+    o["GPI1Retard"] = im.GPI1Retard;
+    o["GPI2Mode"] = im.GPI2Mode;
+    o["GPI2Retard"] = im.GPI2Retard;
+    o["GPIO3Mode"] = im.GPIO3Mode;
+    o["GPIO3Retard"] = im.GPIO3Retard;
+    o["GPIO3MinRPM"] = im.GPIO3MinRPM;
+    o["GPIO3MaxRPM"] = im.GPIO3MaxRPM;
+    QJsonArray t2;
+    for (int k = 1; k <= ConfigImage::kRpmColumns; ++k) t2.append(im.Table2D(k, 1));
+    o["Table2D"] = t2;
+    QJsonArray t3;
+    for (int r = 1; r <= ConfigImage::kMapRows; ++r) {
+        QJsonArray row;
+        for (int k = 1; k <= ConfigImage::kRpmColumns; ++k) row.append(im.Table3D(k, r));
+        t3.append(row);
+    }
+    o["Table3D"] = t3;
+    return o;
+}
+
+void printText(const ConfigImage& im) {
+    const char* cylinders = im.Cyl6 ? "6" : (im.Cyl4 ? "4" : "8");
+    const char* table = im.Table3DEnabled ? "3D" : (im.Table2DEnabled ? "2D" : "disabled");
+    std::printf("Trigger timing        %d deg\n", im.TrigTiming);
+    std::printf("Cranking pulses       %d\n", im.CrankPulses);
+    std::printf("Options byte          0x%02X\n", im.OptionsByte);
+    std::printf("Cylinders             %s\n", cylinders);
+    std::printf("Timing functions      %s\n", im.TimingEnable ? "enabled" : "disabled");
+    std::printf("Timing table          %s\n", table);
+    std::printf("Retard compensation   %d counts (%s deg)\n", im.RetardComp,
+                qPrintable(formatFixed(roundHalfEven(im.RetardComp * 2 * 0.0879) / 2.0, 1)));
+    std::printf("Start retard          %d counts (%s deg)\n", im.StartRetard,
+                qPrintable(formatFixed(double(roundHalfEven(im.StartRetard * 0.0879)), 0)));
+    std::printf("MAP sensor            %d bar\n", im.MAPSensor + 1);
+    std::printf("GPI1 mode/retard      %d / %d counts\n", im.GPI1Mode, im.GPI1Retard);
+    std::printf("GPI2 mode/retard      %d / %d counts\n", im.GPI2Mode, im.GPI2Retard);
+    std::printf("GPIO3 mode/retard     %d / %d counts\n", im.GPIO3Mode, im.GPIO3Retard);
+    std::printf("GPIO3 RPM window      %d to %d RPM\n", im.GPIO3MinRPM, im.GPIO3MaxRPM);
+
+    std::printf("\n2D table (advance, deg)\n  RPM ");
+    for (int k = 1; k <= ConfigImage::kRpmColumns; ++k) std::printf("%6d", (k - 1) * 500);
+    std::printf("\n      ");
+    for (int k = 1; k <= ConfigImage::kRpmColumns; ++k)
+        std::printf("%6s", qPrintable(formatFixed(im.Table2D(k, 1), 1)));
+    std::printf("\n\n3D table (advance, deg; MAP index 8 is the lowest pressure)\n  RPM ");
+    for (int k = 1; k <= ConfigImage::kRpmColumns; ++k) std::printf("%6d", (k - 1) * 500);
+    std::printf("\n");
+    for (int r = ConfigImage::kMapRows; r >= 1; --r) {
+        std::printf("  %s   ", kMapRowNames[r]);
+        for (int k = 1; k <= ConfigImage::kRpmColumns; ++k)
+            std::printf("%6s", qPrintable(formatFixed(im.Table3D(k, r), 1)));
+        std::printf("\n");
+    }
+}
+
+}  // namespace
+
+int runShow(const QStringList& args) {
+    QString path;
+    bool json = false;
+    for (const QString& a : args) {
+        if (a == "--json")
+            json = true;
+        else if (a.startsWith("--") || !path.isEmpty()) {
+            printUsage(stderr);
+            return kUsage;
+        } else
+            path = a;
+    }
+    if (path.isEmpty()) {
+        printUsage(stderr);
+        return kUsage;
+    }
+    const DataFileRead file = readDataFile(path);
+    if (file.status == DataFileRead::Unreadable) {
+        std::fprintf(stderr, "Open Data File: %s\n", qPrintable(file.error));
+        return kUsage;
+    }
+    if (file.status == DataFileRead::Short) {
+        std::fputs("Open Data File: Error - reached premature end-of-file\n", stderr);
+        return kFailed;
+    }
+    ConfigImage image;
+    image.ClearEEPROMBuffer();
+    image.setImageBytes(file.bytes);
+    image.BufferEmpty = false;
+    image.UpdateParams();
+    if (json)
+        std::printf("%s\n",
+                    QJsonDocument(toJson(image)).toJson(QJsonDocument::Indented).constData());
+    else
+        printText(image);
+    return kOk;
+}
+
+}  // namespace velo::cli
