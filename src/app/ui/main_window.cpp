@@ -11,7 +11,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QDesktopServices>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -20,6 +20,7 @@
 #include <QProgressBar>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -246,10 +247,23 @@ void MainWindow::mnuHelpContents_Click() {
             Buttons::Ok, Icon::Exclamation);
         return;
     }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        ui_.message("Help",
-                    QString("No program is set up to show %1.").arg(QDir::toNativeSeparators(path)),
-                    Buttons::Ok, Icon::Exclamation);
+    // Our own viewer: a machine without a browser still shows the guide.
+    if (!helpWindow_) {
+        helpWindow_ = new QDialog(this, Qt::Window);
+        helpWindow_->setObjectName("frmHelp");
+        helpWindow_->setWindowTitle("Velo IGX Help");
+        auto* layout = new QVBoxLayout(helpWindow_);
+        layout->setContentsMargins(0, 0, 0, 0);
+        auto* browser = new QTextBrowser(helpWindow_);
+        browser->setObjectName("helpBrowser");
+        layout->addWidget(browser);
+        helpWindow_->resize(760, 640);
+    }
+    auto* browser = helpWindow_->findChild<QTextBrowser*>("helpBrowser");
+    browser->setSource(QUrl::fromLocalFile(path));
+    helpWindow_->show();
+    helpWindow_->raise();
+    helpWindow_->activateWindow();
 }
 
 void MainWindow::mnuExit_Click() {

@@ -12,6 +12,7 @@
 #include <memory>
 
 class QAction;
+class QDialog;
 class QGroupBox;
 class QLabel;
 class QMenu;
@@ -45,6 +46,7 @@ class MainWindow : public QMainWindow {
     QAction* action(const QString& name) const { return actions_.value(name); }
     QMenu* menu(const QString& name) const { return menus_.value(name); }
     QStringList actionNames() const { return actions_.keys(); }
+    QDialog* helpWindow() const { return helpWindow_; }
 
     void Form_Load();
     // True when the exit is cancelled.
@@ -92,6 +94,7 @@ class MainWindow : public QMainWindow {
     QProgressBar* prgProgress1_ = nullptr;
     QLabel* bufferStatus_ = nullptr;
     QLabel* portStatus_ = nullptr;
+    QDialog* helpWindow_ = nullptr;
     bool closing_ = false;
 };
 
