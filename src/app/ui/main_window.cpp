@@ -173,6 +173,8 @@ void MainWindow::Form_Load() {
     QCoreApplication::setApplicationName(kAppTitle);
     if (!options_.appFolder.isEmpty()) QDir::setCurrent(options_.appFolder);
     state_.AbortRequested = false;
+    // A setting that cannot be read leaves no port chosen.
+    state_.CommPort = 0;
     trap.step(
         [&] { state_.CommPort = PortSettings::parseCommPort(portSettings_.storedCommPort()); });
     portSetup_->fillPortList();

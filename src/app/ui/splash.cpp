@@ -70,7 +70,7 @@ SplashForm::SplashForm(UserInteraction& ui, const QString& folder, QWidget* pare
 
 void SplashForm::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
-    QTimer::singleShot(kShowMillis, this, &QDialog::accept);
+    QTimer::singleShot(kShowMillis, Qt::PreciseTimer, this, &QDialog::accept);
 }
 
 }  // namespace velo
