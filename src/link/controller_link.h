@@ -1,28 +1,86 @@
 #pragma once
 
 #include "app/app_context.h"
+#include "link/link_timing.h"
 #include "link/serial_port.h"
 
+#include <cstdint>
 #include <memory>
 
 namespace velo {
 
-// The controller link of the main window: the port, its timing and the command set.
+class Trap;
+
+// How a download or upload ended, for callers that need more than the messages
+// (the command-line tool's exit status).
+enum class TransferOutcome { Completed, Cancelled, Failed };
+
+// The first byte a verification found different, for the details of its message.
+struct VerifyMismatch {
+    int address = -1;  // -1: none
+    uint8_t expected = 0;
+    uint8_t read = 0;
+    int stoppedAt = -1;  // the verification was cut short here before any difference
+};
+
+// The controller link of the main window: the port, its timing, the command set, the
+// EEPROM runs and the download and upload workflows.
 class ControllerLink {
   public:
-    ControllerLink(AppContext& ctx, std::unique_ptr<SerialPort> port);
+    ControllerLink(AppContext& ctx, std::unique_ptr<SerialPort> port,
+                   std::unique_ptr<LinkTiming> timing = std::make_unique<SystemTiming>());
 
     SerialPort& port() { return *port_; }
+    LinkTiming& timing() { return *timing_; }
     // cboPort_Click and the exit and resize paths: a new number, or just closed.
     void setCommPort(int port);
     void closePort();
 
-    void mnuDownload_Click();
-    void mnuUpload_Click();
+    // Status of the last link operation.
+    bool LinkOK = false;
+    // Bytes whose read-back differed in the last verification, plus one when it was cut
+    // short; 0 means the EEPROM holds the buffer.
+    int VerifyErrors = 0;
+    VerifyMismatch firstMismatch;
+
+    // Waits `delay` milliseconds on the monotonic clock while window messages run.
+    void DelayTimer(int32_t delay);
+    void ReSync();
+    int ReadStatus();
+    void ReadFirmwareID();
+    void SetEEPROMAddress(int32_t address);
+    uint8_t ReadEEPROM();
+    void ReadEEPROMData();
+    void WriteEEPROMData();
+    void VerifyEEPROM();
+    void ResetController();
+    // Line errors reported by the port.
+    void MSComm1_OnComm(int code);
+
+    void mnuDownload_Click() { download(); }
+    void mnuUpload_Click() { upload(); }
+    TransferOutcome download();
+    TransferOutcome upload();
+
+    static constexpr double kAnswerTimeout = 1.0;  // seconds
+    static constexpr int kFirstAddress = 16;
+    static constexpr int kLastAddress = 279;
 
   private:
+    void openPort();
+    // Waits until at least `count` bytes are waiting or the answer time-out has passed;
+    // true when they are there.
+    bool waitForBytes(int count, bool yield);
+    // Closes the port and reports a time-out through the command's trap; whatever the
+    // answer, the command then ends without success.
+    void timeoutError(Trap& trap, const char* text);
+    void setProgressFor(int address);
+    bool connectAndCheck(bool upload);
+
     AppContext& ctx_;
     std::unique_ptr<SerialPort> port_;
+    std::unique_ptr<LinkTiming> timing_;
+    bool commReportShowing_ = false;
 };
 
 // A port on the machine's serial devices; `deviceFor` names the device of port N.

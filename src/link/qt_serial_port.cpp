@@ -4,12 +4,46 @@
 #include "link/controller_link.h"
 #include "link/protocol.h"
 
+#include <QElapsedTimer>
+
 namespace velo {
 
 QtSerialPort::QtSerialPort(std::function<QString(int)> deviceFor)
-    : deviceFor_(std::move(deviceFor)) {}
+    : deviceFor_(std::move(deviceFor)) {
+    QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
+                     [this](QSerialPort::SerialPortError e) { onError(e); });
+}
+
+void QtSerialPort::onError(QSerialPort::SerialPortError error) {
+    switch (error) {
+        case QSerialPort::ResourceError:
+        case QSerialPort::ReadError:
+        case QSerialPort::WriteError:
+        case QSerialPort::UnknownError:
+            if (!port_.isOpen() || failed_) return;
+            // Closing inside Qt's own notification is not safe; the next call does it.
+            failed_ = true;
+            failure_ = QString("Com%1 (%2) stopped working: %3.")
+                           .arg(portNumber_)
+                           .arg(port_.portName(), port_.errorString());
+            break;
+        default:
+            break;
+    }
+}
+
+void QtSerialPort::closeIfFailed() {
+    if (!failed_) return;
+    failed_ = false;
+    port_.close();
+}
+
+bool QtSerialPort::isOpen() const {
+    return port_.isOpen() && !failed_;
+}
 
 void QtSerialPort::open() {
+    closeIfFailed();
     if (port_.isOpen()) return;
     const QString device = deviceName();
     port_.setPortName(device);
@@ -18,6 +52,7 @@ void QtSerialPort::open() {
               QString("Cannot open Com%1 (%2): %3")
                   .arg(portNumber_)
                   .arg(device, port_.errorString()));
+    failure_.clear();
     port_.setBaudRate(protocol::kBaud);
     port_.setDataBits(QSerialPort::Data8);
     port_.setParity(QSerialPort::NoParity);
@@ -31,33 +66,46 @@ void QtSerialPort::open() {
 }
 
 void QtSerialPort::close() {
+    failed_ = false;
     if (port_.isOpen()) port_.close();
 }
 
 int QtSerialPort::bytesWaiting() {
-    return int(port_.bytesAvailable());
+    closeIfFailed();
+    return port_.isOpen() ? int(port_.bytesAvailable()) : 0;
 }
 
 void QtSerialPort::discardInput() {
-    pump(0);
-    port_.readAll();
+    closeIfFailed();
+    if (!port_.isOpen()) return;
+    // Take in what the driver holds first, or it would arrive after the flush.
+    port_.waitForReadyRead(0);
     port_.clear(QSerialPort::Input);
+    port_.readAll();
 }
 
 void QtSerialPort::writeByte(uint8_t byte) {
+    closeIfFailed();
+    if (!port_.isOpen()) return;
     const char c = char(byte);
     port_.write(&c, 1);
+    // Out on the line now, not when the event loop next runs.
     port_.flush();
 }
 
 uint8_t QtSerialPort::readByte() {
+    closeIfFailed();
     char c = 0;
-    port_.getChar(&c);
+    if (port_.isOpen()) port_.getChar(&c);
     return uint8_t(c);
 }
 
 void QtSerialPort::pump(int maxMicros) {
-    if (port_.isOpen()) port_.waitForReadyRead(maxMicros / 1000);
+    closeIfFailed();
+    if (!port_.isOpen()) return;
+    // waitForReadyRead returns as soon as a byte is in, so a whole millisecond is fine.
+    port_.waitForReadyRead(std::max(0, std::min(maxMicros / 1000, 50)));
+    closeIfFailed();
 }
 
 std::unique_ptr<SerialPort> makeSystemPort(std::function<QString(int)> deviceFor) {

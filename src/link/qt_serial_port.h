@@ -7,14 +7,16 @@
 
 namespace velo {
 
-// A real serial port or a pseudo-terminal, "56000,N,8,1", one byte at a time.
+// A real serial port or a pseudo-terminal, "56000,N,8,1", one byte at a time. A device
+// that fails while open (an adapter pulled out) closes the port at once: Qt keeps
+// reporting such errors for as long as it stays open.
 class QtSerialPort : public SerialPort {
   public:
     explicit QtSerialPort(std::function<QString(int)> deviceFor);
 
     void setPortNumber(int port) override { portNumber_ = port; }
     int portNumber() const override { return portNumber_; }
-    bool isOpen() const override { return port_.isOpen(); }
+    bool isOpen() const override;
     void open() override;
     void close() override;
     int bytesWaiting() override;
@@ -23,11 +25,17 @@ class QtSerialPort : public SerialPort {
     uint8_t readByte() override;
     void pump(int maxMicros) override;
     QString deviceName() const override { return deviceFor_(portNumber_); }
+    QString failure() const override { return failure_; }
 
   private:
+    void onError(QSerialPort::SerialPortError error);
+    void closeIfFailed();
+
     std::function<QString(int)> deviceFor_;
     QSerialPort port_;
     int portNumber_ = 1;
+    QString failure_;
+    bool failed_ = false;
 };
 
 }  // namespace velo

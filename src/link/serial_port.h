@@ -36,6 +36,9 @@ class SerialPort {
     virtual void pump(int maxMicros) = 0;
     // Which device the port opens now, for messages.
     virtual QString deviceName() const = 0;
+    // Why the device stopped working (unplugged, gone), empty while it works. Such a
+    // port closes itself; the link's wait then ends as a time-out.
+    virtual QString failure() const { return {}; }
 
     // Line errors, with the codes above.
     std::function<void(int code)> onComm;

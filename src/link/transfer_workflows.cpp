@@ -1,0 +1,147 @@
+// Download and upload: the two commands of the Communications menu.
+#include "app/error_report.h"
+#include "link/controller_link.h"
+#include "link/protocol.h"
+
+namespace velo {
+
+namespace {
+
+constexpr const char* kDownloadTitle = "Download From EEPROM";
+constexpr const char* kUploadTitle = "Upload To EEPROM";
+
+QString hex(uint8_t b) {
+    return "0x" + QString("%1").arg(b, 2, 16, QChar('0')).toUpper();
+}
+
+}  // namespace
+
+// Resync, engine stopped, an IGX-1 that identifies itself. Each failure has told the
+// user already when this returns false.
+bool ControllerLink::connectAndCheck(bool upload) {
+    UserInteraction& ui = ctx_.ui;
+    MainState& state = ctx_.state;
+    const QString title = upload ? kUploadTitle : kDownloadTitle;
+    const QString verb = upload ? "upload" : "download";
+    auto tell = [&](const QString& text, Icon icon = Icon::Exclamation) {
+        ui.message(title, text, Buttons::Ok, icon);
+    };
+
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        ReSync();
+        if (LinkOK) break;
+    }
+    if (!LinkOK) {
+        tell("Cannot establish RS-232 link. Check cable and IGX-1 power.");
+        closePort();
+        return false;
+    }
+    const int status = ReadStatus();
+    if (!LinkOK) return false;  // the time-out has been reported
+    if (status != protocol::kStatusEngineStopped) {
+        tell(QString("Cannot %1 while engine is running.").arg(verb));
+        closePort();
+        return false;
+    }
+    ReadFirmwareID();
+    if (!LinkOK) {
+        tell(QString("Firmware ID read failed - cannot %1.").arg(verb));
+        return false;
+    }
+    if (state.FirmwareID.isEmpty()) {
+        tell(QString("Invalid firmware ID - cannot %1.").arg(verb));
+        return false;
+    }
+    tell("Firmware ID: " + state.FirmwareID);
+    if (state.UnitModel != "IGX-1") {
+        if (upload) {
+            tell("Not a IGX-1 unit. Cannot upload data.", Icon::None);
+            state.UnitModel = "IGX-1";
+        } else {
+            tell("Not a supported IGX-1 unit. Cannot download and edit data.", Icon::None);
+            ctx_.image.ClearEEPROMBuffer();
+        }
+        return false;
+    }
+    return true;
+}
+
+TransferOutcome ControllerLink::download() {
+    UserInteraction& ui = ctx_.ui;
+    MainState& state = ctx_.state;
+    ConfigImage& image = ctx_.image;
+    if (!image.BufferEmpty &&
+        ui.message(kDownloadTitle, "Data buffer not empty. OK to overwrite?", Buttons::OkCancel,
+                   Icon::None) == Answer::Cancel)
+        return TransferOutcome::Cancelled;
+
+    // An open table goes without a question, its edits with it.
+    state.setOpenTable(MainState::OpenTable::None);
+    timing_->letMessagesRun(true);
+    image.ClearEEPROMBuffer();
+    state.setTitleSuffix("Data Buffer Empty");
+
+    if (!connectAndCheck(false)) return TransferOutcome::Failed;
+    ReadEEPROMData();
+    if (!LinkOK) {
+        ui.message(kDownloadTitle, "Download failed.", Buttons::Ok, Icon::Exclamation);
+        image.ClearEEPROMBuffer();
+        return TransferOutcome::Failed;
+    }
+    image.UpdateParams();
+    if (image.Table3DEnabled) ctx_.runChartSetup3D();
+    state.setTableMenus(image.Table2DEnabled || image.Table3DEnabled);
+    state.setTitleSuffix("Downloaded Data");
+    ui.message(kDownloadTitle, "Downloaded data to buffer. Ready for editing.", Buttons::Ok,
+               Icon::None);
+    ctx_.runEditModParams();
+    return TransferOutcome::Completed;
+}
+
+TransferOutcome ControllerLink::upload() {
+    UserInteraction& ui = ctx_.ui;
+    auto tell = [&](const QString& text, Icon icon = Icon::Exclamation) {
+        ui.message(kUploadTitle, text, Buttons::Ok, icon);
+    };
+    if (ctx_.state.tableOpen()) {
+        tell("You must close or save any open table before uploading.");
+        return TransferOutcome::Failed;
+    }
+    if (ctx_.image.BufferEmpty) {
+        tell("No data available for uploading.");
+        return TransferOutcome::Failed;
+    }
+    if (!connectAndCheck(true)) return TransferOutcome::Failed;
+
+    Trap trap(ui, [this] { closePort(); });
+    ctx_.image.UpdateEEPROM(&trap);
+    if (trap.aborted()) return TransferOutcome::Failed;
+
+    WriteEEPROMData();
+    if (!LinkOK) {
+        tell("Upload aborted - EEPROM programming failed.", Icon::Information);
+        return TransferOutcome::Failed;
+    }
+    if (VerifyErrors != 0) {
+        const VerifyMismatch& m = firstMismatch;
+        if (m.address >= 0)
+            ui.detail(QString("First difference at EEPROM address %1: expected %2, read %3 "
+                              "(%4 bytes differ).")
+                          .arg(m.address)
+                          .arg(hex(m.expected), hex(m.read))
+                          .arg(VerifyErrors));
+        else if (m.stoppedAt >= 0)
+            ui.detail(QString("Verification stopped at EEPROM address %1.").arg(m.stoppedAt));
+        tell("Upload aborted - EEPROM verification failed.", Icon::Information);
+        return TransferOutcome::Failed;
+    }
+    ResetController();
+    if (!LinkOK) {
+        tell("Upload aborted - Reset IGX-1 failed");
+        return TransferOutcome::Failed;
+    }
+    tell("Upload completed.");
+    return TransferOutcome::Completed;
+}
+
+}  // namespace velo
