@@ -2,38 +2,47 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace velo {
 
-DataFileRead readDataFile(const QString& path) {
+namespace {
+
+DataFileRead unreadable(const QString& path, const QString& reason) {
     DataFileRead r;
+    r.reason = reason;
+    r.error = QString("%1: %2").arg(QDir::toNativeSeparators(path), reason);
+    return r;
+}
+
+}  // namespace
+
+DataFileRead readDataFile(const QString& path) {
+    if (QFileInfo(path).isDir()) return unreadable(path, "Is a folder, not a file");
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        r.error = QString("%1: %2").arg(QDir::toNativeSeparators(path), f.errorString());
-        return r;
-    }
+    if (!f.open(QIODevice::ReadOnly)) return unreadable(path, f.errorString());
     const QByteArray data = f.read(ConfigImage::kImageBytes);
-    if (f.error() != QFileDevice::NoError) {
-        r.error = QString("%1: %2").arg(QDir::toNativeSeparators(path), f.errorString());
-        return r;
-    }
+    if (f.error() != QFileDevice::NoError) return unreadable(path, f.errorString());
+    DataFileRead r;
     std::copy(data.begin(), data.end(), r.bytes.begin());
-    r.status = data.size() < ConfigImage::kImageBytes ? DataFileRead::Short : DataFileRead::Ok;
+    r.size = int(data.size());
+    r.status = r.size < ConfigImage::kImageBytes ? DataFileRead::Short : DataFileRead::Ok;
     return r;
 }
 
 QString writeDataFile(const QString& path, const ImageBytes& bytes) {
     QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return QString("%1: %2").arg(QDir::toNativeSeparators(path), f.errorString());
+    // Never fall back to writing over the old file in place.
+    f.setDirectWriteFallback(false);
+    if (!f.open(QIODevice::WriteOnly)) return f.errorString();
     if (f.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) !=
         qint64(bytes.size())) {
         const QString why = f.errorString();
         f.cancelWriting();
-        return QString("%1: %2").arg(QDir::toNativeSeparators(path), why);
+        return why;
     }
-    if (!f.commit()) return QString("%1: %2").arg(QDir::toNativeSeparators(path), f.errorString());
+    if (!f.commit()) return f.errorString();
     return {};
 }
 

@@ -10,18 +10,22 @@ namespace velo {
 
 using ImageBytes = std::array<uint8_t, ConfigImage::kImageBytes>;
 
-// A data file is the 264 bytes of image offsets 16 to 279, nothing else.
+// A data file is the 264 bytes of image offsets 16 to 279, nothing else. Bytes after
+// the 264th are not read.
 struct DataFileRead {
     enum Status { Ok, Short, Unreadable };
     Status status = Unreadable;
-    QString error;       // why an unreadable file could not be read
+    QString reason;      // why an unreadable file could not be read
+    QString error;       // the same with the file's name in front
     ImageBytes bytes{};  // with Short: the bytes that were there, zero after them
+    int size = 0;        // bytes read, at most 264
 };
 
 DataFileRead readDataFile(const QString& path);
 
-// Writes a new file beside the old one and replaces it only when complete, so a failed
-// save leaves the old file as it was. Returns the reason on failure, empty on success.
+// Writes a new file beside the old one and puts it in place only when it is complete
+// and on disk, so a failed save (disk full, no permission, a vanished folder) leaves
+// the old file as it was. Returns the reason on failure, empty on success.
 QString writeDataFile(const QString& path, const ImageBytes& bytes);
 
 }  // namespace velo
