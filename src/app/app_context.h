@@ -12,6 +12,8 @@ namespace velo {
 // are the window's own commands that widget-free workflows end in; the command-line
 // tool leaves them empty.
 struct AppContext {
+    AppContext(ConfigImage& i, MainState& s, UserInteraction& u) : image(i), state(s), ui(u) {}
+
     ConfigImage& image;
     MainState& state;
     UserInteraction& ui;

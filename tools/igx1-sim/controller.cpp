@@ -145,7 +145,10 @@ Answer Controller::reset() {
     ++resets_;
     pointer_ = 0;
     if (faults_.on(Fault::ResetSilent)) return answer({}, "reset (silent)");
-    return answer({uint8_t(faults_.value(Fault::ResetAnswer, p::kAck))}, "reset");
+    if (!faults_.on(Fault::ResetAnswer)) return answer({p::kAck}, "reset");
+    std::vector<uint8_t> bytes;
+    for (int v : faults_.values(Fault::ResetAnswer)) bytes.push_back(uint8_t(v));
+    return answer(std::move(bytes), "reset");
 }
 
 }  // namespace igx1sim

@@ -38,7 +38,7 @@ MainWindow::MainWindow(UserInteraction& ui, QSettings& settings, BrandInfo brand
       portSettings_(settings),
       brand_(std::move(brand)),
       options_(std::move(options)),
-      ctx_{image_, state_, ui_, {}, {}, {}} {
+      ctx_{image_, state_, ui_} {
     setObjectName("frmVelo_Main");
     setWindowTitle(state_.BaseTitle);
     if (!port)
