@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace velo::test {
+
+// igx1-sim running on its own pseudo-terminal for the length of a test.
+class SimProcess {
+  public:
+    // Starts the simulator with these options (an image file, faults); an empty device()
+    // means it did not come up, and error() says why.
+    explicit SimProcess(const QStringList& options = {});
+    ~SimProcess();
+
+    QString device() const { return device_; }
+    QString error() const { return error_; }
+    QString dir() const { return dir_.path(); }
+    // Ends it (it saves on the way out) and gives its exit status.
+    int stop();
+    QByteArray log() const { return log_; }
+
+    static QString binary(const QString& name);
+
+  private:
+    QTemporaryDir dir_;
+    QProcess process_;
+    QString device_;
+    QString error_;
+    QByteArray log_;
+};
+
+}  // namespace velo::test
