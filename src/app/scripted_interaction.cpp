@@ -84,6 +84,9 @@ Answer ScriptedInteraction::message(const QString& title, const QString& text, B
         QString flat = text;
         flat.replace("\r\n", " ").replace('\n', ' ');
         std::fprintf(echo_, "%s: %s\n", qPrintable(title), qPrintable(flat));
+        // The detail belongs to this box; a terminal shows it as the line after.
+        if (!pendingEcho_.isEmpty()) std::fprintf(echo_, "  %s\n", qPrintable(pendingEcho_));
+        pendingEcho_.clear();
         std::fflush(echo_);
     }
     if (onShow) onShow(s);
@@ -124,10 +127,7 @@ std::optional<QString> ScriptedInteraction::saveFileName(const QString& title,
 
 void ScriptedInteraction::detail(const QString& text) {
     details_ << text;
-    if (echo_) {
-        std::fprintf(echo_, "  %s\n", qPrintable(text));
-        std::fflush(echo_);
-    }
+    pendingEcho_ = text;
 }
 
 QStringList ScriptedInteraction::texts() const {

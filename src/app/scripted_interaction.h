@@ -56,6 +56,7 @@ class ScriptedInteraction : public UserInteraction {
     std::deque<QString> files_, inputs_;  // a null string is a cancel
     QList<Shown> shown_;
     QStringList details_, fileDialogs_;
+    QString pendingEcho_;
 };
 
 }  // namespace velo

@@ -12,7 +12,7 @@ QString SimProcess::binary(const QString& name) {
     const QString dir = qEnvironmentVariableIsSet("VELO_BIN_DIR")
                             ? qEnvironmentVariable("VELO_BIN_DIR")
                             : QString(VELO_BIN_DIR);
-    return QDir(dir).filePath(name);
+    return QDir(dir).absoluteFilePath(name);
 }
 
 SimProcess::SimProcess(const QStringList& options) {

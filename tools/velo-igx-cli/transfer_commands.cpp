@@ -1,17 +1,153 @@
+// download and upload: the Communications menu's workflows from a terminal.
 #include "cli.h"
 
+#include "app/error_report.h"
+#include "app/port_settings.h"
+#include "app/scripted_interaction.h"
+#include "data/data_file.h"
+#include "data/file_commands.h"
+#include "link/controller_link.h"
+#include "link/tracing_port.h"
+
+#include <QDir>
+#include <QFileInfo>
 #include <cstdio>
 
 namespace velo::cli {
 
-int runDownload(const QStringList&) {
-    std::fputs("velo-igx-cli: download is not available yet\n", stderr);
+namespace {
+
+struct TransferArgs {
+    QString file;
+    QString device;
+    int port = 0;  // 0: the stored setting
+    bool trace = false;
+};
+
+int usage(const char* why) {
+    std::fprintf(stderr, "velo-igx-cli: %s\n", why);
+    printUsage(stderr);
     return kUsage;
 }
 
-int runUpload(const QStringList&) {
-    std::fputs("velo-igx-cli: upload is not available yet\n", stderr);
-    return kUsage;
+std::optional<TransferArgs> parse(const QStringList& args, int& status) {
+    TransferArgs out;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == "--trace") {
+            out.trace = true;
+        } else if (a == "--device" || a == "--port") {
+            if (i + 1 >= args.size()) {
+                status = usage(qPrintable(a + " needs a value"));
+                return std::nullopt;
+            }
+            const QString value = args[++i];
+            if (a == "--device") {
+                out.device = value;
+            } else {
+                bool ok = false;
+                out.port = value.toInt(&ok);
+                if (!ok || out.port < 1 || out.port > kPortCount) {
+                    status = usage("--port takes a number from 1 to 255");
+                    return std::nullopt;
+                }
+            }
+        } else if (a.startsWith("--") || !out.file.isEmpty()) {
+            status = usage(qPrintable("unexpected argument " + a));
+            return std::nullopt;
+        } else {
+            out.file = a;
+        }
+    }
+    if (out.file.isEmpty()) {
+        status = usage("a data file is needed");
+        return std::nullopt;
+    }
+    if (!out.device.isEmpty() && out.port) {
+        status = usage("give --device or --port, not both");
+        return std::nullopt;
+    }
+    return out;
+}
+
+// What a window would hold, with the link on the chosen port.
+class Session {
+  public:
+    explicit Session(const TransferArgs& args)
+        : settings_(openUserSettings()), portSettings_(*settings_), ui_(stderr) {
+        state_.CommPort = args.port;
+        if (!state_.CommPort) {
+            try {
+                state_.CommPort = PortSettings::parseCommPort(portSettings_.storedCommPort());
+            } catch (const RunError&) {
+                state_.CommPort = 1;
+            }
+        }
+        const QString device = args.device;
+        std::unique_ptr<SerialPort> port = makeSystemPort([this, device](int n) {
+            return device.isEmpty() ? portSettings_.deviceFor(n) : device;
+        });
+        if (args.trace) port = std::make_unique<TracingPort>(std::move(port), stderr);
+        link_ = std::make_unique<ControllerLink>(ctx_, std::move(port));
+    }
+
+    AppContext& ctx() { return ctx_; }
+    ControllerLink& link() { return *link_; }
+
+  private:
+    std::unique_ptr<QSettings> settings_;
+    PortSettings portSettings_;
+    ConfigImage image_;
+    MainState state_;
+    ScriptedInteraction ui_;
+    AppContext ctx_{image_, state_, ui_};
+    std::unique_ptr<ControllerLink> link_;
+};
+
+}  // namespace
+
+int runDownload(const QStringList& args) {
+    int status = kUsage;
+    const auto parsed = parse(args, status);
+    if (!parsed) return status;
+    // Found out before the controller is read, not after.
+    const QFileInfo target(parsed->file);
+    if (!target.absoluteDir().exists()) {
+        std::fprintf(stderr, "velo-igx-cli: the folder of %s does not exist\n",
+                     qPrintable(parsed->file));
+        return kUsage;
+    }
+    if (target.isDir()) {
+        std::fprintf(stderr, "velo-igx-cli: %s is a folder\n", qPrintable(parsed->file));
+        return kUsage;
+    }
+    Session session(*parsed);
+    if (session.link().download() != TransferOutcome::Completed) return kFailed;
+    Trap trap(session.ctx().ui);
+    try {
+        if (!saveDataFile(session.ctx(), parsed->file, trap)) return kUsage;
+    } catch (const RunError& e) {
+        std::fprintf(stderr, "velo-igx-cli: cannot write %s\n", qPrintable(e.description));
+        return kUsage;
+    }
+    return kOk;
+}
+
+int runUpload(const QStringList& args) {
+    int status = kUsage;
+    const auto parsed = parse(args, status);
+    if (!parsed) return status;
+    Session session(*parsed);
+    try {
+        if (loadDataFile(session.ctx(), parsed->file) != LoadResult::Loaded) return kUsage;
+    } catch (const RunError& e) {
+        std::fprintf(stderr, "Open Data File: %s\n", qPrintable(e.description));
+        return kUsage;
+    }
+    // As after File Open: the next identification fills these in.
+    session.ctx().state.FirmwareID.clear();
+    session.ctx().state.UnitModel.clear();
+    return session.link().upload() == TransferOutcome::Completed ? kOk : kFailed;
 }
 
 }  // namespace velo::cli
