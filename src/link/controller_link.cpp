@@ -231,9 +231,12 @@ void ControllerLink::ResetController() {
 
 void ControllerLink::MSComm1_OnComm(int code) {
     static const QHash<int, QString> kDescriptions = {
-        {kCommFraming, "Framing error."},          {kCommOverrun, "Port hardware overrun."},
-        {kCommRxOverflow, "Receive buffer overflow."}, {kCommParity, "Parity error."},
-        {kCommTxFull, "Transmit buffer full."},    {kCommDcb, "Device control block error."},
+        {kCommFraming, "Framing error."},
+        {kCommOverrun, "Port hardware overrun."},
+        {kCommRxOverflow, "Receive buffer overflow."},
+        {kCommParity, "Parity error."},
+        {kCommTxFull, "Transmit buffer full."},
+        {kCommDcb, "Device control block error."},
     };
     const auto it = kDescriptions.find(code);
     if (it == kDescriptions.end()) return;

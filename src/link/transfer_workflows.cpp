@@ -70,9 +70,8 @@ TransferOutcome ControllerLink::download() {
     UserInteraction& ui = ctx_.ui;
     MainState& state = ctx_.state;
     ConfigImage& image = ctx_.image;
-    if (!image.BufferEmpty &&
-        ui.message(kDownloadTitle, "Data buffer not empty. OK to overwrite?", Buttons::OkCancel,
-                   Icon::None) == Answer::Cancel)
+    if (!image.BufferEmpty && ui.message(kDownloadTitle, "Data buffer not empty. OK to overwrite?",
+                                         Buttons::OkCancel, Icon::None) == Answer::Cancel)
         return TransferOutcome::Cancelled;
 
     // An open table goes without a question, its edits with it.
