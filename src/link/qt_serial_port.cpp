@@ -5,6 +5,7 @@
 #include "link/protocol.h"
 
 #include <QElapsedTimer>
+#include <chrono>
 
 namespace velo {
 
@@ -79,7 +80,8 @@ void QtSerialPort::discardInput() {
     closeIfFailed();
     if (!port_.isOpen()) return;
     // Take in what the driver holds first, or it would arrive after the flush.
-    port_.waitForReadyRead(0);
+    // Nothing came in: the driver holds nothing either, and the flush call is saved.
+    if (!port_.waitForReadyRead(0) && port_.bytesAvailable() == 0) return;
     port_.clear(QSerialPort::Input);
     port_.readAll();
 }
@@ -100,11 +102,26 @@ uint8_t QtSerialPort::readByte() {
     return uint8_t(c);
 }
 
+namespace {
+// Long enough for a command's answer: a few byte times plus the other side's turnaround.
+constexpr int kSpinMicros = 1500;
+}  // namespace
+
 void QtSerialPort::pump(int maxMicros) {
     closeIfFailed();
     if (!port_.isOpen()) return;
+    // An answer is due within a few byte times: looking without sleeping first sees it
+    // as it lands instead of after the scheduler's wake-up.
+    const auto spinEnd = std::chrono::steady_clock::now() +
+                         std::chrono::microseconds(std::min(maxMicros, kSpinMicros));
+    do {
+        if (port_.waitForReadyRead(0) || port_.bytesAvailable() > 0) {
+            closeIfFailed();
+            return;
+        }
+    } while (std::chrono::steady_clock::now() < spinEnd);
     // waitForReadyRead returns as soon as a byte is in, so a whole millisecond is fine.
-    port_.waitForReadyRead(std::max(0, std::min(maxMicros / 1000, 50)));
+    if (maxMicros > kSpinMicros) port_.waitForReadyRead(std::min(maxMicros / 1000, 50));
     closeIfFailed();
 }
 

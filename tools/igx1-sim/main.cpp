@@ -26,6 +26,8 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kByteTime = std::chrono::nanoseconds(178571);
 // A command whose remaining bytes stay away this long is given up.
 constexpr auto kPartialTimeout = std::chrono::seconds(1);
+// With --busy, how long after a byte the line is watched without sleeping.
+constexpr auto kBusyWindow = std::chrono::milliseconds(10);
 
 volatile std::sig_atomic_t stopSignal = 0;
 
@@ -202,7 +204,10 @@ int Simulator::run() {
 
     while (!stopSignal && !unplugged_) {
         pollfd fds[2] = {{master_, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
-        const int n = poll(fds, options_.stdinQuit ? 2 : 1, 200);
+        // Mid-transfer the next command is due within milliseconds; without sleeping it
+        // is answered as a controller would, not after the scheduler's wake-up.
+        const bool busy = options_.busy && Clock::now() - lastByte_ < kBusyWindow;
+        const int n = poll(fds, options_.stdinQuit ? 2 : 1, busy ? 0 : 200);
         if (n < 0 && errno != EINTR) break;
         if (options_.stdinQuit && (fds[1].revents & (POLLIN | POLLHUP))) {
             char sink[256];

@@ -49,6 +49,7 @@ struct SimOptions {
     std::string readyFile;  // receives the device path once the line is up
     bool stdinQuit = false;
     bool verbose = false;
+    bool busy = false;
     int status = 1;                     // engine stopped
     std::string idText = "IGX-1 V2.1";  // identification text, without the 0x0D
     Faults faults;
