@@ -1,5 +1,6 @@
 #include "app/ui/qt_interaction.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -63,6 +64,12 @@ Answer toAnswer(int button) {
 
 }  // namespace
 
+QWidget* QtInteraction::owner() const {
+    // A box asked from inside a modal dialog belongs over that dialog.
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    return parent_;
+}
+
 QStringList QtInteraction::qtFilters(const QString& filter) {
     const QStringList parts = filter.split('|');
     QStringList out;
@@ -77,7 +84,7 @@ QStringList QtInteraction::qtFilters(const QString& filter) {
 
 Answer QtInteraction::message(const QString& title, const QString& text, Buttons buttons,
                               Icon icon) {
-    QMessageBox box(boxIcon(icon), title, text, standardButtons(buttons), parent_);
+    QMessageBox box(boxIcon(icon), title, text, standardButtons(buttons), owner());
     if (!pendingDetail_.isEmpty()) {
         box.setDetailedText(pendingDetail_);
         pendingDetail_.clear();
@@ -93,7 +100,7 @@ std::optional<QString> QtInteraction::inputBox(const QString& title, const QStri
                                                const QString& defaultText) {
     bool ok = false;
     QString text =
-        QInputDialog::getText(parent_, title, prompt, QLineEdit::Normal, defaultText, &ok);
+        QInputDialog::getText(owner(), title, prompt, QLineEdit::Normal, defaultText, &ok);
     if (!ok) return std::nullopt;
     return text;
 }
@@ -102,7 +109,7 @@ std::optional<QString> QtInteraction::openFileName(const QString& title, const Q
     const QStringList filters = qtFilters(filter);
     QString selected = filters.value(0);
     QString path =
-        QFileDialog::getOpenFileName(parent_, title, QString(), filters.join(";;"), &selected);
+        QFileDialog::getOpenFileName(owner(), title, QString(), filters.join(";;"), &selected);
     if (path.isEmpty()) return std::nullopt;
     return path;
 }
@@ -111,7 +118,7 @@ std::optional<QString> QtInteraction::saveFileName(const QString& title, const Q
     const QStringList filters = qtFilters(filter);
     QString selected = filters.value(0);
     // The existence question is the program's own, so the dialog must not ask it too.
-    QString path = QFileDialog::getSaveFileName(parent_, title, QString(), filters.join(";;"),
+    QString path = QFileDialog::getSaveFileName(owner(), title, QString(), filters.join(";;"),
                                                 &selected, QFileDialog::DontConfirmOverwrite);
     if (path.isEmpty()) return std::nullopt;
     return path;

@@ -23,6 +23,8 @@ class QtInteraction : public UserInteraction {
     static QStringList qtFilters(const QString& filter);
 
   private:
+    QWidget* owner() const;
+
     QWidget* parent_;
     QString pendingDetail_;
 };

@@ -1,0 +1,189 @@
+#include "data/gpio_params.h"
+#include "app/scripted_interaction.h"
+
+#include <QTest>
+
+using namespace velo;
+using Box = GPIOParamsForm::Box;
+
+namespace {
+
+struct Rig {
+    ConfigImage image;
+    MainState state;
+    ScriptedInteraction ui;
+    AppContext ctx{image, state, ui};
+    GPIOParamsForm form{ctx};
+};
+
+}  // namespace
+
+class GPIOParamsTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void startUpValues() {
+        Rig r;
+        r.form.Form_Load();
+        const auto& v = r.form.view();
+        QCOMPARE(v.gpi1Mode, int(GPIOParamsForm::GPI1DigitalRtd));
+        QCOMPARE(v.gpi2Mode, int(GPIOParamsForm::GPI2DigitalRtd));
+        QCOMPARE(v.gpio3Mode, int(GPIOParamsForm::GPIO3DigitalRtd));
+        QCOMPARE(v.gpi1Rtd.text, QString("2"));
+        QCOMPARE(v.gpi2Rtd.text, QString("3"));
+        QCOMPARE(v.gpio3Rtd.text, QString("4"));
+        QCOMPARE(v.minRpm.text, QString("3000"));
+        QCOMPARE(v.maxRpm.text, QString("6000"));
+        QVERIFY(v.gpi1Rtd.enabled && v.gpi2Rtd.enabled && v.gpio3Rtd.enabled);
+        QVERIFY(!v.minRpm.enabled && !v.maxRpm.enabled);
+    }
+
+    // Only the low four bits are the mode; an unknown one loads as Off and is stored so.
+    void modeBytes_data() {
+        QTest::addColumn<int>("group");
+        QTest::addColumn<int>("loaded");
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<int>("afterLoad");
+        QTest::newRow("in1 0x52 digital") << 1 << 0x52 << 2 << 0x52;
+        QTest::newRow("in1 0x51 analog") << 1 << 0x51 << 1 << 0x51;
+        QTest::newRow("in1 0x5F unknown") << 1 << 0x5F << 0 << 0x50;
+        QTest::newRow("in2 0x32 unknown") << 2 << 0x32 << 0 << 0x30;
+        QTest::newRow("in2 0x01 digital") << 2 << 0x01 << 1 << 0x01;
+        QTest::newRow("io3 7 unknown") << 3 << 7 << 0 << 0;
+        QTest::newRow("io3 0xA2 window") << 3 << 0xA2 << 2 << 0xA2;
+    }
+    void modeBytes() {
+        QFETCH(int, group);
+        QFETCH(int, loaded);
+        QFETCH(int, shown);
+        QFETCH(int, afterLoad);
+        Rig r;
+        uint8_t& mode = group == 1   ? r.image.GPI1Mode
+                        : group == 2 ? r.image.GPI2Mode
+                                     : r.image.GPIO3Mode;
+        mode = uint8_t(loaded);
+        r.form.Form_Load();
+        const auto& v = r.form.view();
+        QCOMPARE(group == 1 ? v.gpi1Mode : group == 2 ? v.gpi2Mode : v.gpio3Mode, shown);
+        QCOMPARE(int(mode), afterLoad);
+    }
+
+    void choosingModes() {
+        Rig r;
+        r.image.GPI1Mode = 0x52;
+        r.form.Form_Load();
+        r.form.optGPI1_Click(GPIOParamsForm::GPI1Off);
+        QCOMPARE(r.image.GPI1Mode, uint8_t(0x50));
+        QVERIFY(!r.form.view().gpi1Rtd.enabled);
+        r.form.optGPI1_Click(GPIOParamsForm::GPI1AnalogRtd);
+        QCOMPARE(r.image.GPI1Mode, uint8_t(0x51));
+        QVERIFY(!r.form.view().gpi1Rtd.enabled);
+        r.form.optGPI2_Click(GPIOParamsForm::GPI2Off);
+        QVERIFY(!r.form.view().gpi2Rtd.enabled);
+        r.form.optGPIO3_Click(GPIOParamsForm::GPIO3RPMSwitch);
+        const auto& v = r.form.view();
+        QVERIFY(!v.gpio3Rtd.enabled && v.minRpm.enabled && v.maxRpm.enabled);
+        QCOMPARE(r.image.GPIO3Mode, uint8_t(2));
+        // A disabled box keeps its text and its value.
+        QCOMPARE(v.gpio3Rtd.text, QString("4"));
+        QCOMPARE(r.image.GPIO3Retard, int16_t(46));
+    }
+
+    void retardBoxes_data() {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<int>("counts");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("2.9") << "2.9" << 23 << "2"
+                             << "";
+        QTest::newRow("-1") << "-1" << 0 << "0"
+                            << "Value must be greater than or equal to 0";
+        QTest::newRow("-0.5 floors to -1") << "-0.5" << 0 << "0"
+                                           << "Value must be greater than or equal to 0";
+        QTest::newRow("12") << "12" << 114 << "10"
+                            << "Value must be less than or equal to 10";
+        QTest::newRow("10.9") << "10.9" << 114 << "10"
+                              << "";
+        QTest::newRow("letters") << "abc" << 0 << "0"
+                                 << "";
+        QTest::newRow("leading number") << " 7deg" << 80 << "7"
+                                        << "";
+        QTest::newRow("huge") << "1e30" << 114 << "10"
+                              << "Value must be less than or equal to 10";
+        QTest::newRow("empty") << "" << 0 << "0"
+                               << "";
+    }
+    void retardBoxes() {
+        QFETCH(QString, entry);
+        QFETCH(int, counts);
+        QFETCH(QString, shown);
+        QFETCH(QString, message);
+        for (Box box : {Box::GPI1Rtd, Box::GPI2Rtd, Box::GPIO3Rtd}) {
+            Rig r;
+            r.form.Form_Load();
+            r.form.validate(box, entry);
+            const int16_t stored = box == Box::GPI1Rtd   ? r.image.GPI1Retard
+                                   : box == Box::GPI2Rtd ? r.image.GPI2Retard
+                                                         : r.image.GPIO3Retard;
+            QCOMPARE(stored, int16_t(counts));
+            QCOMPARE(r.form.box(box).text, shown);
+            if (message.isEmpty()) {
+                QVERIFY(r.ui.shown().isEmpty());
+            } else {
+                QCOMPARE(r.ui.shown().size(), 1);
+                const auto& s = r.ui.shown().first();
+                QCOMPARE(s.title, QString("Retard"));
+                QCOMPARE(s.text, message);
+                QCOMPARE(s.icon, Icon::Exclamation);
+                QCOMPARE(s.buttons, Buttons::Ok);
+            }
+        }
+    }
+
+    void rpmBoxes_data() {
+        QTest::addColumn<int>("box");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<int>("min");
+        QTest::addColumn<int>("max");
+        QTest::addColumn<QString>("message");
+        const int minBox = int(Box::GPIO3MinRPM), maxBox = int(Box::GPIO3MaxRPM);
+        QTest::newRow("min 3025 down to even") << minBox << "3025" << 3000 << 6000 << "";
+        QTest::newRow("min 3075 up to even") << minBox << "3075" << 3100 << 6000 << "";
+        QTest::newRow("min 10950")
+            << minBox << "10950" << 10900 << 10900 << "Value must be less than or equal to 10900";
+        QTest::newRow("min -5") << minBox << "-5" << 0 << 6000
+                                << "Value must be greater than or equal to zero";
+        QTest::newRow("min above max raises it") << minBox << "7000" << 7000 << 7000 << "";
+        QTest::newRow("max 500") << maxBox << "500" << 1000 << 1000
+                                 << "Value must be greater than or equal to 1000";
+        QTest::newRow("max 12000")
+            << maxBox << "12000" << 3000 << 11000 << "Value must be less than or equal to 11000";
+        QTest::newRow("max 4025") << maxBox << "4025" << 3000 << 4000 << "";
+        QTest::newRow("max letters")
+            << maxBox << "x" << 1000 << 1000 << "Value must be greater than or equal to 1000";
+    }
+    void rpmBoxes() {
+        QFETCH(int, box);
+        QFETCH(QString, entry);
+        QFETCH(int, min);
+        QFETCH(int, max);
+        QFETCH(QString, message);
+        Rig r;
+        r.form.Form_Load();
+        r.form.validate(Box(box), entry);
+        QCOMPARE(int(r.image.GPIO3MinRPM), min);
+        QCOMPARE(int(r.image.GPIO3MaxRPM), max);
+        // The boxes show what is stored, the other one too when it was pulled along.
+        QCOMPARE(r.form.view().minRpm.text, QString::number(min));
+        QCOMPARE(r.form.view().maxRpm.text, QString::number(max));
+        if (message.isEmpty()) {
+            QVERIFY(r.ui.shown().isEmpty());
+        } else {
+            QCOMPARE(r.ui.texts(), QStringList{message});
+            QCOMPARE(r.ui.shown().first().title,
+                     QString(Box(box) == Box::GPIO3MinRPM ? "Minimum RPM" : "Maximum RPM"));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(GPIOParamsTest)
+#include "gpio_params_test.moc"
