@@ -128,34 +128,30 @@ void GPIOParamsForm::validate(Box b, const QString& text) {
     });
 }
 
-void GPIOParamsForm::validateRetard(int16_t& counts, TextBox& b, const QString& text) {
+double GPIOParamsForm::limited(const QString& text, const QString& title, int low,
+                               const QString& lowName, int high) {
     double value = entered(text);
-    if (value < 0) {
-        ctx_.ui.message("Retard", "Value must be greater than or equal to 0", Buttons::Ok,
+    if (value < low) {
+        ctx_.ui.message(title, "Value must be greater than or equal to " + lowName, Buttons::Ok,
                         Icon::Exclamation);
-        value = 0;
-    } else if (value > 10) {
-        ctx_.ui.message("Retard", "Value must be less than or equal to 10", Buttons::Ok,
-                        Icon::Exclamation);
-        value = 10;
+        value = low;
+    } else if (value > high) {
+        ctx_.ui.message(title, "Value must be less than or equal to " + QString::number(high),
+                        Buttons::Ok, Icon::Exclamation);
+        value = high;
     }
-    counts = retardCounts(value);
+    return value;
+}
+
+void GPIOParamsForm::validateRetard(int16_t& counts, TextBox& b, const QString& text) {
+    counts = retardCounts(limited(text, "Retard", 0, "0", 10));
     b.text = retardText(counts);
 }
 
 void GPIOParamsForm::validateMinRPM(const QString& text) {
     ConfigImage& img = ctx_.image;
-    double value = entered(text);
-    if (value < 0) {
-        ctx_.ui.message("Minimum RPM", "Value must be greater than or equal to zero", Buttons::Ok,
-                        Icon::Exclamation);
-        value = 0;
-    } else if (value > 10900) {
-        ctx_.ui.message("Minimum RPM", "Value must be less than or equal to 10900", Buttons::Ok,
-                        Icon::Exclamation);
-        value = 10900;
-    }
-    img.GPIO3MinRPM = int16_t(roundHalfEven(value / 50) * 50);
+    img.GPIO3MinRPM =
+        int16_t(roundHalfEven(limited(text, "Minimum RPM", 0, "zero", 10900) / 50) * 50);
     view_.minRpm.text = formatFixed(img.GPIO3MinRPM, 0);
     if (img.GPIO3MinRPM > img.GPIO3MaxRPM) {
         img.GPIO3MaxRPM = img.GPIO3MinRPM;
@@ -165,17 +161,8 @@ void GPIOParamsForm::validateMinRPM(const QString& text) {
 
 void GPIOParamsForm::validateMaxRPM(const QString& text) {
     ConfigImage& img = ctx_.image;
-    double value = entered(text);
-    if (value < 1000) {
-        ctx_.ui.message("Maximum RPM", "Value must be greater than or equal to 1000", Buttons::Ok,
-                        Icon::Exclamation);
-        value = 1000;
-    } else if (value > 11000) {
-        ctx_.ui.message("Maximum RPM", "Value must be less than or equal to 11000", Buttons::Ok,
-                        Icon::Exclamation);
-        value = 11000;
-    }
-    img.GPIO3MaxRPM = int16_t(roundHalfEven(value / 50) * 50);
+    img.GPIO3MaxRPM =
+        int16_t(roundHalfEven(limited(text, "Maximum RPM", 1000, "1000", 11000) / 50) * 50);
     view_.maxRpm.text = formatFixed(img.GPIO3MaxRPM, 0);
     if (img.GPIO3MaxRPM < img.GPIO3MinRPM) {
         img.GPIO3MinRPM = img.GPIO3MaxRPM;

@@ -49,6 +49,9 @@ class GPIOParamsForm {
   private:
     void guarded(const std::function<void()>& body);
     void enableBoxes();
+    // The entry's whole number kept within [low, high]; outside, the box's message.
+    double limited(const QString& text, const QString& title, int low, const QString& lowName,
+                   int high);
     void validateRetard(int16_t& counts, TextBox& b, const QString& text);
     void validateMinRPM(const QString& text);
     void validateMaxRPM(const QString& text);

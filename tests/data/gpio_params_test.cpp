@@ -1,5 +1,6 @@
 #include "data/gpio_params.h"
-#include "app/scripted_interaction.h"
+
+#include "support/model_rig.h"
 
 #include <QTest>
 
@@ -8,11 +9,7 @@ using Box = GPIOParamsForm::Box;
 
 namespace {
 
-struct Rig {
-    ConfigImage image;
-    MainState state;
-    ScriptedInteraction ui;
-    AppContext ctx{image, state, ui};
+struct Rig : test::ModelRig {
     GPIOParamsForm form{ctx};
 };
 

@@ -1,5 +1,6 @@
 #include "data/mod_params.h"
-#include "app/scripted_interaction.h"
+
+#include "support/model_rig.h"
 
 #include <QTest>
 
@@ -9,11 +10,7 @@ using Cyl = ModParamsForm::Cylinders;
 
 namespace {
 
-struct Rig {
-    ConfigImage image;
-    MainState state;
-    ScriptedInteraction ui;
-    AppContext ctx{image, state, ui};
+struct Rig : test::ModelRig {
     ModParamsForm form{ctx};
 };
 

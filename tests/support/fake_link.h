@@ -97,19 +97,16 @@ class FakePort : public SerialPort {
 #include "app/scripted_interaction.h"
 #include "data/config_image.h"
 #include "link/controller_link.h"
+#include "support/model_rig.h"
 
 #include <memory>
 
 namespace velo::test {
 
 // A main window's worth of state with its link on the fake port.
-struct LinkRig {
+struct LinkRig : ModelRig {
     explicit LinkRig(const igx1sim::SimOptions& options = {});
 
-    ConfigImage image;
-    MainState state;
-    ScriptedInteraction ui;
-    AppContext ctx{image, state, ui};
     FakeClock* clock;
     FakePort* port;
     std::unique_ptr<ControllerLink> link;

@@ -1,5 +1,5 @@
 #include "data/ui/param_dialogs.h"
-#include "app/scripted_interaction.h"
+#include "support/model_rig.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -14,12 +14,7 @@ using namespace velo;
 
 namespace {
 
-struct Rig {
-    ConfigImage image;
-    MainState state;
-    ScriptedInteraction ui;
-    AppContext ctx{image, state, ui};
-};
+using Rig = test::ModelRig;
 
 template <class W>
 W* child(QWidget& dialog, const char* name) {

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "app/app_context.h"
+#include "app/scripted_interaction.h"
+
+namespace velo::test {
+
+// The shared model a command works on, with a scripted user.
+struct ModelRig {
+    ConfigImage image;
+    MainState state;
+    ScriptedInteraction ui;
+    AppContext ctx{image, state, ui};
+};
+
+}  // namespace velo::test
