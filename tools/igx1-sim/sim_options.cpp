@@ -55,9 +55,7 @@ const std::vector<OptionEntry>& optionTable() {
          [](SimOptions& o, const std::string& t, const Numbers&) { o.readyFile = t; }},
         {"--stdin-quit", Arg::None, "", "exit (and save) at the end of standard input",
          [](SimOptions& o, const std::string&, const Numbers&) { o.stdinQuit = true; }},
-        {"--busy", Arg::None, "",
-         "watch the line without sleeping while bytes come in (for benchmarks: no "
-         "wake-up delay, one core kept busy)",
+        {"--busy", Arg::None, "", "answer without a wake-up delay; keeps a core busy (benchmarks)",
          [](SimOptions& o, const std::string&, const Numbers&) { o.busy = true; }},
         {"--verbose", Arg::None, "", "log every byte with its time on stderr (also -v)",
          [](SimOptions& o, const std::string&, const Numbers&) { o.verbose = true; }},
@@ -256,7 +254,7 @@ std::string helpText() {
         text += left + entry.help + "\n";
         if (std::string(entry.name) == "--id") text += "\nFaults (may be combined):\n";
     }
-    text += "  --help              print this text\n";
+    text += "  --help               print this text\n";
     return text;
 }
 
