@@ -35,10 +35,13 @@ QString writeDataFile(const QString& path, const ImageBytes& bytes) {
     QSaveFile f(path);
     // Never fall back to writing over the old file in place.
     f.setDirectWriteFallback(false);
-    if (!f.open(QIODevice::WriteOnly)) return f.errorString();
+    // Unbuffered, so that a short write (a full disk) shows in write()'s count; a
+    // buffered flush lets it pass and the shortened file would replace the old one.
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return f.errorString();
     if (f.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) !=
         qint64(bytes.size())) {
-        const QString why = f.errorString();
+        QString why = f.errorString();
+        if (f.error() == QFileDevice::NoError) why = "The disk is full or the file too large";
         f.cancelWriting();
         return why;
     }
