@@ -158,6 +158,21 @@ class ParamDialogsTest : public QObject {
         QTest::keyClick(max, Qt::Key_Tab);
         QCOMPARE(r.ui.texts().size(), 1);
     }
+
+    // Closed by its title bar button: the edit of the focused box was never checked.
+    void gpioClosedWithAnUncheckedEdit() {
+        Rig r;
+        frmGPIOParams d(r.ctx);
+        d.show();
+        QVERIFY(QTest::qWaitForWindowActive(&d));
+        auto* box = child<QLineEdit>(d, "txtGPI1Rtd");
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, "25");
+        d.close();
+        QVERIFY(r.ui.shown().isEmpty());
+        QCOMPARE(r.image.GPI1Retard, int16_t(23));
+    }
 };
 
 QTEST_MAIN(ParamDialogsTest)
