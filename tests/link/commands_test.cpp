@@ -45,9 +45,6 @@ class CommandsTest : public QObject {
     void reset();
     void portThatCannotOpen();
     void readRun();
-    void escapeStopsTheRead();
-    void readRunFaults_data();
-    void readRunFaults();
     void programAndVerify();
     void verifyCountsDifferences();
     void escapeDuringProgrammingStopsTheVerify();
@@ -326,54 +323,6 @@ void CommandsTest::readRun() {
     QVERIFY(std::is_sorted(values.begin(), values.end()));
     // 7 ms of pauses per byte plus two line times; a run near the floor takes under 2 s.
     QVERIFY(rig.port->sent.size() == 3 + 264);
-}
-
-void CommandsTest::escapeStopsTheRead() {
-    LinkRig rig;
-    rig.setControllerImage(randomImage(3));
-    rig.clock->onUserPass = [&] {
-        if (rig.port->controller.pointer() == 16 + 100) rig.state.AbortRequested = true;
-    };
-    rig.link->ReadEEPROMData();
-    QVERIFY(!rig.link->LinkOK);
-    QVERIFY(!rig.state.AbortRequested);
-    QVERIFY(!rig.state.progressVisible());
-    QVERIFY(!rig.port->isOpen());
-    QVERIFY(rig.image.BufferEmpty);
-    // Stopped at once: no read after the 100th.
-    QCOMPARE(rig.port->sent.size(), size_t(3 + 100));
-    QVERIFY(rig.ui.shown().isEmpty());
-}
-
-void CommandsTest::readRunFaults_data() {
-    QTest::addColumn<QStringList>("sim");
-    QTest::addColumn<QStringList>("reports");
-    QTest::addColumn<int>("readsSent");
-    QTest::newRow("set address refused") << QStringList{"--addr-answer", "0"} << QStringList{} << 0;
-    QTest::newRow("read answer missing")
-        << QStringList{"--read-drop", "120"} << QStringList{kRs232} << 105;
-    QTest::newRow("adapter pulled out")
-        << QStringList{"--unplug-read", "50"} << QStringList{kRs232} << 35;
-}
-
-void CommandsTest::readRunFaults() {
-    QFETCH(QStringList, sim);
-    QFETCH(QStringList, reports);
-    QFETCH(int, readsSent);
-    std::vector<std::string> args;
-    for (const auto& a : sim) args.push_back(a.toStdString());
-    LinkRig rig(simOptions(args));
-    rig.link->ReadEEPROMData();
-    QVERIFY(!rig.link->LinkOK);
-    QCOMPARE(rig.ui.texts(), reports);
-    QVERIFY(!rig.state.progressVisible());
-    QCOMPARE(int(rig.port->sent.size()) - 3, readsSent);
-    QVERIFY(rig.image.BufferEmpty);
-    if (sim.contains("--unplug-read")) {
-        QVERIFY(!rig.port->isOpen());
-        QCOMPARE(rig.ui.details().size(), 1);
-        QVERIFY(rig.ui.details().front().contains("stopped working"));
-    }
 }
 
 void CommandsTest::programAndVerify() {

@@ -1,8 +1,10 @@
 // Download and upload from the Communications menu, each outcome with its messages, the
 // state left behind and the traffic after it.
+#include "link/protocol.h"
 #include "support/fake_link.h"
 
 #include <QTest>
+#include <algorithm>
 
 using namespace velo;
 using namespace velo::test;
@@ -197,6 +199,13 @@ void WorkflowsTest::escapeDuringDownload() {
     QCOMPARE(rig.ui.texts(), (QStringList{kId, "Download failed."}));
     QVERIFY(rig.image.BufferEmpty);
     QVERIFY(!rig.state.AbortRequested);
+    QVERIFY(!rig.state.progressVisible());
+    QVERIFY(!rig.port->isOpen());
+    // Stopped at once: the last command sent is the read that Escape came after.
+    QCOMPARE(rig.port->sent.back().byte, protocol::kReadByte);
+    QCOMPARE(std::count_if(rig.port->sent.begin(), rig.port->sent.end(),
+                           [](const auto& s) { return s.byte == protocol::kReadByte; }),
+             60 - 16);
 }
 
 void WorkflowsTest::upload_data() {
