@@ -17,15 +17,7 @@ const QString kId = "Firmware ID: IGX-1 V2.1";
 
 using Image = std::array<uint8_t, ConfigImage::kImageBytes>;
 
-struct PtyRig {
-    explicit PtyRig(const QString& device)
-        : link(ctx, makeSystemPort([device](int) { return device; })) {}
-    ConfigImage image;
-    MainState state;
-    ScriptedInteraction ui;
-    AppContext ctx{image, state, ui};
-    ControllerLink link;
-};
+using PtyRig = DeviceRig;
 
 void writeImage(const QString& path, const Image& bytes) {
     QFile f(path);

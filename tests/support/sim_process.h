@@ -1,5 +1,8 @@
 #pragma once
 
+#include "link/controller_link.h"
+#include "support/model_rig.h"
+
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -29,6 +32,13 @@ class SimProcess {
     QString device_;
     QString error_;
     QByteArray log_;
+};
+
+// The model with a link on one device, as the window has it.
+struct DeviceRig : ModelRig {
+    explicit DeviceRig(const QString& device)
+        : link(ctx, makeSystemPort([device](int) { return device; })) {}
+    ControllerLink link;
 };
 
 }  // namespace velo::test
