@@ -22,8 +22,8 @@ namespace velo {
 void showModParamsDialog(AppContext& ctx, QWidget* parent);
 void showGPIOParamsDialog(AppContext& ctx, QWidget* parent);
 
-// Both dialogs have only OK; the title bar's close button leaves them as the design of
-// each form says, Escape does nothing, Enter is OK.
+// Both dialogs have only OK. The title bar's close button closes without OK (what the
+// controls wrote stays written), Escape does nothing, Enter is OK.
 class ParamsDialog : public QDialog {
   public:
     using QDialog::QDialog;
