@@ -1,0 +1,155 @@
+#include "table/table_session.h"
+
+#include "app/error_report.h"
+#include "data/config_image.h"
+#include "data/numeric.h"
+
+#include <QRegularExpression>
+#include <algorithm>
+#include <limits>
+
+namespace velo {
+
+TableSession::TableSession(TableKind kind, const ConfigImage& image, QObject* parent)
+    : QObject(parent), kind_(kind), trigTiming_(image.TrigTiming) {
+    reload(image);
+}
+
+int TableSession::lowerLimit() const {
+    return int16_t(trigTiming_ - ConfigImage::TimingRange);
+}
+
+bool TableSession::cellEdited(int row, int col) const {
+    const int i = index(row, col);
+    return values_[i] != original_[i] || texts_[i] != originalTexts_[i];
+}
+
+bool TableSession::hasEdits() const {
+    return values_ != original_ || texts_ != originalTexts_;
+}
+
+void TableSession::setValue(int row, int col, double v) {
+    double& cell = values_[index(row, col)];
+    if (cell == v) return;
+    cell = v;
+    emit valueChanged(row, col);
+}
+
+void TableSession::setText(int row, int col, const QString& text) {
+    QString& cell = texts_[index(row, col)];
+    if (cell == text) return;
+    cell = text;
+    emit textChanged(row, col);
+}
+
+void TableSession::copyChartToGrid() {
+    for (int i = 0; i < values_.size(); ++i) texts_[i] = formatFixed(values_[i], 1);
+    emit tableReset();
+}
+
+void TableSession::reload(const ConfigImage& image) {
+    trigTiming_ = image.TrigTiming;
+    values_.resize(rows() * kColumns);
+    limitLine_.fill(0.0, kColumns);
+    for (int r = 1; r <= rows(); ++r)
+        for (int c = 1; c <= kColumns; ++c)
+            values_[index(r, c)] =
+                kind_ == TableKind::Table2D ? image.Table2D(c, 1) : image.Table3D(c, 9 - r);
+    if (kind_ == TableKind::Table2D)
+        for (int c = 1; c <= kColumns; ++c) limitLine_[c - 1] = image.Table2D(c, 2);
+    original_ = values_;
+    texts_.resize(values_.size());
+    copyChartToGrid();
+    originalTexts_ = texts_;
+}
+
+namespace {
+// A complete number: blanks around it allowed, nothing else.
+bool isNumber(const QString& text) {
+    static const QRegularExpression number(R"(^\s*[+-]?(\d+\.?\d*|\.\d+)([eEdD][+-]?\d+)?\s*$)");
+    return number.match(text).hasMatch();
+}
+}  // namespace
+
+std::optional<QString> TableSession::validateEdit(const QString& text) const {
+    const double v = leadingNumber(text);
+    const bool inWindow = v >= lowerLimit() && v <= upperLimit();
+    if (kind_ == TableKind::Table2D) {
+        if (isNumber(text) && v >= 0 && inWindow) return std::nullopt;
+        return QString(
+                   "Timing must be numeric value greater than zero and within %1 degrees of "
+                   "trigger timing.")
+            .arg(ConfigImage::TimingRange);
+    }
+    if (isNumber(text) && inWindow) return std::nullopt;
+    return QString("Timing must be numeric value between %1 and %2 degrees.")
+        .arg(lowerLimit())
+        .arg(upperLimit());
+}
+
+void TableSession::acceptEdit(int row, int col, const QString& text) {
+    setText(row, col, text);
+    setValue(row, col, leadingNumber(text));
+}
+
+double TableSession::dragValue(double startValue, int originY, int y) const {
+    double v = double(roundHalfEven(startValue * 5 + 0.5 * (originY - y))) * 0.2;
+    if (v < lowerLimit())
+        v = lowerLimit();
+    else if (kind_ == TableKind::Table2D && v < 0)
+        v = 0;
+    else if (v > upperLimit())
+        v = upperLimit();
+    return v;
+}
+
+namespace {
+// Degrees to the stored count; an advance so far out that the count leaves 16 bits
+// overflows, as the conversion does.
+uint8_t encode(int trigTiming, double advance) {
+    const double counts = (trigTiming - advance) / ConfigImage::kDegreesPerCount;
+    if (!(counts >= std::numeric_limits<int16_t>::min() - 0.5 &&
+          counts < std::numeric_limits<int16_t>::max() + 0.5))
+        raise(kOverflowError, "Velo_IGX_Main", "Overflow");
+    return uint8_t(std::clamp<long long>(roundHalfEven(counts), 0, 255));
+}
+}  // namespace
+
+bool TableSession::save(ConfigImage& image, Trap& trap) const {
+    // The encoding is relative to the trigger timing of the moment.
+    const int t = image.TrigTiming;
+    for (int r = 1; r <= rows(); ++r) {
+        for (int c = 1; c <= kColumns; ++c) {
+            const double v = value(r, c);
+            const bool ok = trap.step([&] {
+                if (kind_ == TableKind::Table2D) {
+                    image.Table2D(c, 1) = v;
+                    image.Table2D(c, 2) = limitLine_[c - 1];
+                    image.DataBuffer[ConfigImage::offset2D(c)] = encode(t, v);
+                } else {
+                    image.Table3D(c, 9 - r) = v;
+                    image.DataBuffer[ConfigImage::offset3D(c, 9 - r)] = encode(t, v);
+                }
+            });
+            if (!ok) return false;
+        }
+    }
+    return true;
+}
+
+QString TableSession::rpmLabel(int col) {
+    return formatFixed((col - 1) * 500.0, 0);
+}
+
+QString TableSession::mapLabel(int row, int mapSensor) {
+    switch (mapSensor) {
+        case 1:
+            return formatFixed(6 * (row + 2), 0);
+        case 2:
+            return formatFixed(10 * (row + 1), 0);
+        default:
+            return formatFixed(2 * (row + 7), 0);
+    }
+}
+
+}  // namespace velo

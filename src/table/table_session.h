@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QVector>
+#include <optional>
+
+namespace velo {
+
+class ConfigImage;
+class Trap;
+
+enum class TableKind { Table2D, Table3D };
+
+// The open timing table: the working values the charts draw and drag (one per data
+// cell) and the grid's cell texts, which may differ from the values until the grid is
+// next filled from them (a typed "12" stays "12"). Cells are addressed as in the grid:
+// row 1..rows(), column 1..21 (RPM column); 3D grid row r is MAP index 9 - r.
+// Views draw it and forward gestures to it; they never write each other.
+class TableSession : public QObject {
+    Q_OBJECT
+  public:
+    static constexpr int kColumns = 21;
+
+    // Opens the table of `image` (Table2D or Table3D) with the current TrigTiming.
+    TableSession(TableKind kind, const ConfigImage& image, QObject* parent = nullptr);
+
+    TableKind kind() const { return kind_; }
+    int rows() const { return kind_ == TableKind::Table2D ? 1 : 8; }
+    int trigTiming() const { return trigTiming_; }
+    // The allowed window: [lower, upper] whole degrees; the 2D table is also kept >= 0.
+    int lowerLimit() const;
+    int upperLimit() const { return trigTiming_; }
+
+    double value(int row, int col) const { return values_[index(row, col)]; }
+    QString text(int row, int col) const { return texts_[index(row, col)]; }
+    // The value the table had when it was opened (what the buffer holds).
+    double originalValue(int row, int col) const { return original_[index(row, col)]; }
+    bool cellEdited(int row, int col) const;
+    // Any value or text changed since the table was opened.
+    bool hasEdits() const;
+
+    // Chart side: the working value only (a drag move).
+    void setValue(int row, int col, double v);
+    // Grid side: the text only.
+    void setText(int row, int col, const QString& text);
+    // Copy2DChartToGrid / Copy3DChartToGrid: every text from its value, "#0.0".
+    void copyChartToGrid();
+    // Copies the table array of `image` in again, as opening does.
+    void reload(const ConfigImage& image);
+
+    // The grid's check of a typed text: the message to show when it is refused.
+    std::optional<QString> validateEdit(const QString& text) const;
+    // An accepted edit: the text stays as typed, the value is its leading number.
+    void acceptEdit(int row, int col, const QString& text);
+
+    // The value a drag gives: 0.1 degree per pixel up, on the 0.2-degree grid, limited to
+    // the window (lower limit first, then 0 for the 2D table, then the trigger timing).
+    double dragValue(double startValue, int originY, int y) const;
+
+    // Writes the working values into the table array and the table region of `image`,
+    // each cell one statement of `trap`. False when the user aborted.
+    bool save(ConfigImage& image, Trap& trap) const;
+
+    // Header texts.
+    static QString rpmLabel(int col);  // "0" .. "10000"
+    static QString mapLabel(int row, int mapSensor);
+
+  signals:
+    void valueChanged(int row, int col);
+    void textChanged(int row, int col);
+    // Every cell may have changed (reload, copyChartToGrid).
+    void tableReset();
+
+  private:
+    int index(int row, int col) const { return (row - 1) * kColumns + (col - 1); }
+
+    TableKind kind_;
+    int trigTiming_;
+    QVector<double> values_, original_;
+    QVector<QString> texts_, originalTexts_;
+    QVector<double> limitLine_;  // the 2D chart's second series, as loaded
+};
+
+}  // namespace velo
