@@ -1,6 +1,7 @@
 // Link benchmark: a download and an upload against igx1-sim, with the program's own
 // time at each step set against the pauses the protocol asks for there.
 #include "app/scripted_interaction.h"
+#include "chart_bench.h"
 #include "data/data_file.h"
 #include "link/controller_link.h"
 #include "link/port_decorator.h"
@@ -125,6 +126,7 @@ double delayTimerStats(ControllerLink& link, int ms, double& worst) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const int failed = runChartBench(argc, argv)) return failed;
     QCoreApplication app(argc, argv);
     const QString demo = QDir(test::SimProcess::binary("")).filePath("demo.dat");
     test::SimProcess sim({"--image", demo, "--busy"});

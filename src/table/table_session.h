@@ -37,6 +37,8 @@ class TableSession : public QObject {
     // The value the table had when it was opened (what the buffer holds).
     double originalValue(int row, int col) const { return original_[index(row, col)]; }
     bool cellEdited(int row, int col) const;
+    // The 2D chart's second series, the limit line: Table2D(col, 2) as loaded.
+    double limitLine(int col) const { return limitLine_[col - 1]; }
     // Any value or text changed since the table was opened.
     bool hasEdits() const;
 

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+
+namespace velo {
+
+// The charts' mouse state, kept by the main window and handed to both charts: a double
+// click on either chart sets IgnoreChartMouse, and the next release on either clears it.
+struct ChartDragState {
+    // 2D chart: the point taken by the last left press (0, 0 when it took none).
+    int32_t PickSeries = 0;
+    int32_t PickPoint = 0;
+    int32_t DragOriginY = 0;  // pixel y of the last press not ignored
+    double DragStartValue = 0;
+    bool IgnoreChartMouse = false;
+};
+
+}  // namespace velo

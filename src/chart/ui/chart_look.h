@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <Qt>
+#include <optional>
+
+namespace velo {
+
+// The look of a chart, read from its template file: titles, fonts in points, line
+// widths and marker sizes in points, colours. The file is ours: "key = value" lines,
+// "#" starts a comment; keys left out keep the values below.
+struct ChartLook {
+    QString title = "Ignition Advance";
+    QString xTitle = "Engine Speed (RPM)";
+    QString yTitle = "Advance (\u00B0 BTDC)";
+    QString series1Title = "Advance";
+    QString series2Title = "Trigger timing";
+    QString fontFamily = "DejaVu Sans";
+    double fontSize = 9;
+    double titleSize = 11;
+    QColor background{0xff, 0xff, 0xff};
+    QColor plotBackground{0xfb, 0xfc, 0xfd};
+    QColor outOfRange{0xee, 0xf0, 0xf3};
+    QColor grid{0xe1, 0xe5, 0xea};
+    QColor axis{0x5f, 0x68, 0x73};
+    QColor text{0x2b, 0x30, 0x36};
+    QColor series1{0x1f, 0x66, 0xa8};
+    double series1Width = 1.8;
+    double markerSize = 3.2;  // radius
+    QColor markerFill{0xff, 0xff, 0xff};
+    QColor series2{0xc0, 0x4b, 0x3c};
+    double series2Width = 1.2;
+    Qt::PenStyle series2Style = Qt::DashLine;
+    QColor labelBackground{0xff, 0xf6, 0xd5};
+    QColor labelBorder{0xa8, 0x85, 0x1c};
+    QColor labelText{0x2b, 0x30, 0x36};
+};
+
+// Reads a template over `base`; nothing when the file cannot be read or a line has an
+// unknown key or a value that does not parse (a typo should not pass silently).
+std::optional<ChartLook> loadChartLook(const QString& path, const ChartLook& base = {});
+
+}  // namespace velo

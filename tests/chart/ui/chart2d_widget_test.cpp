@@ -1,0 +1,196 @@
+#include "chart/ui/chart2d_widget.h"
+
+#include "chart/ui/chart2d_painter.h"
+#include "data/config_image.h"
+
+#include <QPainter>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace velo;
+
+namespace {
+
+// A 2D table open on a chart on the offscreen screen: every cell at `value` but point
+// 6, the one the tests drag, at `value6`.
+struct ChartRig {
+    ConfigImage image;
+    std::unique_ptr<TableSession> session;
+    Chart2DWidget chart;
+
+    explicit ChartRig(int trigTiming, double value6 = 20, double value = 20) {
+        image.TrigTiming = int16_t(trigTiming);
+        for (int k = 1; k <= 21; ++k) {
+            image.Table2D(k, 1) = k == 6 ? value6 : value;
+            image.Table2D(k, 2) = trigTiming;
+        }
+        session = std::make_unique<TableSession>(TableKind::Table2D, image);
+        chart.resize(900, 420);
+        chart.setSession(session.get());
+        chart.show();
+    }
+    QPoint at(int col) const {
+        return chart.chartGeometry().point(col, session->value(1, col)).toPoint();
+    }
+    void drag(int col, int pixelsUp) {
+        QTest::mousePress(&chart, Qt::LeftButton, {}, at(col));
+        QTest::mouseMove(&chart, at(col) - QPoint(0, pixelsUp));
+    }
+};
+
+}  // namespace
+
+class Chart2DWidgetTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void dragMovesOnTheGridWithinTheLimits_data() {
+        QTest::addColumn<int>("trigTiming");
+        QTest::addColumn<double>("start");
+        QTest::addColumn<int>("pixelsUp");
+        QTest::addColumn<double>("value");
+        QTest::newRow("1 up: 50.5 to even 50") << 30 << 10.0 << 1 << 10.0;
+        QTest::newRow("2 up") << 30 << 10.0 << 2 << 10.2;
+        QTest::newRow("3 up: 51.5 to even 52") << 30 << 10.0 << 3 << 10.4;
+        QTest::newRow("still: snapped to the grid") << 30 << 8.79 << 0 << 8.8;
+        QTest::newRow("above the trigger timing") << 30 << 29.0 << 40 << 30.0;
+        QTest::newRow("below the lower limit") << 30 << 9.0 << -40 << 8.0;
+        QTest::newRow("lower limit before 0") << 10 << 2.0 << -170 << -12.0;
+        QTest::newRow("below 0") << 10 << 2.0 << -70 << 0.0;
+        QTest::newRow("above the trigger timing, low") << 10 << 2.0 << 100 << 10.0;
+    }
+    // The grid's cell takes the value at the release only, as "#0.0".
+    void dragMovesOnTheGridWithinTheLimits() {
+        QFETCH(int, trigTiming);
+        QFETCH(double, start);
+        QFETCH(int, pixelsUp);
+        QFETCH(double, value);
+        ChartRig r(trigTiming, start);
+        r.session->setText(1, 6, "typed");
+        QSignalSpy picked(&r.chart, &Chart2DWidget::pointPicked);
+        const QPoint from = r.at(6);
+        r.drag(6, pixelsUp);
+        QCOMPARE(picked, QList<QVariantList>{{6}});
+        QCOMPARE(r.session->value(1, 6), value);
+        QCOMPARE(r.chart.valueLabelPoint(), 6);
+        QCOMPARE(r.session->text(1, 6), QString("typed"));
+        QTest::mouseRelease(&r.chart, Qt::LeftButton, {}, from - QPoint(0, pixelsUp));
+        QCOMPARE(r.session->text(1, 6), QString::number(value, 'f', 1));
+        QCOMPARE(r.chart.valueLabelPoint(), 0);
+        QVERIFY(
+            r.chart.accessibleDescription().contains(QString("2500 RPM %1").arg(value, 0, 'f', 1)));
+    }
+
+    void pressesThatTakeNoPoint_data() {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("keys");
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<bool>("keepsPick");
+        QTest::newRow("right button") << int(Qt::RightButton) << 0 << "point 8" << true;
+        QTest::newRow("Shift") << int(Qt::LeftButton) << int(Qt::ShiftModifier) << "point 8"
+                               << true;
+        QTest::newRow("Ctrl") << int(Qt::LeftButton) << int(Qt::ControlModifier) << "point 8"
+                              << true;
+        QTest::newRow("far from every point") << int(Qt::LeftButton) << 0 << "between" << false;
+        QTest::newRow("outside the plot area") << int(Qt::LeftButton) << 0 << "corner" << false;
+        QTest::newRow("on the limit line") << int(Qt::LeftButton) << 0 << "limit 8" << false;
+    }
+    // A right or Shift press neither picks nor clears; a plain press that takes nothing
+    // clears the pick, so the drag that follows changes nothing.
+    void pressesThatTakeNoPoint() {
+        QFETCH(int, button);
+        QFETCH(int, keys);
+        QFETCH(QString, where);
+        QFETCH(bool, keepsPick);
+        ChartRig r(30);
+        r.session->setValue(1, 8, 24);  // its press lies higher than the last one
+        QTest::mouseClick(&r.chart, Qt::LeftButton, {}, r.at(6));
+        const Chart2DGeometry g = r.chart.chartGeometry();
+        const QPoint press = where == "point 8"   ? r.at(8)
+                             : where == "between" ? QPointF(g.x(3750), g.y(24)).toPoint()
+                             : where == "limit 8" ? g.point(8, 30).toPoint()
+                                                  : QPoint(2, 2);
+        QSignalSpy picked(&r.chart, &Chart2DWidget::pointPicked);
+        QTest::mousePress(&r.chart, Qt::MouseButton(button), Qt::KeyboardModifiers(keys), press);
+        QCOMPARE(r.chart.dragState().DragOriginY, press.y());
+        QCOMPARE(r.chart.dragState().PickPoint, keepsPick ? 6 : 0);
+        QCOMPARE(r.chart.dragState().PickSeries, keepsPick ? 1 : 0);
+        QCOMPARE(picked.count(), 0);
+        QTest::mouseRelease(&r.chart, Qt::MouseButton(button), Qt::KeyboardModifiers(keys), press);
+        r.drag(6 + 2 * !keepsPick, 0);  // no press on point 6 again: a press elsewhere
+        QCOMPARE(r.session->value(1, 6), 20.0);
+        QTest::mouseRelease(&r.chart, Qt::LeftButton);
+    }
+
+    // A double click cancels the rest of the gesture on both charts; the next release
+    // anywhere ends the cancel.
+    void doubleClickCancelsTheGesture() {
+        ChartRig r(30);
+        ChartDragState shared;
+        Chart2DWidget other;
+        r.chart.setDragState(&shared);
+        other.setDragState(&shared);
+        QTest::mouseClick(&r.chart, Qt::LeftButton, {}, r.at(6));
+        r.session->setText(1, 6, "typed");
+        QTest::mouseDClick(&r.chart, Qt::LeftButton, {}, r.at(6));
+        QVERIFY(shared.IgnoreChartMouse);
+        QTest::mouseMove(&r.chart, r.at(6) - QPoint(0, 10));
+        QCOMPARE(r.session->value(1, 6), 20.0);
+        QTest::mouseRelease(&other, Qt::LeftButton);
+        QVERIFY(!shared.IgnoreChartMouse);
+        QCOMPARE(r.session->text(1, 6), QString("typed"));
+        r.drag(6, 10);
+        QCOMPARE(r.session->value(1, 6), 21.0);
+        QTest::mouseRelease(&r.chart, Qt::LeftButton);
+    }
+
+    void templateLoads_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("loads");
+        QTest::newRow("missing") << QString() << false;
+        QTest::newRow("empty") << "# nothing\n" << false;
+        QTest::newRow("unknown key") << "title = T\nlegend = on\n" << false;
+        QTest::newRow("bad colour") << "title = T\ngrid.color = #12345\n" << false;
+        QTest::newRow("bad size") << "title = T\nfont.size = big\n" << false;
+        QTest::newRow("good") << "title = T\nseries2.style = dot\n" << true;
+    }
+    // A template that does not load leaves the look as it was; either way the label hides.
+    void templateLoads() {
+        QFETCH(QString, text);
+        QFETCH(bool, loads);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("IGX_2D_Timing_Chart.oc2");
+        if (!text.isNull()) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(text.toUtf8());
+        }
+        ChartRig r(30);
+        QVERIFY(r.chart.loadTemplate(VELO_SOURCE_DIR "/resources/IGX_2D_Timing_Chart.oc2"));
+        QCOMPARE(r.chart.look().title, QString("Ignition Advance"));
+        r.chart.showValueLabel(3);
+        QCOMPARE(r.chart.loadTemplate(path), loads);
+        QCOMPARE(r.chart.look().title, loads ? "T" : "Ignition Advance");
+        QCOMPARE(r.chart.valueLabelPoint(), 0);
+    }
+
+    // The picture and the pick agree on where a point is, on screen and on a 300 dpi page.
+    void pointsAreDrawnWhereTheyArePicked() {
+        ChartRig r(30, 14.2);
+        r.chart.showValueLabel(6);  // filled in the series colour
+        QImage page(3000, 2000, QImage::Format_ARGB32);
+        page.setDotsPerMeterX(11811);
+        page.setDotsPerMeterY(11811);
+        const Chart2DContent content = Chart2DContent::of(*r.session, 6);
+        QPainter p(&page);
+        paintChart2D(p, page.rect(), r.chart.look(), content);
+        p.end();
+        const QPointF onPage =
+            chart2DGeometry(page.rect(), &page, r.chart.look(), content).point(6, 14.2);
+        QCOMPARE(page.pixelColor(onPage.toPoint()), r.chart.look().series1);
+        QCOMPARE(r.chart.grab().toImage().pixelColor(r.at(6)), r.chart.look().series1);
+    }
+};
+
+QTEST_MAIN(Chart2DWidgetTest)
+#include "chart2d_widget_test.moc"
