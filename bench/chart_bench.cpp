@@ -27,7 +27,7 @@ constexpr QSize kSize(1280, 900);
 constexpr int kRuns = 600;
 
 struct Stats {
-    double median, worst;
+    double median, p99, worst;
 };
 
 Stats timeEach(int runs, const std::function<void(int)>& step) {
@@ -39,7 +39,7 @@ Stats timeEach(int runs, const std::function<void(int)>& step) {
         if (i >= 0) ms.push_back(d);
     }
     std::sort(ms.begin(), ms.end());
-    return {ms[ms.size() / 2], ms.back()};
+    return {ms[ms.size() / 2], ms[ms.size() * 99 / 100], ms.back()};
 }
 
 // A tuner's table as the controller stores it: counts below a trigger timing of 30.
@@ -112,6 +112,9 @@ int run() {
         send(chart, QEvent::MouseMove, start - QPoint(0, dy), Qt::NoButton, Qt::LeftButton);
         chart.repaint();
     });
+    if (qEnvironmentVariableIsSet("VELO_CHART_PNG"))  // the widget itself, mid-drag
+        chart.grab().save(
+            QDir(qEnvironmentVariable("VELO_CHART_PNG")).filePath("chart2d_widget.png"));
     send(chart, QEvent::MouseButtonRelease, start, Qt::LeftButton, Qt::NoButton);
     const Stats plainRepaint = timeEach(kRuns, [&](int) { plain.repaint(); });
     // The painter alone, into an image, as the report will use it.
@@ -124,10 +127,12 @@ int run() {
 
     std::printf("2D chart at %dx%d offscreen, %d moves (goal: median <= 2 ms, worst <= 5 ms)\n",
                 kSize.width(), kSize.height(), kRuns);
-    std::printf("%-34s %10s %10s %12s %12s\n", "", "median ms", "worst ms", "median ratio",
-                "worst ratio");
+    // Ratios to the plain repaint of the same run: median to median, worst to worst. The
+    // 99th percentile shows how much of the worst is the shared machine's scheduling.
+    std::printf("%-30s %9s %8s %9s %12s %11s\n", "", "median ms", "p99 ms", "worst ms",
+                "median ratio", "worst ratio");
     auto row = [&](const char* what, Stats s) {
-        std::printf("%-34s %10.4f %10.4f %12.2f %12.2f\n", what, s.median, s.worst,
+        std::printf("%-30s %9.4f %8.4f %9.4f %12.2f %11.2f\n", what, s.median, s.p99, s.worst,
                     s.median / plainRepaint.median, s.worst / plainRepaint.worst);
     };
     row("drag move (event + repaint)", drag);

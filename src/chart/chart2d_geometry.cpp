@@ -27,13 +27,11 @@ Chart2DGeometry::Chart2DGeometry(const QRectF& plotArea, double lo, double hi, Q
           0, kRpmMax,
           ticksThatFit(plotArea.width() * kRpmMax / (kRpmMax + 2 * kRpmPad), minTickGap.width()))),
       advance_(niceScale(lo - kAdvancePad, hi + kAdvancePad,
-                         ticksThatFit(plotArea.height(), minTickGap.height()))),
-      rpmLo_(-kRpmPad),
-      rpmHi_(kRpmMax + kRpmPad) {}
+                         ticksThatFit(plotArea.height(), minTickGap.height()))) {}
 
 double Chart2DGeometry::x(double rpm) const {
     // Multiplied before divided: whole pixels come out whole.
-    return plot_.left() + (rpm - rpmLo_) * plot_.width() / (rpmHi_ - rpmLo_);
+    return plot_.left() + (rpm + kRpmPad) * plot_.width() / (kRpmMax + 2 * kRpmPad);
 }
 
 double Chart2DGeometry::y(double advance) const {
@@ -42,7 +40,7 @@ double Chart2DGeometry::y(double advance) const {
 }
 
 double Chart2DGeometry::rpmAt(double px) const {
-    return rpmLo_ + (px - plot_.left()) * (rpmHi_ - rpmLo_) / plot_.width();
+    return (px - plot_.left()) * (kRpmMax + 2 * kRpmPad) / plot_.width() - kRpmPad;
 }
 
 double Chart2DGeometry::advanceAt(double py) const {

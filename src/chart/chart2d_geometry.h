@@ -54,7 +54,6 @@ class Chart2DGeometry {
   private:
     QRectF plot_;
     AxisScale rpm_, advance_;
-    double rpmLo_, rpmHi_;
 };
 
 }  // namespace velo

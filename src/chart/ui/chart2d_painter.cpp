@@ -6,7 +6,6 @@
 #include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPainter>
-#include <QPainterPath>
 #include <algorithm>
 
 namespace velo {
@@ -45,7 +44,9 @@ QRectF plotAreaIn(const QRectF& b, const Metrics& m, const ChartLook& look) {
     const double bottom =
         m.tick + m.gap * 0.5 + m.fm.height() + m.gap * 0.5 + m.fm.height() + m.gap;
     const double right = m.gap * 2;
-    return b.adjusted(left, top, -right, -bottom);
+    // Never inside out, however small the chart is laid out.
+    const QRectF plot = b.adjusted(left, top, -right, -bottom);
+    return QRectF(plot.topLeft(), plot.size().expandedTo(QSizeF(1, 1)));
 }
 
 std::pair<double, double> advanceSpan(const Chart2DContent& c) {

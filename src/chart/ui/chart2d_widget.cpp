@@ -104,9 +104,9 @@ void Chart2DWidget::paintEvent(QPaintEvent*) {
     const Chart2DContent content = Chart2DContent::of(*session_, labelPoint_);
     const Chart2DGeometry g = chart2DGeometry(rect(), this, look_, content);
     const AxisScale& axis = g.advanceAxis();
-    const FrameKey key{size(),        devicePixelRatio(), lookVersion_,
-                       axis.min,      axis.max,           axis.step,
-                       content.limit, content.lowerLimit, content.upperLimit};
+    const FrameKey key{
+        size(),   devicePixelRatio(), logicalDpiY(), lookVersion_,       axis.min,
+        axis.max, axis.step,          content.limit, content.lowerLimit, content.upperLimit};
     if (frame_.isNull() || !(key == frameKey_)) {
         frame_ = QPixmap(size() * devicePixelRatio());
         frame_.setDevicePixelRatio(devicePixelRatio());

@@ -55,6 +55,7 @@ class Chart2DWidget : public QWidget {
     struct FrameKey {
         QSize size;
         qreal pixelRatio = 0;
+        int dpi = 0;
         int lookVersion = 0;
         double axisMin = 0, axisMax = 0, axisStep = 0;
         QVector<double> limit;

@@ -51,15 +51,13 @@ class Chart2DWidgetTest : public QObject {
         QTest::addColumn<double>("value");
         QTest::newRow("1 up: 50.5 to even 50") << 30 << 10.0 << 1 << 10.0;
         QTest::newRow("2 up") << 30 << 10.0 << 2 << 10.2;
-        QTest::newRow("3 up: 51.5 to even 52") << 30 << 10.0 << 3 << 10.4;
         QTest::newRow("still: snapped to the grid") << 30 << 8.79 << 0 << 8.8;
         QTest::newRow("above the trigger timing") << 30 << 29.0 << 40 << 30.0;
-        QTest::newRow("below the lower limit") << 30 << 9.0 << -40 << 8.0;
         QTest::newRow("lower limit before 0") << 10 << 2.0 << -170 << -12.0;
-        QTest::newRow("below 0") << 10 << 2.0 << -70 << 0.0;
-        QTest::newRow("above the trigger timing, low") << 10 << 2.0 << 100 << 10.0;
     }
-    // The grid's cell takes the value at the release only, as "#0.0".
+    // The arithmetic is the table's (tested there); here: the press gives the start and
+    // the origin, up is more, the limits apply, and the cell takes the value's "#0.0"
+    // text at the release only.
     void dragMovesOnTheGridWithinTheLimits() {
         QFETCH(int, trigTiming);
         QFETCH(double, start);
@@ -139,9 +137,6 @@ class Chart2DWidgetTest : public QObject {
         QTest::mouseRelease(&other, Qt::LeftButton);
         QVERIFY(!shared.IgnoreChartMouse);
         QCOMPARE(r.session->text(1, 6), QString("typed"));
-        r.drag(6, 10);
-        QCOMPARE(r.session->value(1, 6), 21.0);
-        QTest::mouseRelease(&r.chart, Qt::LeftButton);
     }
 
     void templateLoads_data() {
