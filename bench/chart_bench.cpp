@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPdfWriter>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -77,6 +78,17 @@ void writePngs(const QString& dir, const Chart2DWidget& chart) {
         image.save(path);
         std::printf("wrote %s\n", qPrintable(path));
     }
+    // A landscape A4 page as vectors, the chart below a 1000-twip heading as the report
+    // places it.
+    const QString pdf = QDir(dir).filePath("chart2d.pdf");
+    QPdfWriter writer(pdf);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, {}));
+    writer.setResolution(600);
+    QPainter p(&writer);
+    const double top = 1000.0 / 1440 * writer.resolution();
+    paintChart2D(p, QRectF(0, top, writer.width(), writer.height() - top), chart.look(), content);
+    p.end();
+    std::printf("wrote %s\n", qPrintable(pdf));
 }
 
 int run() {
