@@ -12,17 +12,17 @@ using namespace velo;
 
 namespace {
 
-// A 2D table open on a chart on the offscreen screen: every cell at `value` but point
-// 6, the one the tests drag, at `value6`.
+// A 2D table open on a chart on the offscreen screen: every cell at 20 but point 6, the
+// one the tests drag, at `value6`.
 struct ChartRig {
     ConfigImage image;
     std::unique_ptr<TableSession> session;
     Chart2DWidget chart;
 
-    explicit ChartRig(int trigTiming, double value6 = 20, double value = 20) {
+    explicit ChartRig(int trigTiming, double value6 = 20) {
         image.TrigTiming = int16_t(trigTiming);
         for (int k = 1; k <= 21; ++k) {
-            image.Table2D(k, 1) = k == 6 ? value6 : value;
+            image.Table2D(k, 1) = k == 6 ? value6 : 20;
             image.Table2D(k, 2) = trigTiming;
         }
         session = std::make_unique<TableSession>(TableKind::Table2D, image);
