@@ -70,7 +70,7 @@ MainWindow::MainWindow(UserInteraction& ui, QSettings& settings, BrandInfo brand
     connect(escape, &QShortcut::activated, this, [this] { Form_KeyPress(kKeyEscape); });
     applyMenus();
     // Fits a 1280 x 800 screen with its frame, every grid cell readable.
-    resize(1240, 700);
+    resize(1260, 740);
 }
 
 MainWindow::~MainWindow() = default;
@@ -403,7 +403,8 @@ void MainWindow::markBufferWritten() {
 void MainWindow::updateEditStatus() {
     QStringList parts;
     if (const TableSession* s = tableEditor_->session())
-        parts << (s->hasEdits() ? "Table: edits not saved to the buffer" : "Table: no edits");
+        parts << (s->hasEdits() ? "Table: edits not yet saved to the buffer"
+                                : "Table: no edits since opened");
     if (!image_.BufferEmpty) {
         // Parameters reach the buffer's bytes only when encoded: compare encoded forms.
         ConfigImage encoded = image_;
@@ -413,8 +414,8 @@ void MainWindow::updateEditStatus() {
             same = writtenImage_ && encoded.imageBytes() == *writtenImage_;
         } catch (const RunError&) {
         }
-        parts << (same ? "Buffer: written to a file or the controller"
-                       : "Buffer: changes not written to a file or the controller");
+        parts << (same ? "Buffer: same as the last file or controller transfer"
+                       : "Buffer: changes not yet written to a file or the controller");
     }
     editStatus_->setText(parts.join("   |   "));
 }

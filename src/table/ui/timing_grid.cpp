@@ -143,7 +143,8 @@ class CellDelegate : public QStyledItemDelegate {
     void paint(QPainter* p, const QStyleOptionViewItem& opt, const QModelIndex& i) const override {
         const bool data = i.flags() & Qt::ItemIsEnabled;
         QColor back = i.data(Qt::BackgroundRole).value<QColor>();
-        QColor fore = opt.palette.color(QPalette::Text);
+        // Headers are disabled items: their text keeps the active colour all the same.
+        QColor fore = opt.palette.color(QPalette::Active, QPalette::Text);
         if (data && i == view_->currentIndex()) {
             back = kCurrentBack;
             fore = kCurrentFore;
@@ -154,9 +155,15 @@ class CellDelegate : public QStyledItemDelegate {
         p->fillRect(opt.rect, back);
         QFont f = opt.font;
         if (const QVariant v = i.data(Qt::FontRole); v.isValid()) f = v.value<QFont>();
+        const QString text = i.data(Qt::DisplayRole).toString();
+        // A text wider than its column ("MAP/RPM") shrinks rather than being cut.
+        const int room = opt.rect.width() - 4;
+        const int wide = QFontMetrics(f).horizontalAdvance(text);
+        if (wide > room && room > 0 && f.pointSizeF() > 0)
+            f.setPointSizeF(std::max(6.0, f.pointSizeF() * room / wide));
         p->setFont(f);
         p->setPen(fore);
-        p->drawText(opt.rect, Qt::AlignCenter, i.data(Qt::DisplayRole).toString());
+        p->drawText(opt.rect, Qt::AlignCenter, text);
     }
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
@@ -280,7 +287,9 @@ QString TimingGrid::clip(const Selection& b) const {
 
 void TimingGrid::setClip(const QString& text) {
     const Selection s = selection();
-    const QStringList lines = text.split('\r');
+    QStringList lines = text.split('\r');
+    // Other programs end their last row with a line break too: no empty row after it.
+    if (lines.size() > 1 && lines.last().isEmpty()) lines.removeLast();
     for (int i = 0; i < lines.size() && s.top + i < rows(); ++i) {
         const QStringList cells = lines[i].split('\t');
         for (int j = 0; j < cells.size() && s.left + j < cols(); ++j)
@@ -390,14 +399,15 @@ int TimingGrid::clientHeightTwips() const {
     return int(std::lround(std::max(0, height() - 2 * frameWidth()) * twipsPerPixel()));
 }
 
+// Whole pixels downwards: rounding up would push the last column out of view.
 void TimingGrid::setRowHeightTwips(int height) {
-    const int px = std::max(0, int(std::lround(height / twipsPerPixel())));
+    const int px = std::max(0, int(std::floor(height / twipsPerPixel())));
     verticalHeader()->setDefaultSectionSize(px);
     for (int r = 0; r < rows(); ++r) setRowHeight(r, px);
 }
 
 void TimingGrid::setColWidthTwips(int width) {
-    const int px = std::max(0, int(std::lround(width / twipsPerPixel())));
+    const int px = std::max(0, int(std::floor(width / twipsPerPixel())));
     horizontalHeader()->setDefaultSectionSize(px);
     for (int c = 0; c < cols(); ++c) setColumnWidth(c, px);
 }

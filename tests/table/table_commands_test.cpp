@@ -1,0 +1,241 @@
+#include "table/table_commands.h"
+
+#include "support/model_rig.h"
+
+#include <QtTest>
+
+using namespace velo;
+
+namespace {
+
+enum Mode { Disabled, Use2D, Use3D };
+using Open = MainState::OpenTable;
+
+struct Rig : test::ModelRig {
+    TableEditor editor{ctx};
+    bool templateFound = true;
+    int clipboardClears = 0, resizes = 0;
+    Rig(Mode mode = Use2D, bool bufferEmpty = false) {
+        image.BufferEmpty = bufferEmpty;
+        image.Table2DEnabled = mode == Use2D;
+        image.Table3DEnabled = mode == Use3D;
+        image.MAPSensor = 2;
+        editor.loadTemplate2D = [this](const QString& path) {
+            return templateFound && path.endsWith("/IGX_2D_Timing_Chart.oc2");
+        };
+        editor.clearClipboard = [this] { ++clipboardClears; };
+        editor.formResize = [this] { ++resizes; };
+    }
+    // Every box as "title: text [buttons, icon]".
+    QStringList boxes() const {
+        QStringList out;
+        for (const auto& s : ui.shown())
+            out << QString("%1: %2 [%3, %4]")
+                       .arg(s.title, s.text, buttonsName(s.buttons), iconName(s.icon));
+        return out;
+    }
+    // Opens the table, types `text` into its first cell and forgets the boxes so far.
+    void openAndEdit(const QString& text) {
+        mnuEditTimingTable_Click(editor);
+        editor.session()->acceptEdit(1, 1, text);
+        ui.clear();
+    }
+};
+
+const QString kEmptyQuestion =
+    "Edit Timing Table: Data buffer empty. Create new table? [OK/Cancel, none]";
+const QString kWizard =
+    "New Timing Table: The new table wizard is not available yet. [OK, information]";
+
+}  // namespace
+
+class TableCommandsTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void editOpensTheTableInUse_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("bufferEmpty");
+        QTest::addColumn<bool>("templateFound");
+        QTest::addColumn<QList<Answer>>("answers");
+        QTest::addColumn<int>("open");
+        QTest::addColumn<QStringList>("boxes");
+        QTest::newRow("2D") << int(Use2D) << false << true << QList<Answer>{} << int(Open::Table2D)
+                            << QStringList{};
+        QTest::newRow("3D") << int(Use3D) << false << true << QList<Answer>{} << int(Open::Table3D)
+                            << QStringList{};
+        QTest::newRow("table disabled: nothing, silently")
+            << int(Disabled) << false << true << QList<Answer>{} << int(Open::None)
+            << QStringList{};
+        QTest::newRow("2D template missing")
+            << int(Use2D) << false << false << QList<Answer>{} << int(Open::None)
+            << QStringList{
+                   "Edit Timing Table: Chart template file IGX_2D_Timing_Chart.oc2 not found. "
+                   "[OK, critical]"};
+        QTest::newRow("empty buffer, OK: the wizard")
+            << int(Use3D) << true << true << QList<Answer>{Answer::Ok} << int(Open::None)
+            << QStringList{kEmptyQuestion, kWizard};
+        QTest::newRow("empty buffer, Cancel")
+            << int(Use2D) << true << true << QList<Answer>{Answer::Cancel} << int(Open::None)
+            << QStringList{kEmptyQuestion};
+    }
+    // The copy text and the clipboard go in every case; the spans stay.
+    void editOpensTheTableInUse() {
+        QFETCH(int, mode);
+        QFETCH(bool, bufferEmpty);
+        QFETCH(bool, templateFound);
+        QFETCH(QList<Answer>, answers);
+        QFETCH(int, open);
+        QFETCH(QStringList, boxes);
+        Rig r{Mode(mode), bufferEmpty};
+        r.templateFound = templateFound;
+        r.editor.copy = {"1\t2", 0, 1};
+        for (Answer a : answers) r.ui.answer(a);
+        mnuEditTimingTable_Click(r.editor);
+        QCOMPARE(r.boxes(), boxes);
+        QCOMPARE(int(r.state.openTable()), open);
+        QCOMPARE(r.editor.session() != nullptr, open != int(Open::None));
+        QCOMPARE(r.resizes, open != int(Open::None) ? 1 : 0);
+        QCOMPARE(r.clipboardClears, 1);
+        QVERIFY(r.editor.copy.CopyText.isEmpty());
+        QCOMPARE(r.editor.copy.CopyColSpan, templateFound ? 1 : 0);  // Close empties it
+        // The 3D grid is labelled for the sensor in use once a 3D table is set up.
+        QCOMPARE(r.editor.mapLabel(1), QString(mode == Use3D ? "20" : "16"));
+    }
+
+    void editAgainDropsUnsavedEdits() {
+        Rig r;
+        r.openAndEdit("12");
+        QVERIFY(r.editor.session()->hasEdits());
+        mnuEditTimingTable_Click(r.editor);
+        QVERIFY(!r.editor.session()->hasEdits());
+        QVERIFY(r.ui.shown().isEmpty());
+    }
+
+    void closeAsksWhileATableIsOpen_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("stored");
+        QTest::addColumn<bool>("stillOpen");
+        QTest::newRow("Yes") << int(Answer::Yes) << true << false;
+        QTest::newRow("No") << int(Answer::No) << false << false;
+        QTest::newRow("Cancel") << int(Answer::Cancel) << false << true;
+    }
+    void closeAsksWhileATableIsOpen() {
+        QFETCH(int, answer);
+        QFETCH(bool, stored);
+        QFETCH(bool, stillOpen);
+        for (Mode mode : {Use2D, Use3D}) {
+            Rig r(mode);
+            r.openAndEdit("30");  // 0 counts below the trigger timing of 30
+            r.image.DataBuffer.fill(0x55);
+            r.editor.copy = {"x", 1, 1};
+            r.state.setPaste(true, true);
+            r.ui.answer(Answer(answer));
+            mnuCloseTbl_Click(r.editor);
+            QCOMPARE(r.boxes(), QStringList{"Close Table: Save table edits to buffer before "
+                                            "closing? [Yes/No/Cancel, exclamation]"});
+            const int offset = mode == Use2D ? 16 : ConfigImage::offset3D(1, 8);
+            QCOMPARE(r.image.DataBuffer[offset], stored ? 0 : 0x55);
+            QCOMPARE(r.state.tableOpen(), stillOpen);
+            QCOMPARE(r.editor.copy.CopyText.isEmpty(), !stillOpen);
+            QCOMPARE(r.state.menus().paste2D, stillOpen);
+        }
+    }
+
+    void saveAndCloseWithoutATable() {
+        Rig r;
+        r.editor.copy = {"x", 1, 2};
+        mnuCloseTbl_Click(r.editor);
+        QVERIFY(r.ui.shown().isEmpty());
+        QCOMPARE(r.editor.copy.CopyColSpan, 0);
+        mnuSaveTbl_Click(r.editor);
+        QCOMPARE(r.boxes(), QStringList{"Save Table Edits To Buffer: No active table to save "
+                                        "[OK, exclamation]"});
+    }
+
+    // The overflow of one cell is reported; Abort keeps the table open and unsaved.
+    void saveAbortedOnOverflowKeepsTheTable() {
+        Rig r(Use3D);
+        r.openAndEdit("-3000");
+        r.ui.answer(Answer::Abort);
+        mnuSaveTbl_Click(r.editor);
+        QCOMPARE(r.boxes(), QStringList{"Error: Overflow [Abort/Retry/Ignore, critical]"});
+        QVERIFY(r.state.tableOpen());
+    }
+
+    void newTableByTableMode_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("2D") << int(Use2D) << kWizard;
+        QTest::newRow("3D") << int(Use3D) << kWizard;
+        QTest::newRow("disabled") << int(Disabled)
+                                  << "New Timing Table: Timing table disabled. Edit module "
+                                     "parameters to enable timing table. [OK, exclamation]";
+    }
+    void newTableByTableMode() {
+        QFETCH(int, mode);
+        QFETCH(QString, box);
+        Rig r{Mode(mode)};
+        mnuNewTable_Click(r.editor);
+        QCOMPARE(r.boxes(), QStringList{box});
+        QCOMPARE(r.editor.mapSensorShown(), mode == Use3D ? 2 : 0);
+    }
+
+    // A download or a file open hides the table: its session goes with it.
+    void hidingTheTableElsewhereDropsIt() {
+        Rig r;
+        r.openAndEdit("12");
+        QSignalSpy changed(&r.editor, &TableEditor::sessionChanged);
+        r.state.setOpenTable(Open::None);
+        QVERIFY(!r.editor.session());
+        QCOMPARE(changed.size(), 1);
+    }
+
+    void typedTextsAreCheckedWithTheTableMessage_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("2D in range") << int(Use2D) << " 12 " << QString();
+        QTest::newRow("2D below the window")
+            << int(Use2D) << "7.9"
+            << "Timing Edit: Timing must be numeric value greater than zero and within 22 "
+               "degrees of trigger timing. [OK, critical]";
+        QTest::newRow("3D not a number")
+            << int(Use3D) << "5x"
+            << "Timing Edit: Timing must be numeric value between 8 and 30 degrees. [OK, critical]";
+    }
+    void typedTextsAreCheckedWithTheTableMessage() {
+        QFETCH(int, mode);
+        QFETCH(QString, text);
+        QFETCH(QString, box);
+        Rig r{Mode(mode)};
+        mnuEditTimingTable_Click(r.editor);
+        QCOMPARE(validateCellEdit(r.editor, text), box.isEmpty());
+        QCOMPARE(r.boxes(), box.isEmpty() ? QStringList{} : QStringList{box});
+    }
+
+    void pasteOnRightClickFollowsCopyStoreOrClipboard_data() {
+        QTest::addColumn<QString>("copyText");
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<bool>("paste");
+        QTest::newRow("both empty") << ""
+                                    << "" << false;
+        QTest::newRow("copy store") << "1.0"
+                                    << "" << true;
+        QTest::newRow("another program's text") << ""
+                                                << "12" << true;
+    }
+    void pasteOnRightClickFollowsCopyStoreOrClipboard() {
+        QFETCH(QString, copyText);
+        QFETCH(QString, clipboard);
+        QFETCH(bool, paste);
+        Rig r;
+        r.editor.copy.CopyText = copyText;
+        r.state.setPaste(true, true);
+        setPasteForRightClick(r.editor, TableKind::Table3D, clipboard);
+        QCOMPARE(r.state.menus().paste3D, paste);
+        QVERIFY(r.state.menus().paste2D);  // the other grid's item is left alone
+    }
+};
+
+QTEST_GUILESS_MAIN(TableCommandsTest)
+#include "table_commands_test.moc"
