@@ -7,7 +7,9 @@
 #include "link/protocol.h"
 #include "support/sim_process.h"
 
-#include <QCoreApplication>
+#include "grid_bench.h"
+
+#include <QApplication>
 #include <QDir>
 #include <algorithm>
 #include <chrono>
@@ -125,7 +127,8 @@ double delayTimerStats(ControllerLink& link, int ms, double& worst) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     const QString demo = QDir(test::SimProcess::binary("")).filePath("demo.dat");
     test::SimProcess sim({"--image", demo, "--busy"});
     if (sim.device().isEmpty()) {
@@ -211,5 +214,6 @@ int main(int argc, char** argv) {
         std::printf("DelayTimer(%d) over 200 calls: median %.4f ms, worst %.4f ms\n", ms, median,
                     worst);
     }
+    runGridBench();
     return 0;
 }

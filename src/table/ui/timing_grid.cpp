@@ -154,16 +154,25 @@ class CellDelegate : public QStyledItemDelegate {
         if (!back.isValid()) back = opt.palette.color(QPalette::Base);
         p->fillRect(opt.rect, back);
         QFont f = opt.font;
-        if (const QVariant v = i.data(Qt::FontRole); v.isValid()) f = v.value<QFont>();
+        const QVariant own = i.data(Qt::FontRole);
+        if (own.isValid()) f = own.value<QFont>();
         const QString text = i.data(Qt::DisplayRole).toString();
         // A text wider than its column ("MAP/RPM") shrinks rather than being cut.
         const int room = opt.rect.width() - 4;
-        const int wide = QFontMetrics(f).horizontalAdvance(text);
-        if (wide > room && room > 0 && f.pointSizeF() > 0)
+        QFontMetricsF fm = own.isValid() ? QFontMetricsF(f) : QFontMetricsF(opt.fontMetrics);
+        qreal wide = fm.horizontalAdvance(text);
+        if (wide > room && room > 0 && f.pointSizeF() > 0) {
             f.setPointSizeF(std::max(6.0, f.pointSizeF() * room / wide));
+            fm = QFontMetricsF(f);
+            wide = fm.horizontalAdvance(text);
+        }
         p->setFont(f);
         p->setPen(fore);
-        p->drawText(opt.rect, Qt::AlignCenter, text);
+        // Placed by hand: the aligned-rectangle form lays the text out afresh every time.
+        const QRectF r = opt.rect;
+        p->drawText(QPointF(r.center().x() - wide / 2,
+                            r.top() + (r.height() - fm.height()) / 2 + fm.ascent()),
+                    text);
     }
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
