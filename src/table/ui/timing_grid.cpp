@@ -225,8 +225,9 @@ int TimingGrid::cols() const {
 }
 
 void TimingGrid::setSession(TableSession* session) {
-    if (editing())
-        closeEditor(indexWidget(currentIndex()), QAbstractItemDelegate::RevertModelCache);
+    // An edit in progress is abandoned with the table it belonged to.
+    if (QWidget* e = indexWidget(currentIndex()); e && editing())
+        closeEditor(e, QAbstractItemDelegate::RevertModelCache);
     session_ = session;
     model_->setSession(session);
 }
@@ -356,22 +357,32 @@ void TimingGrid::commitData(QWidget* editor) {
             }
     if (!line || !cell.isValid()) return;
     const QString typed = line->text();
+    // A click elsewhere commits twice (focus out, then the cell change): one refusal,
+    // one message.
+    if (refusedEditor_ == editor && refusedText_ == typed) {
+        keepEditor_ = true;
+        return;
+    }
     validating_ = true;
     const bool ok = !validator_ || validator_(cell.row(), cell.column(), typed);
     validating_ = false;
     if (!ok) {
         // Refused: the editor stays with the text selected, for the user to correct.
         keepEditor_ = true;
+        refusedEditor_ = editor;
+        refusedText_ = typed;
         QPersistentModelIndex back(cell);
         QPointer<QLineEdit> edit(line);
         auto refocus = [this, back, edit] {
+            refusedEditor_ = nullptr;
             if (!edit) return;
             if (back.isValid() && currentIndex() != back)
                 selectionModel()->setCurrentIndex(back, QItemSelectionModel::ClearAndSelect);
             edit->setFocus();
             edit->selectAll();
         };
-        refocus();
+        edit->setFocus();
+        edit->selectAll();
         QMetaObject::invokeMethod(this, refocus, Qt::QueuedConnection);
         return;
     }

@@ -32,14 +32,16 @@ struct Rig {
         grid.setColWidthTwips(50 * 15);
         grid.setRowHeightTwips(25 * 15);
         grid.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        grid.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&grid));
     }
     QPoint at(int r, int c) const { return grid.visualRect(grid.model()->index(r, c)).center(); }
     QWidget* view() { return grid.viewport(); }
     QLineEdit* editor() { return grid.viewport()->findChild<QLineEdit*>("cellEditor"); }
-    // Enter commits on a queued call.
+    // Enter commits on a queued call, a refusal hands the focus back on another.
     void enter() {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCoreApplication::processEvents();
         QCoreApplication::processEvents();
     }
 };
@@ -131,11 +133,19 @@ class TimingGridTest : public QObject {
         QVERIFY(r.grid.editing());
         QCOMPARE(r.editor()->selectedText(), QString("45"));
         QCOMPARE(r.grid.text(2, 5), before);
+        // A click on another cell asks once and comes back to the cell being edited.
+        QTest::mouseClick(r.view(), Qt::LeftButton, {}, r.at(6, 9));
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        QCOMPARE(r.validated, (QStringList{"45", "45"}));
+        QCOMPARE(r.grid.row() * 100 + r.grid.col(), 205);
+        QVERIFY(r.editor()->hasFocus());
+        QCOMPARE(r.editor()->selectedText(), QString("45"));
         QVERIFY(r.edited.isEmpty());
         QTest::keyClicks(r.editor(), "25");  // replaces the selection
         r.enter();
         QVERIFY(!r.grid.editing());
-        QCOMPARE(r.validated, (QStringList{"45", "25"}));
+        QCOMPARE(r.validated, (QStringList{"45", "45", "25"}));
         QCOMPARE(r.grid.text(2, 5), QString("25"));
         QCOMPARE(r.session.value(2, 5), 25.0);
         QCOMPARE(r.edited, (QList<QPair<int, int>>{{2, 5}}));
