@@ -32,17 +32,6 @@ class WindowLayoutTest : public QObject {
         QCOMPARE(list(l.chart), chart);
         QCOMPARE(list(l.grid), grid);
     }
-
-    void rowsAndColumnsFitTheClientArea() {
-        QCOMPARE(rowHeight2D(1675), 548);   // floor(558.3) - 10
-        QCOMPARE(rowHeight3D(1675), 185);   // floor(186.1) - 1
-        QCOMPARE(columnWidth(11850), 537);  // floor(538.6) - 1
-        // A grid squeezed to nothing gets sizes below 0, which it takes as 0.
-        QCOMPARE(rowHeight2D(0), -10);
-        QCOMPARE(columnWidth(0), -1);
-        QCOMPARE(twipsPerPixel(96), 15.0);
-        QCOMPARE(twipsPerPixel(144), 10.0);
-    }
 };
 
 QTEST_APPLESS_MAIN(WindowLayoutTest)

@@ -72,20 +72,6 @@ class TimingGridTest : public QObject {
         QCOMPARE(r.grid.row() * 100 + r.grid.col(), 101);
     }
 
-    void cellsShowTheTableAndReadTheirLeadingNumber() {
-        Rig r;
-        r.grid.setText(0, 0, "MAP/RPM");
-        r.grid.setText(2, 3, "2.9abc");
-        QCOMPARE(r.grid.text(0, 0), QString("MAP/RPM"));
-        QCOMPARE(r.session.text(2, 3), QString("2.9abc"));
-        QCOMPARE(r.grid.value(2, 3), 2.9);
-        QCOMPARE(r.grid.value(0, 0), 0.0);
-        r.session.setText(4, 4, "12");
-        QCOMPARE(r.grid.text(4, 4), QString("12"));
-        QCOMPARE(r.grid.model()->index(0, 1).data(Qt::TextAlignmentRole).toInt(),
-                 int(Qt::AlignCenter));
-    }
-
     void clipTextFillsFromTheTopLeftInsideTheGrid_data() {
         QTest::addColumn<QPoint>("topLeft");  // (column, row)
         QTest::addColumn<QString>("text");
@@ -186,15 +172,6 @@ class TimingGridTest : public QObject {
         QCOMPARE(r.grid.rowHeight(3), 0);
         r.grid.moveTwips(150, 300, 15000, 3000);
         QCOMPARE(r.grid.geometry(), QRect(10, 20, 1000, 200));
-    }
-
-    void mouseReleaseIsReportedWithItsButton() {
-        Rig r;
-        QSignalSpy released(&r.grid, &TimingGrid::mouseReleased);
-        QTest::mouseClick(r.view(), Qt::RightButton, Qt::ShiftModifier, r.at(1, 1));
-        QCOMPARE(released.size(), 1);
-        QCOMPARE(released[0][0].value<Qt::MouseButton>(), Qt::RightButton);
-        QCOMPARE(released[0][2].toPoint(), r.at(1, 1));
     }
 };
 
