@@ -182,8 +182,8 @@ void MainWindow::buildCentral() {
     connect(tableEditor_.get(), &TableEditor::sessionChanged, this, [this](TableSession* s) {
         if (!s) return;
         for (auto signal : {&TableSession::valueChanged, &TableSession::textChanged})
-            connect(s, signal, this, &MainWindow::updateEditStatus);
-        connect(s, &TableSession::tableReset, this, &MainWindow::updateEditStatus);
+            connect(s, signal, this, &MainWindow::showEditStatus);
+        connect(s, &TableSession::tableReset, this, &MainWindow::showEditStatus);
     });
     connect(&state_, &MainState::openTableChanged, this, &MainWindow::updateEditStatus);
     connect(&state_, &MainState::bufferWritten, this, &MainWindow::markBufferWritten);
@@ -401,22 +401,28 @@ void MainWindow::markBufferWritten() {
 }
 
 void MainWindow::updateEditStatus() {
+    // Parameters reach the buffer's bytes only when encoded: compare encoded forms.
+    bufferChanged_ = true;
+    if (!image_.BufferEmpty && writtenImage_) {
+        ConfigImage encoded = image_;
+        try {
+            encoded.UpdateEEPROM();
+            bufferChanged_ = encoded.imageBytes() != *writtenImage_;
+        } catch (const RunError&) {
+        }
+    }
+    showEditStatus();
+}
+
+// Table edits leave the buffer alone: they only redraw the line.
+void MainWindow::showEditStatus() {
     QStringList parts;
     if (const TableSession* s = tableEditor_->session())
         parts << (s->hasEdits() ? "Table: edits not yet saved to the buffer"
                                 : "Table: no edits since opened");
-    if (!image_.BufferEmpty) {
-        // Parameters reach the buffer's bytes only when encoded: compare encoded forms.
-        ConfigImage encoded = image_;
-        bool same = false;
-        try {
-            encoded.UpdateEEPROM();
-            same = writtenImage_ && encoded.imageBytes() == *writtenImage_;
-        } catch (const RunError&) {
-        }
-        parts << (same ? "Buffer: same as the last file or controller transfer"
-                       : "Buffer: changes not yet written to a file or the controller");
-    }
+    if (!image_.BufferEmpty)
+        parts << (bufferChanged_ ? "Buffer: changes not yet written to a file or the controller"
+                                 : "Buffer: same as the last file or controller transfer");
     editStatus_->setText(parts.join("   |   "));
 }
 

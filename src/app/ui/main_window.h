@@ -86,6 +86,7 @@ class MainWindow : public QMainWindow {
     void applyProgress();
     void updateStatus();
     void updateEditStatus();
+    void showEditStatus();
     void markBufferWritten();
 
     UserInteraction& ui_;
@@ -111,6 +112,7 @@ class MainWindow : public QMainWindow {
     QLabel* editStatus_ = nullptr;
     // The buffer's bytes as last written to or read from a file or the controller.
     std::optional<std::array<uint8_t, ConfigImage::kImageBytes>> writtenImage_;
+    bool bufferChanged_ = false;
     bool closing_ = false;
 };
 
