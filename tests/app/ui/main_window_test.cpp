@@ -28,6 +28,10 @@ struct Fixture {
         if (storedPort.isValid()) settings->setValue("Properties/CommPort", storedPort);
     }
     MainWindow& start(BrandInfo brand = BrandInfo::defaults()) {
+        // The chart templates the program ships sit beside it.
+        const QDir bin(VELO_BIN_DIR);
+        for (const QString& t : bin.entryList({"*.oc2", "*.oc3"}))
+            QFile::copy(bin.filePath(t), dir.filePath(t));
         window = std::make_unique<MainWindow>(ui, *settings, brand,
                                               MainWindow::Options{dir.path(), "/nonexistent/tty"});
         window->Form_Load();
