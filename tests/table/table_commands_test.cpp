@@ -186,27 +186,20 @@ class TableCommandsTest : public QObject {
                                         "30 degrees. [OK, critical]"});
     }
 
-    void pasteOnRightClickFollowsCopyStoreOrClipboard_data() {
-        QTest::addColumn<QString>("copyText");
-        QTest::addColumn<QString>("clipboard");
-        QTest::addColumn<bool>("paste");
-        QTest::newRow("both empty") << ""
-                                    << "" << false;
-        QTest::newRow("copy store") << "1.0"
-                                    << "" << true;
-        QTest::newRow("another program's text") << ""
-                                                << "12" << true;
-    }
+    // Copy store or clipboard text enables the grid's Paste; the other grid's is left alone.
     void pasteOnRightClickFollowsCopyStoreOrClipboard() {
-        QFETCH(QString, copyText);
-        QFETCH(QString, clipboard);
-        QFETCH(bool, paste);
-        Rig r;
-        r.editor.copy.CopyText = copyText;
-        r.state.setPaste(true, true);
-        setPasteForRightClick(r.editor, TableKind::Table3D, clipboard);
-        QCOMPARE(r.state.menus().paste3D, paste);
-        QVERIFY(r.state.menus().paste2D);  // the other grid's item is left alone
+        const struct {
+            const char *copyText, *clipboard;
+            bool paste;
+        } cases[] = {{"", "", false}, {"1.0", "", true}, {"", "12", true}};
+        for (const auto& c : cases) {
+            Rig r;
+            r.editor.copy.CopyText = c.copyText;
+            r.state.setPaste(true, true);
+            setPasteForRightClick(r.editor, TableKind::Table3D, c.clipboard);
+            QCOMPARE(r.state.menus().paste3D, c.paste);
+            QVERIFY(r.state.menus().paste2D);
+        }
     }
 };
 
