@@ -156,12 +156,6 @@ int run() {
 
 }  // namespace
 
-int runChartBench(int argc, char** argv) {
-    if (QCoreApplication::instance()) {
-        std::fprintf(stderr, "velo-bench: the chart benchmark needs its own QApplication\n");
-        return 1;
-    }
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+int runChartBench() {
     return run();
 }

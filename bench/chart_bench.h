@@ -5,4 +5,4 @@
 // with its own QApplication. With VELO_CHART_PNG set to a folder it also writes the
 // chart there as PNGs, screen-sized and printer-sized, and as a landscape PDF page.
 // Non-zero on failure.
-int runChartBench(int argc, char** argv);
+int runChartBench();

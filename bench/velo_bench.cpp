@@ -8,7 +8,9 @@
 #include "link/protocol.h"
 #include "support/sim_process.h"
 
-#include <QCoreApplication>
+#include "grid_bench.h"
+
+#include <QApplication>
 #include <QDir>
 #include <algorithm>
 #include <chrono>
@@ -126,8 +128,9 @@ double delayTimerStats(ControllerLink& link, int ms, double& worst) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (const int failed = runChartBench(argc, argv)) return failed;
-    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (const int failed = runChartBench()) return failed;
     const QString demo = QDir(test::SimProcess::binary("")).filePath("demo.dat");
     test::SimProcess sim({"--image", demo, "--busy"});
     if (sim.device().isEmpty()) {
@@ -213,5 +216,6 @@ int main(int argc, char** argv) {
         std::printf("DelayTimer(%d) over 200 calls: median %.4f ms, worst %.4f ms\n", ms, median,
                     worst);
     }
+    runGridBench();
     return 0;
 }

@@ -58,6 +58,8 @@ class MainState : public QObject {
     void menusChanged();
     void openTableChanged();
     void progressChanged();
+    // The buffer now matches a data file or the controller (loaded, saved, transferred).
+    void bufferWritten();
 
   private:
     QString title_ = BaseTitle;

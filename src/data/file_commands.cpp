@@ -102,6 +102,7 @@ LoadResult loadDataFile(AppContext& ctx, const QString& path) {
     if (image.Table3DEnabled) ctx.runChartSetup3D();
     ctx.state.setTableMenus(image.Table2DEnabled || image.Table3DEnabled);
     setDisplayName(ctx.state, DisplayNameOf(path));
+    emit ctx.state.bufferWritten();
     return LoadResult::Loaded;
 }
 
@@ -113,6 +114,7 @@ bool saveDataFile(AppContext& ctx, const QString& path, Trap& trap) {
         raise(kFileAccessError, "Velo_IGX_Main",
               QString("%1: %2").arg(QDir::toNativeSeparators(path), why));
     setDisplayName(ctx.state, DisplayNameOf(path));
+    emit ctx.state.bufferWritten();
     return true;
 }
 

@@ -91,6 +91,7 @@ TransferOutcome ControllerLink::download() {
     if (image.Table3DEnabled) ctx_.runChartSetup3D();
     state.setTableMenus(image.Table2DEnabled || image.Table3DEnabled);
     state.setTitleSuffix("Downloaded Data");
+    emit state.bufferWritten();
     ui.message(kDownloadTitle, "Downloaded data to buffer. Ready for editing.", Buttons::Ok,
                Icon::None);
     ctx_.runEditModParams();
@@ -139,6 +140,7 @@ TransferOutcome ControllerLink::upload() {
         tell("Upload aborted - Reset IGX-1 failed");
         return TransferOutcome::Failed;
     }
+    emit ctx_.state.bufferWritten();
     tell("Upload completed.");
     return TransferOutcome::Completed;
 }

@@ -5,8 +5,13 @@
 
 #include <QComboBox>
 #include <QPushButton>
+#include "chart/ui/chart2d_widget.h"
+#include "chart/window_layout.h"
 #include "data/file_commands.h"
 #include "data/ui/param_dialogs.h"
+#include "table/table_commands.h"
+#include "table/ui/table_views.h"
+#include "table/ui/timing_grid.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -18,6 +23,8 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QResizeEvent>
+#include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTextBrowser>
@@ -49,6 +56,10 @@ MainWindow::MainWindow(UserInteraction& ui, QSettings& settings, BrandInfo brand
     link_ = std::make_unique<ControllerLink>(ctx_, std::move(port));
     ctx_.editModParams = [this] { mnuEditModParams_Click(); };
     ctx_.closeTable = [this] { mnuCloseTbl_Click(); };
+    tableEditor_ = std::make_unique<TableEditor>(ctx_);
+    tableEditor_->appFolder =
+        options_.appFolder.isEmpty() ? QCoreApplication::applicationDirPath() : options_.appFolder;
+    ctx_.chartSetup3D = [this] { ChartSetup3D(*tableEditor_); };
 
     buildMenus();
     buildCentral();
@@ -58,7 +69,8 @@ MainWindow::MainWindow(UserInteraction& ui, QSettings& settings, BrandInfo brand
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, [this] { Form_KeyPress(kKeyEscape); });
     applyMenus();
-    resize(900, 640);
+    // Fits a 1280 x 800 screen with its frame, every grid cell readable.
+    resize(1260, 740);
 }
 
 MainWindow::~MainWindow() = default;
@@ -68,7 +80,11 @@ QAction* MainWindow::addItem(QMenu* menu, const QString& name, const QString& ca
     QAction* a = menu->addAction(caption);
     a->setObjectName(name);
     actions_[name] = a;
-    connect(a, &QAction::triggered, this, [handler = std::move(handler)] { handler(); });
+    // Any command may change the buffer or the open table.
+    connect(a, &QAction::triggered, this, [this, handler = std::move(handler)] {
+        handler();
+        updateEditStatus();
+    });
     return a;
 }
 
@@ -84,8 +100,7 @@ void MainWindow::buildMenus() {
         return m;
     };
     QMenu* file = addMenu("mnuFile", "&File");
-    addItem(file, "mnuNewTable", "&New Timing Table",
-            [this] { notAvailableYet("New Timing Table"); });
+    addItem(file, "mnuNewTable", "&New Timing Table", [this] { mnuNewTable_Click(*tableEditor_); });
     addItem(file, "mnuOpenFile", "&Open File", [this] { mnuOpenFile_Click(ctx_); });
     addItem(file, "mnuSaveFile", "&Save File", [this] { mnuSaveFile_Click(ctx_); });
     file->addSeparator()->setObjectName("mnuSep2");
@@ -101,7 +116,7 @@ void MainWindow::buildMenus() {
     addItem(edit, "mnuEditGPIOParams", "Edit &GPIO Parameters",
             [this] { mnuEditGPIOParams_Click(); });
     addItem(edit, "mnuEditTimingTable", "Edit &Timing Table",
-            [this] { notAvailableYet("Timing Edit"); });
+            [this] { mnuEditTimingTable_Click(*tableEditor_); });
     addItem(edit, "mnuSaveTbl", "Save Timing Table Edits To Buffer",
             [this] { mnuSaveTbl_Click(); });
     addItem(edit, "mnuCloseTbl", "Close Timing Table", [this] { mnuCloseTbl_Click(); });
@@ -155,6 +170,24 @@ void MainWindow::buildCentral() {
     pl->addWidget(prgProgress1_);
     fraProgress1_->hide();
 
+    // Placed by Form_Resize, under the two frames.
+    tableViews_ =
+        new TableViews(*tableEditor_, central, menu("mnuPopUpEdit2D"), menu("mnuPopUpEdit3D"));
+    tableEditor_->loadTemplate2D = [this](const QString& path) {
+        return tableViews_->chart2D()->loadTemplate(path);
+    };
+    tableEditor_->hideValueLabels = [this] { tableViews_->chart2D()->hideValueLabel(); };
+    tableEditor_->formResize = [this] { Form_Resize(); };
+    tableEditor_->clearClipboard = [] { QApplication::clipboard()->clear(); };
+    connect(tableEditor_.get(), &TableEditor::sessionChanged, this, [this](TableSession* s) {
+        if (!s) return;
+        for (auto signal : {&TableSession::valueChanged, &TableSession::textChanged})
+            connect(s, signal, this, &MainWindow::showEditStatus);
+        connect(s, &TableSession::tableReset, this, &MainWindow::showEditStatus);
+    });
+    connect(&state_, &MainState::openTableChanged, this, &MainWindow::updateEditStatus);
+    connect(&state_, &MainState::bufferWritten, this, &MainWindow::markBufferWritten);
+
     layout->addWidget(portSetup_, 0, Qt::AlignHCenter);
     layout->addWidget(fraProgress1_, 0, Qt::AlignHCenter);
     layout->addStretch(1);
@@ -162,7 +195,10 @@ void MainWindow::buildCentral() {
 
     bufferStatus_ = new QLabel(this);
     portStatus_ = new QLabel(this);
-    statusBar()->addWidget(bufferStatus_, 1);
+    statusBar()->addWidget(bufferStatus_);
+    editStatus_ = new QLabel(this);
+    editStatus_->setObjectName("editStatus");
+    statusBar()->addWidget(editStatus_, 1);
     statusBar()->addPermanentWidget(portStatus_);
     connect(&state_, &MainState::titleChanged, this, &MainWindow::updateStatus);
 }
@@ -185,15 +221,19 @@ void MainWindow::Form_Load() {
     if (!trap.step([&] { link_->setCommPort(state_.CommPort); })) return;
     state_.CommErrorCount = 0;
     image_.ClearEEPROMBuffer();
-    // The charts and grids come with the table editor.
+    trap.step([&] { loadChartTemplates(*tableEditor_); });
+    tableEditor_->setMapLabels(0);
+    trap.step([&] { tableViews_->setUpGrids(); });
     if (!trap.step([&] { state_.setTitle(brand_.makerName() + " " + state_.BaseTitle); })) return;
     state_.DisplayName.clear();
     state_.FirmwareID.clear();
     state_.setMenus(MainState::Menus{});
+    tableEditor_->copy.clear();
     state_.UnitModel = "IGX-1";
     QApplication::clipboard()->clear();
     portSetup_->showDeviceOf(state_.CommPort);
     updateStatus();
+    updateEditStatus();
 }
 
 void MainWindow::cboPort_Click(int index) {
@@ -224,14 +264,11 @@ void MainWindow::mnuEditGPIOParams_Click() {
 }
 
 void MainWindow::mnuCloseTbl_Click() {
-    // Nothing to close until a table can be opened.
-    if (!state_.tableOpen()) return;
-    notAvailableYet("Close Timing Table");
+    velo::mnuCloseTbl_Click(*tableEditor_);
 }
 
 void MainWindow::mnuSaveTbl_Click() {
-    if (!state_.tableOpen()) return;
-    notAvailableYet("Save Timing Table");
+    velo::mnuSaveTbl_Click(*tableEditor_);
 }
 
 void MainWindow::mnuAbout_Click() {
@@ -311,7 +348,29 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::Form_KeyPress(int keyAscii) {
     if (keyAscii != kKeyEscape) return;
     state_.AbortRequested = true;
-    // The charts' drag labels are hidden here once the charts exist.
+    tableViews_->chart2D()->hideValueLabel();
+}
+
+void MainWindow::Form_Resize() {
+    // The status bar takes its height from the window as the frame does.
+    const double t = TimingGrid::twipsPerPixel();
+    const int statusHeight = statusBar()->isVisible() ? statusBar()->height() : 0;
+    tableViews_->layout(frameGeometry().width() * t, (frameGeometry().height() - statusHeight) * t);
+    link_->closePort();
+    if (isMinimized()) return;
+    // The port takes its fixed line settings each time it opens.
+    link_->setCommPort(state_.CommPort);
+    state_.CommErrorCount = 0;
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) Form_Resize();
 }
 
 void MainWindow::applyMenus() {
@@ -328,6 +387,43 @@ void MainWindow::applyProgress() {
     fraProgress1_->setTitle(state_.progressCaption());
     prgProgress1_->setValue(state_.progressValue());
     fraProgress1_->setVisible(state_.progressVisible());
+}
+
+void MainWindow::markBufferWritten() {
+    ConfigImage encoded = image_;
+    try {
+        encoded.UpdateEEPROM();
+        writtenImage_ = encoded.imageBytes();
+    } catch (const RunError&) {
+        writtenImage_.reset();
+    }
+    updateEditStatus();
+}
+
+void MainWindow::updateEditStatus() {
+    // Parameters reach the buffer's bytes only when encoded: compare encoded forms.
+    bufferChanged_ = true;
+    if (!image_.BufferEmpty && writtenImage_) {
+        ConfigImage encoded = image_;
+        try {
+            encoded.UpdateEEPROM();
+            bufferChanged_ = encoded.imageBytes() != *writtenImage_;
+        } catch (const RunError&) {
+        }
+    }
+    showEditStatus();
+}
+
+// Table edits leave the buffer alone: they only redraw the line.
+void MainWindow::showEditStatus() {
+    QStringList parts;
+    if (const TableSession* s = tableEditor_->session())
+        parts << (s->hasEdits() ? "Table: edits not yet saved to the buffer"
+                                : "Table: no edits since opened");
+    if (!image_.BufferEmpty)
+        parts << (bufferChanged_ ? "Buffer: changes not yet written to a file or the controller"
+                                 : "Buffer: same as the last file or controller transfer");
+    editStatus_->setText(parts.join("   |   "));
 }
 
 void MainWindow::updateStatus() {

@@ -10,6 +10,7 @@
 #include <QMainWindow>
 #include <QMap>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QDialog;
@@ -22,6 +23,8 @@ class QSettings;
 namespace velo {
 
 class PortSetupFrame;
+class TableEditor;
+class TableViews;
 
 // frmVelo_Main: owns the image, the port and the window state for the whole run.
 class MainWindow : public QMainWindow {
@@ -47,6 +50,9 @@ class MainWindow : public QMainWindow {
     QMenu* menu(const QString& name) const { return menus_.value(name); }
     QStringList actionNames() const { return actions_.keys(); }
     QDialog* helpWindow() const { return helpWindow_; }
+    TableEditor& tableEditor() { return *tableEditor_; }
+    TableViews* tableViews() const { return tableViews_; }
+    QLabel* editStatus() const { return editStatus_; }
 
     void Form_Load();
     // True when the exit is cancelled.
@@ -63,9 +69,12 @@ class MainWindow : public QMainWindow {
     void mnuAbout_Click();
     void mnuHelpContents_Click();
     void mnuExit_Click();
+    void Form_Resize();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption,
@@ -76,6 +85,9 @@ class MainWindow : public QMainWindow {
     void applyMenus();
     void applyProgress();
     void updateStatus();
+    void updateEditStatus();
+    void showEditStatus();
+    void markBufferWritten();
 
     UserInteraction& ui_;
     QSettings& settings_;
@@ -95,6 +107,12 @@ class MainWindow : public QMainWindow {
     QLabel* bufferStatus_ = nullptr;
     QLabel* portStatus_ = nullptr;
     QDialog* helpWindow_ = nullptr;
+    std::unique_ptr<TableEditor> tableEditor_;
+    TableViews* tableViews_ = nullptr;
+    QLabel* editStatus_ = nullptr;
+    // The buffer's bytes as last written to or read from a file or the controller.
+    std::optional<std::array<uint8_t, ConfigImage::kImageBytes>> writtenImage_;
+    bool bufferChanged_ = false;
     bool closing_ = false;
 };
 

@@ -1,6 +1,8 @@
 #include "app/ui/main_window.h"
 #include "app/scripted_interaction.h"
 #include "app/ui/port_setup_frame.h"
+#include "table/table_commands.h"
+#include "table/ui/timing_grid.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -26,6 +28,10 @@ struct Fixture {
         if (storedPort.isValid()) settings->setValue("Properties/CommPort", storedPort);
     }
     MainWindow& start(BrandInfo brand = BrandInfo::defaults()) {
+        // The chart templates the program ships sit beside it.
+        const QDir bin(VELO_BIN_DIR);
+        for (const QString& t : bin.entryList({"*.oc2", "*.oc3"}))
+            QFile::copy(bin.filePath(t), dir.filePath(t));
         window = std::make_unique<MainWindow>(ui, *settings, brand,
                                               MainWindow::Options{dir.path(), "/nonexistent/tty"});
         window->Form_Load();
@@ -57,6 +63,7 @@ class MainWindowTest : public QObject {
     void exitAsksOnlyWithATableOpen_data();
     void exitAsksOnlyWithATableOpen();
     void aboutAndMissingHelp();
+    void tableViewsFollowTheOpenTable();
 };
 
 void MainWindowTest::menusHaveTheirCaptions() {
@@ -185,11 +192,22 @@ void MainWindowTest::exitAsksOnlyWithATableOpen() {
     Fixture f;
     MainWindow& w = f.start();
     w.show();
-    if (tableOpen) w.state().setOpenTable(MainState::OpenTable::Table3D);
+    if (tableOpen) {
+        w.image().BufferEmpty = false;
+        w.image().Table3DEnabled = true;
+        w.state().setTableMenus(true);
+        w.action("mnuEditTimingTable")->trigger();
+        w.tableEditor().session()->acceptEdit(1, 1, "30");  // stored as 0 counts
+        w.image().DataBuffer.fill(0x55);
+    }
     f.ui.answer(Answer(answer));
     w.action("mnuExit")->trigger();
     QCOMPARE(w.isVisible(), !closed);
-    QCOMPARE(f.ui.shown().isEmpty(), !tableOpen);
+    QCOMPARE(f.ui.shown().size(), tableOpen ? 1 : 0);
+    // Yes stores the table into the buffer, and only there.
+    QCOMPARE(w.image().DataBuffer[ConfigImage::offset3D(1, 8)],
+             answer == int(Answer::Yes) && tableOpen ? 0 : (tableOpen ? 0x55 : 0));
+    QCOMPARE(w.state().tableOpen(), tableOpen && answer != int(Answer::Yes));
     if (tableOpen) {
         const auto& q = f.ui.shown()[0];
         QCOMPARE(q.title, QString("Exit Program"));
@@ -213,6 +231,41 @@ void MainWindowTest::aboutAndMissingHelp() {
     QCOMPARE(f.ui.shown().size(), 2);
     QVERIFY(f.ui.shown()[1].text.contains("Velo_IGX_Help.html"));
     QVERIFY(!w.helpWindow());
+}
+
+// The views show the open table where the layout puts them, the status line follows its
+// edits, and a resize closes the port and starts the error count again.
+void MainWindowTest::tableViewsFollowTheOpenTable() {
+    Fixture f;
+    MainWindow& w = f.start();
+    w.show();
+    w.image().BufferEmpty = false;
+    w.image().Table2DEnabled = true;
+    w.state().setTableMenus(true);
+    w.action("mnuEditTimingTable")->trigger();
+    auto* grid = w.findChild<TimingGrid*>("VSFlexGrid1");
+    QVERIFY(grid->isVisible() && w.findChild<QWidget*>("Chart2D1")->isVisible());
+    QVERIFY(!w.findChild<QWidget*>("VSFlexGrid2")->isVisible());
+    QCOMPARE(grid->text(0, 21), QString("10000"));
+    QCOMPARE(grid->text(1, 0), QString("ADV"));
+    QCOMPARE(grid->row(), 0);
+    QVERIFY(w.centralWidget()->rect().contains(grid->geometry()));
+    QVERIFY(w.editStatus()->text().contains("no edits"));
+    grid->editCell(1, 3, "12");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    QCOMPARE(w.tableEditor().session()->value(1, 3), 12.0);
+    QVERIFY(w.editStatus()->text().contains("edits not yet saved"));
+
+    w.state().CommErrorCount = 4;
+    w.resize(w.width() - 40, w.height());
+    QCoreApplication::processEvents();
+    QCOMPARE(w.state().CommErrorCount, 0);
+
+    f.ui.answer(Answer::Yes);
+    w.action("mnuCloseTbl")->trigger();
+    QVERIFY(!grid->isVisible());
+    QVERIFY(w.editStatus()->text().contains("changes not yet written"));
 }
 
 QTEST_MAIN(MainWindowTest)

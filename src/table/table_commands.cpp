@@ -1,0 +1,179 @@
+#include "table/table_commands.h"
+
+#include "app/error_report.h"
+
+#include <QDir>
+
+namespace velo {
+
+namespace {
+
+constexpr const char* kEditTitle = "Edit Timing Table";
+constexpr const char* kNewTitle = "New Timing Table";
+
+MainState::OpenTable openTableOf(TableKind kind) {
+    return kind == TableKind::Table2D ? MainState::OpenTable::Table2D
+                                      : MainState::OpenTable::Table3D;
+}
+
+void showWizard(TableEditor& editor) {
+    editor.ctx.ui.message(kNewTitle, "The new table wizard is not available yet.", Buttons::Ok,
+                          Icon::Information);
+}
+
+QString templateMissing() {
+    return QString("Chart template file %1 not found.").arg(kChart2DTemplate);
+}
+
+}  // namespace
+
+TableEditor::TableEditor(AppContext& context, QObject* parent) : QObject(parent), ctx(context) {
+    // A download or a file open hides the table without asking.
+    connect(&ctx.state, &MainState::openTableChanged, this, [this] {
+        if (!ctx.state.tableOpen() && session_) close();
+    });
+}
+
+TableEditor::~TableEditor() = default;
+
+void TableEditor::open(TableKind kind) {
+    close();
+    session_ = new TableSession(kind, ctx.image, this);
+    emit sessionChanged(session_);
+    ctx.state.setOpenTable(openTableOf(kind));
+}
+
+void TableEditor::close() {
+    TableSession* old = session_;
+    session_ = nullptr;
+    ctx.state.setOpenTable(MainState::OpenTable::None);
+    if (!old) return;
+    emit sessionChanged(nullptr);
+    delete old;
+}
+
+void TableEditor::setMapLabels(int mapSensor) {
+    mapSensor_ = mapSensor;
+    emit mapLabelsChanged();
+}
+
+bool TableEditor::templateLoads() const {
+    return !loadTemplate2D || loadTemplate2D(QDir(appFolder).filePath(kChart2DTemplate));
+}
+
+void loadChartTemplates(TableEditor& editor) {
+    if (!editor.templateLoads())
+        editor.ctx.ui.message("Form Load", templateMissing(), Buttons::Ok, Icon::Exclamation);
+    if (editor.hideValueLabels) editor.hideValueLabels();
+}
+
+void ChartSetup3D(TableEditor& editor) {
+    editor.setMapLabels(editor.ctx.image.MAPSensor);
+    TableSession* s = editor.session();
+    if (s && s->kind() == TableKind::Table3D) s->reload(editor.ctx.image);
+}
+
+void mnuEditTimingTable_Click(TableEditor& editor) {
+    AppContext& ctx = editor.ctx;
+    const ConfigImage& image = ctx.image;
+    Trap trap(ctx.ui);
+    editor.copy.CopyText.clear();
+    if (editor.clearClipboard) editor.clearClipboard();
+    editor.close();
+    if (image.Table3DEnabled && !trap.step([&] { ChartSetup3D(editor); })) return;
+    if (image.BufferEmpty) {
+        if (ctx.ui.message(kEditTitle, "Data buffer empty. Create new table?", Buttons::OkCancel,
+                           Icon::None) == Answer::Ok)
+            showWizard(editor);
+        return;
+    }
+    letMessagesRun();
+    TableKind kind;
+    if (image.Table2DEnabled) {
+        if (!editor.templateLoads()) {
+            ctx.ui.message(kEditTitle, templateMissing(), Buttons::Ok, Icon::Critical);
+            mnuCloseTbl_Click(editor);
+            return;
+        }
+        kind = TableKind::Table2D;
+    } else if (image.Table3DEnabled) {
+        kind = TableKind::Table3D;
+    } else {
+        return;
+    }
+    trap.step([&] {
+        editor.open(kind);
+        if (editor.hideValueLabels) editor.hideValueLabels();
+        if (editor.formResize) editor.formResize();
+    });
+}
+
+void mnuNewTable_Click(TableEditor& editor) {
+    const ConfigImage& image = editor.ctx.image;
+    if (image.Table2DEnabled) {
+        showWizard(editor);
+    } else if (!image.Table3DEnabled) {
+        editor.ctx.ui.message(
+            kNewTitle, "Timing table disabled. Edit module parameters to enable timing table.",
+            Buttons::Ok, Icon::Exclamation);
+    } else {
+        ChartSetup3D(editor);
+        showWizard(editor);
+    }
+}
+
+void mnuSaveTbl_Click(TableEditor& editor) {
+    AppContext& ctx = editor.ctx;
+    TableSession* s = editor.session();
+    if (!s) {
+        ctx.ui.message("Save Table Edits To Buffer", "No active table to save", Buttons::Ok,
+                       Icon::Exclamation);
+        return;
+    }
+    // With the table switched off since it was opened there is nothing to store it as.
+    if (!ctx.image.Table2DEnabled && !ctx.image.Table3DEnabled) return;
+    Trap trap(ctx.ui);
+    if (!s->save(ctx.image, trap)) return;
+    editor.close();
+    editor.copy.clear();
+    ctx.state.setPaste(false, false);
+}
+
+void mnuCloseTbl_Click(TableEditor& editor) {
+    AppContext& ctx = editor.ctx;
+    if (ctx.state.tableOpen()) {
+        switch (ctx.ui.message("Close Table", "Save table edits to buffer before closing?",
+                               Buttons::YesNoCancel, Icon::Exclamation)) {
+            case Answer::Yes:
+                mnuSaveTbl_Click(editor);
+                break;
+            case Answer::No:
+                break;
+            default:
+                return;
+        }
+    }
+    editor.close();
+    editor.copy.clear();
+    ctx.state.setPaste(false, false);
+}
+
+bool validateCellEdit(TableEditor& editor, const QString& text) {
+    TableSession* s = editor.session();
+    if (!s) return false;
+    const auto refusal = s->validateEdit(text);
+    if (refusal) editor.ctx.ui.message("Timing Edit", *refusal, Buttons::Ok, Icon::Critical);
+    return !refusal;
+}
+
+void setPasteForRightClick(TableEditor& editor, TableKind grid, const QString& clipboardText) {
+    MainState& state = editor.ctx.state;
+    const bool paste = !editor.copy.CopyText.isEmpty() || !clipboardText.isEmpty();
+    const MainState::Menus m = state.menus();
+    if (grid == TableKind::Table2D)
+        state.setPaste(paste, m.paste3D);
+    else
+        state.setPaste(m.paste2D, paste);
+}
+
+}  // namespace velo

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "app/app_context.h"
+#include "table/table_session.h"
+
+#include <QObject>
+#include <functional>
+
+namespace velo {
+
+inline constexpr const char* kChart2DTemplate = "IGX_2D_Timing_Chart.oc2";
+
+// What the pop-up Copy leaves for Paste: the text and the block's size less one.
+struct CopyStore {
+    QString CopyText;
+    int32_t CopyRowSpan = 0;
+    int32_t CopyColSpan = 0;
+    void clear() { *this = CopyStore{}; }
+};
+
+// The table editor's part of the window: the open table, the copy store and the 3D
+// grid's MAP labels. The window hands it the few things only views can do; left empty
+// (tests, the command-line tool) they do nothing and a template always loads.
+class TableEditor : public QObject {
+    Q_OBJECT
+  public:
+    explicit TableEditor(AppContext& ctx, QObject* parent = nullptr);
+    ~TableEditor() override;
+
+    AppContext& ctx;
+    CopyStore copy;
+    QString appFolder;  // where the chart templates sit
+
+    std::function<bool(const QString& path)> loadTemplate2D;
+    std::function<void()> formResize;
+    std::function<void()> hideValueLabels;
+    std::function<void()> clearClipboard;
+
+    // The open table; nullptr while none is open.
+    TableSession* session() const { return session_; }
+    // Opens `kind` from the image and shows it; drops any table open before.
+    void open(TableKind kind);
+    // Hides the table; its unsaved edits go with it.
+    void close();
+
+    // The MAP sensor the 3D grid's row labels are written for (1 bar until a 3D table is
+    // set up), and the label of 3D grid row 1..8.
+    int mapSensorShown() const { return mapSensor_; }
+    QString mapLabel(int row) const { return TableSession::mapLabel(row, mapSensor_); }
+    void setMapLabels(int mapSensor);
+
+    bool templateLoads() const;
+
+  signals:
+    // Before the open table state changes, so views show the new table when they appear.
+    void sessionChanged(TableSession* session);
+    void mapLabelsChanged();
+
+  private:
+    TableSession* session_ = nullptr;
+    int mapSensor_ = 0;
+};
+
+// Form_Load's template step: a missing file is told and start-up goes on.
+void loadChartTemplates(TableEditor& editor);
+
+// Edit menu and File menu.
+void mnuEditTimingTable_Click(TableEditor& editor);
+void mnuNewTable_Click(TableEditor& editor);
+void mnuSaveTbl_Click(TableEditor& editor);
+void mnuCloseTbl_Click(TableEditor& editor);
+// MAP labels for the sensor in use; an open 3D table is loaded again from the image.
+void ChartSetup3D(TableEditor& editor);
+
+// The grid's validate step: false (after the message) refuses the typed text.
+bool validateCellEdit(TableEditor& editor, const QString& text);
+// The right click: the grid's Paste item from the copy store and the clipboard.
+void setPasteForRightClick(TableEditor& editor, TableKind grid, const QString& clipboardText);
+
+}  // namespace velo

@@ -1,0 +1,207 @@
+#include "table/table_commands.h"
+
+#include "support/model_rig.h"
+
+#include <QtTest>
+
+using namespace velo;
+
+namespace {
+
+enum Mode { Disabled, Use2D, Use3D };
+using Open = MainState::OpenTable;
+
+struct Rig : test::ModelRig {
+    TableEditor editor{ctx};
+    bool templateFound = true;
+    int clipboardClears = 0, resizes = 0;
+    Rig(Mode mode = Use2D, bool bufferEmpty = false) {
+        image.BufferEmpty = bufferEmpty;
+        image.Table2DEnabled = mode == Use2D;
+        image.Table3DEnabled = mode == Use3D;
+        image.MAPSensor = 2;
+        editor.loadTemplate2D = [this](const QString& path) {
+            return templateFound && path.endsWith("/IGX_2D_Timing_Chart.oc2");
+        };
+        editor.clearClipboard = [this] { ++clipboardClears; };
+        editor.formResize = [this] { ++resizes; };
+    }
+    // Every box as "title: text [buttons, icon]".
+    QStringList boxes() const {
+        QStringList out;
+        for (const auto& s : ui.shown())
+            out << QString("%1: %2 [%3, %4]")
+                       .arg(s.title, s.text, buttonsName(s.buttons), iconName(s.icon));
+        return out;
+    }
+    // Opens the table, types `text` into its first cell and forgets the boxes so far.
+    void openAndEdit(const QString& text) {
+        mnuEditTimingTable_Click(editor);
+        editor.session()->acceptEdit(1, 1, text);
+        ui.clear();
+    }
+};
+
+const QString kEmptyQuestion =
+    "Edit Timing Table: Data buffer empty. Create new table? [OK/Cancel, none]";
+const QString kWizard =
+    "New Timing Table: The new table wizard is not available yet. [OK, information]";
+
+}  // namespace
+
+class TableCommandsTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void editOpensTheTableInUse_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("bufferEmpty");
+        QTest::addColumn<bool>("templateFound");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("open");
+        QTest::addColumn<QStringList>("boxes");
+        auto row = [](const char* name, Mode mode, bool empty, bool found, Answer answer, Open open,
+                      const QStringList& boxes) {
+            QTest::newRow(name) << int(mode) << empty << found << int(answer) << int(open) << boxes;
+        };
+        row("2D", Use2D, false, true, Answer::Ok, Open::Table2D, {});
+        row("3D", Use3D, false, true, Answer::Ok, Open::Table3D, {});
+        row("table disabled: nothing, silently", Disabled, false, true, Answer::Ok, Open::None, {});
+        row("2D template missing", Use2D, false, false, Answer::Ok, Open::None,
+            {"Edit Timing Table: Chart template file IGX_2D_Timing_Chart.oc2 not found. "
+             "[OK, critical]"});
+        row("empty buffer, OK: the wizard", Use3D, true, true, Answer::Ok, Open::None,
+            {kEmptyQuestion, kWizard});
+        row("empty buffer, Cancel", Use2D, true, true, Answer::Cancel, Open::None,
+            {kEmptyQuestion});
+    }
+    // The copy text and the clipboard go in every case; the spans stay.
+    void editOpensTheTableInUse() {
+        QFETCH(int, mode);
+        QFETCH(bool, bufferEmpty);
+        QFETCH(bool, templateFound);
+        QFETCH(int, answer);
+        QFETCH(int, open);
+        QFETCH(QStringList, boxes);
+        Rig r{Mode(mode), bufferEmpty};
+        r.templateFound = templateFound;
+        r.editor.copy = {"1\t2", 0, 1};
+        r.ui.answer(Answer(answer));
+        mnuEditTimingTable_Click(r.editor);
+        QCOMPARE(r.boxes(), boxes);
+        QCOMPARE(int(r.state.openTable()), open);
+        QCOMPARE(r.editor.session() != nullptr, open != int(Open::None));
+        QCOMPARE(r.resizes, open != int(Open::None) ? 1 : 0);
+        QCOMPARE(r.clipboardClears, 1);
+        QVERIFY(r.editor.copy.CopyText.isEmpty());
+        QCOMPARE(r.editor.copy.CopyColSpan, templateFound ? 1 : 0);  // Close empties it
+        // The 3D grid is labelled for the sensor in use once a 3D table is set up.
+        QCOMPARE(r.editor.mapLabel(1), QString(mode == Use3D ? "20" : "16"));
+    }
+
+    void closeAsksWhileATableIsOpen_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("stored");
+        QTest::addColumn<bool>("stillOpen");
+        QTest::newRow("Yes") << int(Answer::Yes) << true << false;
+        QTest::newRow("No") << int(Answer::No) << false << false;
+        QTest::newRow("Cancel") << int(Answer::Cancel) << false << true;
+    }
+    void closeAsksWhileATableIsOpen() {
+        QFETCH(int, answer);
+        QFETCH(bool, stored);
+        QFETCH(bool, stillOpen);
+        for (Mode mode : {Use2D, Use3D}) {
+            Rig r(mode);
+            r.openAndEdit("30");  // 0 counts below the trigger timing of 30
+            r.image.DataBuffer.fill(0x55);
+            r.editor.copy = {"x", 1, 1};
+            r.state.setPaste(true, true);
+            r.ui.answer(Answer(answer));
+            mnuCloseTbl_Click(r.editor);
+            QCOMPARE(r.boxes(), QStringList{"Close Table: Save table edits to buffer before "
+                                            "closing? [Yes/No/Cancel, exclamation]"});
+            const int offset = mode == Use2D ? 16 : ConfigImage::offset3D(1, 8);
+            QCOMPARE(r.image.DataBuffer[offset], stored ? 0 : 0x55);
+            QCOMPARE(r.state.tableOpen(), stillOpen);
+            QCOMPARE(r.editor.copy.CopyText.isEmpty(), !stillOpen);
+            QCOMPARE(r.state.menus().paste2D, stillOpen);
+        }
+    }
+
+    void saveAndCloseWithoutATable() {
+        Rig r;
+        r.editor.copy = {"x", 1, 2};
+        mnuCloseTbl_Click(r.editor);  // asks nothing, empties the copy store
+        mnuSaveTbl_Click(r.editor);
+        QCOMPARE(r.boxes(), QStringList{"Save Table Edits To Buffer: No active table to save "
+                                        "[OK, exclamation]"});
+        QCOMPARE(r.editor.copy.CopyColSpan, 0);
+    }
+
+    // The overflow of one cell is reported; Abort keeps the table open and unsaved.
+    void saveAbortedOnOverflowKeepsTheTable() {
+        Rig r(Use3D);
+        r.openAndEdit("-3000");
+        r.ui.answer(Answer::Abort);
+        mnuSaveTbl_Click(r.editor);
+        QCOMPARE(r.boxes(), QStringList{"Error: Overflow [Abort/Retry/Ignore, critical]"});
+        QVERIFY(r.state.tableOpen());
+    }
+
+    void newTableByTableMode_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("2D") << int(Use2D) << kWizard;
+        QTest::newRow("3D") << int(Use3D) << kWizard;
+        QTest::newRow("disabled") << int(Disabled)
+                                  << "New Timing Table: Timing table disabled. Edit module "
+                                     "parameters to enable timing table. [OK, exclamation]";
+    }
+    void newTableByTableMode() {
+        QFETCH(int, mode);
+        QFETCH(QString, box);
+        Rig r{Mode(mode)};
+        mnuNewTable_Click(r.editor);
+        QCOMPARE(r.boxes(), QStringList{box});
+        QCOMPARE(r.editor.mapSensorShown(), mode == Use3D ? 2 : 0);
+    }
+
+    // A download or a file open hides the table: its session goes with it.
+    void hidingTheTableElsewhereDropsIt() {
+        Rig r;
+        r.openAndEdit("12");
+        QSignalSpy changed(&r.editor, &TableEditor::sessionChanged);
+        r.state.setOpenTable(Open::None);
+        QVERIFY(!r.editor.session());
+        QCOMPARE(changed.size(), 1);
+    }
+
+    // The grid's validate step: the table's own message, titled for the edit.
+    void typedTextsAreCheckedWithTheTableMessage() {
+        Rig r{Use3D};
+        mnuEditTimingTable_Click(r.editor);
+        QVERIFY(validateCellEdit(r.editor, " 12 "));
+        QVERIFY(!validateCellEdit(r.editor, "5x"));
+        QCOMPARE(r.boxes(), QStringList{"Timing Edit: Timing must be numeric value between 8 and "
+                                        "30 degrees. [OK, critical]"});
+    }
+
+    // Copy store or clipboard text enables the grid's Paste; the other grid's is left alone.
+    void pasteOnRightClickFollowsCopyStoreOrClipboard() {
+        const struct {
+            const char *copyText, *clipboard;
+            bool paste;
+        } cases[] = {{"", "", false}, {"1.0", "", true}, {"", "12", true}};
+        for (const auto& c : cases) {
+            Rig r;
+            r.editor.copy.CopyText = c.copyText;
+            r.state.setPaste(true, true);
+            setPasteForRightClick(r.editor, TableKind::Table3D, c.clipboard);
+            QCOMPARE(r.state.menus().paste3D, c.paste);
+            QVERIFY(r.state.menus().paste2D);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TableCommandsTest)
+#include "table_commands_test.moc"
