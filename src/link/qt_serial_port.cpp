@@ -9,10 +9,24 @@
 
 namespace velo {
 
-QtSerialPort::QtSerialPort(std::function<QString(int)> deviceFor)
-    : deviceFor_(std::move(deviceFor)) {
+QtSerialPort::QtSerialPort(std::function<QString(int)> deviceFor, CountsReader counts)
+    : deviceFor_(std::move(deviceFor)),
+      lineErrors_([this, counts = std::move(counts)] { return counts(int(port_.handle())); }) {
     QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
                      [this](QSerialPort::SerialPortError e) { onError(e); });
+    QObject::connect(&port_, &QSerialPort::readyRead, &port_, [this] { checkLineErrors(); });
+}
+
+void QtSerialPort::checkLineErrors() {
+    // The bytes may have come in inside a wait that lets no messages run: the event is
+    // raised when messages next run, as the window's handler would see it.
+    for (int code : lineErrors_.check())
+        QMetaObject::invokeMethod(
+            &port_,
+            [this, code] {
+                if (onComm) onComm(code);
+            },
+            Qt::QueuedConnection);
 }
 
 void QtSerialPort::onError(QSerialPort::SerialPortError error) {
@@ -36,6 +50,7 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error) {
 void QtSerialPort::closeIfFailed() {
     if (!failed_) return;
     failed_ = false;
+    lineErrors_.stop();
     port_.close();
 }
 
@@ -64,10 +79,12 @@ void QtSerialPort::open() {
     port_.setDataTerminalReady(true);
     port_.setRequestToSend(false);
     port_.clearError();
+    lineErrors_.start();
 }
 
 void QtSerialPort::close() {
     failed_ = false;
+    lineErrors_.stop();
     if (port_.isOpen()) port_.close();
 }
 
