@@ -63,19 +63,22 @@ void QtSerialPort::open() {
     if (port_.isOpen()) return;
     const QString device = deviceName();
     port_.setPortName(device);
-    if (!port_.open(QIODevice::ReadWrite))
-        raise(8002, "Velo_IGX_Main",
-              QString("Cannot open Com%1 (%2): %3")
-                  .arg(portNumber_)
-                  .arg(device, port_.errorString()));
-    failure_.clear();
+    // Given with the port closed, the settings are kept as given and applied at open (a
+    // pseudo-terminal would refuse some of them afterwards and keep its own).
     port_.setBaudRate(protocol::kBaud);
     port_.setDataBits(QSerialPort::Data8);
     port_.setParity(QSerialPort::NoParity);
     port_.setStopBits(QSerialPort::OneStop);
     port_.setFlowControl(QSerialPort::NoFlowControl);
     port_.setReadBufferSize(0);
-    // A pseudo-terminal has no modem lines: failing to set them is expected.
+    if (!port_.open(QIODevice::ReadWrite))
+        raise(8002, "Velo_IGX_Main",
+              QString("Cannot open Com%1 (%2): %3")
+                  .arg(portNumber_)
+                  .arg(device, port_.errorString()));
+    failure_.clear();
+    // Only an open port takes the modem lines; a pseudo-terminal has none, so failing to
+    // set them there is expected.
     port_.setDataTerminalReady(true);
     port_.setRequestToSend(false);
     port_.clearError();

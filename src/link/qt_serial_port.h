@@ -32,7 +32,7 @@ class QtSerialPort : public SerialPort {
     QString deviceName() const override { return deviceFor_(portNumber_); }
     QString failure() const override { return failure_; }
     // The Qt port, for reading back what it was given.
-    const QSerialPort& device() const { return port_; }
+    QSerialPort& device() { return port_; }
 
   private:
     void onError(QSerialPort::SerialPortError error);
