@@ -26,21 +26,21 @@ class QtSerialPortTest : public QObject {
         QTest::addColumn<QList<int>>("atOpen");
         QTest::addColumn<QList<int>>("later");
         QTest::addColumn<QList<int>>("events");
-        const QList<int> zero{0, 0, 0, 0};
-        QTest::newRow("unchanged") << zero << zero << QList<int>{};
-        QTest::newRow("frame") << zero << QList<int>{1, 0, 0, 0} << QList<int>{kCommFraming};
-        QTest::newRow("parity") << zero << QList<int>{0, 1, 0, 0} << QList<int>{kCommParity};
-        QTest::newRow("overrun") << zero << QList<int>{0, 0, 1, 0} << QList<int>{kCommOverrun};
-        QTest::newRow("buffer overrun")
-            << zero << QList<int>{0, 0, 0, 1} << QList<int>{kCommRxOverflow};
-        QTest::newRow("frame by three at once")
-            << QList<int>{5, 2, 2, 2} << QList<int>{8, 2, 2, 2} << QList<int>{kCommFraming};
-        QTest::newRow("all four") << zero << QList<int>{1, 1, 1, 1}
-                                  << QList<int>{kCommFraming, kCommParity, kCommOverrun,
-                                                kCommRxOverflow};
-        QTest::newRow("no counters at open")
-            << QList<int>{} << QList<int>{1, 1, 1, 1} << QList<int>{};
-        QTest::newRow("counters gone later") << zero << QList<int>{} << QList<int>{};
+        using L = QList<int>;
+        auto row = [](const char* tag, const L& atOpen, const L& later, const L& events) {
+            QTest::newRow(tag) << atOpen << later << events;
+        };
+        const L zero{0, 0, 0, 0};
+        row("unchanged", zero, zero, {});
+        row("frame", zero, {1, 0, 0, 0}, {kCommFraming});
+        row("parity", zero, {0, 1, 0, 0}, {kCommParity});
+        row("overrun", zero, {0, 0, 1, 0}, {kCommOverrun});
+        row("buffer overrun", zero, {0, 0, 0, 1}, {kCommRxOverflow});
+        row("frame by three at once", {5, 2, 2, 2}, {8, 2, 2, 2}, {kCommFraming});
+        row("all four", zero, {1, 1, 1, 1},
+            {kCommFraming, kCommParity, kCommOverrun, kCommRxOverflow});
+        row("no counters at open", {}, {1, 1, 1, 1}, {});
+        row("counters gone later", zero, {}, {});
     }
 
     void lineErrorCounters() {

@@ -11,13 +11,14 @@ using namespace velo::test;
 namespace {
 
 // Boxes as "icon text": "!" exclamation, "i" information, "x" the critical error report,
-// "-" none.
+// "-" none; then the details, as "> text".
 const QString kRs232 = "x RS-232 timeout. Check cable and click Abort.";
 const QString kId = "! Firmware ID: IGX-1 V2.1";
 const QString kNoLink = "! Cannot establish RS-232 link. Check cable and IGX-1 power.";
 const QString kOverwrite = "- Data buffer not empty. OK to overwrite?";
 const QString kDownloaded = "- Downloaded data to buffer. Ready for editing.";
 const QString kUploaded = "! Upload completed.";
+const QString kVerifyFailed = "i Upload aborted - EEPROM verification failed.";
 const QString kBaseTitle = "Velo IGX Version 1.0";
 constexpr int kNoTraffic = -1;
 constexpr int kAnyLast = -2;
@@ -26,6 +27,7 @@ QStringList boxes(const ScriptedInteraction& ui) {
     QStringList out;
     for (const auto& box : ui.shown())
         out << QString("-i!x?").at(int(box.icon)) + QString(" ") + box.text;
+    for (const QString& detail : ui.details()) out << "> " + detail;
     return out;
 }
 
@@ -70,6 +72,7 @@ class WorkflowsTest : public QObject {
             row("resync answers at the fifth try", {"--resync-fail", "4"},
                 {kId, up ? kUploaded : kDownloaded}, up ? 0x3C : 0x15);
         }
+        const int kBuffer77 = randomImage(22)[77 - 16];
         auto row = [](const char* tag, bool up, const QString& setup, const QStringList& sim,
                       const QStringList& messages,
                       int last) { QTest::newRow(tag) << up << setup << sim << messages << last; };
@@ -82,8 +85,8 @@ class WorkflowsTest : public QObject {
             {kId, "! Download failed."}, 0x00);
         row("download: read answer missing", false, "empty", {"--read-drop", "100"},
             {kId, kRs232, "! Download failed."}, 0x15);
-        row("download: stale bytes at open", false, "loaded", {"--garbage", "7"},
-            {kOverwrite, kId, kDownloaded}, 0x15);
+        row("download: controller off, a table open", false, "table", {"--silent-from", "1"},
+            {kOverwrite, kNoLink}, 0x33);
         row("upload: table open", true, "table", {},
             {"! You must close or save any open table before uploading."}, kNoTraffic);
         row("upload: buffer empty", true, "empty", {}, {"! No data available for uploading."},
@@ -96,7 +99,20 @@ class WorkflowsTest : public QObject {
             {kId, kRs232, "i Upload aborted - EEPROM programming failed."}, kAnyLast);
         row("upload: read-back differs twice", true, "loaded",
             {"--read-corrupt", "77", "--read-corrupt", "200"},
-            {kId, "i Upload aborted - EEPROM verification failed."}, 0x15);
+            {kId, kVerifyFailed,
+             "> First difference at EEPROM address 77: expected " + hex(kBuffer77) + ", read " +
+                 hex(kBuffer77 ^ 0xFF) + " (2 bytes differ)."},
+            0x15);
+        // Escape, pressed when the run is at that address: the read stops at once, programming
+        // goes on and the verification after it stops at its first byte.
+        row("download: Escape during the read", false, "empty", {"escape", "Reading EEPROM", "60"},
+            {kId, "! Download failed."}, 0x15);
+        row("upload: Escape during programming", true, "loaded",
+            {"escape", "Programming EEPROM", "30"},
+            {kId, kVerifyFailed, "> Verification stopped at EEPROM address 16."}, 0x15);
+        row("upload: Escape during verification", true, "loaded",
+            {"escape", "Verifying EEPROM", "200"},
+            {kId, kVerifyFailed, "> Verification stopped at EEPROM address 199."}, 0x15);
         row("upload: reset answered 0x00", true, "loaded", {"--reset-answer", "0"},
             {kId, "! Upload aborted - Reset IGX-1 failed"}, 0x3C);
         row("upload: reset not answered", true, "loaded", {"--reset-silent"},
@@ -112,12 +128,22 @@ class WorkflowsTest : public QObject {
         QFETCH(QStringList, messages);
         QFETCH(int, last);
 
-        LinkRig rig(sim);
+        const bool escape = sim.value(0) == "escape";  // caption, address
+        LinkRig rig(escape ? QStringList{} : sim);
+        bool pressed = false;
+        rig.clock->onUserPass = [&] {
+            if (escape && !pressed && rig.state.progressCaption() == sim[1] &&
+                rig.port->controller.pointer() == sim[2].toInt())
+                pressed = rig.state.AbortRequested = true;
+        };
         const auto controllerBytes = randomImage(21);
         const auto bufferBytes = randomImage(22);
         rig.setControllerImage(controllerBytes);
         if (setup != "empty") loadBuffer(rig, bufferBytes);
-        if (setup == "table") rig.state.setOpenTable(MainState::OpenTable::Table3D);
+        if (setup == "table") {
+            rig.state.setOpenTable(MainState::OpenTable::Table3D);
+            rig.state.setTableMenus(true);
+        }
         rig.state.setTitleSuffix("tune.dat");
         const QString title = rig.state.title();
         int dialogs = 0;
@@ -130,7 +156,7 @@ class WorkflowsTest : public QObject {
         for (const auto& box : rig.ui.shown())
             if (box.title != "Error")
                 QCOMPARE(box.title, QString(upload ? "Upload To EEPROM" : "Download From EEPROM"));
-        const bool completed = messages.back() == kDownloaded || messages.back() == kUploaded;
+        const bool completed = messages.contains(kDownloaded) || messages.contains(kUploaded);
         QCOMPARE(outcome, completed ? TransferOutcome::Completed
                           : cancel  ? TransferOutcome::Cancelled
                                     : TransferOutcome::Failed);
@@ -138,10 +164,18 @@ class WorkflowsTest : public QObject {
             QCOMPARE(rig.port->sent.empty() ? kNoTraffic : rig.port->sent.back(), last);
         // A refused set address is the one outcome that leaves the port open.
         QCOMPARE(rig.port->isOpen(), sim.contains("--addr-answer"));
+        if (messages.endsWith(kNoLink)) QCOMPARE(rig.port->sent.size(), size_t(5));  // attempts
+        // A download drops an open table without a question.
+        if (!upload && !cancel) QVERIFY(!rig.state.tableOpen());
+        QVERIFY(!rig.state.AbortRequested);
+        QVERIFY(!rig.state.progressVisible());
+        // The read stops at once: the last read sent is the one Escape came after.
+        if (sim.contains("Reading EEPROM"))
+            QCOMPARE(int(std::count(rig.port->sent.begin(), rig.port->sent.end(), 0x15)), 60 - 16);
 
         if (upload) {
-            const bool programmed = completed || messages.back().contains("verification") ||
-                                    messages.back().contains("Reset");
+            const bool programmed = completed || messages.contains(kVerifyFailed) ||
+                                    messages.join('|').contains("Reset IGX-1 failed");
             QCOMPARE(rig.controllerImage() == bufferBytes, programmed);
             QCOMPARE(rig.port->controller.resets() > 0, last == 0x3C);
             QCOMPARE(rig.state.title(), title);
@@ -149,12 +183,6 @@ class WorkflowsTest : public QObject {
             // A refused unit is set back; an empty identification leaves "Unknown".
             QCOMPARE(rig.state.UnitModel,
                      QString(sim == QStringList{"--id", ""} ? "Unknown" : "IGX-1"));
-            if (sim.contains("--read-corrupt"))
-                QCOMPARE(rig.ui.details(), QStringList{QString("First difference at EEPROM address "
-                                                               "77: expected %1, read %2 (2 bytes "
-                                                               "differ).")
-                                                           .arg(hex(bufferBytes[77 - 16]),
-                                                                hex(bufferBytes[77 - 16] ^ 0xFF))});
         } else if (cancel) {
             QCOMPARE(rig.image.imageBytes(), bufferBytes);
             QCOMPARE(rig.state.title(), title);
@@ -170,19 +198,8 @@ class WorkflowsTest : public QObject {
                                 [](uint8_t b) { return b == 0; }));
             QCOMPARE(rig.state.title(), kBaseTitle + " - Data Buffer Empty");
             QCOMPARE(dialogs, 0);
+            QCOMPARE(rig.state.menus().closeTbl, setup == "table");  // as they were
         }
-    }
-
-    void downloadDropsAnOpenTable() {
-        LinkRig rig({"--silent-from", "1"});
-        rig.state.setOpenTable(MainState::OpenTable::Table2D);
-        rig.state.setTableMenus(true);
-        rig.link->download();
-        // No question about the table; the menus stay as they were after a failure.
-        QCOMPARE(boxes(rig.ui), QStringList{kNoLink});
-        QVERIFY(!rig.state.tableOpen());
-        QVERIFY(rig.state.menus().closeTbl);
-        QCOMPARE(rig.port->sent.size(), size_t(5));  // five resync attempts
     }
 
     void tableMenusAfterDownload() {
@@ -206,49 +223,6 @@ class WorkflowsTest : public QObject {
             QCOMPARE(menus.saveTbl, table3D);
             QCOMPARE(menus.closeTbl, table3D);
         }
-    }
-
-    void escape_data() {
-        QTest::addColumn<QString>("during");  // the progress caption when Escape is pressed
-        QTest::addColumn<int>("at");          // the controller's address pointer then
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QStringList>("details");
-        QTest::newRow("the read") << "Reading EEPROM" << 60 << "Download failed." << QStringList{};
-        // Programming goes on; the verification that follows stops at its first byte.
-        QTest::newRow("programming")
-            << "Programming EEPROM" << 30 << "Upload aborted - EEPROM verification failed."
-            << QStringList{"Verification stopped at EEPROM address 16."};
-        QTest::newRow("verification")
-            << "Verifying EEPROM" << 200 << "Upload aborted - EEPROM verification failed."
-            << QStringList{"Verification stopped at EEPROM address 199."};
-    }
-
-    void escape() {
-        QFETCH(QString, during);
-        QFETCH(int, at);
-        QFETCH(QString, message);
-        QFETCH(QStringList, details);
-        LinkRig rig;
-        const bool upload = during != "Reading EEPROM";
-        if (upload) loadBuffer(rig, randomImage(8));
-        bool pressed = false;
-        rig.clock->onUserPass = [&] {
-            if (!pressed && rig.state.progressCaption() == during &&
-                rig.port->controller.pointer() == at)
-                pressed = rig.state.AbortRequested = true;
-        };
-        QCOMPARE(upload ? rig.link->upload() : rig.link->download(), TransferOutcome::Failed);
-        QCOMPARE(rig.ui.texts(), (QStringList{kId.mid(2), message}));
-        QCOMPARE(rig.ui.details(), details);
-        QVERIFY(!rig.state.AbortRequested);
-        QVERIFY(!rig.state.progressVisible());
-        QVERIFY(!rig.port->isOpen());
-        QCOMPARE(rig.port->controller.resets(), 0);
-        QCOMPARE(rig.image.BufferEmpty, !upload);
-        if (upload) QCOMPARE(rig.controllerImage(), rig.image.imageBytes());
-        // The read stops at once: the last read sent is the one Escape came after.
-        const auto reads = std::count(rig.port->sent.begin(), rig.port->sent.end(), 0x15);
-        if (!upload) QCOMPARE(int(reads), 60 - 16);
     }
 };
 

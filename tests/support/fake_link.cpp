@@ -26,7 +26,7 @@ void FakeClock::pause(int micros) {
 }
 
 FakePort::FakePort(FakeClock& clock, const igx1sim::SimOptions& options)
-    : controller(options), clock_(clock), garbage_(options.faults.value(igx1sim::Fault::Garbage)) {
+    : controller(options), clock_(clock) {
     clock_.port = this;
 }
 
@@ -36,9 +36,6 @@ void FakePort::open() {
         raise(8002, "Velo_IGX_Main",
               QString("Cannot open Com%1: No such file or directory").arg(number_));
     open_ = true;
-    // Junk from an earlier session waits for the first open.
-    for (int i = 0; i < garbage_; ++i) received_.push_back(uint8_t(0x06 + i));
-    garbage_ = 0;
 }
 
 void FakePort::close() {

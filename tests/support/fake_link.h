@@ -59,7 +59,6 @@ class FakePort : public SerialPort {
     void deliver();
 
     FakeClock& clock_;
-    int garbage_;
     int number_ = 1;
     bool open_ = false;
     double lineFree_ = 0;
