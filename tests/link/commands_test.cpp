@@ -53,20 +53,23 @@ class CommandsTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void wire_data() {
+    // Each command alone: the bytes it sends with the pauses between them, its result, the
+    // port after it, how long its answer wait ran and the error report it gave.
+    void commands_data() {
         QTest::addColumn<QString>("sim");
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("wire");  // bytes sent and pauses in milliseconds
         QTest::addColumn<bool>("ok");
         QTest::addColumn<bool>("open");
-        QTest::addColumn<bool>("fullSecond");  // the answer wait ran to its end
+        QTest::addColumn<QString>("wait");    // "" answered, "full" second, "yielding" too
+        QTest::addColumn<QString>("report");  // shown three times: Retry, Retry, Ignore
         auto row = [](const char* tag, const char* sim, const char* command, const char* wire,
-                      bool ok, bool open, bool fullSecond = false) {
-            QTest::newRow(tag) << sim << command << wire << ok << open << fullSecond;
+                      bool ok, bool open, const char* wait = "", const QString& report = {}) {
+            QTest::newRow(tag) << sim << command << wire << ok << open << wait << report;
         };
         row("resync", "", "resync", "33 p2", true, true);
         row("resync answered 0x15", "--resync-answer 0x15", "resync", "33 p2", false, true);
-        row("resync, no controller", "--silent-from 1", "resync", "33", false, true, true);
+        row("resync, no controller", "--silent-from 1", "resync", "33", false, true, "full");
         row("status", "", "status", "2E p2", true, true);
         row("identification", "", "id", "10 p2", true, false);
         row("address 16", "", "address 16", "14 p2 10 p2 00 p2", true, true);
@@ -77,84 +80,55 @@ class CommandsTest : public QObject {
         row("read byte", "", "read", "15 p2", true, true);
         // The key a real controller expects, spelt out: the simulator shares the constant.
         const char* reset = "34 p2 5A p2 A5 p2 C3 p2 3C p2";
-        row("reset", "", "reset", reset, true, false, true);
-        row("reset answered 0x00", "--reset-answer 0x00", "reset", reset, false, false, true);
+        row("reset", "", "reset", reset, true, false, "full");
+        row("reset answered 0x00", "--reset-answer 0x00", "reset", reset, false, false, "full");
         row("reset answered with two bytes", "--reset-answer 0x06,0x00", "reset", reset, true,
             false);
+        // No answer: the port is closed before the report.
+        const char* silent = "--silent-from 1";
+        row("status, no answer", silent, "status", "2E", false, false, "full", kRs232);
+        row("identification, no answer", silent, "id", "10", false, false, "yielding", kRs232);
+        row("address, no answer", silent, "address 16", "14 p2 10 p2 00", false, false, "full",
+            kRs232);
+        row("read byte, no answer", silent, "read", "15", false, false, "full", kRs232);
+        row("reset, no answer", silent, "reset", "34 p2 5A p2 A5 p2 C3 p2 3C", false, false, "full",
+            "COM port timeout. Check cable and click Abort.");
+        row("port that cannot open", "open fails", "status", "", false, false, "",
+            "Cannot open Com1: No such file or directory");
     }
 
-    void wire() {
+    void commands() {
         QFETCH(QString, sim);
         QFETCH(QString, command);
         QFETCH(QString, wire);
         QFETCH(bool, ok);
         QFETCH(bool, open);
-        QFETCH(bool, fullSecond);
-        LinkRig rig(sim.split(' ', Qt::SkipEmptyParts));
+        QFETCH(QString, wait);
+        QFETCH(QString, report);
+        const bool openFails = sim == "open fails";
+        LinkRig rig(openFails ? QStringList{} : sim.split(' ', Qt::SkipEmptyParts));
+        rig.port->openFails = openFails;
+        for (Answer a : {Answer::Retry, Answer::Retry, Answer::Ignore}) rig.ui.answer(a);
+        rig.ui.onShow = [&](const ScriptedInteraction::Shown& box) {
+            QCOMPARE(box.title, QString("Error"));
+            QCOMPARE(box.buttons, Buttons::AbortRetryIgnore);
+            QCOMPARE(box.icon, Icon::Critical);
+            QVERIFY(!rig.port->isOpen());
+        };
         const double start = rig.clock->now;
-        run(*rig.link, command);
-        QCOMPARE(rig.port->wire.join(' '), wire);
+        const int result = run(*rig.link, command);
+        QCOMPARE(rig.port->wire.join(' '), wire);  // Retry sends nothing more
         QCOMPARE(rig.link->LinkOK, ok);
+        if (!ok) QVERIFY(result <= 0);
         QCOMPARE(rig.port->isOpen(), open);
-        QVERIFY(rig.ui.shown().isEmpty());
+        QStringList reports = report.isEmpty() ? QStringList() : QStringList(3, report);
+        if (openFails) reports << kRs232;  // Ignore goes on, and finds no answer
+        QCOMPARE(rig.ui.texts(), reports);
         const double took = rig.clock->now - start;
-        QCOMPARE(took > 1.0, fullSecond);
+        QCOMPARE(took > 1.0, !wait.isEmpty());
         QVERIFY(took < 1.02);
-        // Only the pauses let the user in, never these waits.
-        QVERIFY(rig.clock->userPasses < 1000);
-    }
-
-    void timeouts_data() {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("yields");
-        auto row = [](const char* tag, const char* command, const QString& text, bool yields) {
-            QTest::newRow(tag) << QString(command) << text << yields;
-        };
-        row("status", "status", kRs232, false);
-        row("identification", "id", kRs232, true);
-        row("set address", "address 16", kRs232, false);
-        row("read byte", "read", kRs232, false);
-        row("reset", "reset", "COM port timeout. Check cable and click Abort.", false);
-    }
-
-    void timeouts() {
-        QFETCH(QString, command);
-        QFETCH(QString, text);
-        QFETCH(bool, yields);
-        LinkRig rig({"--silent-from", "1"});
-        rig.ui.answer(Answer::Retry);
-        rig.ui.answer(Answer::Retry);
-        rig.ui.answer(Answer::Ignore);
-        qsizetype wireAtReport = -1;
-        rig.ui.onShow = [&](const ScriptedInteraction::Shown&) {
-            QVERIFY(!rig.port->isOpen());  // closed before the report comes up
-            if (wireAtReport < 0) wireAtReport = rig.port->wire.size();
-        };
-        const double start = rig.clock->now;
-        QVERIFY(run(*rig.link, command) <= 0);
-        QVERIFY(!rig.link->LinkOK);
-        QVERIFY(!rig.port->isOpen());
-        // Retry shows the same report again, and sends nothing more.
-        QCOMPARE(rig.ui.texts(), QStringList(3, text));
-        QCOMPARE(rig.port->wire.size(), wireAtReport);
-        const auto& box = rig.ui.shown().front();
-        QCOMPARE(box.title, QString("Error"));
-        QCOMPARE(box.buttons, Buttons::AbortRetryIgnore);
-        QCOMPARE(box.icon, Icon::Critical);
-        QVERIFY(rig.clock->now - start >= 1.0 && rig.clock->now - start < 1.02);
-        QCOMPARE(rig.clock->userPasses > 1000, yields);
-    }
-
-    void portThatCannotOpen() {
-        LinkRig rig;
-        rig.port->openFails = true;
-        rig.link->ReadStatus();
-        QVERIFY(!rig.link->LinkOK);
-        QCOMPARE(rig.ui.shown().size(), 1);
-        QCOMPARE(rig.ui.shown().front().title, QString("Error"));
-        QVERIFY(rig.ui.texts().front().startsWith("Cannot open Com1"));
-        QVERIFY(rig.port->sent.empty());
+        // Only the pauses and the identification let the user in.
+        QCOMPARE(rig.clock->userPasses > 1000, wait == "yielding");
     }
 
     void delayTimer() {

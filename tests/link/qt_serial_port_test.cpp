@@ -1,8 +1,11 @@
-// The port on the machine's serial devices: the line-error counters of the driver, and
-// the line settings it gives a device (igx1-sim's pseudo-terminal).
+// The port on the machine's serial devices, with igx1-sim on a pseudo-terminal: one run
+// of each workflow, the faults only a real port shows, the line settings and the
+// driver's line-error counters.
 #include "link/qt_serial_port.h"
+#include "support/fake_link.h"
 #include "support/sim_process.h"
 
+#include <QFile>
 #include <QTest>
 
 using namespace velo;
@@ -10,10 +13,36 @@ using namespace velo::test;
 
 namespace {
 
+const QString kRs232 = "RS-232 timeout. Check cable and click Abort.";
+const QString kId = "Firmware ID: IGX-1 V2.1";
+const QString kDownloaded = "Downloaded data to buffer. Ready for editing.";
+
+QByteArray asBytes(const ImageBytes& image) {
+    return QByteArray(reinterpret_cast<const char*>(image.data()), qsizetype(image.size()));
+}
+
 // Counters as a table gives them: frame, parity, overrun, buffer overrun; none when empty.
 std::optional<LineErrorCounts> counts(const QList<int>& c) {
     if (c.isEmpty()) return std::nullopt;
     return LineErrorCounts{c[0], c[1], c[2], c[3]};
+}
+
+// A pseudo-terminal takes any baud rate, so the settings are read back from the port; the
+// modem lines only where the device has them.
+void checkLineSettings(QtSerialPort& port) {
+    port.open();
+    QSerialPort& device = port.device();
+    QCOMPARE(device.baudRate(), 56000);
+    QCOMPARE(device.dataBits(), QSerialPort::Data8);
+    QCOMPARE(device.parity(), QSerialPort::NoParity);
+    QCOMPARE(device.stopBits(), QSerialPort::OneStop);
+    QCOMPARE(device.flowControl(), QSerialPort::NoFlowControl);
+    const auto lines = device.pinoutSignals();
+    if (device.error() == QSerialPort::NoError) {
+        QVERIFY(lines & QSerialPort::DataTerminalReadySignal);
+        QVERIFY(!(lines & QSerialPort::RequestToSendSignal));
+    }
+    port.close();
 }
 
 }  // namespace
@@ -22,6 +51,64 @@ class QtSerialPortTest : public QObject {
     Q_OBJECT
 
   private slots:
+    void downloadThenUploadAnotherImage() {
+        QTemporaryDir dir;
+        const ImageBytes first = randomImage(41);
+        const ImageBytes second = randomImage(42);
+        QFile in(dir.filePath("in.dat"));
+        QVERIFY(in.open(QIODevice::WriteOnly) && in.write(asBytes(first)) == 264);
+        in.close();
+        // Stale bytes from an earlier session wait in the line at the first open.
+        SimProcess sim(
+            {"--image", in.fileName(), "--save", dir.filePath("out.dat"), "--garbage", "40"});
+        QVERIFY2(!sim.device().isEmpty(), qPrintable(sim.error()));
+        DeviceRig rig(sim.device());
+
+        QCOMPARE(rig.link.download(), TransferOutcome::Completed);
+        QCOMPARE(rig.ui.texts(), (QStringList{kId, kDownloaded}));
+        QCOMPARE(rig.image.imageBytes(), first);
+        QVERIFY(!rig.link.port().isOpen());
+
+        rig.image.setImageBytes(second);
+        rig.image.UpdateParams();
+        rig.ui.clear();
+        QCOMPARE(rig.link.upload(), TransferOutcome::Completed);
+        QCOMPARE(rig.ui.texts(), (QStringList{kId, "Upload completed."}));
+        checkLineSettings(dynamic_cast<QtSerialPort&>(rig.link.port()));
+        QCOMPARE(sim.stop(), 0);
+        QFile out(dir.filePath("out.dat"));
+        QVERIFY(out.open(QIODevice::ReadOnly));
+        QCOMPARE(out.readAll(), asBytes(second));
+    }
+
+    void pulledAdapter_data() {
+        QTest::addColumn<bool>("upload");
+        QTest::newRow("mid-read") << false;
+        QTest::newRow("mid-program") << true;
+    }
+
+    void pulledAdapter() {
+        QFETCH(bool, upload);
+        SimProcess sim({upload ? "--unplug-write" : "--unplug-read", "140"});
+        QVERIFY2(!sim.device().isEmpty(), qPrintable(sim.error()));
+        DeviceRig rig(sim.device());
+        if (upload) {
+            rig.image.setImageBytes(randomImage(3));
+            rig.image.UpdateParams();
+            rig.image.BufferEmpty = false;
+        }
+        QCOMPARE(upload ? rig.link.upload() : rig.link.download(), TransferOutcome::Failed);
+        const QString last =
+            upload ? "Upload aborted - EEPROM programming failed." : "Download failed.";
+        // One report, not one per remaining byte, and it says why.
+        QCOMPARE(rig.ui.texts(), (QStringList{kId, kRs232, last}));
+        QCOMPARE(rig.ui.details().size(), 1);
+        QVERIFY(rig.ui.details().front().contains("stopped working"));
+        QVERIFY(!rig.link.port().isOpen());
+        QVERIFY(!rig.state.progressVisible());
+        QCOMPARE(rig.image.BufferEmpty, !upload);
+        QCOMPARE(sim.stop(), 3);
+    }
     void lineErrorCounters_data() {
         QTest::addColumn<QList<int>>("atOpen");
         QTest::addColumn<QList<int>>("later");
@@ -80,39 +167,13 @@ class QtSerialPortTest : public QObject {
         QVERIFY(reads > 2);
     }
 
-    // A pseudo-terminal takes any baud rate, so the settings are read back from the port;
-    // the modem lines only where the device has them. VELO_TEST_DEVICE names a real one
-    // (a controller on an adapter), which is only read from.
-    void lineSettings_data() {
-        QTest::addColumn<bool>("real");
-        QTest::newRow("igx1-sim") << false;
-        QTest::newRow("VELO_TEST_DEVICE") << true;
-    }
-
-    void lineSettings() {
-        QFETCH(bool, real);
-        if (real && qEnvironmentVariableIsEmpty("VELO_TEST_DEVICE"))
-            QSKIP("VELO_TEST_DEVICE names no serial device");
-        std::optional<SimProcess> sim;
-        if (!real) sim.emplace();
-        const QString name = real ? qEnvironmentVariable("VELO_TEST_DEVICE") : sim->device();
-        if (!real) QVERIFY2(!name.isEmpty(), qPrintable(sim->error()));
-        QtSerialPort port([&](int) { return name; });
-        port.open();
-        QSerialPort& device = port.device();
-        QCOMPARE(device.baudRate(), 56000);
-        QCOMPARE(device.dataBits(), QSerialPort::Data8);
-        QCOMPARE(device.parity(), QSerialPort::NoParity);
-        QCOMPARE(device.stopBits(), QSerialPort::OneStop);
-        QCOMPARE(device.flowControl(), QSerialPort::NoFlowControl);
-        const auto lines = device.pinoutSignals();
-        if (device.error() == QSerialPort::NoError) {
-            QVERIFY(lines & QSerialPort::DataTerminalReadySignal);
-            QVERIFY(!(lines & QSerialPort::RequestToSendSignal));
-        }
-        port.close();
+    // A controller on an adapter, named by VELO_TEST_DEVICE; only read from.
+    void realDevice() {
+        const QString name = qEnvironmentVariable("VELO_TEST_DEVICE");
+        if (name.isEmpty()) QSKIP("VELO_TEST_DEVICE names no serial device");
         DeviceRig rig(name);
         QCOMPARE(rig.link.download(), TransferOutcome::Completed);
+        checkLineSettings(dynamic_cast<QtSerialPort&>(rig.link.port()));
     }
 };
 
