@@ -147,33 +147,6 @@ class CommandsTest : public QObject {
         QVERIFY(t.nsecsElapsed() >= 5'000'000);
     }
 
-    void firmwareId_data() {
-        QTest::addColumn<QString>("reply");
-        QTest::addColumn<QString>("firmwareId");
-        QTest::addColumn<QString>("unitModel");
-        auto row = [](const char* tag, const char* reply, const QString& id, const char* model) {
-            QTest::newRow(tag) << QString(reply) << id << QString(model);
-        };
-        row("exact", "IGX-1", "IGX-1", "IGX-1");
-        row("lower case", "igx-1", "igx-1", "IGX-1");
-        row("with version", "Orvane IGX-1 V2.1", "Orvane IGX-1 V2.1", "IGX-1");
-        row("a piece of it", "IGX-", "IGX-", "Unknown");
-        row("another unit", "IGX-2", "IGX-2", "Unknown");
-        row("only the CR", "", "", "Unknown");
-        row("8-bit text", "IGX-1 \\xB0C", "IGX-1 \u00B0C", "IGX-1");
-    }
-
-    void firmwareId() {
-        QFETCH(QString, reply);
-        QFETCH(QString, firmwareId);
-        QFETCH(QString, unitModel);
-        LinkRig rig({"--id", reply});
-        rig.link->ReadFirmwareID();
-        QVERIFY(rig.link->LinkOK);
-        QCOMPARE(rig.state.FirmwareID, firmwareId);
-        QCOMPARE(rig.state.UnitModel, unitModel);
-    }
-
     void programVerifyAndRead() {
         LinkRig rig;
         const auto bytes = randomImage(11);

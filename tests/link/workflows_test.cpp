@@ -77,10 +77,18 @@ class WorkflowsTest : public QObject {
                       const QStringList& messages,
                       int last) { QTest::newRow(tag) << up << setup << sim << messages << last; };
         row("download: cancel at the question", false, "loaded", {}, {kOverwrite}, kNoTraffic);
+        // An IGX-1 is any identification that holds "IGX-1", in any case.
         row("download: another unit", false, "loaded", {"--id", "IGX-2 V1.0"},
             {kOverwrite, "! Firmware ID: IGX-2 V1.0",
              "- Not a supported IGX-1 unit. Cannot download and edit data."},
             0x10);
+        row("download: a piece of IGX-1", false, "empty", {"--id", "IGX-"},
+            {"! Firmware ID: IGX-", "- Not a supported IGX-1 unit. Cannot download and edit data."},
+            0x10);
+        row("download: lower case, text around it", false, "empty", {"--id", "Orvane igx-1 V2"},
+            {"! Firmware ID: Orvane igx-1 V2", kDownloaded}, 0x15);
+        row("download: 8-bit text", false, "empty", {"--id", "IGX-1 \\xB0C"},
+            {"! Firmware ID: IGX-1 \u00B0C", kDownloaded}, 0x15);
         row("download: set address refused", false, "empty", {"--addr-answer", "0x15"},
             {kId, "! Download failed."}, 0x00);
         row("download: read answer missing", false, "empty", {"--read-drop", "100"},
