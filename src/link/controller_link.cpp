@@ -40,10 +40,7 @@ void ControllerLink::DelayTimer(int32_t delay) {
     int32_t micros = 0;
     if (__builtin_mul_overflow(delay, int32_t(1000), &micros))
         raise(kOverflowError, "Velo_IGX_Main", "Overflow");
-    const double end = timing_->seconds() + micros / 1e6;
-    do {
-        timing_->letMessagesRun(true);
-    } while (timing_->seconds() < end);
+    timing_->pause(micros);
 }
 
 bool ControllerLink::waitForBytes(int count, bool yield) {
@@ -90,27 +87,31 @@ void ControllerLink::ReSync() {
     LinkOK = answer == protocol::kAck;
 }
 
-int ControllerLink::ReadStatus() {
+uint8_t ControllerLink::askOneByte(uint8_t command) {
     Trap trap(ctx_.ui, [this] { closePort(); });
     LinkOK = false;
     if (!trap.step([&] {
             openPort();
             port_->discardInput();
-            port_->writeByte(protocol::kReadStatus);
+            port_->writeByte(command);
         }))
         return 0;
     if (!waitForBytes(1, false)) {
         timeoutError(trap, kRs232Timeout);
         return 0;
     }
-    int status = 0;
+    uint8_t answer = 0;
     if (!trap.step([&] {
-            status = port_->readByte();
+            answer = port_->readByte();
             DelayTimer(2);
         }))
         return 0;
     LinkOK = true;
-    return status;
+    return answer;
+}
+
+int ControllerLink::ReadStatus() {
+    return askOneByte(protocol::kReadStatus);
 }
 
 void ControllerLink::ReadFirmwareID() {
@@ -177,26 +178,7 @@ void ControllerLink::SetEEPROMAddress(int32_t address) {
 }
 
 uint8_t ControllerLink::ReadEEPROM() {
-    Trap trap(ctx_.ui, [this] { closePort(); });
-    LinkOK = false;
-    if (!trap.step([&] {
-            openPort();
-            port_->discardInput();
-            port_->writeByte(protocol::kReadByte);
-        }))
-        return 0;
-    if (!waitForBytes(1, false)) {
-        timeoutError(trap, kRs232Timeout);
-        return 0;
-    }
-    uint8_t data = 0;
-    if (!trap.step([&] {
-            data = port_->readByte();
-            DelayTimer(2);
-        }))
-        return 0;
-    LinkOK = true;
-    return data;
+    return askOneByte(protocol::kReadByte);
 }
 
 void ControllerLink::ResetController() {

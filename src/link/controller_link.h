@@ -74,6 +74,9 @@ class ControllerLink {
     // Closes the port and reports a time-out through the command's trap; whatever the
     // answer, the command then ends without success.
     void timeoutError(Trap& trap, const char* text);
+    // ReadStatus and ReadEEPROM: one command byte, one answer byte, then 2 ms. 0 when no
+    // answer came.
+    uint8_t askOneByte(uint8_t command);
     void setProgressFor(int address);
     bool connectAndCheck(bool upload);
 

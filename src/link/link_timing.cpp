@@ -6,6 +6,13 @@
 
 namespace velo {
 
+void LinkTiming::pause(int micros) {
+    const double end = seconds() + micros / 1e6;
+    do {
+        letMessagesRun(true);
+    } while (seconds() < end);
+}
+
 double SystemTiming::seconds() {
     using namespace std::chrono;
     return duration<double>(steady_clock::now().time_since_epoch()).count();

@@ -12,6 +12,8 @@ class LinkTiming {
     // Lets window messages run; without user input no menu command or key can start,
     // but the port still takes in its bytes.
     virtual void letMessagesRun(bool userInput) = 0;
+    // DelayTimer's pause: `micros` on this clock, messages running throughout.
+    virtual void pause(int micros);
 };
 
 class SystemTiming : public LinkTiming {

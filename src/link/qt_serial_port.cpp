@@ -9,10 +9,24 @@
 
 namespace velo {
 
-QtSerialPort::QtSerialPort(std::function<QString(int)> deviceFor)
-    : deviceFor_(std::move(deviceFor)) {
+QtSerialPort::QtSerialPort(std::function<QString(int)> deviceFor, CountsReader counts)
+    : deviceFor_(std::move(deviceFor)),
+      lineErrors_([this, counts = std::move(counts)] { return counts(int(port_.handle())); }) {
     QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
                      [this](QSerialPort::SerialPortError e) { onError(e); });
+    QObject::connect(&port_, &QSerialPort::readyRead, &port_, [this] { checkLineErrors(); });
+}
+
+void QtSerialPort::checkLineErrors() {
+    // The bytes may have come in inside a wait that lets no messages run: the event is
+    // raised when messages next run, as the window's handler would see it.
+    for (int code : lineErrors_.check())
+        QMetaObject::invokeMethod(
+            &port_,
+            [this, code] {
+                if (onComm) onComm(code);
+            },
+            Qt::QueuedConnection);
 }
 
 void QtSerialPort::onError(QSerialPort::SerialPortError error) {
@@ -36,6 +50,7 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error) {
 void QtSerialPort::closeIfFailed() {
     if (!failed_) return;
     failed_ = false;
+    lineErrors_.stop();
     port_.close();
 }
 
@@ -48,26 +63,31 @@ void QtSerialPort::open() {
     if (port_.isOpen()) return;
     const QString device = deviceName();
     port_.setPortName(device);
-    if (!port_.open(QIODevice::ReadWrite))
-        raise(8002, "Velo_IGX_Main",
-              QString("Cannot open Com%1 (%2): %3")
-                  .arg(portNumber_)
-                  .arg(device, port_.errorString()));
-    failure_.clear();
+    // Given with the port closed, the settings are kept as given and applied at open (a
+    // pseudo-terminal would refuse some of them afterwards and keep its own).
     port_.setBaudRate(protocol::kBaud);
     port_.setDataBits(QSerialPort::Data8);
     port_.setParity(QSerialPort::NoParity);
     port_.setStopBits(QSerialPort::OneStop);
     port_.setFlowControl(QSerialPort::NoFlowControl);
     port_.setReadBufferSize(0);
-    // A pseudo-terminal has no modem lines: failing to set them is expected.
+    if (!port_.open(QIODevice::ReadWrite))
+        raise(8002, "Velo_IGX_Main",
+              QString("Cannot open Com%1 (%2): %3")
+                  .arg(portNumber_)
+                  .arg(device, port_.errorString()));
+    failure_.clear();
+    // Only an open port takes the modem lines; a pseudo-terminal has none, so failing to
+    // set them there is expected.
     port_.setDataTerminalReady(true);
     port_.setRequestToSend(false);
     port_.clearError();
+    lineErrors_.start();
 }
 
 void QtSerialPort::close() {
     failed_ = false;
+    lineErrors_.stop();
     if (port_.isOpen()) port_.close();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/line_error_counts.h"
 #include "link/serial_port.h"
 
 #include <QSerialPort>
@@ -12,7 +13,11 @@ namespace velo {
 // reporting such errors for as long as it stays open.
 class QtSerialPort : public SerialPort {
   public:
-    explicit QtSerialPort(std::function<QString(int)> deviceFor);
+    // Reads the driver's line-error counters of an open device handle.
+    using CountsReader = std::function<std::optional<LineErrorCounts>(int handle)>;
+
+    explicit QtSerialPort(std::function<QString(int)> deviceFor,
+                          CountsReader counts = driverLineErrorCounts);
 
     void setPortNumber(int port) override { portNumber_ = port; }
     int portNumber() const override { return portNumber_; }
@@ -26,13 +31,17 @@ class QtSerialPort : public SerialPort {
     void pump(int maxMicros) override;
     QString deviceName() const override { return deviceFor_(portNumber_); }
     QString failure() const override { return failure_; }
+    // The Qt port, for reading back what it was given.
+    QSerialPort& device() { return port_; }
 
   private:
     void onError(QSerialPort::SerialPortError error);
     void closeIfFailed();
+    void checkLineErrors();
 
     std::function<QString(int)> deviceFor_;
     QSerialPort port_;
+    LineErrorWatch lineErrors_;
     int portNumber_ = 1;
     QString failure_;
     bool failed_ = false;

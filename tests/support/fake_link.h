@@ -1,14 +1,15 @@
 #pragma once
 
+#include "app/app_context.h"
+#include "app/scripted_interaction.h"
 #include "controller.h"
-#include "link/link_timing.h"
-#include "link/serial_port.h"
+#include "data/data_file.h"
+#include "link/controller_link.h"
+#include "support/model_rig.h"
 
-#include <QString>
+#include <QStringList>
 #include <deque>
-#include <functional>
-#include <map>
-#include <vector>
+#include <memory>
 
 namespace velo::test {
 
@@ -20,12 +21,10 @@ class FakeClock : public LinkTiming {
   public:
     double seconds() override { return now; }
     void letMessagesRun(bool userInput) override;
-    void advance(double s);
+    void pause(int micros) override;  // goes on the port's wire log as well
 
     double now = 86399.5;  // half a second before midnight
-    double messageStep = 50e-6;
-    int userPasses = 0;   // passes in which a key or menu command could run
-    int quietPasses = 0;  // passes without user input
+    int userPasses = 0;    // passes in which a key or menu command could run
     // Runs in every pass with user input: a test presses Escape here.
     std::function<void()> onUserPass;
     FakePort* port = nullptr;
@@ -38,25 +37,12 @@ class FakePort : public SerialPort {
     FakePort(FakeClock& clock, const igx1sim::SimOptions& options = {});
 
     igx1sim::Controller controller;
-
-    // Scripting.
     bool openFails = false;
-    // Line error raised in the first message pass after this many bytes were sent.
-    std::map<int, int> commAfterSent;
 
-    // What happened.
-    struct Sent {
-        double time;
-        uint8_t byte;
-        bool portOpen;
-    };
-    std::vector<Sent> sent;
-    std::vector<double> arrivals;  // when each answer byte became readable
-    int opens = 0;
-    int closes = 0;
-    std::vector<uint8_t> sentBytes(size_t from = 0) const;
+    std::vector<uint8_t> sent;
+    // Bytes sent ("14") and the pauses between them ("p2", milliseconds), in order.
+    QStringList wire;
 
-    // SerialPort
     void setPortNumber(int port) override { number_ = port; }
     int portNumber() const override { return number_; }
     bool isOpen() const override { return open_; }
@@ -68,58 +54,32 @@ class FakePort : public SerialPort {
     uint8_t readByte() override;
     void pump(int maxMicros) override;
     QString deviceName() const override { return QString("/dev/fake%1").arg(number_); }
-    QString failure() const override { return failure_; }
-
-    void messagePass();  // called by the clock
-
-    static constexpr double kByteTime = 10.0 / 56000.0;
 
   private:
     void deliver();
 
     FakeClock& clock_;
-    const igx1sim::SimOptions options_;
     int number_ = 1;
     bool open_ = false;
-    bool everOpened_ = false;
-    bool unplugged_ = false;
-    double unplugAt_ = -1;
     double lineFree_ = 0;
-    QString failure_;
     std::deque<std::pair<double, uint8_t>> inFlight_;
     std::deque<uint8_t> received_;
-    std::vector<int> pendingComm_;
 };
-
-}  // namespace velo::test
-
-#include "app/app_context.h"
-#include "app/scripted_interaction.h"
-#include "data/config_image.h"
-#include "link/controller_link.h"
-#include "support/model_rig.h"
-
-#include <memory>
-
-namespace velo::test {
 
 // A main window's worth of state with its link on the fake port.
 struct LinkRig : ModelRig {
-    explicit LinkRig(const igx1sim::SimOptions& options = {});
+    explicit LinkRig(const QStringList& simArgs = {});
 
     FakeClock* clock;
     FakePort* port;
     std::unique_ptr<ControllerLink> link;
 
     // The controller's EEPROM addresses 16..279.
-    std::array<uint8_t, ConfigImage::kImageBytes> controllerImage() const;
-    void setControllerImage(const std::array<uint8_t, ConfigImage::kImageBytes>& bytes);
+    ImageBytes controllerImage() const;
+    void setControllerImage(const ImageBytes& bytes);
 };
 
-// Options as igx1-sim takes them on its command line; fails the test on a typo.
-igx1sim::SimOptions simOptions(const std::vector<std::string>& args);
-
 // A random image whose option and parameter bytes decode and encode unchanged.
-std::array<uint8_t, ConfigImage::kImageBytes> randomImage(uint32_t seed);
+ImageBytes randomImage(uint32_t seed);
 
 }  // namespace velo::test

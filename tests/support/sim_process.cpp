@@ -1,9 +1,6 @@
 #include "support/sim_process.h"
 
 #include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QThread>
 #include <csignal>
 
 namespace velo::test {
@@ -16,28 +13,14 @@ QString SimProcess::binary(const QString& name) {
 }
 
 SimProcess::SimProcess(const QStringList& options) {
-    const QString ready = dir_.filePath("device");
-    process_.setProgram(binary("igx1-sim"));
-    process_.setArguments(QStringList{"--ready", ready} + options);
-    process_.setStandardOutputFile(QProcess::nullDevice());
-    process_.start();
-    if (!process_.waitForStarted(5000)) {
-        error_ = "igx1-sim did not start: " + process_.errorString();
-        return;
+    process_.start(binary("igx1-sim"), options);
+    // Its first line names the device, once the line is up.
+    while (!process_.canReadLine() && process_.waitForReadyRead(5000)) {
     }
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 5000) {
-        QFile f(ready);
-        if (f.open(QIODevice::ReadOnly)) {
-            device_ = QString::fromUtf8(f.readAll()).trimmed();
-            if (!device_.isEmpty()) return;
-        }
-        if (process_.state() == QProcess::NotRunning) break;
-        QThread::msleep(5);
-    }
-    process_.waitForFinished(100);
-    error_ = "igx1-sim did not come up: " + QString::fromLocal8Bit(process_.readAllStandardError());
+    device_ = QString::fromUtf8(process_.readLine()).trimmed();
+    if (device_.isEmpty())
+        error_ = "igx1-sim did not come up: " + process_.errorString() + " " +
+                 QString::fromLocal8Bit(process_.readAllStandardError());
 }
 
 int SimProcess::stop() {
