@@ -161,10 +161,11 @@ void MainWindow::buildCentral() {
     setCentralWidget(central);
 
     bufferStatus_ = new QLabel(this);
+    bufferStatus_->setObjectName("lblBufferStatus");
     portStatus_ = new QLabel(this);
     statusBar()->addWidget(bufferStatus_, 1);
     statusBar()->addPermanentWidget(portStatus_);
-    connect(&state_, &MainState::titleChanged, this, &MainWindow::updateStatus);
+    image_.BufferEmpty.onChange = [this](bool) { updateStatus(); };
 }
 
 void MainWindow::Form_Load() {
@@ -235,7 +236,8 @@ void MainWindow::mnuSaveTbl_Click() {
 }
 
 void MainWindow::mnuAbout_Click() {
-    ui_.message("About", aboutText(brand_), Buttons::Ok, Icon::Information);
+    Trap trap(ui_);
+    trap.step([&] { ui_.message("About", aboutText(brand_), Buttons::Ok, Icon::Information); });
 }
 
 void MainWindow::mnuHelpContents_Click() {

@@ -1,6 +1,7 @@
 #include "app/ui/main_window.h"
 #include "app/scripted_interaction.h"
 #include "app/ui/port_setup_frame.h"
+#include "data/mod_params.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -57,7 +58,33 @@ class MainWindowTest : public QObject {
     void exitAsksOnlyWithATableOpen_data();
     void exitAsksOnlyWithATableOpen();
     void aboutAndMissingHelp();
+    void statusFollowsTheBuffer();
+    void missingMakerLineIsReported();
 };
+
+void MainWindowTest::missingMakerLineIsReported() {
+    Fixture f;
+    f.ui.answer(Answer::Ignore);
+    MainWindow& w = f.start(BrandInfo{{"A"}, {}});
+    const QString missing = "Velo_IGX.cfg gives no maker line 1 (Subscript out of range).";
+    QCOMPARE(f.ui.texts(), QStringList{missing});
+    QCOMPARE(w.windowTitle(), QString("Velo IGX Version 1.0"));
+    w.action("mnuAbout")->trigger();
+    QCOMPARE(f.ui.texts(), QStringList(2, missing));
+}
+
+void MainWindowTest::statusFollowsTheBuffer() {
+    Fixture f;
+    MainWindow& w = f.start();
+    const QLabel* status = w.findChild<QLabel*>("lblBufferStatus");
+    QCOMPARE(status->text(), QString("Data buffer empty"));
+    ModParamsForm form(w.context());  // the module dialog's OK, the title unchanged
+    form.Form_Load();
+    form.cmdOK_Click();
+    QCOMPARE(status->text(), QString("Data buffer loaded"));
+    w.image().ClearEEPROMBuffer();
+    QCOMPARE(status->text(), QString("Data buffer empty"));
+}
 
 void MainWindowTest::menusHaveTheirCaptions() {
     Fixture f;

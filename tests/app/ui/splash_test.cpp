@@ -60,16 +60,18 @@ void SplashTest::showsTheConfiguredCompanyLine() {
 
 void SplashTest::unusableEntriesAreReported_data() {
     QTest::addColumn<QString>("config");
-    QTest::addColumn<QString>("mentions");
+    QTest::addColumn<QStringList>("mentions");
     QTest::newRow("missing logo file") << "A\nArial\n12\nbold\nnone.gif\n!\nA\n"
-                                       << "none.gif";
+                                       << QStringList{"none.gif"};
     QTest::newRow("font size not a number") << "A\nArial\nbig\nbold\nNULL\n!\nA\n"
-                                            << "big";
+                                            << QStringList{"big"};
+    QTest::newRow("three splash lines") << "A\nArial\n12\n!\nA\n"
+                                        << QStringList{"splash line 4", "splash line 5"};
 }
 
 void SplashTest::unusableEntriesAreReported() {
     QFETCH(QString, config);
-    QFETCH(QString, mentions);
+    QFETCH(QStringList, mentions);
     QTemporaryDir dir;
     QFile f(dir.filePath("Velo_IGX.cfg"));
     QVERIFY(f.open(QIODevice::WriteOnly));
@@ -77,10 +79,12 @@ void SplashTest::unusableEntriesAreReported() {
     f.close();
     ScriptedInteraction ui;
     ui.answer(Answer::Ignore);
+    ui.answer(Answer::Ignore);
     SplashForm splash(ui, dir.path());
-    QCOMPARE(ui.shown().size(), 1);
-    QCOMPARE(ui.shown()[0].title, QString("Error"));
-    QVERIFY(ui.shown()[0].text.contains(mentions));
+    QCOMPARE(ui.shown().size(), mentions.size());
+    for (int i = 0; i < mentions.size(); ++i)
+        QVERIFY2(ui.shown()[i].title == "Error" && ui.shown()[i].text.contains(mentions[i]),
+                 qPrintable(ui.shown()[i].text));
     QCOMPARE(splash.companyLine()->text(), QString("A"));
 }
 
