@@ -120,43 +120,68 @@ class ParamDialogsTest : public QObject {
         QCOMPARE(r.image.GPI1Mode, uint8_t(0x52));
     }
 
-    // Enter in a box is OK, and the box is checked before the form closes.
-    void gpioEnterChecksTheFocusedBox() {
-        Rig r;
-        frmGPIOParams d(r.ctx);
-        d.show();
-        QVERIFY(QTest::qWaitForWindowActive(&d));
-        auto* box = child<QLineEdit>(d, "txtGPI2Rtd");
-        box->setFocus();
-        box->selectAll();
-        QTest::keyClicks(box, "15");
-        QTest::keyClick(box, Qt::Key_Return);
-        QCOMPARE(r.ui.texts(), QStringList{"Value must be less than or equal to 10"});
-        QCOMPARE(r.image.GPI2Retard, int16_t(114));
-        QCOMPARE(d.result(), int(QDialog::Accepted));
-        QVERIFY(!d.isVisible());
+    // However the box is left, it is checked first and the way out still takes effect.
+    // A mouse press alone: the correction box swallows the release.
+    void gpioLeavingABoxChecksIt_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("via");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("Tab") << "txtGPIO3MaxRPM"
+                             << "500"
+                             << "Tab"
+                             << "Value must be greater than or equal to 1000" << false;
+        QTest::newRow("Enter is OK") << "txtGPI2Rtd"
+                                     << "15"
+                                     << "Return"
+                                     << "Value must be less than or equal to 10" << true;
+        QTest::newRow("press on OK") << "txtGPI2Rtd"
+                                     << "15"
+                                     << "cmdOK"
+                                     << "Value must be less than or equal to 10" << true;
+        QTest::newRow("press on an option")
+            << "txtGPIO3MaxRPM"
+            << "500"
+            << "optGPIO3Disable"
+            << "Value must be greater than or equal to 1000" << false;
+        QTest::newRow("click on OK, nothing to correct") << "txtGPI2Rtd"
+                                                         << "5"
+                                                         << "click cmdOK"
+                                                         << "" << true;
     }
-
     void gpioLeavingABoxChecksIt() {
+        QFETCH(QString, box);
+        QFETCH(QString, entry);
+        QFETCH(QString, via);
+        QFETCH(QString, message);
+        QFETCH(bool, closed);
         Rig r;
+        r.image.GPIO3Mode = 2;  // RPM window: its boxes enabled
         frmGPIOParams d(r.ctx);
         d.show();
         QVERIFY(QTest::qWaitForWindowActive(&d));
-        auto* max = child<QLineEdit>(d, "txtGPIO3MaxRPM");
-        auto* min = child<QLineEdit>(d, "txtGPIO3MinRPM");
-        child<QRadioButton>(d, "optGPIO3RPMSwitch")->click();
-        max->setFocus();
-        max->selectAll();
-        QTest::keyClicks(max, "500");
-        QTest::keyClick(max, Qt::Key_Tab);
-        QCOMPARE(r.ui.texts(), QStringList{"Value must be greater than or equal to 1000"});
-        QCOMPARE(max->text(), QString("1000"));
-        QCOMPARE(min->text(), QString("1000"));
-        QVERIFY(!max->hasFocus());
-        // Leaving an untouched box again asks nothing.
-        max->setFocus();
-        QTest::keyClick(max, Qt::Key_Tab);
-        QCOMPARE(r.ui.texts().size(), 1);
+        auto* edit = child<QLineEdit>(d, qPrintable(box));
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, entry);
+        if (via == "Tab" || via == "Return") {
+            QTest::keyClick(edit, via == "Tab" ? Qt::Key_Tab : Qt::Key_Return);
+        } else if (via.startsWith("click ")) {
+            QTest::mouseClick(child<QAbstractButton>(d, qPrintable(via.mid(6))), Qt::LeftButton);
+        } else {
+            auto* button = child<QAbstractButton>(d, qPrintable(via));  // on its caption
+            QTest::mousePress(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+        }
+        QCoreApplication::processEvents();
+        QCOMPARE(r.ui.texts(), message.isEmpty() ? QStringList() : QStringList{message});
+        QVERIFY(!edit->hasFocus() || closed);
+        QCOMPARE(!d.isVisible(), closed);
+        if (via == "optGPIO3Disable") QCOMPARE(r.image.GPIO3Mode, uint8_t(0));
+        if (box == "txtGPI2Rtd")
+            QCOMPARE(r.image.GPI2Retard, int16_t(entry == "15" ? 114 : 57));
+        else
+            QCOMPARE(r.image.GPIO3MaxRPM, int16_t(1000));
     }
 
     // Closed by its title bar button: the edit of the focused box was never checked.
