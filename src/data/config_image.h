@@ -105,6 +105,10 @@ class ConfigImage {
     // (k, r) advance at RPM column k and MAP index r; index 8 is the lowest pressure.
     TableArray<kRpmColumns, kMapRows> Table3D;
 
+    // The sensor index the dialog and the 3D labels go by: 0, 1 or 2 (1, 2 or 3 bar);
+    // any other stored value counts as 0.
+    int mapSensorInUse() const { return MAPSensor <= 2 ? MAPSensor : 0; }
+
     void ClearEEPROMBuffer();
     void UpdateParams();
     // A value that does not fit its byte raises the overflow error. With a trap each

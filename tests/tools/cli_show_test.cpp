@@ -32,6 +32,8 @@ class CliShowTest : public QObject {
     Q_OBJECT
   private slots:
     void jsonHasEveryParameterAndBothTables();
+    void mapSensorAsUsed_data();
+    void mapSensorAsUsed();
     void badFilesAndUsage_data();
     void badFilesAndUsage();
 };
@@ -76,6 +78,25 @@ void CliShowTest::jsonHasEveryParameterAndBothTables() {
     const Run text = cli({"show", dir.filePath("a.dat")});
     QCOMPARE(text.exitCode, 0);
     QVERIFY(text.out.contains("Trigger timing"));
+}
+
+void CliShowTest::mapSensorAsUsed_data() {
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("0") << 0 << "1 bar\n";
+    QTest::newRow("2") << 2 << "3 bar\n";
+    QTest::newRow("7") << 7 << "1 bar (stored value 7)\n";
+    QTest::newRow("255") << 255 << "1 bar (stored value 255)\n";
+}
+
+void CliShowTest::mapSensorAsUsed() {
+    QFETCH(int, stored);
+    QFETCH(QString, line);
+    QTemporaryDir dir;
+    QByteArray image(264, '\0');
+    image[37] = char(stored);
+    const Run r = cli({"show", writeFile(dir, "m.dat", image)});
+    QVERIFY2(r.out.contains("MAP sensor            " + line.toUtf8()), r.out.constData());
 }
 
 void CliShowTest::badFilesAndUsage_data() {
