@@ -99,6 +99,24 @@ class ModParamsTest : public QObject {
         QCOMPARE(odd.form.view().cylinders, Cyl::Four);
     }
 
+    void startRetardBoxFrom1Count_data() {
+        QTest::addColumn<int>("counts");
+        QTest::addColumn<bool>("checked");
+        QTest::newRow("0: clear") << 0 << false;
+        QTest::newRow("1: checked") << 1 << true;
+        QTest::newRow("negative: clear") << -1 << false;
+    }
+    void startRetardBoxFrom1Count() {
+        QFETCH(int, counts);
+        QFETCH(bool, checked);
+        Rig r;
+        r.image.StartRetard = int16_t(counts);
+        r.form.Form_Load();
+        QCOMPARE(r.form.view().startRtd, checked);
+        QCOMPARE(r.form.view().startRtdVisible, checked);
+        QCOMPARE(r.image.StartRetard, int16_t(counts));  // loading clears no value
+    }
+
     // Values no slider position gives (made by another tool) keep the thumb at its end
     // and the label true.
     void valuesBeyondTheSliders() {

@@ -2,6 +2,7 @@
 #include "app/scripted_interaction.h"
 #include "app/ui/port_setup_frame.h"
 #include "data/mod_params.h"
+#include "support/fake_link.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -20,6 +21,8 @@ struct Fixture {
     QTemporaryDir dir;
     std::unique_ptr<QSettings> settings;
     ScriptedInteraction ui;
+    test::FakeClock clock;
+    test::FakePort* port = nullptr;
     std::unique_ptr<MainWindow> window;
 
     explicit Fixture(const QVariant& storedPort = {}) {
@@ -27,8 +30,11 @@ struct Fixture {
         if (storedPort.isValid()) settings->setValue("Properties/CommPort", storedPort);
     }
     MainWindow& start(BrandInfo brand = BrandInfo::defaults()) {
+        auto fake = std::make_unique<test::FakePort>(clock);
+        port = fake.get();
         window = std::make_unique<MainWindow>(ui, *settings, brand,
-                                              MainWindow::Options{dir.path(), "/nonexistent/tty"});
+                                              MainWindow::Options{dir.path(), {}}, std::move(fake));
+        window->state().CommErrorCount = 3;  // the load starts the count afresh
         window->Form_Load();
         return *window;
     }
@@ -122,6 +128,7 @@ void MainWindowTest::startUpStateAndTitle() {
     QVERIFY(w.image().BufferEmpty);
     QCOMPARE(w.state().UnitModel, QString("IGX-1"));
     QVERIFY(w.state().FirmwareID.isEmpty());
+    QCOMPARE(w.state().CommErrorCount, 0);
     QVERIFY(!w.link().port().isOpen());
     QVERIFY(w.portSetup()->isHidden());
     QVERIFY(w.progressFrame()->isHidden());
@@ -213,6 +220,7 @@ void MainWindowTest::exitAsksOnlyWithATableOpen() {
     MainWindow& w = f.start();
     w.show();
     if (tableOpen) w.state().setOpenTable(MainState::OpenTable::Table3D);
+    f.port->open();
     f.ui.answer(Answer(answer));
     w.action("mnuExit")->trigger();
     QCOMPARE(w.isVisible(), !closed);
