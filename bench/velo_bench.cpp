@@ -126,7 +126,7 @@ double delayTimerStats(ControllerLink& link, int ms, double& worst) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const QString demo = QDir(test::SimProcess::binary("")).filePath("demo.dat");
+    const QString demo = QDir(test::SimProcess::binary("")).filePath("demo_3d.dat");
     test::SimProcess sim({"--image", demo, "--busy"});
     if (sim.device().isEmpty()) {
         std::fprintf(stderr, "velo-bench: %s\n", qPrintable(sim.error()));
