@@ -44,10 +44,11 @@ struct Fixture {
     }
 };
 
-QStringList captions(QMenu* menu) {
+QString captions(QMenu* menu) {
     QStringList out;
-    for (QAction* a : menu->actions()) out << (a->isSeparator() ? "-" : a->text());
-    return out;
+    for (QAction* a : menu->actions())
+        out << (a->isSeparator() ? "-" : a->text()) + (a->isEnabled() ? "" : " (off)");
+    return out.join(", ");
 }
 
 }  // namespace
@@ -55,200 +56,162 @@ QStringList captions(QMenu* menu) {
 class MainWindowTest : public QObject {
     Q_OBJECT
   private slots:
-    void menusHaveTheirCaptions();
-    void startUpStateAndTitle();
-    void storedPortSelectsItsEntry_data();
-    void storedPortSelectsItsEntry();
-    void choosingAnEntryStoresIt();
-    void escapeRequestsAbort();
-    void exitAsksOnlyWithATableOpen_data();
-    void exitAsksOnlyWithATableOpen();
-    void aboutAndMissingHelp();
-    void statusFollowsTheBuffer();
-    void missingMakerLineIsReported();
+    void startUpMenusStateAndTitle() {
+        Fixture f;
+        MainWindow& w = f.start(BrandInfo{{"Alpha"}, {"Alpha Works", "Main Street"}});
+        QCOMPARE(w.windowTitle(), QString("Alpha Works Velo IGX Version 1.0"));
+        QStringList bar;
+        for (QAction* a : w.menuBar()->actions()) bar << a->text();
+        QCOMPARE(bar, (QStringList{"&File", "&Edit", "&Communications", "&Help"}));
+        QCOMPARE(captions(w.menu("mnuFile")),
+                 "&New Timing Table, &Open File, &Save File, -, &Print Parameters And Timing "
+                 "Table, Print Set&up..., -, E&xit");
+        QCOMPARE(captions(w.menu("mnuEdit")),
+                 "Edit &Module Parameters, Edit &GPIO Parameters, Edit &Timing Table (off), Save "
+                 "Timing Table Edits To Buffer (off), Close Timing Table (off)");
+        QCOMPARE(captions(w.menu("mnuComm")),
+                 "&Download From EEPROM, &Upload To EEPROM, &Port Setup");
+        QCOMPARE(captions(w.menu("mnuHelp")), "&Contents, &About...");
+        for (const char* popup : {"mnuPopUpEdit2D", "mnuPopUpEdit3D"})
+            QCOMPARE(captions(w.menu(popup)), "Copy, Paste (off), Modify");
+        QVERIFY(w.image().BufferEmpty && w.state().FirmwareID.isEmpty());
+        QCOMPARE(w.state().UnitModel, QString("IGX-1"));
+        QCOMPARE(w.state().CommErrorCount, 0);
+        QVERIFY(!w.link().port().isOpen());
+        QVERIFY(w.portSetup()->isHidden() && w.progressFrame()->isHidden());
+        QCOMPARE(w.portSetup()->cboPort()->count(), 255);
+        QCOMPARE(w.portSetup()->cboPort()->itemText(254), QString("Com255"));
+        QVERIFY(f.ui.shown().isEmpty());
+
+        // The shipped configuration file gives the maker line of the title.
+        Fixture shipped;
+        MainWindow& w2 = shipped.start(loadBrandInfo(shipped.ui, VELO_SOURCE_DIR "/resources"));
+        QCOMPARE(w2.windowTitle(), QString("Orvane Velo IGX Version 1.0"));
+    }
+
+    void missingMakerLineIsReported() {
+        Fixture f;
+        f.ui.answer(Answer::Ignore);
+        MainWindow& w = f.start(BrandInfo{{"A"}, {}});
+        const QString missing = "Velo_IGX.cfg gives no maker line 1 (Subscript out of range).";
+        QCOMPARE(f.ui.texts(), QStringList{missing});
+        QCOMPARE(w.windowTitle(), QString("Velo IGX Version 1.0"));
+        w.action("mnuAbout")->trigger();
+        QCOMPARE(f.ui.texts(), QStringList(2, missing));
+    }
+
+    void storedPortSelectsItsEntry_data() {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<int>("commPort");
+        QTest::addColumn<int>("reports");
+        QTest::addColumn<QString>("storedAfter");
+        QTest::newRow("first start") << QVariant() << 1 << 0 << "1";
+        QTest::newRow("port 12") << QVariant("12") << 12 << 0 << "12";
+        QTest::newRow("0 selects nothing") << QVariant("0") << 0 << 0 << "0";
+        QTest::newRow("not a number") << QVariant("abc") << 0 << 1 << "abc";
+        QTest::newRow("outside the list") << QVariant("300") << 300 << 1 << "300";
+    }
+    void storedPortSelectsItsEntry() {
+        QFETCH(QVariant, stored);
+        QFETCH(int, commPort);
+        QFETCH(int, reports);
+        QFETCH(QString, storedAfter);
+        Fixture f(stored);
+        f.ui.answer(Answer::Ignore);
+        MainWindow& w = f.start();
+        const bool listed = commPort >= 1 && commPort <= 255;
+        QCOMPARE(w.portSetup()->cboPort()->currentIndex(), listed ? commPort - 1 : -1);
+        QCOMPARE(w.state().CommPort, commPort);
+        QCOMPARE(f.ui.shown().size(), reports);
+        if (reports)
+            QVERIFY(f.ui.shown()[0].title == "Error" &&
+                    f.ui.shown()[0].text.contains(stored.toString()));
+        QCOMPARE(f.storedPort(), storedAfter);
+        // Ignore goes on with the start-up: the window is complete.
+        QCOMPARE(w.windowTitle(), QString("Orvane Velo IGX Version 1.0"));
+    }
+
+    void choosingAnEntryStoresIt() {
+        Fixture f;
+        MainWindow& w = f.start();
+        w.mnuPortSetup_Click();
+        QVERIFY(!w.portSetup()->isHidden());
+        w.portSetup()->cboPort()->setCurrentIndex(2);
+        QCOMPARE(w.state().CommPort, 3);
+        QCOMPARE(f.storedPort(), QString("3"));
+        QCOMPARE(w.link().port().portNumber(), 3);
+        QVERIFY(w.portSetup()->lblDevice()->text().contains("Com3"));
+        w.cmdPortSelectOK_Click();
+        QVERIFY(w.portSetup()->isHidden());
+    }
+
+    void escapeRequestsAbort() {
+        Fixture f;
+        MainWindow& w = f.start();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(&w, Qt::Key_A);
+        QVERIFY(!w.state().AbortRequested);
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QVERIFY(w.state().AbortRequested);
+    }
+
+    void exitAsksOnlyWithATableOpen_data() {
+        QTest::addColumn<bool>("tableOpen");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("no table: no question") << false << int(Answer::Cancel) << true;
+        QTest::newRow("table, Yes") << true << int(Answer::Yes) << true;
+        QTest::newRow("table, No") << true << int(Answer::No) << true;
+        QTest::newRow("table, Cancel keeps the window") << true << int(Answer::Cancel) << false;
+    }
+    void exitAsksOnlyWithATableOpen() {
+        QFETCH(bool, tableOpen);
+        QFETCH(int, answer);
+        QFETCH(bool, closed);
+        Fixture f;
+        MainWindow& w = f.start();
+        w.show();
+        if (tableOpen) w.state().setOpenTable(MainState::OpenTable::Table3D);
+        f.port->open();
+        f.ui.answer(Answer(answer));
+        w.action("mnuExit")->trigger();
+        QCOMPARE(w.isVisible(), !closed);
+        QCOMPARE(f.ui.shown().isEmpty(), !tableOpen);
+        if (tableOpen) {
+            const auto& q = f.ui.shown()[0];
+            QVERIFY(q.title == "Exit Program" && q.text == "Save timing table before exiting?" &&
+                    q.buttons == Buttons::YesNoCancel && q.icon == Icon::Exclamation);
+        }
+        QVERIFY(!w.link().port().isOpen());  // whatever the answer
+    }
+
+    void aboutAndMissingHelp() {
+        Fixture f;
+        MainWindow& w = f.start(BrandInfo{{"A"}, {"Alpha"}});
+        w.action("mnuAbout")->trigger();
+        QCOMPARE(f.ui.shown().size(), 1);
+        QVERIFY(f.ui.shown()[0].title == "About" && f.ui.shown()[0].icon == Icon::Information);
+        QCOMPARE(f.ui.shown()[0].text, QString("Alpha Velo IGX Version 1.00\n\n"));
+        // The fixture's folder has no guide.
+        w.action("mnuHelpContents")->trigger();
+        QVERIFY(f.ui.shown().size() == 2 && f.ui.shown()[1].text.contains("Velo_IGX_Help.html"));
+        QVERIFY(!w.helpWindow());
+    }
+
+    void statusFollowsTheBuffer() {
+        Fixture f;
+        MainWindow& w = f.start();
+        const QLabel* status = w.findChild<QLabel*>("lblBufferStatus");
+        QCOMPARE(status->text(), QString("Data buffer empty"));
+        ModParamsForm form(w.context());  // the module dialog's OK, the title unchanged
+        form.Form_Load();
+        form.cmdOK_Click();
+        QCOMPARE(status->text(), QString("Data buffer loaded"));
+        w.image().ClearEEPROMBuffer();
+        QCOMPARE(status->text(), QString("Data buffer empty"));
+    }
 };
-
-void MainWindowTest::missingMakerLineIsReported() {
-    Fixture f;
-    f.ui.answer(Answer::Ignore);
-    MainWindow& w = f.start(BrandInfo{{"A"}, {}});
-    const QString missing = "Velo_IGX.cfg gives no maker line 1 (Subscript out of range).";
-    QCOMPARE(f.ui.texts(), QStringList{missing});
-    QCOMPARE(w.windowTitle(), QString("Velo IGX Version 1.0"));
-    w.action("mnuAbout")->trigger();
-    QCOMPARE(f.ui.texts(), QStringList(2, missing));
-}
-
-void MainWindowTest::statusFollowsTheBuffer() {
-    Fixture f;
-    MainWindow& w = f.start();
-    const QLabel* status = w.findChild<QLabel*>("lblBufferStatus");
-    QCOMPARE(status->text(), QString("Data buffer empty"));
-    ModParamsForm form(w.context());  // the module dialog's OK, the title unchanged
-    form.Form_Load();
-    form.cmdOK_Click();
-    QCOMPARE(status->text(), QString("Data buffer loaded"));
-    w.image().ClearEEPROMBuffer();
-    QCOMPARE(status->text(), QString("Data buffer empty"));
-}
-
-void MainWindowTest::menusHaveTheirCaptions() {
-    Fixture f;
-    MainWindow& w = f.start();
-    QStringList bar;
-    for (QAction* a : w.menuBar()->actions()) bar << a->text();
-    QCOMPARE(bar, (QStringList{"&File", "&Edit", "&Communications", "&Help"}));
-    QCOMPARE(captions(w.menu("mnuFile")),
-             (QStringList{"&New Timing Table", "&Open File", "&Save File", "-",
-                          "&Print Parameters And Timing Table", "Print Set&up...", "-", "E&xit"}));
-    QCOMPARE(captions(w.menu("mnuEdit")),
-             (QStringList{"Edit &Module Parameters", "Edit &GPIO Parameters", "Edit &Timing Table",
-                          "Save Timing Table Edits To Buffer", "Close Timing Table"}));
-    QCOMPARE(captions(w.menu("mnuComm")),
-             (QStringList{"&Download From EEPROM", "&Upload To EEPROM", "&Port Setup"}));
-    QCOMPARE(captions(w.menu("mnuHelp")), (QStringList{"&Contents", "&About..."}));
-    for (const char* popup : {"mnuPopUpEdit2D", "mnuPopUpEdit3D"})
-        QCOMPARE(captions(w.menu(popup)), (QStringList{"Copy", "Paste", "Modify"}));
-    QCOMPARE(w.menu("mnuPopUpEdit2D")->title(), QString("PopUp Edit 2D"));
-}
-
-void MainWindowTest::startUpStateAndTitle() {
-    Fixture f;
-    BrandInfo brand{{"Alpha"}, {"Alpha Works", "Main Street"}};
-    MainWindow& w = f.start(brand);
-    QCOMPARE(w.windowTitle(), QString("Alpha Works Velo IGX Version 1.0"));
-    QCOMPARE(w.state().BaseTitle, QString("Velo IGX Version 1.0"));
-    QVERIFY(w.action("mnuNewTable")->isEnabled());
-    for (const char* off :
-         {"mnuEditTimingTable", "mnuSaveTbl", "mnuCloseTbl", "mnuPopUpPaste2D", "mnuPopUpPaste3D"})
-        QVERIFY2(!w.action(off)->isEnabled(), off);
-    for (const char* on : {"mnuOpenFile", "mnuSaveFile", "mnuDownload", "mnuUpload",
-                           "mnuEditModParams", "mnuPortSetup", "mnuExit", "mnuPopUpCopy2D"})
-        QVERIFY2(w.action(on)->isEnabled(), on);
-    QVERIFY(w.image().BufferEmpty);
-    QCOMPARE(w.state().UnitModel, QString("IGX-1"));
-    QVERIFY(w.state().FirmwareID.isEmpty());
-    QCOMPARE(w.state().CommErrorCount, 0);
-    QVERIFY(!w.link().port().isOpen());
-    QVERIFY(w.portSetup()->isHidden());
-    QVERIFY(w.progressFrame()->isHidden());
-    QCOMPARE(w.portSetup()->cboPort()->count(), 255);
-    QCOMPARE(w.portSetup()->cboPort()->itemText(0), QString("Com1"));
-    QCOMPARE(w.portSetup()->cboPort()->itemText(254), QString("Com255"));
-    QVERIFY(f.ui.shown().isEmpty());
-
-    // The shipped configuration file gives the maker line of the title.
-    Fixture shipped;
-    MainWindow& w2 = shipped.start(loadBrandInfo(shipped.ui, VELO_SOURCE_DIR "/resources"));
-    QCOMPARE(w2.windowTitle(), QString("Orvane Velo IGX Version 1.0"));
-}
-
-void MainWindowTest::storedPortSelectsItsEntry_data() {
-    QTest::addColumn<QVariant>("stored");
-    QTest::addColumn<int>("index");
-    QTest::addColumn<int>("commPort");
-    QTest::addColumn<int>("reports");
-    QTest::addColumn<QString>("storedAfter");
-    QTest::newRow("first start") << QVariant() << 0 << 1 << 0 << "1";
-    QTest::newRow("port 12") << QVariant("12") << 11 << 12 << 0 << "12";
-    QTest::newRow("0 selects nothing") << QVariant("0") << -1 << 0 << 0 << "0";
-    QTest::newRow("not a number") << QVariant("abc") << -1 << 0 << 1 << "abc";
-    QTest::newRow("outside the list") << QVariant("300") << -1 << 300 << 1 << "300";
-}
-
-void MainWindowTest::storedPortSelectsItsEntry() {
-    QFETCH(QVariant, stored);
-    QFETCH(int, index);
-    QFETCH(int, commPort);
-    QFETCH(int, reports);
-    QFETCH(QString, storedAfter);
-    Fixture f(stored);
-    f.ui.answer(Answer::Ignore);
-    MainWindow& w = f.start();
-    QCOMPARE(w.portSetup()->cboPort()->currentIndex(), index);
-    QCOMPARE(w.state().CommPort, commPort);
-    QCOMPARE(f.ui.shown().size(), reports);
-    if (reports) {
-        QCOMPARE(f.ui.shown()[0].title, QString("Error"));
-        QVERIFY(f.ui.shown()[0].text.contains(stored.toString()));
-    }
-    QCOMPARE(f.storedPort(), storedAfter);
-    // Ignore goes on with the start-up: the window is complete.
-    QCOMPARE(w.windowTitle(), QString("Orvane Velo IGX Version 1.0"));
-}
-
-void MainWindowTest::choosingAnEntryStoresIt() {
-    Fixture f;
-    MainWindow& w = f.start();
-    w.mnuPortSetup_Click();
-    QVERIFY(!w.portSetup()->isHidden());
-    w.portSetup()->cboPort()->setCurrentIndex(2);
-    QCOMPARE(w.state().CommPort, 3);
-    QCOMPARE(f.storedPort(), QString("3"));
-    QCOMPARE(w.link().port().portNumber(), 3);
-    QVERIFY(w.portSetup()->lblDevice()->text().contains("Com3"));
-    w.cmdPortSelectOK_Click();
-    QVERIFY(w.portSetup()->isHidden());
-}
-
-void MainWindowTest::escapeRequestsAbort() {
-    Fixture f;
-    MainWindow& w = f.start();
-    w.show();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    QTest::keyClick(&w, Qt::Key_A);
-    QVERIFY(!w.state().AbortRequested);
-    QTest::keyClick(&w, Qt::Key_Escape);
-    QVERIFY(w.state().AbortRequested);
-}
-
-void MainWindowTest::exitAsksOnlyWithATableOpen_data() {
-    QTest::addColumn<bool>("tableOpen");
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<bool>("closed");
-    QTest::newRow("no table: no question") << false << int(Answer::Cancel) << true;
-    QTest::newRow("table, Yes") << true << int(Answer::Yes) << true;
-    QTest::newRow("table, No") << true << int(Answer::No) << true;
-    QTest::newRow("table, Cancel keeps the window") << true << int(Answer::Cancel) << false;
-}
-
-void MainWindowTest::exitAsksOnlyWithATableOpen() {
-    QFETCH(bool, tableOpen);
-    QFETCH(int, answer);
-    QFETCH(bool, closed);
-    Fixture f;
-    MainWindow& w = f.start();
-    w.show();
-    if (tableOpen) w.state().setOpenTable(MainState::OpenTable::Table3D);
-    f.port->open();
-    f.ui.answer(Answer(answer));
-    w.action("mnuExit")->trigger();
-    QCOMPARE(w.isVisible(), !closed);
-    QCOMPARE(f.ui.shown().isEmpty(), !tableOpen);
-    if (tableOpen) {
-        const auto& q = f.ui.shown()[0];
-        QCOMPARE(q.title, QString("Exit Program"));
-        QCOMPARE(q.text, QString("Save timing table before exiting?"));
-        QCOMPARE(q.buttons, Buttons::YesNoCancel);
-        QCOMPARE(q.icon, Icon::Exclamation);
-    }
-    QVERIFY(!w.link().port().isOpen());
-}
-
-void MainWindowTest::aboutAndMissingHelp() {
-    Fixture f;
-    MainWindow& w = f.start(BrandInfo{{"A"}, {"Alpha"}});
-    w.action("mnuAbout")->trigger();
-    QCOMPARE(f.ui.shown().size(), 1);
-    QCOMPARE(f.ui.shown()[0].title, QString("About"));
-    QCOMPARE(f.ui.shown()[0].text, QString("Alpha Velo IGX Version 1.00\n\n"));
-    QCOMPARE(f.ui.shown()[0].icon, Icon::Information);
-    // The fixture's folder has no guide.
-    w.action("mnuHelpContents")->trigger();
-    QCOMPARE(f.ui.shown().size(), 2);
-    QVERIFY(f.ui.shown()[1].text.contains("Velo_IGX_Help.html"));
-    QVERIFY(!w.helpWindow());
-}
 
 QTEST_MAIN(MainWindowTest)
 #include "main_window_test.moc"
