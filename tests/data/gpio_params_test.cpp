@@ -18,20 +18,6 @@ struct Rig : test::ModelRig {
 class GPIOParamsTest : public QObject {
     Q_OBJECT
   private slots:
-    void startUpValues() {
-        Rig r;
-        r.form.Form_Load();
-        const auto& v = r.form.view();
-        QCOMPARE((QList<int>{v.gpi1Mode, v.gpi2Mode, v.gpio3Mode}),
-                 (QList<int>{GPIOParamsForm::GPI1DigitalRtd, GPIOParamsForm::GPI2DigitalRtd,
-                             GPIOParamsForm::GPIO3DigitalRtd}));
-        QCOMPARE((QStringList{v.gpi1Rtd.text, v.gpi2Rtd.text, v.gpio3Rtd.text, v.minRpm.text,
-                              v.maxRpm.text}),
-                 (QStringList{"2", "3", "4", "3000", "6000"}));
-        QVERIFY(v.gpi1Rtd.enabled && v.gpi2Rtd.enabled && v.gpio3Rtd.enabled);
-        QVERIFY(!v.minRpm.enabled && !v.maxRpm.enabled);
-    }
-
     // Only the low four bits are the mode; an unknown one loads as Off and is stored so.
     void modeBytes_data() {
         QTest::addColumn<int>("group");
