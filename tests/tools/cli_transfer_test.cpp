@@ -72,9 +72,6 @@ class CliTransferTest : public QObject {
         QTest::newRow("no link") << QStringList{"--resync-answer", "0"}
                                  << "Download From EEPROM: Cannot establish RS-232 link. Check "
                                     "cable and IGX-1 power.";
-        QTest::newRow("adapter pulled out")
-            << QStringList{"--unplug-read", "200"}
-            << "Error: RS-232 timeout. Check cable and click Abort.";
     }
 
     void failedDownloadLeavesTheOldFile() {
@@ -112,10 +109,6 @@ class CliTransferTest : public QObject {
             << QStringList{"--read-corrupt", "40"} << 264 << 1
             << QStringList{"Upload To EEPROM: Upload aborted - EEPROM verification failed.",
                            "  First difference at EEPROM address 40: expected 0x"};
-        QTest::newRow("engine running") << QStringList{"--status", "0"} << 264 << 1
-                                        << QStringList{
-                                               "Upload To EEPROM: Cannot upload while "
-                                               "engine is running."};
     }
 
     void upload() {
