@@ -54,39 +54,6 @@ class ConfigFileTest : public QObject {
         QCOMPARE(b.MakerInfo, maker);
     }
 
-    void styleAndLogoEntries_data() {
-        QTest::addColumn<QString>("size");
-        QTest::addColumn<QString>("style");
-        QTest::addColumn<QString>("logo");
-        QTest::addColumn<QString>("read");  // points, bold, italic, logo
-        QTest::newRow("capitals BOLD") << "20"
-                                       << "BOLD"
-                                       << "nUlL"
-                                       << "20 1 0 0";
-        QTest::newRow("Italic only") << "20pt"
-                                     << "Italic"
-                                     << "logo.gif"
-                                     << "20 0 1 1";
-        QTest::newRow("neither word") << "x"
-                                      << "regular"
-                                      << "NULL"
-                                      << "0 0 0 0";
-        QTest::newRow("both, any order") << "14.6"
-                                         << "Italic Bold"
-                                         << "a"
-                                         << "14 1 1 1";
-    }
-    void styleAndLogoEntries() {
-        QFETCH(QString, size);
-        QFETCH(QString, style);
-        QFETCH(QString, logo);
-        QFETCH(QString, read);
-        const BrandInfo b{{"Co", "Arial", size, style, logo}, {"Co"}};
-        QCOMPARE(
-            QString("%1 %2 %3 %4").arg(b.fontSize()).arg(b.bold()).arg(b.italic()).arg(b.hasLogo()),
-            read);
-    }
-
     // Fewer lines than the program reads: the read of the missing one fails, never a blank.
     void missingEntriesFailWhenRead() {
         QTemporaryDir dir;

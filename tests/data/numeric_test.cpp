@@ -17,9 +17,6 @@ class NumericTest : public QObject {
         QTest::newRow("just above half") << 2.5000001 << 3LL;
         QTest::newRow("rpm 3025/50") << 3025 / 50.0 << 60LL;
         QTest::newRow("rpm 3075/50") << 3075 / 50.0 << 62LL;
-        // 4.5 / 0.0879 is not a half: the slider table's 51 counts.
-        QTest::newRow("retard comp 4.5 deg") << 9 / (2 * 0.0879) << 51LL;
-        QTest::newRow("start retard 3 deg") << 3 / 0.0879 << 34LL;
     }
 
     void roundHalfEven() {

@@ -22,6 +22,13 @@ class SplashTest : public QObject {
             << "Alpha 20 0 1 0" << QStringList{};
         QTest::newRow("shipped file") << ""
                                       << "Orvane 28 1 1 1" << QStringList{};
+        // Style words in any case and order, a size with a unit or a fraction.
+        QTest::newRow("BOLD, nUlL") << "A\nArial\n20pt\nBOLD\nnUlL\n!\nA\n"
+                                    << "A 20 1 0 0" << QStringList{};
+        QTest::newRow("Italic Bold") << "A\nArial\n14.6\nItalic Bold\nNULL\n!\nA\n"
+                                     << "A 14 1 1 0" << QStringList{};
+        QTest::newRow("neither word") << "A\nArial\n12\nregular\nNULL\n!\nA\n"
+                                      << "A 12 0 0 0" << QStringList{};
         QTest::newRow("missing logo file") << "A\nArial\n12\nbold\nnone.gif\n!\nA\n"
                                            << "A 12 1 0 0" << QStringList{"none.gif"};
         QTest::newRow("font size not a number") << "A\nArial\nbig\nbold\nNULL\n!\nA\n"
