@@ -3,6 +3,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
+DEMO       ?= 3d
 
 DEB_PACKAGES = cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-dev
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
@@ -27,7 +28,7 @@ build: $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: deps build
-	@./tools/run-with-sim.sh $(BUILD)/bin
+	@DEMO=$(DEMO) ./tools/run-with-sim.sh $(BUILD)/bin
 
 test: deps build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)

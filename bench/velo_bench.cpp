@@ -131,7 +131,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (const int failed = runChartBench()) return failed;
-    const QString demo = QDir(test::SimProcess::binary("")).filePath("demo.dat");
+    const QString demo = QDir(test::SimProcess::binary("")).filePath("demo_3d.dat");
     test::SimProcess sim({"--image", demo, "--busy"});
     if (sim.device().isEmpty()) {
         std::fprintf(stderr, "velo-bench: %s\n", qPrintable(sim.error()));

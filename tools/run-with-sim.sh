@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Starts the simulated controller with the demo image and opens the program on it;
-# closing the program stops the simulator.
+# Starts the simulated controller with a demo image (DEMO=3d, the default, or DEMO=2d)
+# and opens the program on it; closing the program stops the simulator.
 set -euo pipefail
 bin=${1:-build/bin}
 state=$(mktemp -d)
 trap 'kill "$sim" 2>/dev/null || true; wait "$sim" 2>/dev/null || true; rm -rf "$state"' EXIT
-cp "$bin/demo.dat" "$state/controller.dat"
+demo=${DEMO:-3d}
+[ -f "$bin/demo_$demo.dat" ] || { echo "no demo image $bin/demo_$demo.dat (DEMO=2d or 3d)" >&2; exit 2; }
+cp "$bin/demo_$demo.dat" "$state/controller.dat"
 "$bin/igx1-sim" --image "$state/controller.dat" --save "$state/controller.dat" \
   --ready "$state/device" >/dev/null &
 sim=$!

@@ -15,8 +15,27 @@ BrandInfo BrandInfo::defaults() {
              "Northfield NF4 2QX", "Tel. +44 1632 960 450", "www.orvane.example"}};
 }
 
+namespace {
+QString entryOf(const QStringList& list, int n, const char* which) {
+    if (n < 1 || n > list.size())
+        raise(9, "Velo_IGX_Splash",
+              QString("%1 gives no %2 line %3 (Subscript out of range).")
+                  .arg(kConfigFileName, which)
+                  .arg(n));
+    return list[n - 1];
+}
+}  // namespace
+
+QString BrandInfo::splash(int n) const {
+    return entryOf(SplashInfo, n, "splash");
+}
+
+QString BrandInfo::maker(int n) const {
+    return entryOf(MakerInfo, n, "maker");
+}
+
 int BrandInfo::fontSize() const {
-    return int(leadingNumber(entry(SplashInfo, 3)));
+    return int(leadingNumber(splash(3)));
 }
 
 BrandInfo readConfigFile(const QString& folder, BrandInfo* partial) {

@@ -12,15 +12,15 @@ struct BrandInfo {
     QStringList MakerInfo;   // maker's name, then detail lines
 
     static BrandInfo defaults();
-    // Entry n counted from 1; a missing entry reads as empty.
-    static QString entry(const QStringList& list, int n) {
-        return n >= 1 && n <= list.size() ? list[n - 1] : QString();
-    }
-    QString makerName() const { return entry(MakerInfo, 1); }
+    // Entry n counted from 1. A file that gives fewer entries fails here, when the
+    // missing one is read, with a run-time error.
+    QString splash(int n) const;
+    QString maker(int n) const;
+    QString makerName() const { return maker(1); }
     int fontSize() const;  // the number entry 3 starts with, 0 without one
-    bool bold() const { return entry(SplashInfo, 4).contains("bold", Qt::CaseInsensitive); }
-    bool italic() const { return entry(SplashInfo, 4).contains("italic", Qt::CaseInsensitive); }
-    bool hasLogo() const { return entry(SplashInfo, 5).toUpper() != "NULL"; }
+    bool bold() const { return splash(4).contains("bold", Qt::CaseInsensitive); }
+    bool italic() const { return splash(4).contains("italic", Qt::CaseInsensitive); }
+    bool hasLogo() const { return splash(5).toUpper() != "NULL"; }
 };
 
 inline constexpr const char* kConfigFileName = "Velo_IGX.cfg";

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 namespace velo {
 
@@ -18,6 +19,28 @@ class TableArray {
 
   private:
     std::array<std::array<double, Rows>, Cols> cells_{};
+};
+
+// `BufferEmpty`: a flag that tells whoever shows it of every change. A copy of the
+// image takes the value, not the listener.
+class BufferFlag {
+  public:
+    BufferFlag(bool value = true) : value_(value) {}
+    BufferFlag(const BufferFlag& other) : value_(other.value_) {}
+    BufferFlag& operator=(const BufferFlag& other) { return *this = other.value_; }
+    BufferFlag& operator=(bool value) {
+        if (value != value_) {
+            value_ = value;
+            if (onChange) onChange(value_);
+        }
+        return *this;
+    }
+    operator bool() const { return value_; }
+
+    std::function<void(bool)> onChange;
+
+  private:
+    bool value_;
 };
 
 // The controller's EEPROM image and its decoded form, shared by the window, the link,
@@ -54,7 +77,7 @@ class ConfigImage {
     };
 
     std::array<uint8_t, kBufferSize> DataBuffer{};
-    bool BufferEmpty = true;
+    BufferFlag BufferEmpty = true;
     static constexpr int16_t TimingRange = 22;
 
     int16_t TrigTiming = 30;
@@ -81,6 +104,10 @@ class ConfigImage {
     TableArray<kRpmColumns, 2> Table2D;
     // (k, r) advance at RPM column k and MAP index r; index 8 is the lowest pressure.
     TableArray<kRpmColumns, kMapRows> Table3D;
+
+    // The sensor index the dialog and the 3D labels go by: 0, 1 or 2 (1, 2 or 3 bar);
+    // any other stored value counts as 0.
+    int mapSensorInUse() const { return MAPSensor <= 2 ? MAPSensor : 0; }
 
     void ClearEEPROMBuffer();
     void UpdateParams();

@@ -105,7 +105,8 @@ void GPIOParamsForm::optGPIO3_Click(int mode) {
     });
 }
 
-void GPIOParamsForm::validate(Box b, const QString& text) {
+bool GPIOParamsForm::validate(Box b, const QString& text) {
+    announced_ = false;
     guarded([&] {
         ConfigImage& img = ctx_.image;
         switch (b) {
@@ -126,11 +127,13 @@ void GPIOParamsForm::validate(Box b, const QString& text) {
                 break;
         }
     });
+    return announced_;
 }
 
 double GPIOParamsForm::limited(const QString& text, const QString& title, int low,
                                const QString& lowName, int high) {
     double value = entered(text);
+    announced_ = value < low || value > high;
     if (value < low) {
         ctx_.ui.message(title, "Value must be greater than or equal to " + lowName, Buttons::Ok,
                         Icon::Exclamation);

@@ -36,8 +36,9 @@ class GPIOParamsForm {
     void optGPI1_Click(int mode);
     void optGPI2_Click(int mode);
     void optGPIO3_Click(int mode);
-    // The box has been left with this text: checked, stored and shown corrected.
-    void validate(Box box, const QString& text);
+    // The box has been left with this text: checked, stored and shown corrected. True
+    // when a correction was announced.
+    bool validate(Box box, const QString& text);
 
     const View& view() const { return view_; }
     TextBox& box(Box b);
@@ -58,6 +59,7 @@ class GPIOParamsForm {
 
     AppContext& ctx_;
     View view_;
+    bool announced_ = false;
 };
 
 }  // namespace velo

@@ -55,7 +55,7 @@ void ModParamsForm::Form_Load() {
             view_.trigTimingVisible = true;
             view_.mapSensorVisible = false;
         }
-        loadMap(img.MAPSensor == 1 ? 1 : img.MAPSensor == 2 ? 2 : 0);
+        loadMap(img.mapSensorInUse());
         if (img.Cyl6)
             loadCylinders(Cylinders::Six);
         else if (img.Cyl4 != true)

@@ -18,129 +18,81 @@ void writeConfig(const QTemporaryDir& dir, const QString& text) {
 class ConfigFileTest : public QObject {
     Q_OBJECT
   private slots:
-    void missingFileGivesDefaults();
-    void markerLinesSeparateTheLists_data();
-    void markerLinesSeparateTheLists();
-    void styleAndLogoEntries_data();
-    void styleAndLogoEntries();
-    void fileEndingBeforeClosingMarkerIsReported();
-    void aboutText_data();
-    void aboutText();
+    void missingFileGivesDefaults() {
+        QTemporaryDir dir;
+        const BrandInfo b = readConfigFile(dir.path());
+        QCOMPARE(b.SplashInfo,
+                 (QStringList{"Orvane", "Arial", "28", "bold italic", "Orvane_Logo.gif"}));
+        QCOMPARE(b.MakerInfo.size(), 6);
+        QVERIFY(velo::aboutText(b).startsWith("Orvane Velo IGX Version 1.00\n"));
+    }
+
+    void markerLinesSeparateTheLists_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("splash");
+        QTest::addColumn<QStringList>("maker");
+        QTest::newRow("several comments, empty data line kept")
+            << "!a\n!b\nBeta\n\n12\nbold\nx.gif\n!\nBeta Ltd\n\nTel 1\n"
+            << QStringList{"Beta", "", "12", "bold", "x.gif"}
+            << QStringList{"Beta Ltd", "", "Tel 1"};
+        QTest::newRow("text after the closing marker is ignored")
+            << "G\nArial\n9\n\nNULL\n!\nGamma\n!\nignored\n"
+            << QStringList{"G", "Arial", "9", "", "NULL"} << QStringList{"Gamma"};
+        QTest::newRow("no maker lines") << "D\n!\n" << QStringList{"D"} << QStringList{};
+        QTest::newRow("windows line ends")
+            << "!c\r\nE\r\nArial\r\n8\r\nbold\r\nNULL\r\n!\r\nEps\r\n"
+            << QStringList{"E", "Arial", "8", "bold", "NULL"} << QStringList{"Eps"};
+    }
+    void markerLinesSeparateTheLists() {
+        QFETCH(QString, text);
+        QFETCH(QStringList, splash);
+        QFETCH(QStringList, maker);
+        QTemporaryDir dir;
+        writeConfig(dir, text);
+        const BrandInfo b = readConfigFile(dir.path());
+        QCOMPARE(b.SplashInfo, splash);
+        QCOMPARE(b.MakerInfo, maker);
+    }
+
+    // Fewer lines than the program reads: the read of the missing one fails, never a blank.
+    void missingEntriesFailWhenRead() {
+        QTemporaryDir dir;
+        writeConfig(dir, "!c\nAlpha\nArial\n20\n!\n");
+        const BrandInfo b = readConfigFile(dir.path());
+        QCOMPARE(b.fontSize(), 20);
+        QVERIFY_THROWS_EXCEPTION(RunError, b.bold());
+        QVERIFY_THROWS_EXCEPTION(RunError, b.hasLogo());
+        QVERIFY_THROWS_EXCEPTION(RunError, b.makerName());
+        QVERIFY_THROWS_EXCEPTION(RunError, velo::aboutText(b));
+    }
+
+    void fileEndingBeforeClosingMarkerIsReported() {
+        QTemporaryDir dir;
+        writeConfig(dir, "!c\nAlpha\nArial\n");
+        // Through the error report: Ignore goes on with what was read.
+        ScriptedInteraction ui;
+        ui.answer(Answer::Ignore);
+        const BrandInfo b = loadBrandInfo(ui, dir.path());
+        QCOMPARE(ui.shown().size(), 1);
+        QVERIFY(ui.shown()[0].title == "Error" && ui.shown()[0].text.contains("Velo_IGX.cfg"));
+        QCOMPARE(b.SplashInfo, (QStringList{"Alpha", "Arial"}));
+    }
+
+    void aboutText_data() {
+        QTest::addColumn<QStringList>("maker");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("one entry: first line and the empty line")
+            << QStringList{"Alpha"} << "Alpha Velo IGX Version 1.00\n\n";
+        QTest::newRow("details one per line")
+            << QStringList{"Alpha", "Alpha Works", "Main Street"}
+            << "Alpha Velo IGX Version 1.00\n\nAlpha Works\nMain Street\n";
+    }
+    void aboutText() {
+        QFETCH(QStringList, maker);
+        QFETCH(QString, text);
+        QCOMPARE(velo::aboutText(BrandInfo{{}, maker}), text);
+    }
 };
-
-void ConfigFileTest::missingFileGivesDefaults() {
-    QTemporaryDir dir;
-    const BrandInfo b = readConfigFile(dir.path());
-    QCOMPARE(b.SplashInfo,
-             (QStringList{"Orvane", "Arial", "28", "bold italic", "Orvane_Logo.gif"}));
-    QCOMPARE(b.MakerInfo.size(), 6);
-    QCOMPARE(b.makerName(), QString("Orvane"));
-    QVERIFY(b.bold() && b.italic() && b.hasLogo());
-    QCOMPARE(b.fontSize(), 28);
-}
-
-void ConfigFileTest::markerLinesSeparateTheLists_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("splash");
-    QTest::addColumn<QStringList>("maker");
-    QTest::newRow("nine-line file")
-        << "!c\nAlpha\nTimes New Roman\n20\nItalic\nNULL\n!\nAlpha Works\nMain Street\n"
-        << QStringList{"Alpha", "Times New Roman", "20", "Italic", "NULL"}
-        << QStringList{"Alpha Works", "Main Street"};
-    QTest::newRow("several comments, empty data line kept")
-        << "!a\n!b\nBeta\n\n12\nbold\nx.gif\n!\nBeta Ltd\n\nTel 1\n"
-        << QStringList{"Beta", "", "12", "bold", "x.gif"} << QStringList{"Beta Ltd", "", "Tel 1"};
-    QTest::newRow("text after the closing marker is ignored")
-        << "G\nArial\n9\n\nNULL\n!\nGamma\n!\nignored\n"
-        << QStringList{"G", "Arial", "9", "", "NULL"} << QStringList{"Gamma"};
-    QTest::newRow("no maker lines") << "D\n!\n" << QStringList{"D"} << QStringList{};
-    QTest::newRow("windows line ends")
-        << "!c\r\nE\r\nArial\r\n8\r\nbold\r\nNULL\r\n!\r\nEps\r\n"
-        << QStringList{"E", "Arial", "8", "bold", "NULL"} << QStringList{"Eps"};
-}
-
-void ConfigFileTest::markerLinesSeparateTheLists() {
-    QFETCH(QString, text);
-    QFETCH(QStringList, splash);
-    QFETCH(QStringList, maker);
-    QTemporaryDir dir;
-    writeConfig(dir, text);
-    const BrandInfo b = readConfigFile(dir.path());
-    QCOMPARE(b.SplashInfo, splash);
-    QCOMPARE(b.MakerInfo, maker);
-}
-
-void ConfigFileTest::styleAndLogoEntries_data() {
-    QTest::addColumn<QString>("size");
-    QTest::addColumn<QString>("style");
-    QTest::addColumn<QString>("logo");
-    QTest::addColumn<int>("points");
-    QTest::addColumn<bool>("bold");
-    QTest::addColumn<bool>("italic");
-    QTest::addColumn<bool>("hasLogo");
-    QTest::newRow("capitals BOLD") << "20"
-                                   << "BOLD"
-                                   << "nUlL" << 20 << true << false << false;
-    QTest::newRow("Italic only") << "20pt"
-                                 << "Italic"
-                                 << "logo.gif" << 20 << false << true << true;
-    QTest::newRow("neither word") << "x"
-                                  << "regular"
-                                  << "NULL" << 0 << false << false << false;
-    QTest::newRow("both, any order") << "14.6"
-                                     << "Italic Bold"
-                                     << "a" << 14 << true << true << true;
-}
-
-void ConfigFileTest::styleAndLogoEntries() {
-    QFETCH(QString, size);
-    QFETCH(QString, style);
-    QFETCH(QString, logo);
-    QFETCH(int, points);
-    QFETCH(bool, bold);
-    QFETCH(bool, italic);
-    QFETCH(bool, hasLogo);
-    BrandInfo b{{"Co", "Arial", size, style, logo}, {"Co"}};
-    QCOMPARE(b.fontSize(), points);
-    QCOMPARE(b.bold(), bold);
-    QCOMPARE(b.italic(), italic);
-    QCOMPARE(b.hasLogo(), hasLogo);
-}
-
-void ConfigFileTest::fileEndingBeforeClosingMarkerIsReported() {
-    QTemporaryDir dir;
-    writeConfig(dir, "!c\nAlpha\nArial\n");
-    BrandInfo partial;
-    QVERIFY_THROWS_EXCEPTION(RunError, readConfigFile(dir.path(), &partial));
-    QCOMPARE(partial.SplashInfo, (QStringList{"Alpha", "Arial"}));
-
-    // Through the error report: Ignore goes on with what was read.
-    ScriptedInteraction ui;
-    ui.answer(Answer::Ignore);
-    const BrandInfo b = loadBrandInfo(ui, dir.path());
-    QCOMPARE(ui.shown().size(), 1);
-    QCOMPARE(ui.shown()[0].title, QString("Error"));
-    QVERIFY(ui.shown()[0].text.contains("Velo_IGX.cfg"));
-    QCOMPARE(b.SplashInfo, (QStringList{"Alpha", "Arial"}));
-    QCOMPARE(BrandInfo::entry(b.SplashInfo, 5), QString());
-}
-
-void ConfigFileTest::aboutText_data() {
-    QTest::addColumn<QStringList>("maker");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("one entry: first line and the empty line")
-        << QStringList{"Alpha"} << "Alpha Velo IGX Version 1.00\n\n";
-    QTest::newRow("details one per line")
-        << QStringList{"Alpha", "Alpha Works", "Main Street"}
-        << "Alpha Velo IGX Version 1.00\n\nAlpha Works\nMain Street\n";
-}
-
-void ConfigFileTest::aboutText() {
-    QFETCH(QStringList, maker);
-    QFETCH(QString, text);
-    QCOMPARE(velo::aboutText(BrandInfo{{}, maker}), text);
-    QVERIFY(velo::aboutText(BrandInfo::defaults()).startsWith("Orvane Velo IGX Version 1.00\n"));
-}
 
 QTEST_APPLESS_MAIN(ConfigFileTest)
 #include "config_file_test.moc"

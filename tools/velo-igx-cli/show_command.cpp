@@ -61,7 +61,9 @@ void printText(const ConfigImage& im) {
                 qPrintable(formatFixed(roundHalfEven(im.RetardComp * 2 * 0.0879) / 2.0, 1)));
     std::printf("Start retard          %d counts (%s deg)\n", im.StartRetard,
                 qPrintable(formatFixed(double(roundHalfEven(im.StartRetard * 0.0879)), 0)));
-    std::printf("MAP sensor            %d bar\n", im.MAPSensor + 1);
+    std::printf("MAP sensor            %d bar", im.mapSensorInUse() + 1);
+    if (im.MAPSensor > 2) std::printf(" (stored value %d)", im.MAPSensor);
+    std::printf("\n");
     std::printf("GPI1 mode/retard      %d / %d counts\n", im.GPI1Mode, im.GPI1Retard);
     std::printf("GPI2 mode/retard      %d / %d counts\n", im.GPI2Mode, im.GPI2Retard);
     std::printf("GPIO3 mode/retard     %d / %d counts\n", im.GPIO3Mode, im.GPIO3Retard);
@@ -104,7 +106,7 @@ int runShow(const QStringList& args) {
     const DataFileRead file = readDataFile(path);
     if (file.status == DataFileRead::Unreadable) {
         std::fprintf(stderr, "Open Data File: %s\n", qPrintable(file.error));
-        return kUsage;
+        return kFileError;
     }
     if (file.status == DataFileRead::Short) {
         std::fputs("Open Data File: Error - reached premature end-of-file\n", stderr);

@@ -77,11 +77,13 @@ class Session {
         : settings_(openUserSettings()), portSettings_(*settings_), ui_(stderr) {
         state_.CommPort = args.port;
         if (!state_.CommPort) {
-            try {
+            // As the window's start-up: a bad setting is reported and leaves no port
+            // (or the one outside the list) for the link to fail on.
+            Trap trap(ui_);
+            trap.step([&] {
                 state_.CommPort = PortSettings::parseCommPort(portSettings_.storedCommPort());
-            } catch (const RunError&) {
-                state_.CommPort = 1;
-            }
+            });
+            trap.step([&] { PortSettings::checkListPosition(state_.CommPort); });
         }
         const QString device = args.device;
         std::unique_ptr<SerialPort> port = makeSystemPort([this, device](int n) {
@@ -115,20 +117,21 @@ int runDownload(const QStringList& args) {
     if (!target.absoluteDir().exists()) {
         std::fprintf(stderr, "velo-igx-cli: the folder of %s does not exist\n",
                      qPrintable(parsed->file));
-        return kUsage;
+        return kFileError;
     }
     if (target.isDir()) {
         std::fprintf(stderr, "velo-igx-cli: %s is a folder\n", qPrintable(parsed->file));
-        return kUsage;
+        return kFileError;
     }
     Session session(*parsed);
     if (session.link().download() != TransferOutcome::Completed) return kFailed;
     Trap trap(session.ctx().ui);
     try {
-        if (!saveDataFile(session.ctx(), parsed->file, trap)) return kUsage;
+        // Aborted: an image whose parameters do not fit their bytes.
+        if (!saveDataFile(session.ctx(), parsed->file, trap)) return kFailed;
     } catch (const RunError& e) {
         std::fprintf(stderr, "velo-igx-cli: cannot write %s\n", qPrintable(e.description));
-        return kUsage;
+        return kFileError;
     }
     return kOk;
 }
@@ -139,10 +142,10 @@ int runUpload(const QStringList& args) {
     if (!parsed) return status;
     Session session(*parsed);
     try {
-        if (loadDataFile(session.ctx(), parsed->file) != LoadResult::Loaded) return kUsage;
+        if (loadDataFile(session.ctx(), parsed->file) != LoadResult::Loaded) return kFailed;
     } catch (const RunError& e) {
         std::fprintf(stderr, "Open Data File: %s\n", qPrintable(e.description));
-        return kUsage;
+        return kFileError;
     }
     // As after File Open: the next identification fills these in.
     session.ctx().state.FirmwareID.clear();

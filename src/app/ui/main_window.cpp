@@ -194,13 +194,14 @@ void MainWindow::buildCentral() {
     setCentralWidget(central);
 
     bufferStatus_ = new QLabel(this);
+    bufferStatus_->setObjectName("lblBufferStatus");
     portStatus_ = new QLabel(this);
     statusBar()->addWidget(bufferStatus_);
     editStatus_ = new QLabel(this);
     editStatus_->setObjectName("editStatus");
     statusBar()->addWidget(editStatus_, 1);
     statusBar()->addPermanentWidget(portStatus_);
-    connect(&state_, &MainState::titleChanged, this, &MainWindow::updateStatus);
+    image_.BufferEmpty.onChange = [this](bool) { updateStatus(); };
 }
 
 void MainWindow::Form_Load() {
@@ -272,7 +273,8 @@ void MainWindow::mnuSaveTbl_Click() {
 }
 
 void MainWindow::mnuAbout_Click() {
-    ui_.message("About", aboutText(brand_), Buttons::Ok, Icon::Information);
+    Trap trap(ui_);
+    trap.step([&] { ui_.message("About", aboutText(brand_), Buttons::Ok, Icon::Information); });
 }
 
 void MainWindow::mnuHelpContents_Click() {

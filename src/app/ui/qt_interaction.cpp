@@ -1,9 +1,14 @@
 #include "app/ui/qt_interaction.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <QSpacerItem>
+#include <QStyle>
 
 namespace velo {
 
@@ -62,7 +67,37 @@ Answer toAnswer(int button) {
     }
 }
 
+// A box without Cancel that Escape and the close button must leave up: QMessageBox
+// would otherwise take a button with the reject role (Abort) for them.
+class AnswerRequiredBox : public QMessageBox {
+  public:
+    using QMessageBox::QMessageBox;
+    bool answerRequired = false;
+
+  protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        if (answerRequired && e->matches(QKeySequence::Cancel)) return;
+        QMessageBox::keyPressEvent(e);
+    }
+    void closeEvent(QCloseEvent* e) override {
+        if (answerRequired && !clickedButton()) {
+            e->ignore();
+            return;
+        }
+        QMessageBox::closeEvent(e);
+    }
+};
+
 }  // namespace
+
+int QtInteraction::minimumWidthFor(const QString& title) {
+    // The title bar's font is the window manager's; the application's bold font is a
+    // fair stand-in. Room for the icon and the frame's buttons on top.
+    QFont font = QApplication::font();
+    font.setBold(true);
+    const int buttons = 3 * QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    return QFontMetrics(font).horizontalAdvance(title) + buttons + 48;
+}
 
 QWidget* QtInteraction::owner() const {
     // A box asked from inside a modal dialog belongs over that dialog.
@@ -84,15 +119,23 @@ QStringList QtInteraction::qtFilters(const QString& filter) {
 
 Answer QtInteraction::message(const QString& title, const QString& text, Buttons buttons,
                               Icon icon) {
-    QMessageBox box(boxIcon(icon), title, text, standardButtons(buttons), owner());
+    AnswerRequiredBox box(boxIcon(icon), title, text, standardButtons(buttons), owner());
     if (!pendingDetail_.isEmpty()) {
         box.setDetailedText(pendingDetail_);
         pendingDetail_.clear();
     }
     // A box that has a Cancel button closes with Escape as Cancel; the error report has
-    // none, so Escape must not pick one of its answers.
-    if (buttons == Buttons::AbortRetryIgnore)
-        box.setEscapeButton(static_cast<QAbstractButton*>(nullptr));
+    // none, so Escape must not pick one of its answers. Qt would make Retry its default,
+    // and Enter on a time-out report would then bring the same report back.
+    if (buttons == Buttons::AbortRetryIgnore) {
+        box.answerRequired = true;
+        box.setDefaultButton(QMessageBox::Abort);
+    }
+    // The box sizes itself to its text; a short text would cut the title.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(
+            new QSpacerItem(minimumWidthFor(title), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+            grid->rowCount(), 0, 1, grid->columnCount());
     return toAnswer(box.exec());
 }
 

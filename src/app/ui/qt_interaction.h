@@ -21,6 +21,8 @@ class QtInteraction : public UserInteraction {
 
     // "desc|pat|desc|pat" as a file dialog filter list.
     static QStringList qtFilters(const QString& filter);
+    // The least width of a box whose title bar shows `title` whole.
+    static int minimumWidthFor(const QString& title);
 
   private:
     QWidget* owner() const;

@@ -40,14 +40,14 @@ SplashForm::SplashForm(UserInteraction& ui, const QString& folder, QWidget* pare
     setStyleSheet("QDialog#frmVelo_Splash { background: white; border: 2px solid #30506e; }");
 
     Trap trap(ui);
-    trap.step([&] { company_->setText(BrandInfo::entry(brand_.SplashInfo, 1)); });
+    trap.step([&] { company_->setText(brand_.splash(1)); });
     trap.step([&] {
-        QFont font(BrandInfo::entry(brand_.SplashInfo, 2));
+        QFont font(brand_.splash(2));
         const int size = brand_.fontSize();
         if (size <= 0)
-            velo::raise(380, "Velo_IGX_Splash",
-                        QString("The splash font size \"%1\" is not a usable size.")
-                            .arg(BrandInfo::entry(brand_.SplashInfo, 3)));
+            velo::raise(
+                380, "Velo_IGX_Splash",
+                QString("The splash font size \"%1\" is not a usable size.").arg(brand_.splash(3)));
         font.setPointSize(size);
         font.setBold(brand_.bold());
         font.setItalic(brand_.italic());
@@ -56,7 +56,7 @@ SplashForm::SplashForm(UserInteraction& ui, const QString& folder, QWidget* pare
     trap.step([&] {
         logo_->hide();
         if (!brand_.hasLogo()) return;
-        const QString path = QDir(folder).filePath(BrandInfo::entry(brand_.SplashInfo, 5));
+        const QString path = QDir(folder).filePath(brand_.splash(5));
         QPixmap pixmap(path);
         if (pixmap.isNull())
             velo::raise(481, "Velo_IGX_Splash",

@@ -1,5 +1,6 @@
 #include "data/ui/param_dialogs.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QFocusEvent>
@@ -13,6 +14,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSlider>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace velo {
@@ -344,18 +346,28 @@ bool frmGPIOParams::eventFilter(QObject* watched, QEvent* event) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         // Another window coming up (a message box, a menu) is not leaving the box.
         if (boxes_.count(edit) && reason != Qt::ActiveWindowFocusReason &&
-            reason != Qt::PopupFocusReason && isVisible())
-            leave(edit);
+            reason != Qt::PopupFocusReason && isVisible()) {
+            // A press on a button moves the focus first; a correction box opened here
+            // takes the release, so the button would never be clicked.
+            auto* pressed = reason == Qt::MouseFocusReason
+                                ? qobject_cast<QAbstractButton*>(QApplication::focusWidget())
+                                : nullptr;
+            if (leave(edit) && pressed && isAncestorOf(pressed))
+                QTimer::singleShot(0, pressed, [pressed] {
+                    if (pressed->isDown()) pressed->click();
+                });
+        }
     }
     return ParamsDialog::eventFilter(watched, event);
 }
 
-void frmGPIOParams::leave(QLineEdit* edit) {
-    if (validating_) return;
+bool frmGPIOParams::leave(QLineEdit* edit) {
+    if (validating_) return false;
     validating_ = true;
-    form_.validate(boxes_.at(edit), edit->text());
+    const bool corrected = form_.validate(boxes_.at(edit), edit->text());
     refresh();
     validating_ = false;
+    return corrected;
 }
 
 void frmGPIOParams::cmdOK_Click() {

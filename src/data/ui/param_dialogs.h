@@ -75,7 +75,8 @@ class frmGPIOParams : public ParamsDialog {
   private:
     using Box = GPIOParamsForm::Box;
     QLineEdit* makeBox(QWidget* owner, Box box, const QString& name);
-    void leave(QLineEdit* edit);
+    // True when a correction message was shown.
+    bool leave(QLineEdit* edit);
     void cmdOK_Click();
     void refresh();
 

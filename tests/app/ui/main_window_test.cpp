@@ -1,6 +1,8 @@
 #include "app/ui/main_window.h"
 #include "app/scripted_interaction.h"
 #include "app/ui/port_setup_frame.h"
+#include "data/mod_params.h"
+#include "support/fake_link.h"
 #include "table/table_commands.h"
 #include "table/ui/timing_grid.h"
 
@@ -21,6 +23,8 @@ struct Fixture {
     QTemporaryDir dir;
     std::unique_ptr<QSettings> settings;
     ScriptedInteraction ui;
+    test::FakeClock clock;
+    test::FakePort* port = nullptr;
     std::unique_ptr<MainWindow> window;
 
     explicit Fixture(const QVariant& storedPort = {}) {
@@ -32,8 +36,11 @@ struct Fixture {
         const QDir bin(VELO_BIN_DIR);
         for (const QString& t : bin.entryList({"*.oc2", "*.oc3"}))
             QFile::copy(bin.filePath(t), dir.filePath(t));
+        auto fake = std::make_unique<test::FakePort>(clock);
+        port = fake.get();
         window = std::make_unique<MainWindow>(ui, *settings, brand,
-                                              MainWindow::Options{dir.path(), "/nonexistent/tty"});
+                                              MainWindow::Options{dir.path(), {}}, std::move(fake));
+        window->state().CommErrorCount = 3;  // the load starts the count afresh
         window->Form_Load();
         return *window;
     }
@@ -43,10 +50,11 @@ struct Fixture {
     }
 };
 
-QStringList captions(QMenu* menu) {
+QString captions(QMenu* menu) {
     QStringList out;
-    for (QAction* a : menu->actions()) out << (a->isSeparator() ? "-" : a->text());
-    return out;
+    for (QAction* a : menu->actions())
+        out << (a->isSeparator() ? "-" : a->text()) + (a->isEnabled() ? "" : " (off)");
+    return out.join(", ");
 }
 
 }  // namespace
@@ -54,219 +62,208 @@ QStringList captions(QMenu* menu) {
 class MainWindowTest : public QObject {
     Q_OBJECT
   private slots:
-    void menusHaveTheirCaptions();
-    void startUpStateAndTitle();
-    void storedPortSelectsItsEntry_data();
-    void storedPortSelectsItsEntry();
-    void choosingAnEntryStoresIt();
-    void escapeRequestsAbort();
-    void exitAsksOnlyWithATableOpen_data();
-    void exitAsksOnlyWithATableOpen();
-    void aboutAndMissingHelp();
-    void tableViewsFollowTheOpenTable();
-};
+    void startUpMenusStateAndTitle() {
+        Fixture f;
+        MainWindow& w = f.start(BrandInfo{{"Alpha"}, {"Alpha Works", "Main Street"}});
+        QCOMPARE(w.windowTitle(), QString("Alpha Works Velo IGX Version 1.0"));
+        QStringList bar;
+        for (QAction* a : w.menuBar()->actions()) bar << a->text();
+        QCOMPARE(bar, (QStringList{"&File", "&Edit", "&Communications", "&Help"}));
+        QCOMPARE(captions(w.menu("mnuFile")),
+                 "&New Timing Table, &Open File, &Save File, -, &Print Parameters And Timing "
+                 "Table, Print Set&up..., -, E&xit");
+        QCOMPARE(captions(w.menu("mnuEdit")),
+                 "Edit &Module Parameters, Edit &GPIO Parameters, Edit &Timing Table (off), Save "
+                 "Timing Table Edits To Buffer (off), Close Timing Table (off)");
+        QCOMPARE(captions(w.menu("mnuComm")),
+                 "&Download From EEPROM, &Upload To EEPROM, &Port Setup");
+        QCOMPARE(captions(w.menu("mnuHelp")), "&Contents, &About...");
+        for (const char* popup : {"mnuPopUpEdit2D", "mnuPopUpEdit3D"})
+            QCOMPARE(captions(w.menu(popup)), "Copy, Paste (off), Modify");
+        QVERIFY(w.image().BufferEmpty && w.state().FirmwareID.isEmpty());
+        QCOMPARE(w.state().UnitModel, QString("IGX-1"));
+        QCOMPARE(w.state().CommErrorCount, 0);
+        QVERIFY(!w.link().port().isOpen());
+        QVERIFY(w.portSetup()->isHidden() && w.progressFrame()->isHidden());
+        QCOMPARE(w.portSetup()->cboPort()->count(), 255);
+        QCOMPARE(w.portSetup()->cboPort()->itemText(254), QString("Com255"));
+        QVERIFY(f.ui.shown().isEmpty());
 
-void MainWindowTest::menusHaveTheirCaptions() {
-    Fixture f;
-    MainWindow& w = f.start();
-    QStringList bar;
-    for (QAction* a : w.menuBar()->actions()) bar << a->text();
-    QCOMPARE(bar, (QStringList{"&File", "&Edit", "&Communications", "&Help"}));
-    QCOMPARE(captions(w.menu("mnuFile")),
-             (QStringList{"&New Timing Table", "&Open File", "&Save File", "-",
-                          "&Print Parameters And Timing Table", "Print Set&up...", "-", "E&xit"}));
-    QCOMPARE(captions(w.menu("mnuEdit")),
-             (QStringList{"Edit &Module Parameters", "Edit &GPIO Parameters", "Edit &Timing Table",
-                          "Save Timing Table Edits To Buffer", "Close Timing Table"}));
-    QCOMPARE(captions(w.menu("mnuComm")),
-             (QStringList{"&Download From EEPROM", "&Upload To EEPROM", "&Port Setup"}));
-    QCOMPARE(captions(w.menu("mnuHelp")), (QStringList{"&Contents", "&About..."}));
-    for (const char* popup : {"mnuPopUpEdit2D", "mnuPopUpEdit3D"})
-        QCOMPARE(captions(w.menu(popup)), (QStringList{"Copy", "Paste", "Modify"}));
-    QCOMPARE(w.menu("mnuPopUpEdit2D")->title(), QString("PopUp Edit 2D"));
-}
-
-void MainWindowTest::startUpStateAndTitle() {
-    Fixture f;
-    BrandInfo brand{{"Alpha"}, {"Alpha Works", "Main Street"}};
-    MainWindow& w = f.start(brand);
-    QCOMPARE(w.windowTitle(), QString("Alpha Works Velo IGX Version 1.0"));
-    QCOMPARE(w.state().BaseTitle, QString("Velo IGX Version 1.0"));
-    QVERIFY(w.action("mnuNewTable")->isEnabled());
-    for (const char* off :
-         {"mnuEditTimingTable", "mnuSaveTbl", "mnuCloseTbl", "mnuPopUpPaste2D", "mnuPopUpPaste3D"})
-        QVERIFY2(!w.action(off)->isEnabled(), off);
-    for (const char* on : {"mnuOpenFile", "mnuSaveFile", "mnuDownload", "mnuUpload",
-                           "mnuEditModParams", "mnuPortSetup", "mnuExit", "mnuPopUpCopy2D"})
-        QVERIFY2(w.action(on)->isEnabled(), on);
-    QVERIFY(w.image().BufferEmpty);
-    QCOMPARE(w.state().UnitModel, QString("IGX-1"));
-    QVERIFY(w.state().FirmwareID.isEmpty());
-    QVERIFY(!w.link().port().isOpen());
-    QVERIFY(w.portSetup()->isHidden());
-    QVERIFY(w.progressFrame()->isHidden());
-    QCOMPARE(w.portSetup()->cboPort()->count(), 255);
-    QCOMPARE(w.portSetup()->cboPort()->itemText(0), QString("Com1"));
-    QCOMPARE(w.portSetup()->cboPort()->itemText(254), QString("Com255"));
-    QVERIFY(f.ui.shown().isEmpty());
-
-    // The shipped configuration file gives the maker line of the title.
-    Fixture shipped;
-    MainWindow& w2 = shipped.start(loadBrandInfo(shipped.ui, VELO_SOURCE_DIR "/resources"));
-    QCOMPARE(w2.windowTitle(), QString("Orvane Velo IGX Version 1.0"));
-}
-
-void MainWindowTest::storedPortSelectsItsEntry_data() {
-    QTest::addColumn<QVariant>("stored");
-    QTest::addColumn<int>("index");
-    QTest::addColumn<int>("commPort");
-    QTest::addColumn<int>("reports");
-    QTest::addColumn<QString>("storedAfter");
-    QTest::newRow("first start") << QVariant() << 0 << 1 << 0 << "1";
-    QTest::newRow("port 12") << QVariant("12") << 11 << 12 << 0 << "12";
-    QTest::newRow("0 selects nothing") << QVariant("0") << -1 << 0 << 0 << "0";
-    QTest::newRow("not a number") << QVariant("abc") << -1 << 0 << 1 << "abc";
-    QTest::newRow("outside the list") << QVariant("300") << -1 << 300 << 1 << "300";
-}
-
-void MainWindowTest::storedPortSelectsItsEntry() {
-    QFETCH(QVariant, stored);
-    QFETCH(int, index);
-    QFETCH(int, commPort);
-    QFETCH(int, reports);
-    QFETCH(QString, storedAfter);
-    Fixture f(stored);
-    f.ui.answer(Answer::Ignore);
-    MainWindow& w = f.start();
-    QCOMPARE(w.portSetup()->cboPort()->currentIndex(), index);
-    QCOMPARE(w.state().CommPort, commPort);
-    QCOMPARE(f.ui.shown().size(), reports);
-    if (reports) {
-        QCOMPARE(f.ui.shown()[0].title, QString("Error"));
-        QVERIFY(f.ui.shown()[0].text.contains(stored.toString()));
+        // The shipped configuration file gives the maker line of the title.
+        Fixture shipped;
+        MainWindow& w2 = shipped.start(loadBrandInfo(shipped.ui, VELO_SOURCE_DIR "/resources"));
+        QCOMPARE(w2.windowTitle(), QString("Orvane Velo IGX Version 1.0"));
     }
-    QCOMPARE(f.storedPort(), storedAfter);
-    // Ignore goes on with the start-up: the window is complete.
-    QCOMPARE(w.windowTitle(), QString("Orvane Velo IGX Version 1.0"));
-}
 
-void MainWindowTest::choosingAnEntryStoresIt() {
-    Fixture f;
-    MainWindow& w = f.start();
-    w.mnuPortSetup_Click();
-    QVERIFY(!w.portSetup()->isHidden());
-    w.portSetup()->cboPort()->setCurrentIndex(2);
-    QCOMPARE(w.state().CommPort, 3);
-    QCOMPARE(f.storedPort(), QString("3"));
-    QCOMPARE(w.link().port().portNumber(), 3);
-    QVERIFY(w.portSetup()->lblDevice()->text().contains("Com3"));
-    w.cmdPortSelectOK_Click();
-    QVERIFY(w.portSetup()->isHidden());
-}
+    void missingMakerLineIsReported() {
+        Fixture f;
+        f.ui.answer(Answer::Ignore);
+        MainWindow& w = f.start(BrandInfo{{"A"}, {}});
+        const QString missing = "Velo_IGX.cfg gives no maker line 1 (Subscript out of range).";
+        QCOMPARE(f.ui.texts(), QStringList{missing});
+        QCOMPARE(w.windowTitle(), QString("Velo IGX Version 1.0"));
+        w.action("mnuAbout")->trigger();
+        QCOMPARE(f.ui.texts(), QStringList(2, missing));
+    }
 
-void MainWindowTest::escapeRequestsAbort() {
-    Fixture f;
-    MainWindow& w = f.start();
-    w.show();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    QTest::keyClick(&w, Qt::Key_A);
-    QVERIFY(!w.state().AbortRequested);
-    QTest::keyClick(&w, Qt::Key_Escape);
-    QVERIFY(w.state().AbortRequested);
-}
+    void storedPortSelectsItsEntry_data() {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<int>("commPort");
+        QTest::addColumn<int>("reports");
+        QTest::addColumn<QString>("storedAfter");
+        QTest::newRow("first start") << QVariant() << 1 << 0 << "1";
+        QTest::newRow("port 12") << QVariant("12") << 12 << 0 << "12";
+        QTest::newRow("0 selects nothing") << QVariant("0") << 0 << 0 << "0";
+        QTest::newRow("not a number") << QVariant("abc") << 0 << 1 << "abc";
+        QTest::newRow("outside the list") << QVariant("300") << 300 << 1 << "300";
+    }
+    void storedPortSelectsItsEntry() {
+        QFETCH(QVariant, stored);
+        QFETCH(int, commPort);
+        QFETCH(int, reports);
+        QFETCH(QString, storedAfter);
+        Fixture f(stored);
+        f.ui.answer(Answer::Ignore);
+        MainWindow& w = f.start();
+        const bool listed = commPort >= 1 && commPort <= 255;
+        QCOMPARE(w.portSetup()->cboPort()->currentIndex(), listed ? commPort - 1 : -1);
+        QCOMPARE(w.state().CommPort, commPort);
+        QCOMPARE(f.ui.shown().size(), reports);
+        if (reports)
+            QVERIFY(f.ui.shown()[0].title == "Error" &&
+                    f.ui.shown()[0].text.contains(stored.toString()));
+        QCOMPARE(f.storedPort(), storedAfter);
+        // Ignore goes on with the start-up: the window is complete.
+        QCOMPARE(w.windowTitle(), QString("Orvane Velo IGX Version 1.0"));
+    }
 
-void MainWindowTest::exitAsksOnlyWithATableOpen_data() {
-    QTest::addColumn<bool>("tableOpen");
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<bool>("closed");
-    QTest::newRow("no table: no question") << false << int(Answer::Cancel) << true;
-    QTest::newRow("table, Yes") << true << int(Answer::Yes) << true;
-    QTest::newRow("table, No") << true << int(Answer::No) << true;
-    QTest::newRow("table, Cancel keeps the window") << true << int(Answer::Cancel) << false;
-}
+    void choosingAnEntryStoresIt() {
+        Fixture f;
+        MainWindow& w = f.start();
+        w.mnuPortSetup_Click();
+        QVERIFY(!w.portSetup()->isHidden());
+        w.portSetup()->cboPort()->setCurrentIndex(2);
+        QCOMPARE(w.state().CommPort, 3);
+        QCOMPARE(f.storedPort(), QString("3"));
+        QCOMPARE(w.link().port().portNumber(), 3);
+        QVERIFY(w.portSetup()->lblDevice()->text().contains("Com3"));
+        w.cmdPortSelectOK_Click();
+        QVERIFY(w.portSetup()->isHidden());
+    }
 
-void MainWindowTest::exitAsksOnlyWithATableOpen() {
-    QFETCH(bool, tableOpen);
-    QFETCH(int, answer);
-    QFETCH(bool, closed);
-    Fixture f;
-    MainWindow& w = f.start();
-    w.show();
-    if (tableOpen) {
+    void escapeRequestsAbort() {
+        Fixture f;
+        MainWindow& w = f.start();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(&w, Qt::Key_A);
+        QVERIFY(!w.state().AbortRequested);
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QVERIFY(w.state().AbortRequested);
+    }
+
+    void exitAsksOnlyWithATableOpen_data() {
+        QTest::addColumn<bool>("tableOpen");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("no table: no question") << false << int(Answer::Cancel) << true;
+        QTest::newRow("table, Yes") << true << int(Answer::Yes) << true;
+        QTest::newRow("table, No") << true << int(Answer::No) << true;
+        QTest::newRow("table, Cancel keeps the window") << true << int(Answer::Cancel) << false;
+    }
+    void exitAsksOnlyWithATableOpen() {
+        QFETCH(bool, tableOpen);
+        QFETCH(int, answer);
+        QFETCH(bool, closed);
+        Fixture f;
+        MainWindow& w = f.start();
+        w.show();
+        if (tableOpen) {
+            w.image().BufferEmpty = false;
+            w.image().Table3DEnabled = true;
+            w.state().setTableMenus(true);
+            w.action("mnuEditTimingTable")->trigger();
+            w.tableEditor().session()->acceptEdit(1, 1, "30");  // stored as 0 counts
+            w.image().DataBuffer.fill(0x55);
+        }
+        f.port->open();
+        f.ui.answer(Answer(answer));
+        w.action("mnuExit")->trigger();
+        QCOMPARE(w.isVisible(), !closed);
+        QCOMPARE(f.ui.shown().isEmpty(), !tableOpen);
+        // Yes stores the table into the buffer, and only there.
+        QCOMPARE(w.image().DataBuffer[ConfigImage::offset3D(1, 8)],
+                 answer == int(Answer::Yes) && tableOpen ? 0 : (tableOpen ? 0x55 : 0));
+        QCOMPARE(w.state().tableOpen(), tableOpen && answer != int(Answer::Yes));
+        if (tableOpen) {
+            const auto& q = f.ui.shown()[0];
+            QVERIFY(q.title == "Exit Program" && q.text == "Save timing table before exiting?" &&
+                    q.buttons == Buttons::YesNoCancel && q.icon == Icon::Exclamation);
+        }
+        QVERIFY(!w.link().port().isOpen());  // whatever the answer
+    }
+
+    void aboutAndMissingHelp() {
+        Fixture f;
+        MainWindow& w = f.start(BrandInfo{{"A"}, {"Alpha"}});
+        w.action("mnuAbout")->trigger();
+        QCOMPARE(f.ui.shown().size(), 1);
+        QVERIFY(f.ui.shown()[0].title == "About" && f.ui.shown()[0].icon == Icon::Information);
+        QCOMPARE(f.ui.shown()[0].text, QString("Alpha Velo IGX Version 1.00\n\n"));
+        // The fixture's folder has no guide.
+        w.action("mnuHelpContents")->trigger();
+        QVERIFY(f.ui.shown().size() == 2 && f.ui.shown()[1].text.contains("Velo_IGX_Help.html"));
+        QVERIFY(!w.helpWindow());
+    }
+
+    void statusFollowsTheBuffer() {
+        Fixture f;
+        MainWindow& w = f.start();
+        const QLabel* status = w.findChild<QLabel*>("lblBufferStatus");
+        QCOMPARE(status->text(), QString("Data buffer empty"));
+        ModParamsForm form(w.context());  // the module dialog's OK, the title unchanged
+        form.Form_Load();
+        form.cmdOK_Click();
+        QCOMPARE(status->text(), QString("Data buffer loaded"));
+        w.image().ClearEEPROMBuffer();
+        QCOMPARE(status->text(), QString("Data buffer empty"));
+    }
+
+    // The views show the open table where the layout puts them, the status line follows its
+    // edits, and a resize closes the port and starts the error count again.
+    void tableViewsFollowTheOpenTable() {
+        Fixture f;
+        MainWindow& w = f.start();
+        w.show();
         w.image().BufferEmpty = false;
-        w.image().Table3DEnabled = true;
+        w.image().Table2DEnabled = true;
         w.state().setTableMenus(true);
         w.action("mnuEditTimingTable")->trigger();
-        w.tableEditor().session()->acceptEdit(1, 1, "30");  // stored as 0 counts
-        w.image().DataBuffer.fill(0x55);
+        auto* grid = w.findChild<TimingGrid*>("VSFlexGrid1");
+        QVERIFY(grid->isVisible() && w.findChild<QWidget*>("Chart2D1")->isVisible());
+        QVERIFY(!w.findChild<QWidget*>("VSFlexGrid2")->isVisible());
+        QCOMPARE(grid->text(0, 21), QString("10000"));
+        QCOMPARE(grid->text(1, 0), QString("ADV"));
+        QCOMPARE(grid->row(), 0);
+        QVERIFY(w.centralWidget()->rect().contains(grid->geometry()));
+        QVERIFY(w.editStatus()->text().contains("no edits"));
+        grid->editCell(1, 3, "12");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCoreApplication::processEvents();
+        QCOMPARE(w.tableEditor().session()->value(1, 3), 12.0);
+        QVERIFY(w.editStatus()->text().contains("edits not yet saved"));
+
+        w.state().CommErrorCount = 4;
+        w.resize(w.width() - 40, w.height());
+        QCoreApplication::processEvents();
+        QCOMPARE(w.state().CommErrorCount, 0);
+
+        f.ui.answer(Answer::Yes);
+        w.action("mnuCloseTbl")->trigger();
+        QVERIFY(!grid->isVisible());
+        QVERIFY(w.editStatus()->text().contains("changes not yet written"));
     }
-    f.ui.answer(Answer(answer));
-    w.action("mnuExit")->trigger();
-    QCOMPARE(w.isVisible(), !closed);
-    QCOMPARE(f.ui.shown().size(), tableOpen ? 1 : 0);
-    // Yes stores the table into the buffer, and only there.
-    QCOMPARE(w.image().DataBuffer[ConfigImage::offset3D(1, 8)],
-             answer == int(Answer::Yes) && tableOpen ? 0 : (tableOpen ? 0x55 : 0));
-    QCOMPARE(w.state().tableOpen(), tableOpen && answer != int(Answer::Yes));
-    if (tableOpen) {
-        const auto& q = f.ui.shown()[0];
-        QCOMPARE(q.title, QString("Exit Program"));
-        QCOMPARE(q.text, QString("Save timing table before exiting?"));
-        QCOMPARE(q.buttons, Buttons::YesNoCancel);
-        QCOMPARE(q.icon, Icon::Exclamation);
-    }
-    QVERIFY(!w.link().port().isOpen());
-}
-
-void MainWindowTest::aboutAndMissingHelp() {
-    Fixture f;
-    MainWindow& w = f.start(BrandInfo{{"A"}, {"Alpha"}});
-    w.action("mnuAbout")->trigger();
-    QCOMPARE(f.ui.shown().size(), 1);
-    QCOMPARE(f.ui.shown()[0].title, QString("About"));
-    QCOMPARE(f.ui.shown()[0].text, QString("Alpha Velo IGX Version 1.00\n\n"));
-    QCOMPARE(f.ui.shown()[0].icon, Icon::Information);
-    // The fixture's folder has no guide.
-    w.action("mnuHelpContents")->trigger();
-    QCOMPARE(f.ui.shown().size(), 2);
-    QVERIFY(f.ui.shown()[1].text.contains("Velo_IGX_Help.html"));
-    QVERIFY(!w.helpWindow());
-}
-
-// The views show the open table where the layout puts them, the status line follows its
-// edits, and a resize closes the port and starts the error count again.
-void MainWindowTest::tableViewsFollowTheOpenTable() {
-    Fixture f;
-    MainWindow& w = f.start();
-    w.show();
-    w.image().BufferEmpty = false;
-    w.image().Table2DEnabled = true;
-    w.state().setTableMenus(true);
-    w.action("mnuEditTimingTable")->trigger();
-    auto* grid = w.findChild<TimingGrid*>("VSFlexGrid1");
-    QVERIFY(grid->isVisible() && w.findChild<QWidget*>("Chart2D1")->isVisible());
-    QVERIFY(!w.findChild<QWidget*>("VSFlexGrid2")->isVisible());
-    QCOMPARE(grid->text(0, 21), QString("10000"));
-    QCOMPARE(grid->text(1, 0), QString("ADV"));
-    QCOMPARE(grid->row(), 0);
-    QVERIFY(w.centralWidget()->rect().contains(grid->geometry()));
-    QVERIFY(w.editStatus()->text().contains("no edits"));
-    grid->editCell(1, 3, "12");
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    QCoreApplication::processEvents();
-    QCOMPARE(w.tableEditor().session()->value(1, 3), 12.0);
-    QVERIFY(w.editStatus()->text().contains("edits not yet saved"));
-
-    w.state().CommErrorCount = 4;
-    w.resize(w.width() - 40, w.height());
-    QCoreApplication::processEvents();
-    QCOMPARE(w.state().CommErrorCount, 0);
-
-    f.ui.answer(Answer::Yes);
-    w.action("mnuCloseTbl")->trigger();
-    QVERIFY(!grid->isVisible());
-    QVERIFY(w.editStatus()->text().contains("changes not yet written"));
-}
+};
 
 QTEST_MAIN(MainWindowTest)
 #include "main_window_test.moc"

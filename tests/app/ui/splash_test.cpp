@@ -11,88 +11,70 @@ using namespace velo;
 class SplashTest : public QObject {
     Q_OBJECT
   private slots:
-    void showsTheConfiguredCompanyLine_data();
-    void showsTheConfiguredCompanyLine();
-    void unusableEntriesAreReported_data();
-    void unusableEntriesAreReported();
-    void closesItselfAfterFourSeconds();
-};
-
-void SplashTest::showsTheConfiguredCompanyLine_data() {
-    QTest::addColumn<QString>("config");
-    QTest::addColumn<QString>("company");
-    QTest::addColumn<int>("points");
-    QTest::addColumn<bool>("bold");
-    QTest::addColumn<bool>("italic");
-    QTest::addColumn<bool>("logo");
-    QTest::newRow("nine-line file")
-        << "!c\nAlpha\nTimes New Roman\n20\nItalic\nNULL\n!\nAlpha Works\nMain Street\n"
-        << "Alpha" << 20 << false << true << false;
-    QTest::newRow("shipped file") << ""
-                                  << "Orvane" << 28 << true << true << true;
-}
-
-void SplashTest::showsTheConfiguredCompanyLine() {
-    QFETCH(QString, config);
-    QFETCH(QString, company);
-    QFETCH(int, points);
-    QFETCH(bool, bold);
-    QFETCH(bool, italic);
-    QFETCH(bool, logo);
-    QTemporaryDir dir;
-    QString folder = VELO_SOURCE_DIR "/resources";
-    if (!config.isEmpty()) {
-        folder = dir.path();
-        QFile f(dir.filePath("Velo_IGX.cfg"));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(config.toLatin1());
+    // config: the file's text, empty for the shipped file; then what it should give, and
+    // the error reports (answered Ignore) with a word each must contain.
+    void readsTheConfiguration_data() {
+        QTest::addColumn<QString>("config");
+        QTest::addColumn<QString>("shows");  // company, points, bold, italic, logo
+        QTest::addColumn<QStringList>("reports");
+        QTest::newRow("nine-line file")
+            << "!c\nAlpha\nTimes New Roman\n20\nItalic\nNULL\n!\nAlpha Works\nMain Street\n"
+            << "Alpha 20 0 1 0" << QStringList{};
+        QTest::newRow("shipped file") << ""
+                                      << "Orvane 28 1 1 1" << QStringList{};
+        // Style words in any case and order, a size with a unit or a fraction.
+        QTest::newRow("BOLD, nUlL") << "A\nArial\n20pt\nBOLD\nnUlL\n!\nA\n"
+                                    << "A 20 1 0 0" << QStringList{};
+        QTest::newRow("Italic Bold") << "A\nArial\n14.6\nItalic Bold\nNULL\n!\nA\n"
+                                     << "A 14 1 1 0" << QStringList{};
+        QTest::newRow("neither word") << "A\nArial\n12\nregular\nNULL\n!\nA\n"
+                                      << "A 12 0 0 0" << QStringList{};
+        QTest::newRow("missing logo file") << "A\nArial\n12\nbold\nnone.gif\n!\nA\n"
+                                           << "A 12 1 0 0" << QStringList{"none.gif"};
+        QTest::newRow("font size not a number") << "A\nArial\nbig\nbold\nNULL\n!\nA\n"
+                                                << "A 9 0 0 0" << QStringList{"big"};
+        QTest::newRow("three splash lines")
+            << "A\nArial\n12\n!\nA\n"
+            << "A 9 0 0 0" << QStringList{"splash line 4", "splash line 5"};
     }
-    ScriptedInteraction ui;
-    SplashForm splash(ui, folder);
-    QVERIFY(ui.shown().isEmpty());
-    QCOMPARE(splash.companyLine()->text(), company);
-    QCOMPARE(splash.companyLine()->font().pointSize(), points);
-    QCOMPARE(splash.companyLine()->font().bold(), bold);
-    QCOMPARE(splash.companyLine()->font().italic(), italic);
-    QCOMPARE(!splash.logo()->isHidden(), logo);
-    QCOMPARE(QCoreApplication::applicationName(), QString("Velo_IGX_Splash"));
-}
+    void readsTheConfiguration() {
+        QFETCH(QString, config);
+        QFETCH(QString, shows);
+        QFETCH(QStringList, reports);
+        QTemporaryDir dir;
+        QString folder = VELO_SOURCE_DIR "/resources";
+        if (!config.isEmpty()) {
+            folder = dir.path();
+            QFile f(dir.filePath("Velo_IGX.cfg"));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(config.toLatin1());
+        }
+        ScriptedInteraction ui;
+        ui.answer(Answer::Ignore);
+        ui.answer(Answer::Ignore);
+        SplashForm splash(ui, folder);
+        QCOMPARE(ui.shown().size(), reports.size());
+        for (int i = 0; i < reports.size(); ++i)
+            QVERIFY2(ui.shown()[i].title == "Error" && ui.shown()[i].text.contains(reports[i]),
+                     qPrintable(ui.shown()[i].text));
+        const QFont f = splash.companyLine()->font();
+        QCOMPARE(QString("%1 %2 %3 %4 %5")
+                     .arg(splash.companyLine()->text())
+                     .arg(f.pointSize())
+                     .arg(f.bold())
+                     .arg(f.italic())
+                     .arg(!splash.logo()->isHidden()),
+                 shows);
+        QCOMPARE(QCoreApplication::applicationName(), QString("Velo_IGX_Splash"));
+    }
 
-void SplashTest::unusableEntriesAreReported_data() {
-    QTest::addColumn<QString>("config");
-    QTest::addColumn<QString>("mentions");
-    QTest::newRow("missing logo file") << "A\nArial\n12\nbold\nnone.gif\n!\nA\n"
-                                       << "none.gif";
-    QTest::newRow("font size not a number") << "A\nArial\nbig\nbold\nNULL\n!\nA\n"
-                                            << "big";
-}
-
-void SplashTest::unusableEntriesAreReported() {
-    QFETCH(QString, config);
-    QFETCH(QString, mentions);
-    QTemporaryDir dir;
-    QFile f(dir.filePath("Velo_IGX.cfg"));
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(config.toLatin1());
-    f.close();
-    ScriptedInteraction ui;
-    ui.answer(Answer::Ignore);
-    SplashForm splash(ui, dir.path());
-    QCOMPARE(ui.shown().size(), 1);
-    QCOMPARE(ui.shown()[0].title, QString("Error"));
-    QVERIFY(ui.shown()[0].text.contains(mentions));
-    QCOMPARE(splash.companyLine()->text(), QString("A"));
-}
-
-void SplashTest::closesItselfAfterFourSeconds() {
-    ScriptedInteraction ui;
-    SplashForm splash(ui, VELO_SOURCE_DIR "/resources");
-    QElapsedTimer clock;
-    clock.start();
-    splash.show();
-    QVERIFY(QTest::qWaitFor([&] { return !splash.isVisible(); }, 8000));
-    QVERIFY(clock.elapsed() >= SplashForm::kShowMillis - 50);
-}
+    void closesItself() {
+        ScriptedInteraction ui;
+        SplashForm splash(ui, VELO_SOURCE_DIR "/resources");
+        splash.show();
+        QVERIFY(QTest::qWaitFor([&] { return !splash.isVisible(); }, 8000));
+    }
+};
 
 QTEST_MAIN(SplashTest)
 #include "splash_test.moc"

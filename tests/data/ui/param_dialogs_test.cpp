@@ -45,25 +45,22 @@ class ParamDialogsTest : public QObject {
         d.show();
         QCOMPARE(d.windowTitle(), QString("Velo IGX - Edit Module Parameters"));
         QVERIFY(checked(d, "opt3DTimingTable") && checked(d, "optMAP2Bar") &&
-                checked(d, "optCyl4") && checked(d, "chkStartRtd"));
-        QVERIFY(!checked(d, "chkTimingDisable"));
-        QVERIFY(child<QGroupBox>(d, "fraMAPSensor")->isVisible());
-        QVERIFY(child<QGroupBox>(d, "fraTrigTiming")->isVisible());
-        QVERIFY(child<QGroupBox>(d, "fraStartRtd")->isVisible());
-        auto slider = [&](const char* name) { return child<QSlider>(d, name)->value(); };
-        auto label = [&](const char* name) { return child<QLabel>(d, name)->text(); };
-        QCOMPARE(slider("sldTrigTiming"), 15);
-        QCOMPARE(label("lblTrigTimingVal"), QString("25"));
-        QCOMPARE(slider("sldStartRetard"), 6);
-        QCOMPARE(label("lblStartRtdVal"), QString("4"));
-        QCOMPARE(slider("sldCrankPulses"), 6);
-        QCOMPARE(label("lblCrankPulsesVal"), QString("6"));
-        QCOMPARE(slider("sldRetardComp"), 1);
-        QCOMPARE(label("lblRetardCompVal"), QString("4.5"));
+                checked(d, "optCyl4") && checked(d, "chkStartRtd") &&
+                !checked(d, "chkTimingDisable"));
+        for (const char* frame : {"fraMAPSensor", "fraTrigTiming", "fraStartRtd"})
+            QVERIFY2(child<QGroupBox>(d, frame)->isVisible(), frame);
+        QStringList shown;
+        for (const char* name : {"TrigTiming", "StartRetard", "CrankPulses", "RetardComp"}) {
+            const QString slider = QString("sld") + name;
+            const QString label = QString("lbl") + (slider == "sldStartRetard" ? "StartRtd" : name);
+            shown << QString("%1 %2")
+                         .arg(child<QSlider>(d, qPrintable(slider))->value())
+                         .arg(child<QLabel>(d, qPrintable(label + "Val"))->text());
+        }
+        QCOMPARE(shown, (QStringList{"15 25", "6 4", "6 6", "1 4.5"}));
         // The thumb for position 0 is at the top, so Up raises the parameter.
         auto* comp = child<QSlider>(d, "sldRetardComp");
-        QVERIFY(comp->invertedAppearance() && comp->invertedControls());
-        QCOMPARE(comp->maximum(), 10);
+        QVERIFY(comp->invertedAppearance() && comp->invertedControls() && comp->maximum() == 10);
         QCOMPARE(child<QSlider>(d, "sldTrigTiming")->maximum(), 40);
     }
 
@@ -74,10 +71,9 @@ class ParamDialogsTest : public QObject {
         d.show();
         QVERIFY(!child<QGroupBox>(d, "fraTrigTiming")->isVisible());
         child<QRadioButton>(d, "opt2DTimingTable")->click();
-        QVERIFY(r.image.Table2DEnabled);
-        QVERIFY(r.state.menus().editTimingTable);
-        QVERIFY(child<QGroupBox>(d, "fraTrigTiming")->isVisible());
-        QVERIFY(!child<QGroupBox>(d, "fraMAPSensor")->isVisible());
+        QVERIFY(r.image.Table2DEnabled && r.state.menus().editTimingTable);
+        QVERIFY(child<QGroupBox>(d, "fraTrigTiming")->isVisible() &&
+                !child<QGroupBox>(d, "fraMAPSensor")->isVisible());
         child<QCheckBox>(d, "chkStartRtd")->click();
         QVERIFY(child<QGroupBox>(d, "fraStartRtd")->isVisible());
         auto* start = child<QSlider>(d, "sldStartRetard");
@@ -92,9 +88,7 @@ class ParamDialogsTest : public QObject {
         QVERIFY(d.isVisible());
         child<QPushButton>(d, "cmdOK")->click();
         QCOMPARE(d.result(), int(QDialog::Accepted));
-        QCOMPARE(r.image.TrigTiming, int16_t(20));
-        QCOMPARE(r.image.Table2D(3, 1), 20.0);
-        QVERIFY(!r.image.BufferEmpty);
+        QVERIFY(r.image.TrigTiming == 20 && r.image.Table2D(3, 1) == 20.0 && !r.image.BufferEmpty);
     }
 
     void gpioShowsTheLoadedImage() {
@@ -109,54 +103,64 @@ class ParamDialogsTest : public QObject {
                  QString("Velo IGX - Edit General Purpose Input/Ouput Parameters"));
         QVERIFY(checked(d, "optGPI1AnalogRtd") && checked(d, "optGPI2Disable") &&
                 checked(d, "optGPIO3RPMSwitch"));
-        auto box = [&](const char* name) { return child<QLineEdit>(d, name); };
-        QVERIFY(!box("txtGPI1Rtd")->isEnabled() && !box("txtGPI2Rtd")->isEnabled());
-        QVERIFY(!box("txtGPIO3Rtd")->isEnabled());
-        QVERIFY(box("txtGPIO3MinRPM")->isEnabled() && box("txtGPIO3MaxRPM")->isEnabled());
-        QCOMPARE(box("txtGPIO3MinRPM")->text(), QString("2500"));
-        QCOMPARE(box("txtGPI1Rtd")->text(), QString("2"));
+        QStringList boxes;
+        for (const char* name :
+             {"txtGPI1Rtd", "txtGPI2Rtd", "txtGPIO3Rtd", "txtGPIO3MinRPM", "txtGPIO3MaxRPM"}) {
+            auto* box = child<QLineEdit>(d, name);
+            boxes << box->text() + (box->isEnabled() ? "" : " off");
+        }
+        QCOMPARE(boxes, (QStringList{"2 off", "3 off", "4 off", "2500", "6000"}));
         child<QRadioButton>(d, "optGPI1DigitalRtd")->click();
-        QVERIFY(box("txtGPI1Rtd")->isEnabled());
-        QCOMPARE(r.image.GPI1Mode, uint8_t(0x52));
+        QVERIFY(child<QLineEdit>(d, "txtGPI1Rtd")->isEnabled() && r.image.GPI1Mode == 0x52);
     }
 
-    // Enter in a box is OK, and the box is checked before the form closes.
-    void gpioEnterChecksTheFocusedBox() {
-        Rig r;
-        frmGPIOParams d(r.ctx);
-        d.show();
-        QVERIFY(QTest::qWaitForWindowActive(&d));
-        auto* box = child<QLineEdit>(d, "txtGPI2Rtd");
-        box->setFocus();
-        box->selectAll();
-        QTest::keyClicks(box, "15");
-        QTest::keyClick(box, Qt::Key_Return);
-        QCOMPARE(r.ui.texts(), QStringList{"Value must be less than or equal to 10"});
-        QCOMPARE(r.image.GPI2Retard, int16_t(114));
-        QCOMPARE(d.result(), int(QDialog::Accepted));
-        QVERIFY(!d.isVisible());
+    // However the box is left, it is checked first and the way out still takes effect.
+    // A mouse press alone: the correction box swallows the release.
+    void gpioLeavingABoxChecksIt_data() {
+        QTest::addColumn<QString>("steps");  // box, entry, way out
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("closed");
+        const QString low = "Value must be greater than or equal to 1000";
+        const QString high = "Value must be less than or equal to 10";
+        QTest::newRow("Tab") << "txtGPIO3MaxRPM 500 Tab" << low << false;
+        QTest::newRow("Enter is OK") << "txtGPI2Rtd 15 Return" << high << true;
+        QTest::newRow("press on OK") << "txtGPI2Rtd 15 cmdOK" << high << true;
+        QTest::newRow("press on an option") << "txtGPIO3MaxRPM 500 optGPIO3Disable" << low << false;
+        QTest::newRow("click on OK, nothing to correct") << "txtGPI2Rtd 5 click"
+                                                         << "" << true;
     }
-
     void gpioLeavingABoxChecksIt() {
+        QFETCH(QString, steps);
+        QFETCH(QString, message);
+        QFETCH(bool, closed);
+        const QStringList s = steps.split(' ');
+        const QString box = s[0], entry = s[1], via = s[2];
         Rig r;
+        r.image.GPIO3Mode = 2;  // RPM window: its boxes enabled
         frmGPIOParams d(r.ctx);
         d.show();
         QVERIFY(QTest::qWaitForWindowActive(&d));
-        auto* max = child<QLineEdit>(d, "txtGPIO3MaxRPM");
-        auto* min = child<QLineEdit>(d, "txtGPIO3MinRPM");
-        child<QRadioButton>(d, "optGPIO3RPMSwitch")->click();
-        max->setFocus();
-        max->selectAll();
-        QTest::keyClicks(max, "500");
-        QTest::keyClick(max, Qt::Key_Tab);
-        QCOMPARE(r.ui.texts(), QStringList{"Value must be greater than or equal to 1000"});
-        QCOMPARE(max->text(), QString("1000"));
-        QCOMPARE(min->text(), QString("1000"));
-        QVERIFY(!max->hasFocus());
-        // Leaving an untouched box again asks nothing.
-        max->setFocus();
-        QTest::keyClick(max, Qt::Key_Tab);
-        QCOMPARE(r.ui.texts().size(), 1);
+        auto* edit = child<QLineEdit>(d, qPrintable(box));
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, entry);
+        if (via == "Tab" || via == "Return") {
+            QTest::keyClick(edit, via == "Tab" ? Qt::Key_Tab : Qt::Key_Return);
+        } else if (via == "click") {
+            QTest::mouseClick(child<QAbstractButton>(d, "cmdOK"), Qt::LeftButton);
+        } else {
+            auto* button = child<QAbstractButton>(d, qPrintable(via));  // on its caption
+            QTest::mousePress(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+        }
+        QCoreApplication::processEvents();
+        QCOMPARE(r.ui.texts(), message.isEmpty() ? QStringList() : QStringList{message});
+        QVERIFY(!edit->hasFocus() || closed);
+        QCOMPARE(!d.isVisible(), closed);
+        if (via == "optGPIO3Disable") QCOMPARE(r.image.GPIO3Mode, uint8_t(0));
+        if (box == "txtGPI2Rtd")
+            QCOMPARE(r.image.GPI2Retard, int16_t(entry == "15" ? 114 : 57));
+        else
+            QCOMPARE(r.image.GPIO3MaxRPM, int16_t(1000));
     }
 
     // Closed by its title bar button: the edit of the focused box was never checked.
