@@ -3,6 +3,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "table/table_session.h"
+
 namespace velo {
 
 class TableSession;
