@@ -13,6 +13,7 @@ inline constexpr int kUsage = 2;
 int runShow(const QStringList& args);
 int runDownload(const QStringList& args);
 int runUpload(const QStringList& args);
+int runModify(const QStringList& args);
 
 void printUsage(FILE* to);
 
