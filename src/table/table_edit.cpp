@@ -145,7 +145,7 @@ void interpolateSelection(TableSession& table, const CellRange& sel) {
                 set(r, sel.left,
                     lerp(v(sel.top, sel.left), v(sel.bottom, sel.left), r - sel.top, rows));
         } else {
-            // Edges first from the corners, then the inside between its edges.
+            // Every cell but the corners, the edges too, so the whole block follows them.
             const double tl = v(sel.top, sel.left), tr = v(sel.top, sel.right);
             const double bl = v(sel.bottom, sel.left), br = v(sel.bottom, sel.right);
             sel.forEach([&](int r, int c) {

@@ -59,10 +59,11 @@ QString copySelection(const TableSession& table, const CellRange& sel, CopyStore
 CellRange pasteSelection(TableSession& table, const CellRange& sel, const CopyStore& store,
                          const QString& clipboardText);
 
-// Pop-up "Interpolate": the inner cells from the edge cells (a row or a column linearly,
-// a 3D block bilinearly from its corners). Pop-up "Smooth": each cell the mean of the
-// cross of cells around it inside the selection, from the values before. Both work on
-// the values, keep the table's limits and write texts "#0.0".
+// Pop-up "Interpolate": a row or a column fills its inner cells linearly from its two end
+// cells; a 3D block fills every cell but its four corners bilinearly from them. Pop-up
+// "Smooth": each cell the mean of the cross of cells around it inside the selection, from
+// the values before. Both work on the values, keep the table's limits and write texts
+// "#0.0".
 void interpolateSelection(TableSession& table, const CellRange& sel);
 void smoothSelection(TableSession& table, const CellRange& sel);
 
