@@ -3,6 +3,7 @@
 #include "app/interaction.h"
 #include "app/main_state.h"
 #include "data/config_image.h"
+#include "table/table_edit.h"
 
 #include <functional>
 
@@ -17,6 +18,8 @@ struct AppContext {
     ConfigImage& image;
     MainState& state;
     UserInteraction& ui;
+    // The last Copy; Edit, Save and Close of the table empty it.
+    CopyStore copyStore;
 
     std::function<void()> editModParams;  // mnuEditModParams_Click
     std::function<void()> closeTable;     // mnuCloseTbl_Click

@@ -48,6 +48,8 @@ void TableSession::copyChartToGrid() {
 }
 
 void TableSession::reload(const ConfigImage& image) {
+    undoStack_.clear();
+    actionDepth_ = 0;
     trigTiming_ = image.TrigTiming;
     values_.resize(rows() * kColumns);
     limitLine_.fill(0.0, kColumns);
@@ -149,6 +151,61 @@ QString TableSession::mapLabel(int row, int mapSensor) {
             return formatFixed(10 * (row + 1), 0);
         default:
             return formatFixed(2 * (row + 7), 0);
+    }
+}
+
+namespace {
+class TableStep : public QUndoCommand {
+  public:
+    TableStep(TableSession& table, const QString& name, TableSession::Cells before,
+              TableSession::Cells after)
+        : QUndoCommand(name), table_(table), before_(std::move(before)), after_(std::move(after)) {}
+    // The first redo, on push, finds the table already in the after state.
+    void redo() override { table_.restoreCells(after_); }
+    void undo() override { table_.restoreCells(before_); }
+
+  private:
+    TableSession& table_;
+    TableSession::Cells before_, after_;
+};
+}  // namespace
+
+void TableSession::beginAction(const QString& name) {
+    if (actionDepth_++ > 0) return;
+    actionName_ = name;
+    actionStart_ = cells();
+}
+
+void TableSession::endAction() {
+    if (actionDepth_ == 0 || --actionDepth_ > 0) return;
+    Cells now = cells();
+    if (now != actionStart_)
+        undoStack_.push(new TableStep(*this, actionName_, std::move(actionStart_), std::move(now)));
+    actionStart_ = {};
+}
+
+void TableSession::runAction(const QString& name, const std::function<void()>& action) {
+    beginAction(name);
+    action();
+    endAction();
+}
+
+void TableSession::undo() {
+    while (actionDepth_ > 0) endAction();
+    undoStack_.undo();
+}
+
+void TableSession::redo() {
+    while (actionDepth_ > 0) endAction();
+    undoStack_.redo();
+}
+
+void TableSession::restoreCells(const Cells& cells) {
+    for (int r = 1; r <= rows(); ++r) {
+        for (int c = 1; c <= kColumns; ++c) {
+            setText(r, c, cells.texts[index(r, c)]);
+            setValue(r, c, cells.values[index(r, c)]);
+        }
     }
 }
 

@@ -2,7 +2,9 @@
 
 #include <QObject>
 #include <QString>
+#include <QUndoStack>
 #include <QVector>
+#include <functional>
 #include <optional>
 
 namespace velo {
@@ -68,6 +70,29 @@ class TableSession : public QObject {
     static QString rpmLabel(int col);  // "0" .. "10000"
     static QString mapLabel(int row, int mapSensor);
 
+    // Undo history. One user action is one step that holds every value and text before
+    // and after it, so an undo brings back the cell texts exactly as they were (a typed
+    // "12" as "12"). Reopening the table (reload) clears it; Save and Close end the
+    // session.
+    QUndoStack* undoStack() { return &undoStack_; }
+    // A gesture over several events (a chart drag from press to release) is one step.
+    // Calls nest; the outermost end pushes the step, only when something changed.
+    void beginAction(const QString& name);
+    void endAction();
+    void runAction(const QString& name, const std::function<void()>& action);
+    // Undo and Redo of the Edit menu; they first end a gesture still open.
+    void undo();
+    void redo();
+
+    struct Cells {
+        QVector<double> values;
+        QVector<QString> texts;
+        bool operator==(const Cells&) const = default;
+    };
+    Cells cells() const { return {values_, texts_}; }
+    // Puts every value and text back, signalling each cell that changes.
+    void restoreCells(const Cells& cells);
+
   signals:
     void valueChanged(int row, int col);
     void textChanged(int row, int col);
@@ -82,6 +107,11 @@ class TableSession : public QObject {
     QVector<double> values_, original_;
     QVector<QString> texts_, originalTexts_;
     QVector<double> limitLine_;  // the 2D chart's second series, as loaded
+
+    QUndoStack undoStack_;
+    Cells actionStart_;
+    QString actionName_;
+    int actionDepth_ = 0;
 };
 
 }  // namespace velo

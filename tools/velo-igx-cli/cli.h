@@ -15,6 +15,7 @@ inline constexpr int kFileError = 2;
 int runShow(const QStringList& args);
 int runDownload(const QStringList& args);
 int runUpload(const QStringList& args);
+int runModify(const QStringList& args);
 
 void printUsage(FILE* to);
 

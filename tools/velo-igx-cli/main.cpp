@@ -12,6 +12,7 @@ void printUsage(FILE* to) {
         "  velo-igx-cli show FILE.dat [--json]\n"
         "  velo-igx-cli download OUT.dat [--device PATH | --port N] [--trace]\n"
         "  velo-igx-cli upload IN.dat [--device PATH | --port N] [--trace]\n"
+        "  velo-igx-cli modify IN.dat OUT.dat ENTRY [--rows A-B] [--cols A-B]\n"
         "\n"
         "Messages are printed as \"TITLE: TEXT\" on stderr; questions are answered so that\n"
         "the work goes on, error reports with Abort.\n"
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
     if (command == "show") return velo::cli::runShow(args);
     if (command == "download") return velo::cli::runDownload(args);
     if (command == "upload") return velo::cli::runUpload(args);
+    if (command == "modify") return velo::cli::runModify(args);
     std::fprintf(stderr, "velo-igx-cli: unknown command \"%s\"\n", qPrintable(command));
     velo::cli::printUsage(stderr);
     return velo::cli::kUsage;

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "table/cell_range.h"
+
+#include <QString>
+
+namespace velo {
+
+class TableSession;
+
+// The copy store: what the last Copy took. It outlives the open table (the spans survive
+// an Edit of the table), so the window's AppContext owns it.
+struct CopyStore {
+    QString CopyText;
+    int CopyRowSpan = 0;  // rows of the last copied block minus one; 0 for a 2D copy
+    int CopyColSpan = 0;  // columns minus one
+
+    // Edit (reopening the table) forgets the text but keeps the spans.
+    void clearText() { CopyText.clear(); }
+    // Save and Close forget everything.
+    void clear() { *this = {}; }
+    // The right click's decision for the pop-up "Paste" item.
+    bool pasteEnabled(const QString& clipboardText) const {
+        return !CopyText.isEmpty() || !clipboardText.isEmpty();
+    }
+};
+
+inline constexpr const char* kModifyTitle = "Modify Selection";
+// The input box's prompt: seven lines joined by CR LF, none after the last.
+QString modifyPrompt();
+
+// A Modify entry read once for the whole selection.
+struct ModifyEntry {
+    bool percent = false;   // contains "%"
+    bool isSigned = false;  // contains "+", or else "-"
+    double operand = 0;     // leading number of the entry without "%" and "+"
+
+    static ModifyEntry parse(const QString& entry);
+    double apply(double x) const;
+};
+
+// Each of these is one user action: one undo step when it changed anything.
+
+// Pop-up "Modify": `entry` is what the input box returned (a cancelled box gives "",
+// which sets every cell to 0 before the limits). Cells read from their text.
+void modifySelection(TableSession& table, const CellRange& sel, const QString& entry);
+// Ctrl(+Shift)+Up/Down: +0.5/-0.5 degree, or +2/-2 with `large`, as Modify entries.
+QString stepEntry(bool up, bool large);
+void stepSelection(TableSession& table, const CellRange& sel, bool up, bool large);
+
+// Clip text of a block: tab between the cells of a row, CR between rows.
+QString clipText(const TableSession& table, const CellRange& sel);
+// Pop-up "Copy": fills the store and returns the text to put on the clipboard.
+QString copySelection(const TableSession& table, const CellRange& sel, CopyStore& store);
+// Pop-up "Paste" of the clipboard's text: the block is sized by the last copy's spans (the
+// selection when both are 0) and cut at the grid's edge. Pasted cells keep the text as
+// pasted; the values take its leading number. Returns the block written, for the grid to
+// select.
+CellRange pasteSelection(TableSession& table, const CellRange& sel, const CopyStore& store,
+                         const QString& clipboardText);
+
+// Pop-up "Interpolate": a row or a column fills its inner cells linearly from its two end
+// cells; a 3D block fills every cell but its four corners bilinearly from them. Pop-up
+// "Smooth": each cell the mean of the cross of cells around it inside the selection, from
+// the values before. Both work on the values, keep the table's limits and write texts
+// "#0.0".
+void interpolateSelection(TableSession& table, const CellRange& sel);
+void smoothSelection(TableSession& table, const CellRange& sel);
+
+// A taken grid edit as one step.
+void editCell(TableSession& table, int row, int col, const QString& text);
+
+}  // namespace velo

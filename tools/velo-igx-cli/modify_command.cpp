@@ -1,0 +1,97 @@
+// modify: the grid's Modify, Interpolate and Smooth on the table of a data file.
+#include "cli.h"
+
+#include "app/error_report.h"
+#include "app/scripted_interaction.h"
+#include "data/file_commands.h"
+#include "table/table_edit.h"
+#include "table/table_session.h"
+
+#include <QRegularExpression>
+#include <cstdio>
+
+namespace velo::cli {
+
+namespace {
+
+int usage(const QString& why) {
+    std::fprintf(stderr, "velo-igx-cli: %s\n", qPrintable(why));
+    printUsage(stderr);
+    return kUsage;
+}
+
+// "A-B" or "A"; the bounds are checked once the table is known.
+bool parseSpan(const QString& text, int& first, int& last) {
+    static const QRegularExpression span(R"(^(\d+)(?:-(\d+))?$)");
+    const auto m = span.match(text);
+    if (!m.hasMatch()) return false;
+    first = m.captured(1).toInt();
+    last = m.captured(2).isEmpty() ? first : m.captured(2).toInt();
+    return true;
+}
+
+}  // namespace
+
+int runModify(const QStringList& args) {
+    QStringList files;
+    QString rows, cols;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == "--rows" || a == "--cols") {
+            if (i + 1 >= args.size()) return usage(a + " needs a range A-B");
+            (a == "--rows" ? rows : cols) = args[++i];
+        } else if (a.startsWith("--") || files.size() == 3) {
+            return usage("unexpected argument " + a);
+        } else {
+            files << a;  // IN, OUT, ENTRY; an entry such as "-5" is not an option
+        }
+    }
+    if (files.size() != 3) return usage("modify needs IN.dat OUT.dat ENTRY");
+    CellRange sel{1, 1, 8, TableSession::kColumns};
+    if ((!rows.isEmpty() && !parseSpan(rows, sel.top, sel.bottom)) ||
+        (!cols.isEmpty() && !parseSpan(cols, sel.left, sel.right)))
+        return usage("a range is two numbers A-B");
+
+    ConfigImage image;
+    MainState state;
+    ScriptedInteraction ui(stderr);
+    AppContext ctx(image, state, ui);
+    try {
+        if (loadDataFile(ctx, files[0]) != LoadResult::Loaded) return kFailed;
+    } catch (const RunError& e) {
+        std::fprintf(stderr, "Open Data File: %s\n", qPrintable(e.description));
+        return kUsage;
+    }
+    // The table Edit Timing Table would open.
+    if (!image.Table2DEnabled && !image.Table3DEnabled) {
+        std::fputs("Timing table disabled.\n", stderr);
+        return kFailed;
+    }
+    TableSession table(image.Table2DEnabled ? TableKind::Table2D : TableKind::Table3D, image);
+    if (rows.isEmpty()) sel.bottom = table.rows();
+    if (sel.top < 1 || sel.top > sel.bottom || sel.bottom > table.rows())
+        return usage(QString("--rows takes A-B within 1-%1 in this table").arg(table.rows()));
+    if (sel.left < 1 || sel.left > sel.right || sel.right > TableSession::kColumns)
+        return usage("--cols takes A-B within 1-21");
+
+    const QString entry = files[2];
+    const QString word = entry.trimmed().toLower();
+    if (word == "interpolate")
+        interpolateSelection(table, sel);
+    else if (word == "smooth")
+        smoothSelection(table, sel);
+    else
+        modifySelection(table, sel, entry);
+
+    Trap trap(ui);
+    if (!table.save(image, trap)) return kFailed;
+    try {
+        if (!saveDataFile(ctx, files[1], trap)) return kFailed;
+    } catch (const RunError& e) {
+        std::fprintf(stderr, "velo-igx-cli: cannot write %s\n", qPrintable(e.description));
+        return kUsage;
+    }
+    return kOk;
+}
+
+}  // namespace velo::cli
