@@ -27,7 +27,8 @@ QString templateMissing() {
 
 }  // namespace
 
-TableEditor::TableEditor(AppContext& context, QObject* parent) : QObject(parent), ctx(context) {
+TableEditor::TableEditor(AppContext& context, QObject* parent)
+    : QObject(parent), ctx(context), copy(context.copyStore) {
     // A download or a file open hides the table without asking.
     connect(&ctx.state, &MainState::openTableChanged, this, [this] {
         if (!ctx.state.tableOpen() && session_) close();
@@ -77,7 +78,7 @@ void mnuEditTimingTable_Click(TableEditor& editor) {
     AppContext& ctx = editor.ctx;
     const ConfigImage& image = ctx.image;
     Trap trap(ctx.ui);
-    editor.copy.CopyText.clear();
+    editor.copy.clearText();
     if (editor.clearClipboard) editor.clearClipboard();
     editor.close();
     if (image.Table3DEnabled && !trap.step([&] { ChartSetup3D(editor); })) return;
@@ -168,7 +169,7 @@ bool validateCellEdit(TableEditor& editor, const QString& text) {
 
 void setPasteForRightClick(TableEditor& editor, TableKind grid, const QString& clipboardText) {
     MainState& state = editor.ctx.state;
-    const bool paste = !editor.copy.CopyText.isEmpty() || !clipboardText.isEmpty();
+    const bool paste = editor.copy.pasteEnabled(clipboardText);
     const MainState::Menus m = state.menus();
     if (grid == TableKind::Table2D)
         state.setPaste(paste, m.paste3D);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/app_context.h"
+#include "table/table_edit.h"
 #include "table/table_session.h"
 
 #include <QObject>
@@ -9,14 +10,6 @@
 namespace velo {
 
 inline constexpr const char* kChart2DTemplate = "IGX_2D_Timing_Chart.oc2";
-
-// What the pop-up Copy leaves for Paste: the text and the block's size less one.
-struct CopyStore {
-    QString CopyText;
-    int32_t CopyRowSpan = 0;
-    int32_t CopyColSpan = 0;
-    void clear() { *this = CopyStore{}; }
-};
 
 // The table editor's part of the window: the open table, the copy store and the 3D
 // grid's MAP labels. The window hands it the few things only views can do; left empty
@@ -28,7 +21,7 @@ class TableEditor : public QObject {
     ~TableEditor() override;
 
     AppContext& ctx;
-    CopyStore copy;
+    CopyStore& copy;    // the window's, in ctx
     QString appFolder;  // where the chart templates sit
 
     std::function<bool(const QString& path)> loadTemplate2D;

@@ -9,8 +9,6 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "table/table_session.h"
-
 namespace velo {
 
 // Chart2D1: the open 2D table as a curve of 21 points against RPM, with the trigger
