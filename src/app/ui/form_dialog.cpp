@@ -5,6 +5,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QScreen>
 
 namespace velo {
@@ -66,7 +67,16 @@ bool FormDialog::eventFilter(QObject* watched, QEvent* event) {
         // Before the button sees its release, so its click comes after the check.
         QLineEdit* box = pending_;
         pending_ = nullptr;
+        auto* button = qobject_cast<QAbstractButton*>(watched);
+        const bool wasDown = button && button->isDown();
         leave(box);
+        // A message box in between took the focus and with it the button's pressed
+        // state: the click the user made is made here.
+        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+        if (wasDown && !button->isDown() && button->rect().contains(at)) {
+            button->click();
+            return true;
+        }
     }
     return QDialog::eventFilter(watched, event);
 }

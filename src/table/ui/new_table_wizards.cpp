@@ -123,14 +123,15 @@ frmNew3DTable::frmNew3DTable(TableEditor& editor, QWidget* parent)
     setTabOrder(base_.slider, update);
     setTabOrder(update, ok);
 
-    connect(trig_.slider, &QSlider::valueChanged, this, [this](int p) {
+    // The widgets hold degrees; the form works with positions, 40 at the top.
+    connect(trig_.slider, &QSlider::valueChanged, this, [this](int degrees) {
         if (refreshing_) return;
-        form_.sldTrigTiming_Change(p);
+        form_.sldTrigTiming_Change(ConfigImage::kMaxTrigTiming - degrees);
         refresh();
     });
-    connect(base_.slider, &QSlider::valueChanged, this, [this](int p) {
+    connect(base_.slider, &QSlider::valueChanged, this, [this](int degrees) {
         if (refreshing_) return;
-        form_.sldBaseTmg_Change(p);
+        form_.sldBaseTmg_Change(ConfigImage::kMaxTrigTiming - degrees);
         refresh();
     });
     connect(update, &QPushButton::clicked, this, [this] { form_.cmdUpdate_Click(); });
@@ -156,9 +157,7 @@ frmNew3DTable::SliderBox frmNew3DTable::makeSlider(const QString& caption, const
     s.slider->setRange(0, ConfigImage::kMaxTrigTiming);
     s.slider->setSingleStep(1);
     s.slider->setPageStep(5);
-    // Position 0 (40 degrees) at the top, and the Up key moves the thumb up.
-    s.slider->setInvertedAppearance(true);
-    s.slider->setInvertedControls(true);
+    // Degrees, 0 at the bottom: the groove fills up to the thumb as the value rises.
     s.slider->setTickPosition(QSlider::TicksBothSides);
     s.slider->setTickInterval(5);
     s.slider->setMinimumHeight(180);
@@ -171,13 +170,14 @@ frmNew3DTable::SliderBox frmNew3DTable::makeSlider(const QString& caption, const
     s.value->setFont(f);
     row->addWidget(s.slider, 0, Qt::AlignHCenter);
     row->addWidget(s.value, 0, Qt::AlignVCenter);
+    row->addStretch();
     return s;
 }
 
 void frmNew3DTable::refresh() {
     refreshing_ = true;
     auto show = [](SliderBox& b, const New3DTableForm::Slider& s) {
-        b.slider->setValue(s.position);
+        b.slider->setValue(ConfigImage::kMaxTrigTiming - s.position);
         b.value->setText(s.label);
     };
     show(trig_, form_.trigSlider());
