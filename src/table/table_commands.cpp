@@ -16,9 +16,8 @@ MainState::OpenTable openTableOf(TableKind kind) {
                                       : MainState::OpenTable::Table3D;
 }
 
-void showWizard(TableEditor& editor) {
-    editor.ctx.ui.message(kNewTitle, "The new table wizard is not available yet.", Buttons::Ok,
-                          Icon::Information);
+void showWizard(TableEditor& editor, TableKind kind) {
+    if (editor.showWizard) editor.showWizard(kind);
 }
 
 QString templateMissing() {
@@ -85,7 +84,7 @@ void mnuEditTimingTable_Click(TableEditor& editor) {
     if (image.BufferEmpty) {
         if (ctx.ui.message(kEditTitle, "Data buffer empty. Create new table?", Buttons::OkCancel,
                            Icon::None) == Answer::Ok)
-            showWizard(editor);
+            showWizard(editor, image.Table2DEnabled ? TableKind::Table2D : TableKind::Table3D);
         return;
     }
     letMessagesRun();
@@ -112,14 +111,14 @@ void mnuEditTimingTable_Click(TableEditor& editor) {
 void mnuNewTable_Click(TableEditor& editor) {
     const ConfigImage& image = editor.ctx.image;
     if (image.Table2DEnabled) {
-        showWizard(editor);
+        showWizard(editor, TableKind::Table2D);
     } else if (!image.Table3DEnabled) {
         editor.ctx.ui.message(
             kNewTitle, "Timing table disabled. Edit module parameters to enable timing table.",
             Buttons::Ok, Icon::Exclamation);
     } else {
         ChartSetup3D(editor);
-        showWizard(editor);
+        showWizard(editor, TableKind::Table3D);
     }
 }
 

@@ -28,6 +28,8 @@ class TableEditor : public QObject {
     std::function<void()> formResize;
     std::function<void()> hideValueLabels;
     std::function<void()> clearClipboard;
+    // Shows the new table wizard for `kind` modally; the window fills it in.
+    std::function<void(TableKind kind)> showWizard;
 
     // The open table; nullptr while none is open.
     TableSession* session() const { return session_; }

@@ -15,6 +15,7 @@ struct Rig : test::ModelRig {
     TableEditor editor{ctx};
     bool templateFound = true;
     int clipboardClears = 0, resizes = 0;
+    QString wizard;  // the wizard shown last
     Rig(Mode mode = Use2D, bool bufferEmpty = false) {
         image.BufferEmpty = bufferEmpty;
         image.Table2DEnabled = mode == Use2D;
@@ -25,6 +26,9 @@ struct Rig : test::ModelRig {
         };
         editor.clearClipboard = [this] { ++clipboardClears; };
         editor.formResize = [this] { ++resizes; };
+        editor.showWizard = [this](TableKind k) {
+            wizard = k == TableKind::Table2D ? "wizard 2D" : "wizard 3D";
+        };
     }
     // Every box as "title: text [buttons, icon]".
     QStringList boxes() const {
@@ -32,6 +36,7 @@ struct Rig : test::ModelRig {
         for (const auto& s : ui.shown())
             out << QString("%1: %2 [%3, %4]")
                        .arg(s.title, s.text, buttonsName(s.buttons), iconName(s.icon));
+        if (!wizard.isEmpty()) out << wizard;
         return out;
     }
     // Opens the table, types `text` into its first cell and forgets the boxes so far.
@@ -44,8 +49,6 @@ struct Rig : test::ModelRig {
 
 const QString kEmptyQuestion =
     "Edit Timing Table: Data buffer empty. Create new table? [OK/Cancel, none]";
-const QString kWizard =
-    "New Timing Table: The new table wizard is not available yet. [OK, information]";
 
 }  // namespace
 
@@ -70,7 +73,9 @@ class TableCommandsTest : public QObject {
             {"Edit Timing Table: Chart template file IGX_2D_Timing_Chart.oc2 not found. "
              "[OK, critical]"});
         row("empty buffer, OK: the wizard", Use3D, true, true, Answer::Ok, Open::None,
-            {kEmptyQuestion, kWizard});
+            {kEmptyQuestion, "wizard 3D"});
+        row("empty buffer, OK: the 2D wizard", Use2D, true, true, Answer::Ok, Open::None,
+            {kEmptyQuestion, "wizard 2D"});
         row("empty buffer, Cancel", Use2D, true, true, Answer::Cancel, Open::None,
             {kEmptyQuestion});
     }
@@ -151,8 +156,8 @@ class TableCommandsTest : public QObject {
     void newTableByTableMode_data() {
         QTest::addColumn<int>("mode");
         QTest::addColumn<QString>("box");
-        QTest::newRow("2D") << int(Use2D) << kWizard;
-        QTest::newRow("3D") << int(Use3D) << kWizard;
+        QTest::newRow("2D") << int(Use2D) << "wizard 2D";
+        QTest::newRow("3D") << int(Use3D) << "wizard 3D";
         QTest::newRow("disabled") << int(Disabled)
                                   << "New Timing Table: Timing table disabled. Edit module "
                                      "parameters to enable timing table. [OK, exclamation]";

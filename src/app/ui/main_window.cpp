@@ -10,6 +10,7 @@
 #include "data/file_commands.h"
 #include "data/ui/param_dialogs.h"
 #include "table/table_commands.h"
+#include "table/ui/new_table_wizards.h"
 #include "table/ui/table_views.h"
 #include "table/ui/timing_grid.h"
 
@@ -179,6 +180,7 @@ void MainWindow::buildCentral() {
     tableEditor_->hideValueLabels = [this] { tableViews_->chart2D()->hideValueLabel(); };
     tableEditor_->formResize = [this] { Form_Resize(); };
     tableEditor_->clearClipboard = [] { QApplication::clipboard()->clear(); };
+    tableEditor_->showWizard = [this](TableKind k) { showNewTableWizard(*tableEditor_, k, this); };
     connect(tableEditor_.get(), &TableEditor::sessionChanged, this, [this](TableSession* s) {
         if (!s) return;
         for (auto signal : {&TableSession::valueChanged, &TableSession::textChanged})

@@ -3,18 +3,14 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QSlider>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace velo {
@@ -44,27 +40,9 @@ QPushButton* makeOkButton(QDialog* dialog, QBoxLayout* row) {
 
 }  // namespace
 
-int ParamsDialog::execCentred() {
-    adjustSize();
-    // Wide enough for the whole title in the frame.
-    const int titleWidth = QFontMetrics(font()).horizontalAdvance(windowTitle()) + 140;
-    if (width() < titleWidth) resize(titleWidth, height());
-    if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
-    return exec();
-}
-
-void ParamsDialog::keyPressEvent(QKeyEvent* event) {
-    // There is no Cancel: Escape must not close the form half-applied.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}
-
 // ---- Module parameters ----
 
-frmModParams::frmModParams(AppContext& ctx, QWidget* parent) : ParamsDialog(parent), form_(ctx) {
+frmModParams::frmModParams(AppContext& ctx, QWidget* parent) : FormDialog(parent), form_(ctx) {
     setObjectName("frmModParams");
     setWindowTitle("Velo IGX - Edit Module Parameters");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -247,7 +225,7 @@ void frmModParams::refresh() {
 
 // ---- GPIO parameters ----
 
-frmGPIOParams::frmGPIOParams(AppContext& ctx, QWidget* parent) : ParamsDialog(parent), form_(ctx) {
+frmGPIOParams::frmGPIOParams(AppContext& ctx, QWidget* parent) : FormDialog(parent), form_(ctx) {
     setObjectName("frmGPIOParams");
     setWindowTitle("Velo IGX - Edit General Purpose Input/Ouput Parameters");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -335,45 +313,19 @@ QLineEdit* frmGPIOParams::makeBox(QWidget* owner, Box box, const QString& name) 
     e->setObjectName(name);
     e->setMaximumWidth(QFontMetrics(font()).horizontalAdvance("000000") + 16);
     e->setAlignment(Qt::AlignRight);
-    e->installEventFilter(this);
+    watchBox(e);
     boxes_[e] = box;
     return e;
 }
 
-bool frmGPIOParams::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusOut) {
-        auto* edit = static_cast<QLineEdit*>(watched);
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        // Another window coming up (a message box, a menu) is not leaving the box.
-        if (boxes_.count(edit) && reason != Qt::ActiveWindowFocusReason &&
-            reason != Qt::PopupFocusReason && isVisible()) {
-            // A press on a button moves the focus first; a correction box opened here
-            // takes the release, so the button would never be clicked.
-            auto* pressed = reason == Qt::MouseFocusReason
-                                ? qobject_cast<QAbstractButton*>(QApplication::focusWidget())
-                                : nullptr;
-            if (leave(edit) && pressed && isAncestorOf(pressed))
-                QTimer::singleShot(0, pressed, [pressed] {
-                    if (pressed->isDown()) pressed->click();
-                });
-        }
-    }
-    return ParamsDialog::eventFilter(watched, event);
-}
-
-bool frmGPIOParams::leave(QLineEdit* edit) {
-    if (validating_) return false;
-    validating_ = true;
-    const bool corrected = form_.validate(boxes_.at(edit), edit->text());
+void frmGPIOParams::boxLeft(QLineEdit* edit) {
+    form_.validate(boxes_.at(edit), edit->text());
     refresh();
-    validating_ = false;
-    return corrected;
 }
 
 void frmGPIOParams::cmdOK_Click() {
     // Enter in a box comes here with the box still focused: it is checked first.
-    if (auto* edit = qobject_cast<QLineEdit*>(focusWidget()); edit && boxes_.count(edit))
-        leave(edit);
+    checkFocusedBox();
     accept();
 }
 

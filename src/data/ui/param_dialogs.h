@@ -1,10 +1,10 @@
 #pragma once
 
 #include "app/app_context.h"
+#include "app/ui/form_dialog.h"
 #include "data/gpio_params.h"
 #include "data/mod_params.h"
 
-#include <QDialog>
 #include <map>
 
 class QAbstractButton;
@@ -22,19 +22,9 @@ namespace velo {
 void showModParamsDialog(AppContext& ctx, QWidget* parent);
 void showGPIOParamsDialog(AppContext& ctx, QWidget* parent);
 
-// Both dialogs have only OK. The title bar's close button closes without OK (what the
-// controls wrote stays written), Escape does nothing, Enter is OK.
-class ParamsDialog : public QDialog {
-  public:
-    using QDialog::QDialog;
-    // Shows it modally in the middle of the screen.
-    int execCentred();
-
-  protected:
-    void keyPressEvent(QKeyEvent* event) override;
-};
-
-class frmModParams : public ParamsDialog {
+// Both dialogs have only OK, which Enter presses; closed otherwise, what the controls
+// wrote stays written.
+class frmModParams : public FormDialog {
   public:
     frmModParams(AppContext& ctx, QWidget* parent = nullptr);
 
@@ -63,26 +53,23 @@ class frmModParams : public ParamsDialog {
     QPushButton* cmdOK = nullptr;
 };
 
-class frmGPIOParams : public ParamsDialog {
+class frmGPIOParams : public FormDialog {
   public:
     frmGPIOParams(AppContext& ctx, QWidget* parent = nullptr);
 
     GPIOParamsForm& form() { return form_; }
 
   protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void boxLeft(QLineEdit* edit) override;
 
   private:
     using Box = GPIOParamsForm::Box;
     QLineEdit* makeBox(QWidget* owner, Box box, const QString& name);
-    // True when a correction message was shown.
-    bool leave(QLineEdit* edit);
     void cmdOK_Click();
     void refresh();
 
     GPIOParamsForm form_;
     bool refreshing_ = false;
-    bool validating_ = false;
     std::map<QLineEdit*, Box> boxes_;
     QButtonGroup* gpi1_ = nullptr;
     QButtonGroup* gpi2_ = nullptr;
