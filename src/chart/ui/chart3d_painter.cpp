@@ -221,6 +221,7 @@ void paintAxes(QPainter& p, const Chart3DGeometry& g, const Metrics& m, const Ch
             taken << box;
         }
         const QSizeF size(m.fm.horizontalAdvance(title), m.fm.height());
+        p.setPen(look.text);
         QRectF box = boxBeside(edge.center(), away, m.tick + m.gap + reach, size);
         box.moveLeft(std::clamp(box.left(), bounds.left(), bounds.right() - box.width()));
         box.moveBottom(std::min(box.bottom(), bounds.bottom()));
@@ -280,7 +281,7 @@ void paintAxes(QPainter& p, const Chart3DGeometry& g, const Metrics& m, const Ch
 }
 
 void paintTitle(QPainter& p, const QRectF& bounds, const Metrics& m, const ChartLook& look,
-                const Chart3DContent& c, const Chart3DGeometry& g) {
+                const Chart3DContent& c) {
     if (look.title.isEmpty()) return;
     p.setPen(look.text);
     p.setFont(m.titleFont);
@@ -320,7 +321,6 @@ void paintTitle(QPainter& p, const QRectF& bounds, const Metrics& m, const Chart
     p.setPen(pen);
     const double x1 = right - lw - m.gap * 0.6;
     p.drawLine(QPointF(x1 - m.fm.height() * 2, y), QPointF(x1, y));
-    Q_UNUSED(g);
 }
 
 void paintSurface(QPainter& p, const Chart3DGeometry& g, const Metrics& m, const ChartLook& look,
@@ -428,7 +428,7 @@ void paintChart3DFrame(QPainter& p, const QRectF& bounds, const ChartLook& look,
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     p.fillRect(bounds, look.background);
-    paintTitle(p, bounds, m, look, content, g);
+    paintTitle(p, bounds, m, look, content);
     paintWalls(p, g, m, look, content);
     paintAxes(p, g, m, look, content, bounds);
     p.restore();
