@@ -5,7 +5,8 @@
 namespace velo {
 
 // The charts' mouse state, kept by the main window and handed to both charts: a double
-// click on either chart sets IgnoreChartMouse, and the next release on either clears it.
+// click on either chart, or the start of a turn of the 3D view, sets IgnoreChartMouse,
+// and the next release on either chart clears it.
 struct ChartDragState {
     // 2D chart: the point taken by the last left press (0, 0 when it took none).
     int32_t PickSeries = 0;
