@@ -223,7 +223,8 @@ void paintAxes(QPainter& p, const Chart3DGeometry& g, const Metrics& m, const Ch
         const QSizeF size(m.fm.horizontalAdvance(title), m.fm.height());
         p.setPen(look.text);
         QRectF box = boxBeside(edge.center(), away, m.tick + m.gap + reach, size);
-        box.moveLeft(std::clamp(box.left(), bounds.left(), bounds.right() - box.width()));
+        box.moveLeft(std::max(bounds.left() + m.gap,
+                              std::min(box.left(), bounds.right() - m.gap - box.width())));
         box.moveBottom(std::min(box.bottom(), bounds.bottom()));
         p.drawText(box, Qt::AlignCenter, title);
     };
@@ -392,7 +393,7 @@ void paintValueLabel(QPainter& p, const Chart3DGeometry& g, const Metrics& m, co
     double top = at.y() - clear - size.height();
     if (top < bounds.top()) top = at.y() + clear;
     const double left =
-        std::clamp(at.x() - size.width() / 2, bounds.left(), bounds.right() - size.width());
+        std::max(bounds.left(), std::min(at.x() - size.width() / 2, bounds.right() - size.width()));
     const QRectF box(QPointF(left, top), size);
     p.setPen(QPen(look.labelBorder, std::max(1.0, m.pt(0.8))));
     p.drawRoundedRect(box, m.gap * 0.5, m.gap * 0.5);

@@ -160,6 +160,10 @@ class Chart3DWidgetTest : public QObject {
         QCOMPARE(page.pixelColor(onPage.toPoint()), r.chart.look().labelBackground);
         QCOMPARE(r.chart.grab().toImage().pixelColor(r.at(7, 2, 20)),
                  r.chart.look().labelBackground);
+        // However small it is laid out, the chart still draws.
+        QImage tiny(30, 20, QImage::Format_ARGB32);
+        QPainter tp(&tiny);
+        paintChart3D(tp, tiny.rect(), r.chart.look(), content, r.chart.view());
     }
 };
 
