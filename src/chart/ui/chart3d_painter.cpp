@@ -157,7 +157,7 @@ void paintWalls(QPainter& p, const Chart3DGeometry& g, const Metrics& m, const C
         QPolygonF{P(-1, s.backY, -1), P(1, s.backY, -1), P(1, s.backY, zLo), P(-1, s.backY, zLo)});
 
     // Grid: advance ticks round the walls, RPM ticks and MAP rows across the floor.
-    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setRenderHint(QPainter::Antialiasing, !c.draft);
     p.setPen(gridPen);
     for (double v : g.advanceAxis().ticks()) {
         const double z = g.modelZ(v);
@@ -367,7 +367,7 @@ void paintSurface(QPainter& p, const Chart3DGeometry& g, const Metrics& m, const
         p.setPen(Qt::NoPen);
         p.setBrush(fill);
         p.drawPolygon(quad);
-        p.setRenderHint(QPainter::Antialiasing, true);
+        p.setRenderHint(QPainter::Antialiasing, !c.draft);
         line.setColor(mix(look.surfaceLine, fill, 0.45));
         p.setPen(line);
         p.setBrush(Qt::NoBrush);
@@ -426,7 +426,7 @@ void paintChart3DFrame(QPainter& p, const QRectF& bounds, const ChartLook& look,
                        const Chart3DContent& content, const Chart3DGeometry& g) {
     const Metrics m(p.device(), look);
     p.save();
-    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::Antialiasing, !content.draft);
     p.setRenderHint(QPainter::TextAntialiasing);
     p.fillRect(bounds, look.background);
     paintTitle(p, bounds, m, look, content);
@@ -440,7 +440,7 @@ void paintChart3DData(QPainter& p, const QRectF& bounds, const ChartLook& look,
     if (content.values.size() < 168) return;
     const Metrics m(p.device(), look);
     p.save();
-    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::Antialiasing, !content.draft);
     p.setRenderHint(QPainter::TextAntialiasing);
     paintSurface(p, g, m, look, content);
     paintValueLabel(p, g, m, look, content, bounds);

@@ -23,6 +23,9 @@ struct Chart3DContent {
     int upperLimit = 0;
     int mapSensor = 0;
     Chart3DLabel label;
+    // Drawn while the view turns: lines without antialiasing, for a quicker frame; the
+    // picture settles when the turn ends.
+    bool draft = false;
 
     double value(int xIndex, int yIndex) const { return values[(yIndex - 1) * 21 + xIndex - 1]; }
     static Chart3DContent of(const TableSession& session, int mapSensor,

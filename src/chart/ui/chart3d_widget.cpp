@@ -138,12 +138,13 @@ void Chart3DWidget::paintEvent(QPaintEvent*) {
         p.fillRect(rect(), look_.background);
         return;
     }
-    const Chart3DContent c = content();
+    Chart3DContent c = content();
+    c.draft = turning_;
     const Chart3DGeometry g = chart3DGeometry(rect(), this, look_, c, view());
     const AxisScale& axis = g.advanceAxis();
     const FrameKey key{size(),       devicePixelRatio(), logicalDpiY(), lookVersion_,
                        g.view(),     axis.min,           axis.max,      axis.step,
-                       c.lowerLimit, c.upperLimit,       c.mapSensor};
+                       c.lowerLimit, c.upperLimit,       c.mapSensor,   c.draft};
     if (frame_.isNull() || !(key == frameKey_)) {
         // While the view turns every frame differs: draw it straight onto the screen,
         // and keep it only once the same frame comes twice (a drag, a label).
@@ -208,6 +209,7 @@ void Chart3DWidget::mouseReleaseEvent(QMouseEvent* e) {
     if (turning_ && e->button() == Qt::RightButton) {
         turning_ = false;
         setCursor(Qt::ArrowCursor);
+        update();  // the finished picture
     }
     if (session_) {
         Chart3DGestures(*drag_, *session_, label_)

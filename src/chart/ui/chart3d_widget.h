@@ -69,6 +69,7 @@ class Chart3DWidget : public QWidget {
         ViewAngles view;
         double axisMin = 0, axisMax = 0, axisStep = 0;
         int lower = 0, upper = 0, mapSensor = 0;
+        bool draft = false;
         bool operator==(const FrameKey&) const = default;
     };
 
