@@ -1,6 +1,7 @@
 // Link benchmark: a download and an upload against igx1-sim, with the program's own
 // time at each step set against the pauses the protocol asks for there.
 #include "app/scripted_interaction.h"
+#include "chart3d_bench.h"
 #include "chart_bench.h"
 #include "data/data_file.h"
 #include "link/controller_link.h"
@@ -131,6 +132,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (const int failed = runChartBench()) return failed;
+    if (const int failed = runChart3DBench()) return failed;
     const QString demo = QDir(test::SimProcess::binary("")).filePath("demo_3d.dat");
     test::SimProcess sim({"--image", demo, "--busy"});
     if (sim.device().isEmpty()) {

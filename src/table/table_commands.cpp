@@ -20,8 +20,8 @@ void showWizard(TableEditor& editor, TableKind kind) {
     if (editor.showWizard) editor.showWizard(kind);
 }
 
-QString templateMissing() {
-    return QString("Chart template file %1 not found.").arg(kChart2DTemplate);
+QString templateMissing(const QString& file = kChart2DTemplate) {
+    return QString("Chart template file %1 not found.").arg(file);
 }
 
 }  // namespace
@@ -61,16 +61,43 @@ bool TableEditor::templateLoads() const {
     return !loadTemplate2D || loadTemplate2D(QDir(appFolder).filePath(kChart2DTemplate));
 }
 
+bool TableEditor::template3DLoads(const QString& file) const {
+    return !loadTemplate3D || loadTemplate3D(QDir(appFolder).filePath(file));
+}
+
+QString chart3DTemplate(int mapSensor) {
+    switch (mapSensor) {
+        case 1:
+            return "IGX_3D_2Bar_Timing_Chart.oc3";
+        case 2:
+            return "IGX_3D_3Bar_Timing_Chart.oc3";
+        default:
+            return "IGX_3D_1Bar_Timing_Chart.oc3";
+    }
+}
+
 void loadChartTemplates(TableEditor& editor) {
     if (!editor.templateLoads())
         editor.ctx.ui.message("Form Load", templateMissing(), Buttons::Ok, Icon::Exclamation);
+    const QString file3D = chart3DTemplate(0);
+    if (!editor.template3DLoads(file3D))
+        editor.ctx.ui.message("Form Load", templateMissing(file3D), Buttons::Ok, Icon::Exclamation);
     if (editor.hideValueLabels) editor.hideValueLabels();
 }
 
 void ChartSetup3D(TableEditor& editor) {
-    editor.setMapLabels(editor.ctx.image.MAPSensor);
+    const int sensor = editor.ctx.image.MAPSensor;
+    editor.setMapLabels(sensor);
+    const QString file = chart3DTemplate(sensor);
+    if (!editor.template3DLoads(file)) {
+        editor.ctx.ui.message(kEditTitle, templateMissing(file), Buttons::Ok, Icon::Critical);
+        mnuCloseTbl_Click(editor);
+        return;
+    }
+    // Copy3DChartToGrid comes with the reload.
     TableSession* s = editor.session();
     if (s && s->kind() == TableKind::Table3D) s->reload(editor.ctx.image);
+    if (editor.hideValueLabels) editor.hideValueLabels();
 }
 
 void mnuEditTimingTable_Click(TableEditor& editor) {

@@ -10,6 +10,8 @@
 namespace velo {
 
 inline constexpr const char* kChart2DTemplate = "IGX_2D_Timing_Chart.oc2";
+// The 3D chart's template for the MAP sensor in use: 1 bar for any value but 1 and 2.
+QString chart3DTemplate(int mapSensor);
 
 // The table editor's part of the window: the open table, the copy store and the 3D
 // grid's MAP labels. The window hands it the few things only views can do; left empty
@@ -25,6 +27,7 @@ class TableEditor : public QObject {
     QString appFolder;  // where the chart templates sit
 
     std::function<bool(const QString& path)> loadTemplate2D;
+    std::function<bool(const QString& path)> loadTemplate3D;
     std::function<void()> formResize;
     std::function<void()> hideValueLabels;
     std::function<void()> clearClipboard;
@@ -45,6 +48,7 @@ class TableEditor : public QObject {
     void setMapLabels(int mapSensor);
 
     bool templateLoads() const;
+    bool template3DLoads(const QString& file) const;
 
   signals:
     // Before the open table state changes, so views show the new table when they appear.
@@ -64,7 +68,8 @@ void mnuEditTimingTable_Click(TableEditor& editor);
 void mnuNewTable_Click(TableEditor& editor);
 void mnuSaveTbl_Click(TableEditor& editor);
 void mnuCloseTbl_Click(TableEditor& editor);
-// MAP labels for the sensor in use; an open 3D table is loaded again from the image.
+// The 3D chart and grid for the sensor in use: its template and MAP labels; an open 3D
+// table is loaded again from the image. A missing template closes the table.
 void ChartSetup3D(TableEditor& editor);
 
 // The grid's validate step: false (after the message) refuses the typed text.

@@ -117,6 +117,18 @@ uint8_t encode(int trigTiming, double advance) {
 }
 }  // namespace
 
+void TableSession::copyToTableArray(ConfigImage& image) const {
+    for (int r = 1; r <= rows(); ++r)
+        for (int c = 1; c <= kColumns; ++c) {
+            if (kind_ == TableKind::Table2D) {
+                image.Table2D(c, 1) = value(r, c);
+                image.Table2D(c, 2) = limitLine_[c - 1];
+            } else {
+                image.Table3D(c, 9 - r) = value(r, c);
+            }
+        }
+}
+
 bool TableSession::save(ConfigImage& image, Trap& trap) const {
     // The encoding is relative to the trigger timing of the moment.
     const int t = image.TrigTiming;

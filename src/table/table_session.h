@@ -62,6 +62,8 @@ class TableSession : public QObject {
     // the window (lower limit first, then 0 for the 2D table, then the trigger timing).
     double dragValue(double startValue, int originY, int y) const;
 
+    // The chart's values copied out into Table2D or Table3D, the buffer untouched.
+    void copyToTableArray(ConfigImage& image) const;
     // Writes the working values into the table array and the table region of `image`,
     // each cell one statement of `trap`. False when the user aborted.
     bool save(ConfigImage& image, Trap& trap) const;

@@ -13,7 +13,8 @@ using Open = MainState::OpenTable;
 
 struct Rig : test::ModelRig {
     TableEditor editor{ctx};
-    bool templateFound = true;
+    bool templateFound = true, template3DFound = true;
+    QStringList templates3D;  // the 3D templates loaded
     int clipboardClears = 0, resizes = 0;
     QString wizard;  // the wizard shown last
     Rig(Mode mode = Use2D, bool bufferEmpty = false) {
@@ -23,6 +24,11 @@ struct Rig : test::ModelRig {
         image.MAPSensor = 2;
         editor.loadTemplate2D = [this](const QString& path) {
             return templateFound && path.endsWith("/IGX_2D_Timing_Chart.oc2");
+        };
+        editor.appFolder = "/velo";
+        editor.loadTemplate3D = [this](const QString& path) {
+            templates3D << path;
+            return template3DFound;
         };
         editor.clearClipboard = [this] { ++clipboardClears; };
         editor.formResize = [this] { ++resizes; };
@@ -169,6 +175,68 @@ class TableCommandsTest : public QObject {
         mnuNewTable_Click(r.editor);
         QCOMPARE(r.boxes(), QStringList{box});
         QCOMPARE(r.editor.mapSensorShown(), mode == Use3D ? 2 : 0);
+    }
+
+    void chartSetup3DBySensor_data() {
+        QTest::addColumn<int>("sensor");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("labels");
+        QTest::newRow("0: 1 bar") << 0 << "IGX_3D_1Bar_Timing_Chart.oc3"
+                                  << "16 18 20 22 24 26 28 30";
+        QTest::newRow("1: 2 bar") << 1 << "IGX_3D_2Bar_Timing_Chart.oc3"
+                                  << "18 24 30 36 42 48 54 60";
+        QTest::newRow("2: 3 bar") << 2 << "IGX_3D_3Bar_Timing_Chart.oc3"
+                                  << "20 30 40 50 60 70 80 90";
+        QTest::newRow("5: 1 bar") << 5 << "IGX_3D_1Bar_Timing_Chart.oc3"
+                                  << "16 18 20 22 24 26 28 30";
+    }
+    // The template and the grid's MAP labels follow the sensor; an open 3D table is
+    // loaded again from the image and its grid filled.
+    void chartSetup3DBySensor() {
+        QFETCH(int, sensor);
+        QFETCH(QString, file);
+        QFETCH(QString, labels);
+        Rig r{Use3D};
+        mnuEditTimingTable_Click(r.editor);
+        r.editor.session()->acceptEdit(3, 4, "12");
+        r.image.MAPSensor = uint8_t(sensor);
+        ChartSetup3D(r.editor);
+        QCOMPARE(r.templates3D.last(), "/velo/" + file);
+        QStringList shown;
+        for (int row = 1; row <= 8; ++row) shown << r.editor.mapLabel(row);
+        QCOMPARE(shown.join(" "), labels);
+        QCOMPARE(r.editor.session()->text(3, 4), QString("0.0"));
+        QVERIFY(r.boxes().isEmpty());
+    }
+
+    // At start-up each missing template is told and start-up goes on; in ChartSetup3D
+    // the 3D one closes the table, and Edit then opens it all the same.
+    void missingTemplates() {
+        Rig start;
+        start.templateFound = start.template3DFound = false;
+        loadChartTemplates(start.editor);
+        QCOMPARE(start.templates3D, QStringList{"/velo/IGX_3D_1Bar_Timing_Chart.oc3"});
+        QCOMPARE(start.boxes(),
+                 (QStringList{"Form Load: Chart template file IGX_2D_Timing_Chart.oc2 not found. "
+                              "[OK, exclamation]",
+                              "Form Load: Chart template file IGX_3D_1Bar_Timing_Chart.oc3 not "
+                              "found. [OK, exclamation]"}));
+        const QString missing3D =
+            "Edit Timing Table: Chart template file IGX_3D_3Bar_Timing_Chart.oc3 not found. "
+            "[OK, critical]";
+        Rig r{Use3D};
+        mnuEditTimingTable_Click(r.editor);
+        r.template3DFound = false;
+        r.ui.answer(Answer::No);
+        ChartSetup3D(r.editor);  // as after a download
+        QCOMPARE(r.boxes(), (QStringList{missing3D,
+                                         "Close Table: Save table edits to buffer "
+                                         "before closing? [Yes/No/Cancel, exclamation]"}));
+        QVERIFY(!r.state.tableOpen());
+        r.ui.clear();
+        mnuEditTimingTable_Click(r.editor);
+        QCOMPARE(r.boxes(), QStringList{missing3D});
+        QCOMPARE(r.state.openTable(), Open::Table3D);
     }
 
     // A download or a file open hides the table: its session goes with it.

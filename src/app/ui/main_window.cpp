@@ -177,7 +177,7 @@ void MainWindow::buildCentral() {
     tableEditor_->loadTemplate2D = [this](const QString& path) {
         return tableViews_->chart2D()->loadTemplate(path);
     };
-    tableEditor_->hideValueLabels = [this] { tableViews_->chart2D()->hideValueLabel(); };
+    tableEditor_->hideValueLabels = [this] { tableViews_->hideValueLabels(); };
     tableEditor_->formResize = [this] { Form_Resize(); };
     tableEditor_->clearClipboard = [] { QApplication::clipboard()->clear(); };
     tableEditor_->showWizard = [this](TableKind k) { showNewTableWizard(*tableEditor_, k, this); };
@@ -352,7 +352,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::Form_KeyPress(int keyAscii) {
     if (keyAscii != kKeyEscape) return;
     state_.AbortRequested = true;
-    tableViews_->chart2D()->hideValueLabel();
+    tableViews_->hideValueLabels();
 }
 
 void MainWindow::Form_Resize() {

@@ -1,5 +1,7 @@
 #include "chart/ui/chart_look.h"
 
+#include "chart/chart3d_geometry.h"
+
 #include <QFile>
 #include <QHash>
 #include <QTextStream>
@@ -33,6 +35,19 @@ Setter colour(QColor ChartLook::*field) {
         const QColor c(v);
         if (!c.isValid()) return false;
         l.*field = c;
+        return true;
+    };
+}
+
+constexpr double kMinElevation = Chart3DGeometry::kMinElevation;
+constexpr double kMaxElevation = Chart3DGeometry::kMaxElevation;
+
+Setter angle(double ChartLook::*field, double lo, double hi) {
+    return [=](ChartLook& l, const QString& v) {
+        bool ok = false;
+        const double d = v.toDouble(&ok);
+        if (!ok || d < lo || d > hi) return false;
+        l.*field = d;
         return true;
     };
 }
@@ -71,6 +86,17 @@ const QHash<QString, Setter>& setters() {
         {"label.background", colour(&ChartLook::labelBackground)},
         {"label.border", colour(&ChartLook::labelBorder)},
         {"label.text", colour(&ChartLook::labelText)},
+        {"z.title", text(&ChartLook::zTitle)},
+        {"view.rotation", angle(&ChartLook::rotation, -360, 360)},
+        {"view.elevation", angle(&ChartLook::elevation, kMinElevation, kMaxElevation)},
+        {"box.depth", number(&ChartLook::boxDepth)},
+        {"box.height", number(&ChartLook::boxHeight)},
+        {"surface.low", colour(&ChartLook::surfaceLow)},
+        {"surface.mid", colour(&ChartLook::surfaceMid)},
+        {"surface.high", colour(&ChartLook::surfaceHigh)},
+        {"surface.line", colour(&ChartLook::surfaceLine)},
+        {"surface.line_width", number(&ChartLook::surfaceLineWidth)},
+        {"wall.color", colour(&ChartLook::wall)},
     };
     return keys;
 }

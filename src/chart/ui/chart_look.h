@@ -35,6 +35,21 @@ struct ChartLook {
     QColor labelBackground{0xff, 0xf6, 0xd5};
     QColor labelBorder{0xa8, 0x85, 0x1c};
     QColor labelText{0x2b, 0x30, 0x36};
+
+    // 3D chart only. x: RPM, y: MAP, z: advance. The view turns `rotation` degrees about
+    // the vertical axis and tilts `elevation` degrees down onto the floor; the box is
+    // `depth` and `height` times half its width deep and high.
+    QString zTitle = "Advance (\u00B0 BTDC)";
+    double rotation = 30;
+    double elevation = 28;
+    double boxDepth = 0.55;
+    double boxHeight = 0.5;
+    QColor surfaceLow{0x2c, 0x7b, 0xb6};
+    QColor surfaceMid{0xf2, 0xe8, 0x9a};
+    QColor surfaceHigh{0xd7, 0x30, 0x27};
+    QColor surfaceLine{0x33, 0x3a, 0x44};
+    double surfaceLineWidth = 0.6;
+    QColor wall{0xf4, 0xf6, 0xf8};
 };
 
 // Reads a template over `base`; nothing when the file cannot be read or a line has an

@@ -1,13 +1,13 @@
 #include "table/ui/table_views.h"
 
 #include "chart/ui/chart2d_widget.h"
+#include "chart/ui/chart3d_widget.h"
 #include "chart/window_layout.h"
 #include "table/table_commands.h"
 #include "table/ui/timing_grid.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QLabel>
 #include <QMenu>
 
 namespace velo {
@@ -18,16 +18,14 @@ TableViews::TableViews(TableEditor& editor, QWidget* parent, QMenu* popup2D, QMe
       grid2D_(new TimingGrid(parent)),
       grid3D_(new TimingGrid(parent)),
       chart2D_(new Chart2DWidget(parent)),
-      chart3D_(new QLabel(parent)) {
+      chart3D_(new Chart3DWidget(parent)) {
     grid2D_->setObjectName("VSFlexGrid1");
     grid2D_->setAccessibleName("2D timing table");
     grid3D_->setObjectName("VSFlexGrid2");
     grid3D_->setAccessibleName("3D timing table");
-    chart3D_->setObjectName("Chart3D1");
-    chart3D_->setAccessibleName("3D timing chart");
-    chart3D_->setAlignment(Qt::AlignCenter);
-    chart3D_->setText("The 3D chart of this table comes with a later version.");
-    chart3D_->setStyleSheet("QLabel { background: #f4f5f7; color: #555; }");
+    chart2D_->setDragState(&drag_);
+    chart3D_->setDragState(&drag_);
+    editor_.loadTemplate3D = [this](const QString& path) { return chart3D_->loadTemplate(path); };
     for (QWidget* w : {static_cast<QWidget*>(grid2D_), static_cast<QWidget*>(grid3D_),
                        static_cast<QWidget*>(chart2D_), static_cast<QWidget*>(chart3D_)})
         w->hide();
@@ -43,6 +41,18 @@ TableViews::TableViews(TableEditor& editor, QWidget* parent, QMenu* popup2D, QMe
             [this](int, int c) { chart2D_->showValueLabel(c); });
     connect(chart2D_, &Chart2DWidget::pointPicked, this,
             [this](int col) { grid2D_->setCurrentCell(1, col); });
+    // And of the 3D grid: grid row r is the chart's y index 9 - r.
+    connect(grid3D_, &TimingGrid::currentCellChanged, this, [this](int, int, int r, int c) {
+        if (r != 0 && c != 0 && editor_.session()) chart3D_->showValueLabel(c, 9 - r);
+    });
+    connect(grid3D_, &TimingGrid::afterEdit, this,
+            [this](int r, int c) { chart3D_->showValueLabel(c, 9 - r); });
+    connect(chart3D_, &Chart3DWidget::pointPicked, this,
+            [this](int row, int col) { grid3D_->setCurrentCell(row, col); });
+    // An offset release carries every earlier drag into Table3D too.
+    connect(chart3D_, &Chart3DWidget::offsetApplied, this, [this] {
+        if (editor_.session()) editor_.session()->copyToTableArray(editor_.ctx.image);
+    });
     connect(grid2D_, &TimingGrid::mouseReleased, this,
             [this, popup2D](Qt::MouseButton b, Qt::KeyboardModifiers, QPoint pos) {
                 if (b == Qt::RightButton) rightClick(grid2D_, popup2D, pos);
@@ -57,13 +67,17 @@ TableViews::TableViews(TableEditor& editor, QWidget* parent, QMenu* popup2D, QMe
         grid2D_->setSession(is2D ? s : nullptr);
         chart2D_->setSession(is2D ? s : nullptr);
         grid3D_->setSession(s && !is2D ? s : nullptr);
+        chart3D_->setSession(s && !is2D ? s : nullptr);
     });
     connect(&editor_, &TableEditor::mapLabelsChanged, this, &TableViews::writeMapLabels);
+    connect(&editor_, &TableEditor::mapLabelsChanged, this,
+            [this] { chart3D_->setMapSensor(editor_.mapSensorShown()); });
     connect(&editor_.ctx.state, &MainState::openTableChanged, this, &TableViews::follow);
 }
 
-QWidget* TableViews::chart3D() const {
-    return chart3D_;
+void TableViews::hideValueLabels() {
+    chart2D_->hideValueLabel();
+    chart3D_->hideValueLabel();
 }
 
 void TableViews::setUpGrids() {

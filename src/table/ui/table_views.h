@@ -1,20 +1,22 @@
 #pragma once
 
+#include "chart/chart_drag_state.h"
+
 #include <QObject>
 #include <QString>
 
-class QLabel;
 class QMenu;
 class QWidget;
 
 namespace velo {
 
 class Chart2DWidget;
+class Chart3DWidget;
 class TableEditor;
 class TimingGrid;
 
-// The table views of the main window: Chart2D1 over VSFlexGrid1, the 3D chart's place
-// over VSFlexGrid2. They show the editor's open table and pass the grids' gestures on.
+// The table views of the main window: Chart2D1 over VSFlexGrid1, Chart3D1 over
+// VSFlexGrid2. They show the editor's open table and pass the grids' gestures on.
 class TableViews : public QObject {
     Q_OBJECT
   public:
@@ -24,7 +26,9 @@ class TableViews : public QObject {
     TimingGrid* grid2D() const { return grid2D_; }
     TimingGrid* grid3D() const { return grid3D_; }
     Chart2DWidget* chart2D() const { return chart2D_; }
-    QWidget* chart3D() const;
+    Chart3DWidget* chart3D() const { return chart3D_; }
+    // Both charts' data label 1 (Escape, a template load).
+    void hideValueLabels();
 
     // Form_Resize for the four views, from the window's outer size in twips.
     void layout(double W, double H);
@@ -40,7 +44,9 @@ class TableViews : public QObject {
     TimingGrid* grid2D_;
     TimingGrid* grid3D_;
     Chart2DWidget* chart2D_;
-    QLabel* chart3D_;
+    Chart3DWidget* chart3D_;
+    // The charts' mouse state, one for both: a gesture cancelled on one is on the other.
+    ChartDragState drag_;
 };
 
 }  // namespace velo

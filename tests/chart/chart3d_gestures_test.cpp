@@ -1,0 +1,251 @@
+#include "chart/chart3d_gestures.h"
+#include "chart/chart3d_geometry.h"
+#include "chart/ui/chart_look.h"
+#include "data/config_image.h"
+#include "table/table_session.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace velo;
+
+namespace {
+
+// The test template: seen square from the front, tilted 30 degrees, a box half as deep
+// and half as high as wide. Fitted into 800 x 600 over advances 5..30 it puts column k
+// at x = 40 (k - 1) and advance z of MAP index y at
+//   pixel y = 600 - 16 (z - 5) - 200 (y - 1) / 7,
+// 16 pixels a degree: MAP index 8 (grid row 1) at 400 - 16 (z - 5).
+const char* kTestTemplate =
+    "view.rotation = 0\nview.elevation = 30\nbox.depth = 0.5\nbox.height = 0.5\n";
+
+Chart3DGeometry testGeometry() {
+    QTemporaryDir dir;
+    QFile f(dir.filePath("test.oc3"));
+    if (!f.open(QIODevice::WriteOnly)) qFatal("no temporary template");
+    f.write(kTestTemplate);
+    f.close();
+    const ChartLook look = loadChartLook(f.fileName()).value();
+    const QRectF plot(0, 0, 800, 600);
+    return Chart3DGeometry(plot, plot, {look.rotation, look.elevation},
+                           {look.boxDepth, look.boxHeight}, AxisScale{5, 30, 5});
+}
+
+QPoint at(int k, int y, double value) {
+    return testGeometry().project(k, y, value).toPoint();
+}
+
+// A 3D table open with every cell at `value`, and the chart's state around it.
+struct Rig {
+    ConfigImage image;
+    std::unique_ptr<TableSession> table;
+    ChartDragState drag;
+    Chart3DLabel label;
+    Chart3DGeometry g = testGeometry();
+    Chart3DGestures gestures{drag, *table, label};
+
+    static std::unique_ptr<TableSession> open(ConfigImage& image, int trigTiming, double value) {
+        image.TrigTiming = int16_t(trigTiming);
+        for (int k = 1; k <= 21; ++k)
+            for (int m = 1; m <= 8; ++m) image.Table3D(k, m) = value;
+        return std::make_unique<TableSession>(TableKind::Table3D, image);
+    }
+    Rig(int trigTiming, double value) : table(open(image, trigTiming, value)) {}
+
+    std::optional<GridCell> press(QPoint p, Qt::KeyboardModifiers keys = {},
+                                  Qt::MouseButton b = Qt::LeftButton) {
+        return gestures.press(g, b, b, keys, p);
+    }
+    // A left drag from point (11, 8), grid cell (1, 11), to the height of value z.
+    void dragTo(double z, Qt::KeyboardModifiers keys = {}) {
+        const double start = table->value(1, 11);
+        press(at(11, 8, start), keys);
+        gestures.move(g, Qt::LeftButton, keys, QPoint(400, int(400 - 16 * (z - 5))));
+    }
+    void release(Qt::KeyboardModifiers keys = {}) {
+        gestures.release(Qt::LeftButton, Qt::NoButton, keys);
+    }
+};
+
+}  // namespace
+
+class Chart3DGesturesTest : public QObject {
+    Q_OBJECT
+  private slots:
+    // The projection and its inverse, by hand from the test template.
+    void projectionAndMap() {
+        const Chart3DGeometry g = testGeometry();
+        QCOMPARE(g.project(1, 8, 5), QPointF(0, 400));
+        QCOMPARE(g.project(21, 1, 30), QPointF(800, 200));
+        QCOMPARE(g.project(11, 1, 20), QPointF(400, 360));
+        QCOMPARE(g.map(11, 8, 216), 16.5);
+        QCOMPARE(g.map(3, 1, 416), 16.5);
+        QCOMPARE(g.map(11, 8, -80), 35.0);  // beyond the axis: the line goes on
+    }
+
+    void pickTakesTheNearestPointWithin15Pixels_data() {
+        QTest::addColumn<QPointF>("pos");
+        QTest::addColumn<int>("region");
+        QTest::addColumn<int>("x");
+        QTest::addColumn<int>("y");
+        QTest::addColumn<bool>("taken");
+        // Every cell at 20 but (11, 4) at 30: rows 200 / 7 pixels apart, columns 40.
+        QTest::newRow("front left corner") << QPointF(0, 360) << -100 << 1 << 1 << true;
+        QTest::newRow("back right corner") << QPointF(800, 160) << -100 << 21 << 8 << true;
+        QTest::newRow("front right corner") << QPointF(800, 360) << -100 << 21 << 1 << true;
+        QTest::newRow("back left corner") << QPointF(0, 160) << -100 << 1 << 8 << true;
+        QTest::newRow("left edge, row 5") << QPointF(0, 246) << -100 << 1 << 5 << true;
+        QTest::newRow("14 below the front edge") << QPointF(400, 374) << -100 << 11 << 1 << true;
+        QTest::newRow("15 below the front edge") << QPointF(400, 375) << -100 << 11 << 1 << false;
+        QTest::newRow("left of the plot area") << QPointF(-1, 360) << 0 << 1 << 1 << false;
+        QTest::newRow("a raised point at its height")
+            << QPointF(400, 114) << -100 << 11 << 4 << true;
+    }
+    void pickTakesTheNearestPointWithin15Pixels() {
+        QFETCH(QPointF, pos);
+        QFETCH(int, region);
+        QFETCH(int, x);
+        QFETCH(int, y);
+        QFETCH(bool, taken);
+        QVector<double> values(168, 20.0);
+        values[(4 - 1) * 21 + 11 - 1] = 30;
+        const Chart3DPick pick = testGeometry().pick(pos, values);
+        QCOMPARE(pick.region, region);
+        QCOMPARE(pick.xIndex, x);
+        QCOMPARE(pick.yIndex, y);
+        QCOMPARE(pick.takesPoint(), taken);
+    }
+
+    void plainDragRoundsAndLimits_data() {
+        QTest::addColumn<int>("trigTiming");
+        QTest::addColumn<double>("start");
+        QTest::addColumn<double>("z");
+        QTest::addColumn<double>("value");
+        QTest::newRow("82.5 to even 82") << 30 << 20.0 << 16.5 << 16.4;
+        QTest::newRow("87.5 to even 88") << 30 << 20.0 << 17.5 << 17.6;
+        QTest::newRow("above the trigger timing") << 30 << 20.0 << 35.0 << 30.0;
+        QTest::newRow("below the lower limit") << 30 << 20.0 << 5.0 << 8.0;
+        QTest::newRow("below 0 is allowed") << 10 << 2.0 << -5.0 << -5.0;
+        QTest::newRow("down to the lower limit") << 10 << 2.0 << -15.0 << -12.0;
+    }
+    // The point takes the height under the mouse, on the 0.2 grid, within the limits;
+    // its grid cell takes the text at the release only.
+    void plainDragRoundsAndLimits() {
+        QFETCH(int, trigTiming);
+        QFETCH(double, start);
+        QFETCH(double, z);
+        QFETCH(double, value);
+        Rig r(trigTiming, start);
+        r.table->setText(1, 11, "typed");
+        QCOMPARE(r.press(at(11, 8, start)), (GridCell{1, 11}));
+        r.gestures.move(r.g, Qt::LeftButton, {}, QPoint(400, int(400 - 16 * (z - 5))));
+        QCOMPARE(r.table->value(1, 11), value);
+        QCOMPARE(r.label.xIndex, 11);
+        QVERIFY(!r.label.text);  // the label shows the value
+        QCOMPARE(r.table->text(1, 11), QString("typed"));
+        r.release();
+        QCOMPARE(r.table->text(1, 11), QString::number(value, 'f', 1));
+        QVERIFY(!r.label.shown());
+        QCOMPARE(r.table->value(2, 11), start);
+    }
+
+    void offsetLabelFollowsTheMouse_data() {
+        QTest::addColumn<double>("above");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("20 above") << 20.0 << "5.0";
+        QTest::newRow("20 below") << -20.0 << "-5.0";
+        QTest::newRow("0.75 above: 1.5 to 2") << 0.75 << "0.4";
+        QTest::newRow("0.25 above: 0.5 to even 0") << 0.25 << "0.0";
+        QTest::newRow("0.75 below") << -0.75 << "-0.4";
+    }
+    // Nothing changes until the release, which adds the offset to all 168 cells.
+    void offsetLabelFollowsTheMouse() {
+        QFETCH(double, above);
+        QFETCH(QString, label);
+        Rig r(35, 20);
+        QCOMPARE(r.press(at(11, 8, 20), Qt::ShiftModifier), (GridCell{0, 0}));
+        QCOMPARE(r.label.text.value_or("value"), QString("0.0"));
+        r.gestures.move(r.g, Qt::LeftButton, Qt::ShiftModifier,
+                        QPoint(400, int(400 - 16 * (15 + above))));
+        QCOMPARE(r.label.text.value_or("value"), label);
+        QCOMPARE(r.table->value(8, 21), 20.0);
+        r.release(Qt::ShiftModifier);
+        for (int row : {1, 8})
+            for (int col : {1, 21}) {
+                QCOMPARE(r.table->value(row, col), 20 + label.toDouble());
+                QCOMPARE(r.table->text(row, col), QString::number(20 + label.toDouble(), 'f', 1));
+            }
+        QVERIFY(!r.label.shown());
+    }
+
+    void offsetReleaseKeepsEveryCellInTheWindow_data() {
+        QTest::addColumn<double>("cells");
+        QTest::addColumn<double>("offset");
+        QTest::addColumn<double>("after");
+        QTest::newRow("+5 at the trigger timing") << 30.0 << 5.0 << 30.0;
+        QTest::newRow("-5 stops at the lower limit") << 10.0 << -5.0 << 8.0;
+        QTest::newRow("a click: 0 brings a cell in") << 7.5 << 0.0 << 8.0;
+    }
+    void offsetReleaseKeepsEveryCellInTheWindow() {
+        QFETCH(double, cells);
+        QFETCH(double, offset);
+        QFETCH(double, after);
+        Rig r(30, cells);
+        r.table->setValue(5, 5, 20);
+        r.dragTo(cells + offset * 2.5, Qt::ShiftModifier);
+        QCOMPARE(r.drag.ShiftOffset, offset);
+        r.release(Qt::ShiftModifier);
+        QCOMPARE(r.table->value(1, 1), after);
+        QCOMPARE(r.table->value(8, 21), after);
+        QCOMPARE(r.table->value(5, 5), 20 + offset);
+    }
+
+    void pressesThatKeepOrClearThePick_data() {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("keys");
+        QTest::addColumn<bool>("onAPoint");
+        QTest::addColumn<bool>("keepsPick");
+        QTest::newRow("Ctrl") << int(Qt::LeftButton) << int(Qt::ControlModifier) << true << true;
+        QTest::newRow("Alt") << int(Qt::LeftButton) << int(Qt::AltModifier) << true << true;
+        QTest::newRow("Shift and Ctrl")
+            << int(Qt::LeftButton) << int(Qt::ShiftModifier | Qt::ControlModifier) << true << true;
+        QTest::newRow("right button") << int(Qt::RightButton) << 0 << true << true;
+        QTest::newRow("plain, far from every point") << int(Qt::LeftButton) << 0 << false << false;
+        QTest::newRow("Shift, far from every point")
+            << int(Qt::LeftButton) << int(Qt::ShiftModifier) << false << false;
+    }
+    // After a press that keeps the pick, a plain drag still moves the old point; after
+    // one that clears it, nothing moves.
+    void pressesThatKeepOrClearThePick() {
+        QFETCH(int, button);
+        QFETCH(int, keys);
+        QFETCH(bool, onAPoint);
+        QFETCH(bool, keepsPick);
+        Rig r(30, 20);
+        r.press(at(11, 8, 20));
+        r.release();
+        r.press(onAPoint ? at(3, 3, 20) : QPoint(420, 20), Qt::KeyboardModifiers(keys),
+                Qt::MouseButton(button));
+        QCOMPARE(r.drag.PickXIndex, keepsPick ? 11 : 0);
+        QCOMPARE(r.drag.PickYIndex, keepsPick ? 8 : 0);
+        r.gestures.move(r.g, Qt::LeftButton, {}, QPoint(400, 400 - 16 * 20));
+        QCOMPARE(r.table->value(1, 11), keepsPick ? 25.0 : 20.0);
+        QCOMPARE(r.table->value(6, 3), 20.0);
+    }
+
+    // While the gesture is cancelled nothing happens; the release only ends the cancel.
+    void aCancelledGestureDoesNothing() {
+        Rig r(30, 20);
+        r.press(at(11, 8, 20), Qt::ShiftModifier);
+        r.drag.IgnoreChartMouse = true;
+        r.gestures.move(r.g, Qt::LeftButton, Qt::ShiftModifier, QPoint(400, 0));
+        QCOMPARE(r.drag.ShiftOffset, 0.0);
+        r.release(Qt::ShiftModifier);
+        QVERIFY(!r.drag.IgnoreChartMouse);
+        QCOMPARE(r.table->value(1, 1), 20.0);
+        QVERIFY(r.press(at(11, 8, 20)).has_value());
+    }
+};
+
+QTEST_GUILESS_MAIN(Chart3DGesturesTest)
+#include "chart3d_gestures_test.moc"

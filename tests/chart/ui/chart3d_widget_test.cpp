@@ -1,0 +1,171 @@
+#include "chart/ui/chart3d_widget.h"
+
+#include "chart/ui/chart2d_widget.h"
+#include "chart/ui/chart3d_painter.h"
+#include "data/config_image.h"
+
+#include <QPainter>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace velo;
+
+Q_DECLARE_METATYPE(velo::ViewAngles)
+
+namespace {
+
+// A 3D table on a chart on the offscreen screen, every cell at 20, trigger timing 30,
+// seen through a template that fixes the view.
+struct ChartRig {
+    QTemporaryDir dir;
+    ConfigImage image;
+    std::unique_ptr<TableSession> session;
+    Chart3DWidget chart;
+
+    explicit ChartRig(const QString& view = "view.rotation = 20\nview.elevation = 30\n") {
+        image.TrigTiming = 30;
+        for (int k = 1; k <= 21; ++k)
+            for (int m = 1; m <= 8; ++m) image.Table3D(k, m) = 20;
+        session = std::make_unique<TableSession>(TableKind::Table3D, image);
+        QFile f(dir.filePath("test.oc3"));
+        if (f.open(QIODevice::WriteOnly)) f.write(view.toUtf8());
+        f.close();
+        if (!chart.loadTemplate(f.fileName())) qFatal("test template");
+        chart.resize(1000, 640);
+        chart.setSession(session.get());
+        chart.show();
+    }
+    QPoint at(int x, int y, double value) const {
+        return chart.chartGeometry().project(x, y, value).toPoint();
+    }
+};
+
+// A move with keys held, which QTest's own mouseMove cannot send.
+void moveWith(QWidget& w, QPoint at, Qt::KeyboardModifiers keys) {
+    QMouseEvent e(QEvent::MouseMove, at, w.mapToGlobal(at), Qt::NoButton, Qt::LeftButton, keys);
+    QCoreApplication::sendEvent(&w, &e);
+}
+
+}  // namespace
+
+class Chart3DWidgetTest : public QObject {
+    Q_OBJECT
+  private slots:
+    // Home: each test starts from the template's view.
+    void init() {
+        ChartRig r;
+        QTest::keyClick(&r.chart, Qt::Key_Home);
+    }
+
+    // Press, move and release with real events: the cell follows the height under the
+    // mouse on the 0.2 grid and its text comes at the release.
+    void plainDragMovesOnePoint() {
+        ChartRig r;
+        QSignalSpy picked(&r.chart, &Chart3DWidget::pointPicked);
+        QTest::mousePress(&r.chart, Qt::LeftButton, {}, r.at(5, 3, 20));
+        QCOMPARE(picked, (QList<QVariantList>{{6, 5}}));
+        QCOMPARE(r.chart.valueLabel().xIndex, 5);
+        const QPoint to = r.at(5, 3, 24.3);
+        QTest::mouseMove(&r.chart, to);
+        const double v = r.session->value(6, 5);
+        QVERIFY2(std::abs(v - 24.3) <= 0.2 && std::abs(v * 5 - std::round(v * 5)) < 1e-9,
+                 qPrintable(QString::number(v)));
+        QCOMPARE(r.session->text(6, 5), QString("20.0"));
+        QTest::mouseRelease(&r.chart, Qt::LeftButton, {}, to);
+        QCOMPARE(r.session->text(6, 5), QString::number(v, 'f', 1));
+        QVERIFY(!r.chart.valueLabel().shown());
+        QVERIFY(r.chart.accessibleDescription().contains(QString::number(v, 'f', 1)));
+    }
+
+    // Shift: the label shows the offset, the release adds it to every cell.
+    void shiftDragOffsetsTheTable() {
+        ChartRig r;
+        QSignalSpy picked(&r.chart, &Chart3DWidget::pointPicked);
+        QTest::mousePress(&r.chart, Qt::LeftButton, Qt::ShiftModifier, r.at(11, 8, 20));
+        QCOMPARE(picked, (QList<QVariantList>{{0, 0}}));
+        moveWith(r.chart, r.at(11, 8, 0), Qt::ShiftModifier);
+        QCOMPARE(r.chart.valueLabel().text.value_or(""), QString("-5.0"));
+        QCOMPARE(r.session->value(1, 11), 20.0);
+        QTest::mouseRelease(&r.chart, Qt::LeftButton, Qt::ShiftModifier, r.at(11, 8, 0));
+        for (int row = 1; row <= 8; ++row)
+            for (int col = 1; col <= 21; ++col)
+                QCOMPARE(r.session->text(row, col), QString("15.0"));
+    }
+
+    // The right button turns and tilts; starting it cancels the table gesture on both
+    // charts until the next release. The view outlives the chart.
+    void rightDragTurnsTheViewAndCancels() {
+        ChartDragState shared;
+        Chart2DWidget chart2D;
+        chart2D.setDragState(&shared);
+        ViewAngles turned;
+        {
+            ChartRig r;
+            r.chart.setDragState(&shared);
+            const QPoint from = r.at(11, 8, 20);
+            QTest::mousePress(&r.chart, Qt::LeftButton, {}, from);
+            QTest::mousePress(&r.chart, Qt::RightButton, {}, from);
+            QVERIFY(shared.IgnoreChartMouse);
+            QTest::mouseMove(&r.chart, from + QPoint(40, -20));
+            turned = r.chart.view();
+            QCOMPARE(turned, (ViewAngles{40, 20}));
+            QCOMPARE(r.session->value(1, 11), 20.0);
+            QTest::mouseRelease(&chart2D, Qt::LeftButton);
+            QVERIFY(!shared.IgnoreChartMouse);
+            QTest::mouseRelease(&r.chart, Qt::RightButton);
+        }
+        ChartRig again;
+        QCOMPARE(again.chart.view(), turned);
+        QTest::keyClick(&again.chart, Qt::Key_Home);
+        QCOMPARE(again.chart.view(), (ViewAngles{20, 30}));
+    }
+
+    void arrowKeysTurnWithinTheTilt_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("presses");
+        QTest::addColumn<ViewAngles>("view");
+        QTest::newRow("right") << int(Qt::Key_Right) << 2 << ViewAngles{30, 30};
+        QTest::newRow("left past -180") << int(Qt::Key_Left) << 41 << ViewAngles{175, 30};
+        QTest::newRow("up to the top") << int(Qt::Key_Up) << 20 << ViewAngles{20, 85};
+        QTest::newRow("down to the floor edge") << int(Qt::Key_Down) << 20 << ViewAngles{20, 5};
+    }
+    void arrowKeysTurnWithinTheTilt() {
+        QFETCH(int, key);
+        QFETCH(int, presses);
+        QFETCH(ViewAngles, view);
+        ChartRig r;
+        for (int i = 0; i < presses; ++i) QTest::keyClick(&r.chart, Qt::Key(key));
+        QCOMPARE(r.chart.view(), view);
+        // Every view keeps the points pickable where they are drawn.
+        QSignalSpy picked(&r.chart, &Chart3DWidget::pointPicked);
+        QTest::mouseClick(&r.chart, Qt::LeftButton, {}, r.at(21, 1, 20));
+        QCOMPARE(picked.value(0), (QVariantList{8, 21}));
+    }
+
+    // The picture and the pick agree on where a point is, on screen and on a 300 dpi page.
+    void pointsAreDrawnWhereTheyArePicked() {
+        ChartRig r;
+        r.chart.showValueLabel(7, 2);
+        QImage page(3000, 2000, QImage::Format_ARGB32);
+        page.setDotsPerMeterX(11811);
+        page.setDotsPerMeterY(11811);
+        const Chart3DContent content = Chart3DContent::of(*r.session, 0, r.chart.valueLabel());
+        QPainter p(&page);
+        paintChart3D(p, page.rect(), r.chart.look(), content, r.chart.view());
+        p.end();
+        const QPointF onPage =
+            chart3DGeometry(page.rect(), &page, r.chart.look(), content, r.chart.view())
+                .project(7, 2, 20);
+        QCOMPARE(page.pixelColor(onPage.toPoint()), r.chart.look().labelBackground);
+        QCOMPARE(r.chart.grab().toImage().pixelColor(r.at(7, 2, 20)),
+                 r.chart.look().labelBackground);
+        // However small it is laid out, the chart still draws.
+        QImage tiny(30, 20, QImage::Format_ARGB32);
+        QPainter tp(&tiny);
+        paintChart3D(tp, tiny.rect(), r.chart.look(), content, r.chart.view());
+    }
+};
+
+QTEST_MAIN(Chart3DWidgetTest)
+#include "chart3d_widget_test.moc"
