@@ -10,6 +10,7 @@
 #include "data/file_commands.h"
 #include "data/ui/param_dialogs.h"
 #include "table/table_commands.h"
+#include "table/ui/table_popup.h"
 #include "table/ui/table_views.h"
 #include "table/ui/timing_grid.h"
 
@@ -135,12 +136,20 @@ void MainWindow::buildMenus() {
         auto* popup = new QMenu(QString("PopUp Edit %1").arg(dim), this);
         popup->setObjectName(QString("mnuPopUpEdit%1").arg(dim));
         menus_[popup->objectName()] = popup;
-        addItem(popup, QString("mnuPopUpCopy%1").arg(dim), "Copy",
-                [this] { notAvailableYet("Copy"); });
-        addItem(popup, QString("mnuPopUpPaste%1").arg(dim), "Paste",
-                [this] { notAvailableYet("Paste"); });
-        addItem(popup, QString("mnuPopUpModify%1").arg(dim), "Modify",
-                [this] { notAvailableYet("Modify"); });
+        const TableKind kind = QString(dim) == "2D" ? TableKind::Table2D : TableKind::Table3D;
+        const std::pair<const char*, PopUpCommand> items[] = {
+            {"Copy", PopUpCommand::Copy},
+            {"Paste", PopUpCommand::Paste},
+            {"Modify", PopUpCommand::Modify},
+            {"Interpolate", PopUpCommand::Interpolate},
+            {"Smooth", PopUpCommand::Smooth}};
+        for (const auto& [caption, command] : items)
+            addItem(
+                popup, QString("mnuPopUp%1%2").arg(caption, dim), caption, [this, kind, command] {
+                    TimingGrid* grid =
+                        kind == TableKind::Table2D ? tableViews_->grid2D() : tableViews_->grid3D();
+                    runPopUpCommand(*tableEditor_, *grid, kind, command);
+                });
     }
 }
 

@@ -4,8 +4,10 @@
 #include "data/mod_params.h"
 #include "support/fake_link.h"
 #include "table/table_commands.h"
+#include "table/ui/table_views.h"
 #include "table/ui/timing_grid.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -50,6 +52,27 @@ struct Fixture {
     }
 };
 
+using Sel = TimingGrid::Selection;
+
+// Opens the 2D or 3D table with cell (r, c) at 10 + r + c mod 3 and selects `sel` in its grid.
+TimingGrid* openTable(MainWindow& w, bool is3D, Sel sel) {
+    w.show();
+    ConfigImage& im = w.image();
+    im.BufferEmpty = false;
+    (is3D ? im.Table3DEnabled : im.Table2DEnabled) = true;
+    im.TrigTiming = 30;
+    for (int c = 1; c <= 21; ++c) {
+        im.Table2D(c, 1) = 11 + c % 3;
+        for (int r = 1; r <= 8; ++r) im.Table3D(c, 9 - r) = 10 + r + c % 3;
+    }
+    w.state().setTableMenus(true);
+    w.action("mnuEditTimingTable")->trigger();
+    TimingGrid* g = is3D ? w.tableViews()->grid3D() : w.tableViews()->grid2D();
+    g->setCurrentCell(sel.top, sel.left);
+    g->extendSelection(sel.bottom, sel.right);
+    return g;
+}
+
 QString captions(QMenu* menu) {
     QStringList out;
     for (QAction* a : menu->actions())
@@ -79,7 +102,7 @@ class MainWindowTest : public QObject {
                  "&Download From EEPROM, &Upload To EEPROM, &Port Setup");
         QCOMPARE(captions(w.menu("mnuHelp")), "&Contents, &About...");
         for (const char* popup : {"mnuPopUpEdit2D", "mnuPopUpEdit3D"})
-            QCOMPARE(captions(w.menu(popup)), "Copy, Paste (off), Modify");
+            QCOMPARE(captions(w.menu(popup)), "Copy, Paste (off), Modify, Interpolate, Smooth");
         QVERIFY(w.image().BufferEmpty && w.state().FirmwareID.isEmpty());
         QCOMPARE(w.state().UnitModel, QString("IGX-1"));
         QCOMPARE(w.state().CommErrorCount, 0);
@@ -262,6 +285,42 @@ class MainWindowTest : public QObject {
         w.action("mnuCloseTbl")->trigger();
         QVERIFY(!grid->isVisible());
         QVERIFY(w.editStatus()->text().contains("changes not yet written"));
+    }
+
+    void pasteWritesTheCopiedBlockAtTheSelection_data() {
+        QTest::addColumn<bool>("is3D");
+        QTest::addColumn<Sel>("copied");
+        QTest::addColumn<Sel>("pasteAt");
+        QTest::addColumn<Sel>("written");
+        QTest::newRow("2D 3..7 to 10")
+            << false << Sel{1, 3, 1, 7} << Sel{1, 10, 1, 10} << Sel{1, 10, 1, 14};
+        QTest::newRow("3D 2 x 3 cut at the corner")
+            << true << Sel{1, 1, 2, 3} << Sel{8, 20, 8, 20} << Sel{8, 20, 8, 21};
+    }
+    // The clipboard carries the copy, the grid selects what the paste wrote, and the Paste
+    // item follows the copy and the close.
+    void pasteWritesTheCopiedBlockAtTheSelection() {
+        QFETCH(bool, is3D);
+        QFETCH(Sel, copied);
+        QFETCH(Sel, pasteAt);
+        QFETCH(Sel, written);
+        Fixture f;
+        MainWindow& w = f.start();
+        TimingGrid* g = openTable(w, is3D, copied);
+        const QString dim = is3D ? "3D" : "2D";
+        w.action("mnuPopUpCopy" + dim)->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), g->clip(copied));
+        QCOMPARE(w.state().menus().paste2D, !is3D);
+        QCOMPARE(w.state().menus().paste3D, is3D);
+        g->setCurrentCell(pasteAt.top, pasteAt.left);
+        w.action("mnuPopUpPaste" + dim)->trigger();
+        QCOMPARE(g->selection(), written);
+        QCOMPARE(g->clip(written),
+                 g->clip({copied.top, copied.left, copied.top + written.bottom - written.top,
+                          copied.left + written.right - written.left}));
+        f.ui.answer(Answer::No);
+        w.action("mnuCloseTbl")->trigger();
+        QVERIFY(!w.state().menus().paste2D && !w.state().menus().paste3D);
     }
 };
 
