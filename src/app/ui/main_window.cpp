@@ -121,6 +121,7 @@ void MainWindow::buildMenus() {
     addItem(edit, "mnuSaveTbl", "Save Timing Table Edits To Buffer",
             [this] { mnuSaveTbl_Click(); });
     addItem(edit, "mnuCloseTbl", "Close Timing Table", [this] { mnuCloseTbl_Click(); });
+    addUndoItems(edit);
 
     QMenu* comm = addMenu("mnuComm", "&Communications");
     addItem(comm, "mnuDownload", "&Download From EEPROM", [this] { link_->mnuDownload_Click(); });
@@ -151,6 +152,29 @@ void MainWindow::buildMenus() {
                     runPopUpCommand(*tableEditor_, *grid, kind, command);
                 });
     }
+}
+
+void MainWindow::addUndoItems(QMenu* edit) {
+    edit->addSeparator()->setObjectName("mnuSepUndo");
+    QAction* undo = addItem(edit, "mnuUndo", "Undo", [this] {
+        if (TableSession* s = tableEditor_->session()) s->undo();
+    });
+    undo->setShortcut(QKeySequence::Undo);
+    QAction* redo = addItem(edit, "mnuRedo", "Redo", [this] {
+        if (TableSession* s = tableEditor_->session()) s->redo();
+    });
+    redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    // The items follow the open table's history; a new table brings a new one.
+    connect(tableEditor_.get(), &TableEditor::sessionChanged, this, [undo, redo](TableSession* s) {
+        undo->setEnabled(s && s->undoStack()->canUndo());
+        redo->setEnabled(s && s->undoStack()->canRedo());
+        if (!s) return;
+        connect(s->undoStack(), &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
+        connect(s->undoStack(), &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
+    });
+    undo->setEnabled(false);
+    redo->setEnabled(false);
 }
 
 void MainWindow::buildCentral() {

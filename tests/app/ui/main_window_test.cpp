@@ -4,6 +4,7 @@
 #include "data/mod_params.h"
 #include "support/fake_link.h"
 #include "table/table_commands.h"
+#include "table/table_edit.h"
 #include "table/ui/table_views.h"
 #include "table/ui/timing_grid.h"
 
@@ -97,7 +98,8 @@ class MainWindowTest : public QObject {
                  "Table, Print Set&up..., -, E&xit");
         QCOMPARE(captions(w.menu("mnuEdit")),
                  "Edit &Module Parameters, Edit &GPIO Parameters, Edit &Timing Table (off), Save "
-                 "Timing Table Edits To Buffer (off), Close Timing Table (off)");
+                 "Timing Table Edits To Buffer (off), Close Timing Table (off), -, Undo (off), "
+                 "Redo (off)");
         QCOMPARE(captions(w.menu("mnuComm")),
                  "&Download From EEPROM, &Upload To EEPROM, &Port Setup");
         QCOMPARE(captions(w.menu("mnuHelp")), "&Contents, &About...");
@@ -321,6 +323,48 @@ class MainWindowTest : public QObject {
         f.ui.answer(Answer::No);
         w.action("mnuCloseTbl")->trigger();
         QVERIFY(!w.state().menus().paste2D && !w.state().menus().paste3D);
+    }
+
+    void eachEditIsOneStepOfTheUndoMenu_data() {
+        QTest::addColumn<QString>("action");
+        QTest::newRow("Modify") << "mnuPopUpModify3D";
+        QTest::newRow("Interpolate") << "mnuPopUpInterpolate3D";
+        QTest::newRow("Smooth") << "mnuPopUpSmooth3D";
+        QTest::newRow("Ctrl+Shift+Down") << "step";
+        QTest::newRow("cell edit") << "edit";
+    }
+    // Undo and Redo follow the open table's history; a round trip through the menu brings
+    // back every value and text, and reopening the table starts a new history.
+    void eachEditIsOneStepOfTheUndoMenu() {
+        QFETCH(QString, action);
+        Fixture f;
+        MainWindow& w = f.start();
+        TimingGrid* g = openTable(w, true, {2, 2, 4, 6});
+        TableSession& t = *w.tableEditor().session();
+        const TableSession::Cells before = t.cells();
+        QVERIFY(!w.action("mnuUndo")->isEnabled() && !w.action("mnuRedo")->isEnabled());
+        f.ui.answerInput("+1");
+        if (action == "step") {
+            QTest::keyClick(g, Qt::Key_Down, Qt::ControlModifier | Qt::ShiftModifier);
+            QCOMPARE(t.value(3, 4), 14.0 - 2);
+        } else if (action == "edit") {
+            g->editCell(3, 4, "12");
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QCoreApplication::processEvents();
+        } else {
+            w.action(action)->trigger();
+        }
+        if (action.contains("Modify"))
+            QCOMPARE(f.ui.fileDialogs(), QStringList("input Modify Selection: " + modifyPrompt()));
+        const TableSession::Cells after = t.cells();
+        QVERIFY(after != before && t.undoStack()->count() == 1);
+        QVERIFY(w.action("mnuUndo")->isEnabled() && !w.action("mnuRedo")->isEnabled());
+        w.action("mnuUndo")->trigger();
+        QVERIFY(t.cells() == before && w.action("mnuRedo")->isEnabled());
+        w.action("mnuRedo")->trigger();
+        QVERIFY(t.cells() == after);
+        w.action("mnuEditTimingTable")->trigger();
+        QVERIFY(!w.action("mnuUndo")->isEnabled() && !w.action("mnuRedo")->isEnabled());
     }
 };
 
