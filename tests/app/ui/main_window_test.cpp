@@ -55,23 +55,17 @@ struct Fixture {
 
 using Sel = TimingGrid::Selection;
 
-// Opens the 2D or 3D table with cell (r, c) at 10 + r + c mod 3 and selects `sel` in its grid.
-TimingGrid* openTable(MainWindow& w, bool is3D, Sel sel) {
+// Opens the 2D or 3D table, cell (r, c) at 10 + r + c mod 3 (the 2D row as 3D row 8).
+TimingGrid* openTable(MainWindow& w, bool is3D) {
     w.show();
     ConfigImage& im = w.image();
     im.BufferEmpty = false;
     (is3D ? im.Table3DEnabled : im.Table2DEnabled) = true;
-    im.TrigTiming = 30;
-    for (int c = 1; c <= 21; ++c) {
-        im.Table2D(c, 1) = 11 + c % 3;
-        for (int r = 1; r <= 8; ++r) im.Table3D(c, 9 - r) = 10 + r + c % 3;
-    }
+    for (int c = 1; c <= 21; ++c)
+        for (int r = 1; r <= 8; ++r) im.Table3D(c, 9 - r) = im.Table2D(c, 1) = 10 + r + c % 3;
     w.state().setTableMenus(true);
     w.action("mnuEditTimingTable")->trigger();
-    TimingGrid* g = is3D ? w.tableViews()->grid3D() : w.tableViews()->grid2D();
-    g->setCurrentCell(sel.top, sel.left);
-    g->extendSelection(sel.bottom, sel.right);
-    return g;
+    return is3D ? w.tableViews()->grid3D() : w.tableViews()->grid2D();
 }
 
 QString captions(QMenu* menu) {
@@ -204,10 +198,7 @@ class MainWindowTest : public QObject {
         MainWindow& w = f.start();
         w.show();
         if (tableOpen) {
-            w.image().BufferEmpty = false;
-            w.image().Table3DEnabled = true;
-            w.state().setTableMenus(true);
-            w.action("mnuEditTimingTable")->trigger();
+            openTable(w, true);
             w.tableEditor().session()->acceptEdit(1, 1, "30");  // stored as 0 counts
             w.image().DataBuffer.fill(0x55);
         }
@@ -259,12 +250,8 @@ class MainWindowTest : public QObject {
     void tableViewsFollowTheOpenTable() {
         Fixture f;
         MainWindow& w = f.start();
-        w.show();
-        w.image().BufferEmpty = false;
-        w.image().Table2DEnabled = true;
-        w.state().setTableMenus(true);
-        w.action("mnuEditTimingTable")->trigger();
-        auto* grid = w.findChild<TimingGrid*>("VSFlexGrid1");
+        TimingGrid* grid = openTable(w, false);
+        QCOMPARE(grid->objectName(), QString("VSFlexGrid1"));
         QVERIFY(grid->isVisible() && w.findChild<QWidget*>("Chart2D1")->isVisible());
         QVERIFY(!w.findChild<QWidget*>("VSFlexGrid2")->isVisible());
         QCOMPARE(grid->text(0, 21), QString("10000"));
@@ -289,82 +276,67 @@ class MainWindowTest : public QObject {
         QVERIFY(w.editStatus()->text().contains("changes not yet written"));
     }
 
-    void pasteWritesTheCopiedBlockAtTheSelection_data() {
+    void gridCommandsAreOneUndoStepEach_data() {
         QTest::addColumn<bool>("is3D");
-        QTest::addColumn<Sel>("copied");
-        QTest::addColumn<Sel>("pasteAt");
-        QTest::addColumn<Sel>("written");
-        QTest::newRow("2D 3..7 to 10")
-            << false << Sel{1, 3, 1, 7} << Sel{1, 10, 1, 10} << Sel{1, 10, 1, 14};
-        QTest::newRow("3D 2 x 3 cut at the corner")
-            << true << Sel{1, 1, 2, 3} << Sel{8, 20, 8, 20} << Sel{8, 20, 8, 21};
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<Sel>("at");  // the selection it works on; then the block it selects
+        QTest::addColumn<QString>("text33");  // cell (3, 3), or the last pasted cell
+        const Sel block{2, 2, 4, 6};
+        QTest::newRow("2D Paste of 3..7 at 10") << false << "Paste" << Sel{1, 10, 1, 14} << "19.0";
+        QTest::newRow("3D Paste cut at the corner")
+            << true << "Paste" << Sel{8, 20, 8, 21} << "13.0";
+        QTest::newRow("Modify +1") << true << "Modify" << block << "14.0";
+        QTest::newRow("Interpolate") << true << "Interpolate" << block << "14.5";
+        QTest::newRow("Smooth") << true << "Smooth" << block << "13.6";
+        QTest::newRow("Ctrl+Shift+Down") << true << "step" << block << "11.0";
+        QTest::newRow("cell edit") << true << "edit" << Sel{3, 3, 3, 3} << "12";
     }
-    // The clipboard carries the copy, the grid selects what the paste wrote, and the Paste
-    // item follows the copy and the close.
-    void pasteWritesTheCopiedBlockAtTheSelection() {
+    // Copy fills the clipboard and turns that grid's Paste on; each command then writes the
+    // open table as one step that the Undo and Redo items take back and forth whole.
+    void gridCommandsAreOneUndoStepEach() {
         QFETCH(bool, is3D);
-        QFETCH(Sel, copied);
-        QFETCH(Sel, pasteAt);
-        QFETCH(Sel, written);
+        QFETCH(QString, command);
+        QFETCH(Sel, at);
+        QFETCH(QString, text33);
         Fixture f;
         MainWindow& w = f.start();
-        TimingGrid* g = openTable(w, is3D, copied);
         const QString dim = is3D ? "3D" : "2D";
+        const Sel copied = is3D ? Sel{1, 1, 2, 3} : Sel{1, 3, 1, 7};
+        TimingGrid* g = openTable(w, is3D);
+        auto select = [g](Sel s) {
+            g->setCurrentCell(s.top, s.left), g->extendSelection(s.bottom, s.right);
+        };
+        select(copied);
         w.action("mnuPopUpCopy" + dim)->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(), g->clip(copied));
-        QCOMPARE(w.state().menus().paste2D, !is3D);
-        QCOMPARE(w.state().menus().paste3D, is3D);
-        g->setCurrentCell(pasteAt.top, pasteAt.left);
-        w.action("mnuPopUpPaste" + dim)->trigger();
-        QCOMPARE(g->selection(), written);
-        QCOMPARE(g->clip(written),
-                 g->clip({copied.top, copied.left, copied.top + written.bottom - written.top,
-                          copied.left + written.right - written.left}));
-        f.ui.answer(Answer::No);
-        w.action("mnuCloseTbl")->trigger();
-        QVERIFY(!w.state().menus().paste2D && !w.state().menus().paste3D);
-    }
-
-    void eachEditIsOneStepOfTheUndoMenu_data() {
-        QTest::addColumn<QString>("action");
-        QTest::newRow("Modify") << "mnuPopUpModify3D";
-        QTest::newRow("Interpolate") << "mnuPopUpInterpolate3D";
-        QTest::newRow("Smooth") << "mnuPopUpSmooth3D";
-        QTest::newRow("Ctrl+Shift+Down") << "step";
-        QTest::newRow("cell edit") << "edit";
-    }
-    // Undo and Redo follow the open table's history; a round trip through the menu brings
-    // back every value and text, and reopening the table starts a new history.
-    void eachEditIsOneStepOfTheUndoMenu() {
-        QFETCH(QString, action);
-        Fixture f;
-        MainWindow& w = f.start();
-        TimingGrid* g = openTable(w, true, {2, 2, 4, 6});
+        QVERIFY(w.state().menus().paste2D != is3D && w.state().menus().paste3D == is3D);
+        select(command == "Paste" ? Sel{at.top, at.left, at.top, at.left} : at);
         TableSession& t = *w.tableEditor().session();
         const TableSession::Cells before = t.cells();
-        QVERIFY(!w.action("mnuUndo")->isEnabled() && !w.action("mnuRedo")->isEnabled());
         f.ui.answerInput("+1");
-        if (action == "step") {
+        if (command == "step") {
             QTest::keyClick(g, Qt::Key_Down, Qt::ControlModifier | Qt::ShiftModifier);
-            QCOMPARE(t.value(3, 4), 14.0 - 2);
-        } else if (action == "edit") {
-            g->editCell(3, 4, "12");
+        } else if (command == "edit") {
+            g->editCell(3, 3, "12");
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
             QCoreApplication::processEvents();
         } else {
-            w.action(action)->trigger();
+            w.action("mnuPopUp" + command + dim)->trigger();
         }
-        if (action.contains("Modify"))
+        if (command == "Modify")
             QCOMPARE(f.ui.fileDialogs(), QStringList("input Modify Selection: " + modifyPrompt()));
+        const bool paste = command == "Paste";
+        QCOMPARE(g->text(paste ? at.bottom : 3, paste ? at.right : 3), text33);
+        QCOMPARE(g->selection(), at);
         const TableSession::Cells after = t.cells();
-        QVERIFY(after != before && t.undoStack()->count() == 1);
-        QVERIFY(w.action("mnuUndo")->isEnabled() && !w.action("mnuRedo")->isEnabled());
+        QVERIFY(t.undoStack()->count() == 1 && !w.action("mnuRedo")->isEnabled());
         w.action("mnuUndo")->trigger();
-        QVERIFY(t.cells() == before && w.action("mnuRedo")->isEnabled());
+        QVERIFY(t.cells() == before && !w.action("mnuUndo")->isEnabled());
         w.action("mnuRedo")->trigger();
-        QVERIFY(t.cells() == after);
-        w.action("mnuEditTimingTable")->trigger();
-        QVERIFY(!w.action("mnuUndo")->isEnabled() && !w.action("mnuRedo")->isEnabled());
+        QVERIFY(t.cells() == after && w.action("mnuUndo")->isEnabled());
+        f.ui.answer(Answer::No);
+        w.action("mnuCloseTbl")->trigger();
+        QVERIFY(!w.action("mnuUndo")->isEnabled() && !w.state().menus().paste3D);
     }
 };
 
