@@ -11,6 +11,7 @@
 #include "data/ui/param_dialogs.h"
 #include "table/table_commands.h"
 #include "table/ui/new_table_wizards.h"
+#include "table/ui/table_popup.h"
 #include "table/ui/table_views.h"
 #include "table/ui/timing_grid.h"
 
@@ -121,6 +122,7 @@ void MainWindow::buildMenus() {
     addItem(edit, "mnuSaveTbl", "Save Timing Table Edits To Buffer",
             [this] { mnuSaveTbl_Click(); });
     addItem(edit, "mnuCloseTbl", "Close Timing Table", [this] { mnuCloseTbl_Click(); });
+    addUndoItems(edit);
 
     QMenu* comm = addMenu("mnuComm", "&Communications");
     addItem(comm, "mnuDownload", "&Download From EEPROM", [this] { link_->mnuDownload_Click(); });
@@ -136,13 +138,44 @@ void MainWindow::buildMenus() {
         auto* popup = new QMenu(QString("PopUp Edit %1").arg(dim), this);
         popup->setObjectName(QString("mnuPopUpEdit%1").arg(dim));
         menus_[popup->objectName()] = popup;
-        addItem(popup, QString("mnuPopUpCopy%1").arg(dim), "Copy",
-                [this] { notAvailableYet("Copy"); });
-        addItem(popup, QString("mnuPopUpPaste%1").arg(dim), "Paste",
-                [this] { notAvailableYet("Paste"); });
-        addItem(popup, QString("mnuPopUpModify%1").arg(dim), "Modify",
-                [this] { notAvailableYet("Modify"); });
+        const TableKind kind = QString(dim) == "2D" ? TableKind::Table2D : TableKind::Table3D;
+        const std::pair<const char*, PopUpCommand> items[] = {
+            {"Copy", PopUpCommand::Copy},
+            {"Paste", PopUpCommand::Paste},
+            {"Modify", PopUpCommand::Modify},
+            {"Interpolate", PopUpCommand::Interpolate},
+            {"Smooth", PopUpCommand::Smooth}};
+        for (const auto& [caption, command] : items)
+            addItem(
+                popup, QString("mnuPopUp%1%2").arg(caption, dim), caption, [this, kind, command] {
+                    TimingGrid* grid =
+                        kind == TableKind::Table2D ? tableViews_->grid2D() : tableViews_->grid3D();
+                    runPopUpCommand(*tableEditor_, *grid, kind, command);
+                });
     }
+}
+
+void MainWindow::addUndoItems(QMenu* edit) {
+    edit->addSeparator()->setObjectName("mnuSepUndo");
+    QAction* undo = addItem(edit, "mnuUndo", "Undo", [this] {
+        if (TableSession* s = tableEditor_->session()) s->undo();
+    });
+    undo->setShortcut(QKeySequence::Undo);
+    QAction* redo = addItem(edit, "mnuRedo", "Redo", [this] {
+        if (TableSession* s = tableEditor_->session()) s->redo();
+    });
+    redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    // The items follow the open table's history; a new table brings a new one.
+    connect(tableEditor_.get(), &TableEditor::sessionChanged, this, [undo, redo](TableSession* s) {
+        undo->setEnabled(s && s->undoStack()->canUndo());
+        redo->setEnabled(s && s->undoStack()->canRedo());
+        if (!s) return;
+        connect(s->undoStack(), &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
+        connect(s->undoStack(), &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
+    });
+    undo->setEnabled(false);
+    redo->setEnabled(false);
 }
 
 void MainWindow::buildCentral() {

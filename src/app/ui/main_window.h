@@ -80,6 +80,7 @@ class MainWindow : public QMainWindow {
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption,
                      std::function<void()> handler);
     void buildMenus();
+    void addUndoItems(QMenu* edit);
     void buildCentral();
     void notAvailableYet(const QString& title);
     void applyMenus();

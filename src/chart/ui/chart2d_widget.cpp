@@ -40,6 +40,7 @@ Chart2DWidget::Chart2DWidget(QWidget* parent) : QWidget(parent) {
 }
 
 void Chart2DWidget::setSession(TableSession* session) {
+    endDragAction();
     if (session_) disconnect(session_, nullptr, this, nullptr);
     session_ = session;
     if (session_) {
@@ -129,6 +130,10 @@ void Chart2DWidget::mousePressEvent(QMouseEvent* e) {
     d.PickSeries = pick.series;
     d.PickPoint = pick.point;
     if (pick.takesPoint()) {
+        // The whole drag, press to release, is one undo step.
+        endDragAction();
+        session_->beginAction("Drag Point");
+        dragSession_ = session_;
         emit pointPicked(d.PickPoint);
         d.DragStartValue = session_->value(1, d.PickPoint);
         showValueLabel(d.PickPoint);
@@ -158,11 +163,19 @@ void Chart2DWidget::mouseReleaseEvent(QMouseEvent* e) {
     ChartDragState& d = *drag_;
     if (d.IgnoreChartMouse) {
         d.IgnoreChartMouse = false;
+        endDragAction();
         return;
     }
-    if (!session_ || !plainLeftRelease(e) || d.PickSeries != 1 || d.PickPoint < 1) return;
-    session_->setText(1, d.PickPoint, formatFixed(session_->value(1, d.PickPoint), 1));
-    hideValueLabel();
+    if (session_ && plainLeftRelease(e) && d.PickSeries == 1 && d.PickPoint >= 1) {
+        session_->setText(1, d.PickPoint, formatFixed(session_->value(1, d.PickPoint), 1));
+        hideValueLabel();
+    }
+    endDragAction();
+}
+
+void Chart2DWidget::endDragAction() {
+    if (dragSession_) dragSession_->endAction();
+    dragSession_ = nullptr;
 }
 
 void Chart2DWidget::mouseDoubleClickEvent(QMouseEvent*) {

@@ -64,8 +64,10 @@ class Chart2DWidget : public QWidget {
     };
 
     void tableChanged();
+    void endDragAction();
 
     QPointer<TableSession> session_;
+    QPointer<TableSession> dragSession_;  // the table whose undo step a drag holds open
     ChartLook look_;
     ChartDragState ownDrag_;
     ChartDragState* drag_ = &ownDrag_;

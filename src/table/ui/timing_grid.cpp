@@ -2,6 +2,7 @@
 
 #include "chart/window_layout.h"
 #include "data/numeric.h"
+#include "table/table_edit.h"
 #include "table/table_session.h"
 
 #include <QAbstractTableModel>
@@ -116,7 +117,7 @@ class GridModel : public QAbstractTableModel {
     bool setData(const QModelIndex& i, const QVariant& v, int role) override {
         if (role != Qt::EditRole || !isData(i.row(), i.column())) return false;
         if (session_)
-            session_->acceptEdit(i.row(), i.column(), v.toString());
+            velo::editCell(*session_, i.row(), i.column(), v.toString());
         else
             setText(i.row(), i.column(), v.toString());
         return true;
@@ -325,6 +326,17 @@ bool TimingGrid::editing() const {
 }
 
 void TimingGrid::keyPressEvent(QKeyEvent* event) {
+    // Ctrl+Up/Down step the selection by half a degree, with Shift by two.
+    const auto mods = event->modifiers() & ~Qt::KeypadModifier;
+    const bool up = event->key() == Qt::Key_Up, down = event->key() == Qt::Key_Down;
+    if (!editing() && session_ && (up || down) &&
+        (mods == Qt::ControlModifier || mods == (Qt::ControlModifier | Qt::ShiftModifier))) {
+        const Selection s = selection();
+        if (s.top >= 1 && s.left >= 1)
+            stepSelection(*session_, {s.top, s.left, s.bottom, s.right}, up,
+                          mods & Qt::ShiftModifier);
+        return;
+    }
     // Typing a number on a selected cell starts the edit with that character.
     const QString t = event->text();
     if (!editing() && t.size() == 1 && QString("0123456789+-.").contains(t[0]) &&

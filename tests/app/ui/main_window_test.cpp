@@ -4,8 +4,11 @@
 #include "data/mod_params.h"
 #include "support/fake_link.h"
 #include "table/table_commands.h"
+#include "table/table_edit.h"
+#include "table/ui/table_views.h"
 #include "table/ui/timing_grid.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -50,6 +53,21 @@ struct Fixture {
     }
 };
 
+using Sel = TimingGrid::Selection;
+
+// Opens the 2D or 3D table, cell (r, c) at 10 + r + c mod 3 (the 2D row as 3D row 8).
+TimingGrid* openTable(MainWindow& w, bool is3D) {
+    w.show();
+    ConfigImage& im = w.image();
+    im.BufferEmpty = false;
+    (is3D ? im.Table3DEnabled : im.Table2DEnabled) = true;
+    for (int c = 1; c <= 21; ++c)
+        for (int r = 1; r <= 8; ++r) im.Table3D(c, 9 - r) = im.Table2D(c, 1) = 10 + r + c % 3;
+    w.state().setTableMenus(true);
+    w.action("mnuEditTimingTable")->trigger();
+    return is3D ? w.tableViews()->grid3D() : w.tableViews()->grid2D();
+}
+
 QString captions(QMenu* menu) {
     QStringList out;
     for (QAction* a : menu->actions())
@@ -74,12 +92,13 @@ class MainWindowTest : public QObject {
                  "Table, Print Set&up..., -, E&xit");
         QCOMPARE(captions(w.menu("mnuEdit")),
                  "Edit &Module Parameters, Edit &GPIO Parameters, Edit &Timing Table (off), Save "
-                 "Timing Table Edits To Buffer (off), Close Timing Table (off)");
+                 "Timing Table Edits To Buffer (off), Close Timing Table (off), -, Undo (off), "
+                 "Redo (off)");
         QCOMPARE(captions(w.menu("mnuComm")),
                  "&Download From EEPROM, &Upload To EEPROM, &Port Setup");
         QCOMPARE(captions(w.menu("mnuHelp")), "&Contents, &About...");
         for (const char* popup : {"mnuPopUpEdit2D", "mnuPopUpEdit3D"})
-            QCOMPARE(captions(w.menu(popup)), "Copy, Paste (off), Modify");
+            QCOMPARE(captions(w.menu(popup)), "Copy, Paste (off), Modify, Interpolate, Smooth");
         QVERIFY(w.image().BufferEmpty && w.state().FirmwareID.isEmpty());
         QCOMPARE(w.state().UnitModel, QString("IGX-1"));
         QCOMPARE(w.state().CommErrorCount, 0);
@@ -179,10 +198,7 @@ class MainWindowTest : public QObject {
         MainWindow& w = f.start();
         w.show();
         if (tableOpen) {
-            w.image().BufferEmpty = false;
-            w.image().Table3DEnabled = true;
-            w.state().setTableMenus(true);
-            w.action("mnuEditTimingTable")->trigger();
+            openTable(w, true);
             w.tableEditor().session()->acceptEdit(1, 1, "30");  // stored as 0 counts
             w.image().DataBuffer.fill(0x55);
         }
@@ -234,12 +250,8 @@ class MainWindowTest : public QObject {
     void tableViewsFollowTheOpenTable() {
         Fixture f;
         MainWindow& w = f.start();
-        w.show();
-        w.image().BufferEmpty = false;
-        w.image().Table2DEnabled = true;
-        w.state().setTableMenus(true);
-        w.action("mnuEditTimingTable")->trigger();
-        auto* grid = w.findChild<TimingGrid*>("VSFlexGrid1");
+        TimingGrid* grid = openTable(w, false);
+        QCOMPARE(grid->objectName(), QString("VSFlexGrid1"));
         QVERIFY(grid->isVisible() && w.findChild<QWidget*>("Chart2D1")->isVisible());
         QVERIFY(!w.findChild<QWidget*>("VSFlexGrid2")->isVisible());
         QCOMPARE(grid->text(0, 21), QString("10000"));
@@ -262,6 +274,69 @@ class MainWindowTest : public QObject {
         w.action("mnuCloseTbl")->trigger();
         QVERIFY(!grid->isVisible());
         QVERIFY(w.editStatus()->text().contains("changes not yet written"));
+    }
+
+    void gridCommandsAreOneUndoStepEach_data() {
+        QTest::addColumn<bool>("is3D");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<Sel>("at");  // the selection it works on; then the block it selects
+        QTest::addColumn<QString>("text33");  // cell (3, 3), or the last pasted cell
+        const Sel block{2, 2, 4, 6};
+        QTest::newRow("2D Paste of 3..7 at 10") << false << "Paste" << Sel{1, 10, 1, 14} << "19.0";
+        QTest::newRow("3D Paste cut at the corner")
+            << true << "Paste" << Sel{8, 20, 8, 21} << "13.0";
+        QTest::newRow("Modify +1") << true << "Modify" << block << "14.0";
+        QTest::newRow("Interpolate") << true << "Interpolate" << block << "14.5";
+        QTest::newRow("Smooth") << true << "Smooth" << block << "13.6";
+        QTest::newRow("Ctrl+Shift+Down") << true << "step" << block << "11.0";
+        QTest::newRow("cell edit") << true << "edit" << Sel{3, 3, 3, 3} << "12";
+    }
+    // Copy fills the clipboard and turns that grid's Paste on; each command then writes the
+    // open table as one step that the Undo and Redo items take back and forth whole.
+    void gridCommandsAreOneUndoStepEach() {
+        QFETCH(bool, is3D);
+        QFETCH(QString, command);
+        QFETCH(Sel, at);
+        QFETCH(QString, text33);
+        Fixture f;
+        MainWindow& w = f.start();
+        const QString dim = is3D ? "3D" : "2D";
+        const Sel copied = is3D ? Sel{1, 1, 2, 3} : Sel{1, 3, 1, 7};
+        TimingGrid* g = openTable(w, is3D);
+        auto select = [g](Sel s) {
+            g->setCurrentCell(s.top, s.left), g->extendSelection(s.bottom, s.right);
+        };
+        select(copied);
+        w.action("mnuPopUpCopy" + dim)->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), g->clip(copied));
+        QVERIFY(w.state().menus().paste2D != is3D && w.state().menus().paste3D == is3D);
+        select(command == "Paste" ? Sel{at.top, at.left, at.top, at.left} : at);
+        TableSession& t = *w.tableEditor().session();
+        const TableSession::Cells before = t.cells();
+        f.ui.answerInput("+1");
+        if (command == "step") {
+            QTest::keyClick(g, Qt::Key_Down, Qt::ControlModifier | Qt::ShiftModifier);
+        } else if (command == "edit") {
+            g->editCell(3, 3, "12");
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QCoreApplication::processEvents();
+        } else {
+            w.action("mnuPopUp" + command + dim)->trigger();
+        }
+        if (command == "Modify")
+            QCOMPARE(f.ui.fileDialogs(), QStringList("input Modify Selection: " + modifyPrompt()));
+        const bool paste = command == "Paste";
+        QCOMPARE(g->text(paste ? at.bottom : 3, paste ? at.right : 3), text33);
+        QCOMPARE(g->selection(), at);
+        const TableSession::Cells after = t.cells();
+        QVERIFY(t.undoStack()->count() == 1 && !w.action("mnuRedo")->isEnabled());
+        w.action("mnuUndo")->trigger();
+        QVERIFY(t.cells() == before && !w.action("mnuUndo")->isEnabled());
+        w.action("mnuRedo")->trigger();
+        QVERIFY(t.cells() == after && w.action("mnuUndo")->isEnabled());
+        f.ui.answer(Answer::No);
+        w.action("mnuCloseTbl")->trigger();
+        QVERIFY(!w.action("mnuUndo")->isEnabled() && !w.state().menus().paste3D);
     }
 };
 

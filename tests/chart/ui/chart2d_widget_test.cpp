@@ -77,6 +77,11 @@ class Chart2DWidgetTest : public QObject {
         QCOMPARE(r.chart.valueLabelPoint(), 0);
         QVERIFY(
             r.chart.accessibleDescription().contains(QString("2500 RPM %1").arg(value, 0, 'f', 1)));
+        // Press to release is one step; undo brings back the value and the typed text.
+        QCOMPARE(r.session->undoStack()->count(), 1);
+        r.session->undo();
+        QCOMPARE(r.session->value(1, 6), start);
+        QCOMPARE(r.session->text(1, 6), QString("typed"));
     }
 
     void pressesThatTakeNoPoint_data() {
