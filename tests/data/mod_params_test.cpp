@@ -59,19 +59,9 @@ class ModParamsTest : public QObject {
         r.image.MAPSensor = 2;
         r.image.Cyl4 = r.image.Cyl6 = true;  // 6 wins and clears 4
         r.image.TimingEnable = false;
-        r.image.StartRetard = 57;
-        r.image.RetardComp = 28;
-        r.image.CrankPulses = 12;
-        r.image.TrigTiming = 12;
         const auto& v = r.load();
         QVERIFY(v.mapSensor == 2 && v.cylinders == Cyl::Six && !r.image.Cyl4 && r.image.Cyl6);
         QVERIFY(v.timingDisable && !r.image.TimingEnable);
-        QCOMPARE(v.startRetard, (Slider{5, "5"}));
-        QCOMPARE(v.retardComp, (Slider{5, "2.5"}));
-        QCOMPARE(v.crankPulses, (Slider{0, "12"}));
-        QCOMPARE(v.trigTiming, (Slider{28, "12"}));
-        // Loading moves thumbs without storing what they would give.
-        QCOMPARE(r.image.StartRetard, int16_t(57));
 
         Rig odd;  // an unknown sensor index shows as 1 bar and is left alone
         odd.image.MAPSensor = 7;
@@ -80,37 +70,37 @@ class ModParamsTest : public QObject {
         QCOMPARE(odd.form.view().cylinders, Cyl::Four);
     }
 
-    void startRetardBoxFrom1Count_data() {
-        QTest::addColumn<int>("counts");
-        QTest::addColumn<bool>("checked");
-        QTest::newRow("0: clear") << 0 << false;
-        QTest::newRow("1: checked") << 1 << true;
-        QTest::newRow("negative: clear") << -1 << false;
+    // Sliders as "position label", then the start retard box, which 1 count checks. Values
+    // no slider position gives (made by another tool) keep the thumb at its end and the
+    // label true; loading moves thumbs without storing what they would give.
+    void loadingShowsTheSliders_data() {
+        QTest::addColumn<QList<int>>("counts");  // start retard, retard comp, crank, trigger
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("between positions")
+            << QList<int>{57, 28, 12, 12} << "5 5 | 5 2.5 | 0 12 | 28 12 | on";
+        QTest::newRow("beyond the ends")
+            << QList<int>{200, 80, 0, 45} << "0 18 | 0 7.0 | 10 0 | 0 45 | on";
+        QTest::newRow("start retard 1: checked")
+            << QList<int>{1, 0, 2, 30} << "10 0 | 10 0.0 | 10 2 | 10 30 | on";
+        QTest::newRow("start retard 0: clear")
+            << QList<int>{0, 0, 2, 30} << "10 0 | 10 0.0 | 10 2 | 10 30 | off";
+        QTest::newRow("start retard negative: clear")
+            << QList<int>{-1, 0, 2, 30} << "10 0 | 10 0.0 | 10 2 | 10 30 | off";
     }
-    void startRetardBoxFrom1Count() {
-        QFETCH(int, counts);
-        QFETCH(bool, checked);
+    void loadingShowsTheSliders() {
+        QFETCH(QList<int>, counts);
+        QFETCH(QString, shown);
         Rig r;
-        r.image.StartRetard = int16_t(counts);
+        ConfigImage& i = r.image;
+        i.StartRetard = int16_t(counts[0]), i.RetardComp = int16_t(counts[1]);
+        i.CrankPulses = int16_t(counts[2]), i.TrigTiming = int16_t(counts[3]);
         const auto& v = r.load();
-        QVERIFY(v.startRtd == checked && v.startRtdVisible == checked);
-        QCOMPARE(r.image.StartRetard, int16_t(counts));  // loading clears no value
-    }
-
-    // Values no slider position gives (made by another tool) keep the thumb at its end
-    // and the label true.
-    void valuesBeyondTheSliders() {
-        Rig r;
-        r.image.RetardComp = 80;
-        r.image.StartRetard = 200;
-        r.image.CrankPulses = 0;
-        r.image.TrigTiming = 45;
-        const auto& v = r.load();
-        QCOMPARE(v.retardComp, (Slider{0, "7.0"}));
-        QCOMPARE(v.startRetard, (Slider{0, "18"}));
-        QCOMPARE(v.crankPulses, (Slider{10, "0"}));
-        QCOMPARE(v.trigTiming.position, 0);
-        QCOMPARE(r.image.RetardComp, int16_t(80));
+        QStringList out;
+        for (const Slider& s : {v.startRetard, v.retardComp, v.crankPulses, v.trigTiming})
+            out << QString("%1 %2").arg(s.position).arg(s.label);
+        out << QString(v.startRtd ? "on" : "off") + (v.startRtdVisible == v.startRtd ? "" : "?");
+        QCOMPARE(out.join(" | "), shown);
+        QCOMPARE((QList<int>{i.StartRetard, i.RetardComp, i.CrankPulses, i.TrigTiming}), counts);
     }
 
     void slidersStoreCounts() {

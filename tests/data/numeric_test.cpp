@@ -15,8 +15,6 @@ class NumericTest : public QObject {
         QTest::newRow("2.5 to even 2") << 2.5 << 2LL;
         QTest::newRow("-2.5 to even -2") << -2.5 << -2LL;
         QTest::newRow("just above half") << 2.5000001 << 3LL;
-        QTest::newRow("rpm 3025/50") << 3025 / 50.0 << 60LL;
-        QTest::newRow("rpm 3075/50") << 3075 / 50.0 << 62LL;
     }
 
     void roundHalfEven() {
@@ -34,12 +32,10 @@ class NumericTest : public QObject {
         QTest::newRow("2.25 as text rounds up") << 2.25 << 1 << "2.3";
         // 0.15 is below a half in binary; as text it is a half and goes up.
         QTest::newRow("0.15 decided on its text") << 0.15 << 1 << "0.2";
-        QTest::newRow("1.05") << 1.05 << 1 << "1.1";
         QTest::newRow("carry into whole") << 9.96 << 1 << "10.0";
         QTest::newRow("carry adds digit") << 99.5 << 0 << "100";
         QTest::newRow("small negative is zero") << -0.04 << 1 << "0.0";
         QTest::newRow("advance of 30 counts") << 30 - 0.0879 * 30 << 1 << "27.4";
-        QTest::newRow("rpm pattern ####0") << 10900.0 << 0 << "10900";
     }
 
     void formatFixed() {
@@ -61,7 +57,6 @@ class NumericTest : public QObject {
         QTest::newRow("leading point") << ".5" << 0.5;
         QTest::newRow("exponent") << "1e3" << 1000.0;
         QTest::newRow("dangling exponent") << "3e" << 3.0;
-        QTest::newRow("size with unit") << "20pt" << 20.0;
         QTest::newRow("blanks inside digits") << "1 2" << 12.0;
     }
 

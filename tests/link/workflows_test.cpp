@@ -225,11 +225,7 @@ class WorkflowsTest : public QObject {
             rig.state.setTableMenus(!table3D);
             QCOMPARE(rig.link->download(), TransferOutcome::Completed);
             QCOMPARE(charts, table3D ? 1 : 0);
-            const auto menus = rig.state.menus();
-            QVERIFY(menus.newTable);
-            QCOMPARE(menus.editTimingTable, table3D);
-            QCOMPARE(menus.saveTbl, table3D);
-            QCOMPARE(menus.closeTbl, table3D);
+            QCOMPARE(rig.state.menus(), (MainState::Menus{true, table3D, table3D, table3D}));
         }
     }
 };

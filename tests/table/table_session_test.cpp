@@ -25,7 +25,6 @@ class TableSessionTest : public QObject {
         QTest::newRow("250.28") << 8.0 << 250;
         QTest::newRow("255.97 limited") << 7.5 << 255;
         QTest::newRow("-11.38 limited") << 31.0 << 0;
-        QTest::newRow("167.24") << 15.3 << 167;
         QTest::newRow("227.53") << 10.0 << 228;
     }
     // Both tables, at the cell's own offset; the 2D limit line comes back as loaded.
