@@ -181,8 +181,19 @@ void Chart3DWidget::mousePressEvent(QMouseEvent* e) {
     Chart3DGestures gestures(*drag_, *session_, label_);
     const std::optional<GridCell> cell =
         gestures.press(chartGeometry(), e->button(), e->buttons(), e->modifiers(), at);
+    if (drag_->PickXIndex >= 1 && drag_->PickYIndex >= 1) {
+        // The whole gesture, press to release, is one undo step.
+        endDragAction();
+        session_->beginAction(e->modifiers() & Qt::ShiftModifier ? "Offset Table" : "Drag Point");
+        dragSession_ = session_;
+    }
     if (cell) emit pointPicked(cell->row, cell->col);
     update();
+}
+
+void Chart3DWidget::endDragAction() {
+    if (dragSession_) dragSession_->endAction();
+    dragSession_ = nullptr;
 }
 
 void Chart3DWidget::mouseMoveEvent(QMouseEvent* e) {
@@ -218,6 +229,7 @@ void Chart3DWidget::mouseReleaseEvent(QMouseEvent* e) {
     } else if (drag_->IgnoreChartMouse) {
         drag_->IgnoreChartMouse = false;
     }
+    if (e->buttons() == Qt::NoButton) endDragAction();
     update();
 }
 

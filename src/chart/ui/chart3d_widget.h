@@ -63,6 +63,8 @@ class Chart3DWidget : public QWidget {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    void endDragAction();
+    QPointer<TableSession> dragSession_;  // the table whose undo step a gesture holds open
     struct FrameKey {
         QSize size;
         qreal pixelRatio = 0;

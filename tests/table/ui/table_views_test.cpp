@@ -66,7 +66,8 @@ class TableViewsTest : public QObject {
         QCOMPARE(v.views.grid3D()->col(), col);
     }
 
-    // An offset release rewrites Table3D from the chart, earlier drags included.
+    // An offset release rewrites Table3D from the chart, earlier drags included, and is one
+    // undo step.
     void anOffsetReleaseReachesTable3D() {
         Views v;
         Chart3DWidget* chart = v.views.chart3D();
@@ -85,6 +86,9 @@ class TableViewsTest : public QObject {
         QCOMPARE(s->value(2, 3), 18.2);  // 2 degrees down the mouse: an offset of -0.8
         for (int i = 0; i < 168; ++i)
             QCOMPARE(v.image.Table3D(i % 21 + 1, 8 - i / 21), s->value(i / 21 + 1, i % 21 + 1));
+        QCOMPARE(s->undoStack()->count(), 1);  // the whole gesture is one step
+        s->undo();
+        QCOMPARE(s->value(2, 3), 19.0);
     }
 
     // A gesture cancelled on the 3D chart is cancelled on the 2D one.
