@@ -56,12 +56,6 @@ struct Rig {
                                   Qt::MouseButton b = Qt::LeftButton) {
         return gestures.press(g, b, b, keys, p);
     }
-    // A left drag from point (11, 8), grid cell (1, 11), to the height of value z.
-    void dragTo(double z, Qt::KeyboardModifiers keys = {}) {
-        const double start = table->value(1, 11);
-        press(at(11, 8, start), keys);
-        gestures.move(g, Qt::LeftButton, keys, QPoint(400, int(400 - 16 * (z - 5))));
-    }
     void release(Qt::KeyboardModifiers keys = {}) {
         gestures.release(Qt::LeftButton, Qt::NoButton, keys);
     }
@@ -85,35 +79,27 @@ class Chart3DGesturesTest : public QObject {
 
     void pickTakesTheNearestPointWithin15Pixels_data() {
         QTest::addColumn<QPointF>("pos");
-        QTest::addColumn<int>("region");
-        QTest::addColumn<int>("x");
-        QTest::addColumn<int>("y");
-        QTest::addColumn<bool>("taken");
+        QTest::addColumn<QString>("pick");  // region (x, y), and whether a press takes it
         // Every cell at 20 but (11, 4) at 30: rows 200 / 7 pixels apart, columns 40.
-        QTest::newRow("front left corner") << QPointF(0, 360) << -100 << 1 << 1 << true;
-        QTest::newRow("back right corner") << QPointF(800, 160) << -100 << 21 << 8 << true;
-        QTest::newRow("front right corner") << QPointF(800, 360) << -100 << 21 << 1 << true;
-        QTest::newRow("back left corner") << QPointF(0, 160) << -100 << 1 << 8 << true;
-        QTest::newRow("left edge, row 5") << QPointF(0, 246) << -100 << 1 << 5 << true;
-        QTest::newRow("14 below the front edge") << QPointF(400, 374) << -100 << 11 << 1 << true;
-        QTest::newRow("15 below the front edge") << QPointF(400, 375) << -100 << 11 << 1 << false;
-        QTest::newRow("left of the plot area") << QPointF(-1, 360) << 0 << 1 << 1 << false;
-        QTest::newRow("a raised point at its height")
-            << QPointF(400, 114) << -100 << 11 << 4 << true;
+        QTest::newRow("front left corner") << QPointF(0, 360) << "-100 (1, 1) taken";
+        QTest::newRow("back right corner") << QPointF(800, 160) << "-100 (21, 8) taken";
+        QTest::newRow("front right corner") << QPointF(800, 360) << "-100 (21, 1) taken";
+        QTest::newRow("back left corner") << QPointF(0, 160) << "-100 (1, 8) taken";
+        QTest::newRow("left edge, row 5") << QPointF(0, 246) << "-100 (1, 5) taken";
+        QTest::newRow("14 below the front edge") << QPointF(400, 374) << "-100 (11, 1) taken";
+        QTest::newRow("15 below the front edge") << QPointF(400, 375) << "-100 (11, 1)";
+        QTest::newRow("left of the plot area") << QPointF(-1, 360) << "0 (1, 1)";
+        QTest::newRow("a raised point at its height") << QPointF(400, 114) << "-100 (11, 4) taken";
     }
     void pickTakesTheNearestPointWithin15Pixels() {
         QFETCH(QPointF, pos);
-        QFETCH(int, region);
-        QFETCH(int, x);
-        QFETCH(int, y);
-        QFETCH(bool, taken);
+        QFETCH(QString, pick);
         QVector<double> values(168, 20.0);
         values[(4 - 1) * 21 + 11 - 1] = 30;
-        const Chart3DPick pick = testGeometry().pick(pos, values);
-        QCOMPARE(pick.region, region);
-        QCOMPARE(pick.xIndex, x);
-        QCOMPARE(pick.yIndex, y);
-        QCOMPARE(pick.takesPoint(), taken);
+        const Chart3DPick p = testGeometry().pick(pos, values);
+        QCOMPARE(QString::asprintf("%d (%d, %d)%s", p.region, p.xIndex, p.yIndex,
+                                   p.takesPoint() ? " taken" : ""),
+                 pick);
     }
 
     void plainDragRoundsAndLimits_data() {
@@ -149,85 +135,73 @@ class Chart3DGesturesTest : public QObject {
         QCOMPARE(r.table->value(2, 11), start);
     }
 
-    void offsetLabelFollowsTheMouse_data() {
-        QTest::addColumn<double>("above");
+    void offsetDragAddsAtTheRelease_data() {
+        QTest::addColumn<int>("trigTiming");
+        QTest::addColumn<double>("cells");  // every cell but (5, 5), which starts at 20
+        QTest::addColumn<double>("above");  // the mouse above the pressed point
         QTest::addColumn<QString>("label");
-        QTest::newRow("20 above") << 20.0 << "5.0";
-        QTest::newRow("20 below") << -20.0 << "-5.0";
-        QTest::newRow("0.75 above: 1.5 to 2") << 0.75 << "0.4";
-        QTest::newRow("0.25 above: 0.5 to even 0") << 0.25 << "0.0";
-        QTest::newRow("0.75 below") << -0.75 << "-0.4";
+        QTest::addColumn<double>("after");
+        QTest::newRow("20 above") << 35 << 20.0 << 20.0 << "5.0" << 25.0;
+        QTest::newRow("20 below") << 35 << 20.0 << -20.0 << "-5.0" << 15.0;
+        QTest::newRow("0.75 above: 1.5 to 2") << 35 << 20.0 << 0.75 << "0.4" << 20.4;
+        QTest::newRow("0.25 above: 0.5 to even 0") << 35 << 20.0 << 0.25 << "0.0" << 20.0;
+        QTest::newRow("0.75 below") << 35 << 20.0 << -0.75 << "-0.4" << 19.6;
+        QTest::newRow("+5 at the trigger timing") << 30 << 30.0 << 12.5 << "5.0" << 30.0;
+        QTest::newRow("-5 stops at the lower limit") << 30 << 10.0 << -12.5 << "-5.0" << 8.0;
+        QTest::newRow("a click: 0 brings a cell in") << 30 << 7.5 << 0.0 << "0.0" << 8.0;
     }
-    // Nothing changes until the release, which adds the offset to all 168 cells.
-    void offsetLabelFollowsTheMouse() {
+    // The label follows the mouse; nothing changes until the release, which adds the
+    // offset to all 168 cells within the window.
+    void offsetDragAddsAtTheRelease() {
+        QFETCH(int, trigTiming);
+        QFETCH(double, cells);
         QFETCH(double, above);
         QFETCH(QString, label);
-        Rig r(35, 20);
-        QCOMPARE(r.press(at(11, 8, 20), Qt::ShiftModifier), (GridCell{0, 0}));
+        QFETCH(double, after);
+        Rig r(trigTiming, cells);
+        r.table->setValue(5, 5, 20);
+        QCOMPARE(r.press(at(11, 8, cells), Qt::ShiftModifier), (GridCell{0, 0}));
         QCOMPARE(r.label.text.value_or("value"), QString("0.0"));
         r.gestures.move(r.g, Qt::LeftButton, Qt::ShiftModifier,
-                        QPoint(400, int(400 - 16 * (15 + above))));
+                        QPoint(400, int(400 - 16 * (cells - 5 + above))));
         QCOMPARE(r.label.text.value_or("value"), label);
-        QCOMPARE(r.table->value(8, 21), 20.0);
+        QCOMPARE(r.table->value(8, 21), cells);
         r.release(Qt::ShiftModifier);
         for (int row : {1, 8})
             for (int col : {1, 21}) {
-                QCOMPARE(r.table->value(row, col), 20 + label.toDouble());
-                QCOMPARE(r.table->text(row, col), QString::number(20 + label.toDouble(), 'f', 1));
+                QCOMPARE(r.table->value(row, col), after);
+                QCOMPARE(r.table->text(row, col), QString::number(after, 'f', 1));
             }
+        QCOMPARE(r.table->value(5, 5), 20 + label.toDouble());
         QVERIFY(!r.label.shown());
-    }
-
-    void offsetReleaseKeepsEveryCellInTheWindow_data() {
-        QTest::addColumn<double>("cells");
-        QTest::addColumn<double>("offset");
-        QTest::addColumn<double>("after");
-        QTest::newRow("+5 at the trigger timing") << 30.0 << 5.0 << 30.0;
-        QTest::newRow("-5 stops at the lower limit") << 10.0 << -5.0 << 8.0;
-        QTest::newRow("a click: 0 brings a cell in") << 7.5 << 0.0 << 8.0;
-    }
-    void offsetReleaseKeepsEveryCellInTheWindow() {
-        QFETCH(double, cells);
-        QFETCH(double, offset);
-        QFETCH(double, after);
-        Rig r(30, cells);
-        r.table->setValue(5, 5, 20);
-        r.dragTo(cells + offset * 2.5, Qt::ShiftModifier);
-        QCOMPARE(r.drag.ShiftOffset, offset);
-        r.release(Qt::ShiftModifier);
-        QCOMPARE(r.table->value(1, 1), after);
-        QCOMPARE(r.table->value(8, 21), after);
-        QCOMPARE(r.table->value(5, 5), 20 + offset);
     }
 
     void pressesThatKeepOrClearThePick_data() {
         QTest::addColumn<int>("button");
         QTest::addColumn<int>("keys");
-        QTest::addColumn<bool>("onAPoint");
-        QTest::addColumn<bool>("keepsPick");
-        QTest::newRow("Ctrl") << int(Qt::LeftButton) << int(Qt::ControlModifier) << true << true;
-        QTest::newRow("Alt") << int(Qt::LeftButton) << int(Qt::AltModifier) << true << true;
+        QTest::addColumn<bool>("keepsPick");  // pressed on a point when it keeps the pick
+        QTest::newRow("Ctrl") << int(Qt::LeftButton) << int(Qt::ControlModifier) << true;
+        QTest::newRow("Alt") << int(Qt::LeftButton) << int(Qt::AltModifier) << true;
         QTest::newRow("Shift and Ctrl")
-            << int(Qt::LeftButton) << int(Qt::ShiftModifier | Qt::ControlModifier) << true << true;
-        QTest::newRow("right button") << int(Qt::RightButton) << 0 << true << true;
-        QTest::newRow("plain, far from every point") << int(Qt::LeftButton) << 0 << false << false;
+            << int(Qt::LeftButton) << int(Qt::ShiftModifier | Qt::ControlModifier) << true;
+        QTest::newRow("right button") << int(Qt::RightButton) << 0 << true;
+        QTest::newRow("plain, far from every point") << int(Qt::LeftButton) << 0 << false;
         QTest::newRow("Shift, far from every point")
-            << int(Qt::LeftButton) << int(Qt::ShiftModifier) << false << false;
+            << int(Qt::LeftButton) << int(Qt::ShiftModifier) << false;
     }
     // After a press that keeps the pick, a plain drag still moves the old point; after
     // one that clears it, nothing moves.
     void pressesThatKeepOrClearThePick() {
         QFETCH(int, button);
         QFETCH(int, keys);
-        QFETCH(bool, onAPoint);
         QFETCH(bool, keepsPick);
         Rig r(30, 20);
         r.press(at(11, 8, 20));
         r.release();
-        r.press(onAPoint ? at(3, 3, 20) : QPoint(420, 20), Qt::KeyboardModifiers(keys),
+        r.press(keepsPick ? at(3, 3, 20) : QPoint(420, 20), Qt::KeyboardModifiers(keys),
                 Qt::MouseButton(button));
-        QCOMPARE(r.drag.PickXIndex, keepsPick ? 11 : 0);
-        QCOMPARE(r.drag.PickYIndex, keepsPick ? 8 : 0);
+        QCOMPARE(QPoint(r.drag.PickXIndex, r.drag.PickYIndex),
+                 keepsPick ? QPoint(11, 8) : QPoint(0, 0));
         r.gestures.move(r.g, Qt::LeftButton, {}, QPoint(400, 400 - 16 * 20));
         QCOMPARE(r.table->value(1, 11), keepsPick ? 25.0 : 20.0);
         QCOMPARE(r.table->value(6, 3), 20.0);
