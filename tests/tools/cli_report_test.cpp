@@ -59,8 +59,6 @@ class CliReportTest : public QObject {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
         QTest::newRow("no output") << QStringList{"report", demo("demo_3d.dat")} << 2;
-        QTest::newRow("unknown option")
-            << QStringList{"report", demo("demo_3d.dat"), "-", "--colour"} << 2;
         QTest::newRow("missing file") << QStringList{"report", "/nonexistent/a.dat", "-"} << 2;
         QTest::newRow("short file") << QStringList{"report", "SHORT", "-"} << 1;
         QTest::newRow("unwritable")
