@@ -16,6 +16,8 @@ int runShow(const QStringList& args);
 int runDownload(const QStringList& args);
 int runUpload(const QStringList& args);
 int runModify(const QStringList& args);
+// Makes its own QGuiApplication: call it instead of creating one.
+int runReport(int argc, char** argv);
 
 void printUsage(FILE* to);
 

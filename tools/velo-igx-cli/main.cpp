@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <cstdio>
+#include <cstring>
 
 namespace velo::cli {
 
@@ -13,6 +14,7 @@ void printUsage(FILE* to) {
         "  velo-igx-cli download OUT.dat [--device PATH | --port N] [--trace]\n"
         "  velo-igx-cli upload IN.dat [--device PATH | --port N] [--trace]\n"
         "  velo-igx-cli modify IN.dat OUT.dat ENTRY [--rows A-B] [--cols A-B]\n"
+        "  velo-igx-cli report IN.dat OUT.pdf|- [--comment TEXT]\n"
         "\n"
         "Messages are printed as \"TITLE: TEXT\" on stderr; questions are answered so that\n"
         "the work goes on, error reports with Abort.\n"
@@ -25,6 +27,7 @@ void printUsage(FILE* to) {
 }  // namespace velo::cli
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "report") == 0) return velo::cli::runReport(argc, argv);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("Velo_IGX_Main");
     QStringList args = app.arguments().mid(1);

@@ -9,6 +9,7 @@
 #include "chart/window_layout.h"
 #include "data/file_commands.h"
 #include "data/ui/param_dialogs.h"
+#include "report/ui/report_commands.h"
 #include "table/table_commands.h"
 #include "table/ui/new_table_wizards.h"
 #include "table/ui/table_popup.h"
@@ -90,10 +91,6 @@ QAction* MainWindow::addItem(QMenu* menu, const QString& name, const QString& ca
     return a;
 }
 
-void MainWindow::notAvailableYet(const QString& title) {
-    ui_.message(title, "This command is not available yet.", Buttons::Ok, Icon::Information);
-}
-
 void MainWindow::buildMenus() {
     auto addMenu = [this](const QString& name, const QString& caption) {
         QMenu* m = menuBar()->addMenu(caption);
@@ -107,8 +104,8 @@ void MainWindow::buildMenus() {
     addItem(file, "mnuSaveFile", "&Save File", [this] { mnuSaveFile_Click(ctx_); });
     file->addSeparator()->setObjectName("mnuSep2");
     addItem(file, "mnuPrintTable", "&Print Parameters And Timing Table",
-            [this] { notAvailableYet("Print"); });
-    addItem(file, "mnuPrintSetup", "Print Set&up...", [this] { notAvailableYet("Print Setup"); });
+            [this] { mnuPrintTable_Click(this, *tableEditor_, brand_); });
+    addItem(file, "mnuPrintSetup", "Print Set&up...", [this] { mnuPrintSetup_Click(this); });
     file->addSeparator()->setObjectName("mnuSep3");
     addItem(file, "mnuExit", "E&xit", [this] { mnuExit_Click(); });
 

@@ -82,7 +82,6 @@ class MainWindow : public QMainWindow {
     void buildMenus();
     void addUndoItems(QMenu* edit);
     void buildCentral();
-    void notAvailableYet(const QString& title);
     void applyMenus();
     void applyProgress();
     void updateStatus();

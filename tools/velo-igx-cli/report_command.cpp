@@ -1,0 +1,108 @@
+#include "app/config_file.h"
+#include "app/run_error.h"
+#include "cli.h"
+#include "data/data_file.h"
+#include "report/ui/report_painter.h"
+
+#include <QGuiApplication>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <cstdio>
+
+namespace velo::cli {
+
+namespace {
+
+QString makerName(const QString& folder) {
+    try {
+        return readConfigFile(folder).makerName();
+    } catch (const RunError&) {
+        return BrandInfo::defaults().makerName();
+    }
+}
+
+int report(const QStringList& args) {
+    QStringList files;
+    QString comment;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == "--comment" && i + 1 < args.size())
+            comment = args[++i];
+        else if (args[i].startsWith("--") || files.size() == 2) {
+            printUsage(stderr);
+            return kUsage;
+        } else
+            files << args[i];
+    }
+    if (files.size() != 2) {
+        printUsage(stderr);
+        return kUsage;
+    }
+    const DataFileRead file = readDataFile(files[0]);
+    if (file.status == DataFileRead::Unreadable) {
+        std::fprintf(stderr, "Open Data File: %s\n", qPrintable(file.error));
+        return kFileError;
+    }
+    if (file.status == DataFileRead::Short) {
+        std::fputs("Open Data File: Error - reached premature end-of-file\n", stderr);
+        return kFailed;
+    }
+    ConfigImage image;
+    image.ClearEEPROMBuffer();
+    image.setImageBytes(file.bytes);
+    image.BufferEmpty = false;
+    image.UpdateParams();
+
+    const QString folder = QCoreApplication::applicationDirPath();
+    ReportInput in;
+    in.image = &image;
+    in.makerName = makerName(folder);
+    in.printed = QDateTime::currentDateTime();
+    in.comment = comment;
+    in.mapLabels = image.mapSensorInUse();
+    const ReportTables tables(in);
+    const ReportCharts charts{&tables, folder, image.mapSensorInUse()};
+
+    if (files[1] == "-") {
+        const QSizeF a4(16838, 11906);
+        for (const QString& line : reportText(buildReport(in, tables, a4)))
+            std::printf("%s\n", qPrintable(line));
+        return kOk;
+    }
+    QSaveFile out(files[1]);
+    if (!out.open(QIODevice::WriteOnly)) {
+        std::fprintf(stderr, "Report: %s: %s\n", qPrintable(files[1]),
+                     qPrintable(out.errorString()));
+        return kFileError;
+    }
+    {
+        QPdfWriter pdf(&out);
+        pdf.setTitle("IGX-1 Parameters And Timing Table");
+        pdf.setResolution(600);
+        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
+                                      QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
+        if (!printReport(pdf, buildReport(in, tables, pageTwips(pdf)), charts)) {
+            out.cancelWriting();
+            std::fprintf(stderr, "Report: %s: the PDF could not be written\n",
+                         qPrintable(files[1]));
+            return kFileError;
+        }
+    }
+    if (!out.commit()) {
+        std::fprintf(stderr, "Report: %s: %s\n", qPrintable(files[1]),
+                     qPrintable(out.errorString()));
+        return kFileError;
+    }
+    return kOk;
+}
+
+}  // namespace
+
+int runReport(int argc, char** argv) {
+    // Fonts and painting need a GUI application; no screen is needed for it.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QCoreApplication::setApplicationName("Velo_IGX_Main");
+    return report(app.arguments().mid(2));
+}
+
+}  // namespace velo::cli
