@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QInputDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QSpacerItem>
 #include <QStyle>
@@ -141,11 +142,18 @@ Answer QtInteraction::message(const QString& title, const QString& text, Buttons
 
 std::optional<QString> QtInteraction::inputBox(const QString& title, const QString& prompt,
                                                const QString& defaultText) {
-    bool ok = false;
-    QString text =
-        QInputDialog::getText(owner(), title, prompt, QLineEdit::Normal, defaultText, &ok);
-    if (!ok) return std::nullopt;
-    return text;
+    QInputDialog box(owner());
+    box.setWindowTitle(title);
+    box.setLabelText(prompt);
+    box.setTextValue(defaultText);
+    // As with the message boxes: never narrower than the title needs. The dialog's layout
+    // sizes it from its field, so the field is widened.
+    if (auto* field = box.findChild<QLineEdit*>()) {
+        const int margins = 2 * box.style()->pixelMetric(QStyle::PM_LayoutLeftMargin);
+        field->setMinimumWidth(minimumWidthFor(title) - margins);
+    }
+    if (box.exec() != QDialog::Accepted) return std::nullopt;
+    return box.textValue();
 }
 
 std::optional<QString> QtInteraction::openFileName(const QString& title, const QString& filter) {

@@ -55,6 +55,21 @@ class QtInteractionTest : public QObject {
                              3 * QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
         QVERIFY2(width >= titleBar, qPrintable(QString("%1 < %2").arg(width).arg(titleBar)));
     }
+
+    // The input box too: "Optional Information Entry" was cut on a short prompt.
+    void inputBoxShowsItsWholeTitle() {
+        QtInteraction ui;
+        int width = 0;
+        QTimer::singleShot(0, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            width = box->width();
+            QTest::keyClicks(box->focusWidget(), "S/N 42");
+            QTest::keyClick(box->focusWidget(), Qt::Key_Return);
+        });
+        const QString title = "Optional Information Entry";
+        QCOMPARE(ui.inputBox(title, "Serial number or comment?", ""), QString("S/N 42"));
+        QVERIFY(width >= QtInteraction::minimumWidthFor(title));
+    }
 };
 
 QTEST_MAIN(QtInteractionTest)
