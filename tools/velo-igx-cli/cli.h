@@ -2,6 +2,10 @@
 
 #include <QStringList>
 
+namespace velo {
+class ConfigImage;
+}
+
 namespace velo::cli {
 
 // Exit codes, the same for every command: 0 the workflow ended with its success
@@ -20,5 +24,8 @@ int runModify(const QStringList& args);
 int runReport(int argc, char** argv);
 
 void printUsage(FILE* to);
+// Reads a data file into `image` as File Open does; otherwise says why on stderr and
+// gives the exit code.
+int readImage(const QString& path, ConfigImage& image);
 
 }  // namespace velo::cli

@@ -37,20 +37,8 @@ int report(const QStringList& args) {
         printUsage(stderr);
         return kUsage;
     }
-    const DataFileRead file = readDataFile(files[0]);
-    if (file.status == DataFileRead::Unreadable) {
-        std::fprintf(stderr, "Open Data File: %s\n", qPrintable(file.error));
-        return kFileError;
-    }
-    if (file.status == DataFileRead::Short) {
-        std::fputs("Open Data File: Error - reached premature end-of-file\n", stderr);
-        return kFailed;
-    }
     ConfigImage image;
-    image.ClearEEPROMBuffer();
-    image.setImageBytes(file.bytes);
-    image.BufferEmpty = false;
-    image.UpdateParams();
+    if (const int failed = readImage(files[0], image)) return failed;
 
     const QString folder = QCoreApplication::applicationDirPath();
     ReportInput in;

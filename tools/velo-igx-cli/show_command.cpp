@@ -87,6 +87,23 @@ void printText(const ConfigImage& im) {
 
 }  // namespace
 
+int readImage(const QString& path, ConfigImage& image) {
+    const DataFileRead file = readDataFile(path);
+    if (file.status == DataFileRead::Unreadable) {
+        std::fprintf(stderr, "Open Data File: %s\n", qPrintable(file.error));
+        return kFileError;
+    }
+    if (file.status == DataFileRead::Short) {
+        std::fputs("Open Data File: Error - reached premature end-of-file\n", stderr);
+        return kFailed;
+    }
+    image.ClearEEPROMBuffer();
+    image.setImageBytes(file.bytes);
+    image.BufferEmpty = false;
+    image.UpdateParams();
+    return kOk;
+}
+
 int runShow(const QStringList& args) {
     QString path;
     bool json = false;
@@ -103,20 +120,8 @@ int runShow(const QStringList& args) {
         printUsage(stderr);
         return kUsage;
     }
-    const DataFileRead file = readDataFile(path);
-    if (file.status == DataFileRead::Unreadable) {
-        std::fprintf(stderr, "Open Data File: %s\n", qPrintable(file.error));
-        return kFileError;
-    }
-    if (file.status == DataFileRead::Short) {
-        std::fputs("Open Data File: Error - reached premature end-of-file\n", stderr);
-        return kFailed;
-    }
     ConfigImage image;
-    image.ClearEEPROMBuffer();
-    image.setImageBytes(file.bytes);
-    image.BufferEmpty = false;
-    image.UpdateParams();
+    if (const int failed = readImage(path, image)) return failed;
     if (json)
         std::printf("%s\n",
                     QJsonDocument(toJson(image)).toJson(QJsonDocument::Indented).constData());

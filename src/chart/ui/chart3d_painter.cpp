@@ -1,5 +1,7 @@
 #include "chart/ui/chart3d_painter.h"
 
+#include "chart/ui/chart_metrics.h"
+
 #include "data/numeric.h"
 #include "table/table_session.h"
 
@@ -14,38 +16,7 @@ namespace velo {
 
 namespace {
 
-// Sizes in points turned into the device's pixels, and the fonts for it.
-struct Metrics {
-    double px;  // pixels per point
-    QFont font, titleFont;
-    QFontMetricsF fm, titleFm;
-    double gap, tick;
-
-    Metrics(const QPaintDevice* device, const ChartLook& look)
-        : px((device ? device->logicalDpiY() : 96) / 72.0),
-          font(fontOf(look.fontFamily, look.fontSize)),
-          titleFont(fontOf(look.fontFamily, look.titleSize, true)),
-          fm(font, device),
-          titleFm(titleFont, device),
-          gap(fm.height() * 0.5),
-          tick(fm.height() * 0.35) {}
-
-    static QFont fontOf(const QString& family, double points, bool bold = false) {
-        QFont f(family);
-        f.setPointSizeF(points);
-        f.setBold(bold);
-        return f;
-    }
-    double pt(double points) const { return points * px; }
-    // A line `points` wide; on a screen that comes to a pixel or less, drawn as a
-    // hairline, which the raster engine strokes many times faster.
-    QPen thin(const QColor& colour, double points) const {
-        const double w = pt(points);
-        QPen pen(colour, w <= 1.2 ? 1.0 : w);
-        pen.setCosmetic(w <= 1.2);
-        return pen;
-    }
-};
+using Metrics = ChartMetrics;
 
 QRectF plotAreaIn(const QRectF& b, const Metrics& m, const ChartLook& look) {
     const double top = look.title.isEmpty() ? m.gap : m.gap + m.titleFm.height() + m.gap * 0.5;
