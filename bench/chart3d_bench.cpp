@@ -12,6 +12,8 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include "bench_stats.h"
+
 #include <QPainter>
 #include <QPdfWriter>
 #include <algorithm>
@@ -28,22 +30,6 @@ namespace {
 
 constexpr QSize kSize(1280, 900);
 constexpr int kRuns = 600;
-
-struct Stats {
-    double median, p99, worst;
-};
-
-Stats timeEach(int runs, const std::function<void(int)>& step) {
-    std::vector<double> ms;
-    for (int i = -20; i < runs; ++i) {  // the first few warm the caches
-        const auto t0 = Clock::now();
-        step(i);
-        const double d = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-        if (i >= 0) ms.push_back(d);
-    }
-    std::sort(ms.begin(), ms.end());
-    return {ms[ms.size() / 2], ms[ms.size() * 99 / 100], ms.back()};
-}
 
 // A tuner's 3D table as the controller stores it, counts below a trigger timing of 32:
 // more advance at light load and with speed, levelling off past 4000 RPM.

@@ -1,3 +1,5 @@
+#include "support/cli_run.h"
+
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -5,17 +7,8 @@
 
 namespace {
 
-struct Run {
-    int exitCode;
-    QByteArray out, err;
-};
-
-Run cli(const QStringList& args) {
-    QProcess p;
-    p.start(VELO_BIN_DIR "/velo-igx-cli", args);
-    p.waitForFinished(60000);
-    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
-}
+using Run = velo::test::CliRun;
+const auto cli = velo::test::runCli;
 
 QString demo(const char* name) {
     return QString(VELO_SOURCE_DIR "/resources/") + name;

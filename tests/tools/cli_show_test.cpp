@@ -1,23 +1,16 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include "support/cli_run.h"
+
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
 
-struct Run {
-    int exitCode;
-    QByteArray out, err;
-};
-
-Run cli(const QStringList& args) {
-    QProcess p;
-    p.start(VELO_BIN_DIR "/velo-igx-cli", args);
-    p.waitForFinished(20000);
-    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
-}
+using Run = velo::test::CliRun;
+const auto cli = velo::test::runCli;
 
 QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
     QFile f(dir.filePath(name));
