@@ -24,7 +24,6 @@
 #include <vector>
 
 using namespace velo;
-using Clock = std::chrono::steady_clock;
 
 namespace {
 

@@ -22,7 +22,6 @@
 #include <vector>
 
 using namespace velo;
-using Clock = std::chrono::steady_clock;
 
 namespace {
 
