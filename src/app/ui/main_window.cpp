@@ -85,6 +85,8 @@ QAction* MainWindow::addItem(QMenu* menu, const QString& name, const QString& ca
     actions_[name] = a;
     // Any command may change the buffer or the open table.
     connect(a, &QAction::triggered, this, [this, handler = std::move(handler)] {
+        // Typed but not yet entered is still the user's edit.
+        if (tableViews_ && !tableViews_->finishEdits()) return;
         handler();
         updateEditStatus();
     });
@@ -367,7 +369,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    if (Form_QueryUnload()) {
+    if ((tableViews_ && !tableViews_->finishEdits()) || Form_QueryUnload()) {
         event->ignore();
         return;
     }

@@ -75,6 +75,10 @@ TableViews::TableViews(TableEditor& editor, QWidget* parent, QMenu* popup2D, QMe
     connect(&editor_.ctx.state, &MainState::openTableChanged, this, &TableViews::follow);
 }
 
+bool TableViews::finishEdits() {
+    return grid2D_->finishEdit() && grid3D_->finishEdit();
+}
+
 void TableViews::hideValueLabels() {
     chart2D_->hideValueLabel();
     chart3D_->hideValueLabel();

@@ -27,6 +27,8 @@ class TableViews : public QObject {
     TimingGrid* grid3D() const { return grid3D_; }
     Chart2DWidget* chart2D() const { return chart2D_; }
     Chart3DWidget* chart3D() const { return chart3D_; }
+    // An open cell editor's text is taken before any command; false when it was refused.
+    bool finishEdits();
     // Both charts' data label 1 (Escape, a template load).
     void hideValueLabels();
 

@@ -325,6 +325,21 @@ bool TimingGrid::editing() const {
     return state() == QAbstractItemView::EditingState;
 }
 
+bool TimingGrid::finishEdit() {
+    if (!editing()) return true;
+    QWidget* editor = nullptr;
+    for (int r = 1; r < rows() && !editor; ++r)
+        for (int c = 1; c < cols() && !editor; ++c) editor = indexWidget(model_->index(r, c));
+    if (!editor) return true;
+    commitData(editor);
+    if (keepEditor_) {
+        keepEditor_ = false;
+        return false;
+    }
+    QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+    return true;
+}
+
 void TimingGrid::keyPressEvent(QKeyEvent* event) {
     // Ctrl+Up/Down step the selection by half a degree, with Shift by two.
     const auto mods = event->modifiers() & ~Qt::KeypadModifier;

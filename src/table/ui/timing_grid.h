@@ -56,6 +56,9 @@ class TimingGrid : public QTableView {
     // Opens the in-place editor on a data cell; `typed` replaces the cell's text.
     void editCell(int row, int col, const QString& typed = {});
     bool editing() const;
+    // Takes the open editor's text as Enter would, before a command works on the table;
+    // false when the text was refused and the editor stays open.
+    bool finishEdit();
 
     // Layout in twips; sizes of 0 or below are taken as 0.
     static double twipsPerPixel();

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
@@ -267,9 +268,16 @@ class MainWindowTest : public QObject {
         QCoreApplication::processEvents();
         QCOMPARE(w.state().CommErrorCount, 0);
 
+        // Text typed but not entered is taken before a command; refused, it stops the command.
+        grid->editCell(1, 4, "99");
+        w.action("mnuCloseTbl")->trigger();
+        QVERIFY(grid->isVisible() && grid->editing());
+        QCOMPARE(f.ui.shown().size(), 1);
+        grid->findChild<QLineEdit*>()->setText("13");
         f.ui.answer(Answer::Yes);
         w.action("mnuCloseTbl")->trigger();
         QVERIFY(!grid->isVisible());
+        QCOMPARE(w.image().Table2D(4, 1), 13.0);
         QVERIFY(w.editStatus()->text().contains("changes not yet written"));
     }
 
