@@ -158,7 +158,7 @@ void New2DTableForm::CreateNewTable() {
     }
     // Set before the table opens, so its edit limits follow the new trigger timing.
     image.TrigTiming = trig;
-    editor_.open(TableKind::Table2D);
+    editor_.open(TableKind::Table2D, true);
     if (editor_.hideValueLabels) editor_.hideValueLabels();
     if (editor_.formResize) editor_.formResize();
 }

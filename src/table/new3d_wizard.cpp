@@ -63,7 +63,7 @@ void New3DTableForm::CreateNewTable() {
         ConfigImage& image = editor_.ctx.image;
         for (int i = 0; i < ConfigImage::kRpmColumns * ConfigImage::kMapRows; ++i)
             image.Table3D(i % 21 + 1, 8 - i / 21) = base_;
-        editor_.open(TableKind::Table3D);
+        editor_.open(TableKind::Table3D, true);
         if (editor_.hideValueLabels) editor_.hideValueLabels();
         if (editor_.formResize) editor_.formResize();
     });

@@ -36,9 +36,10 @@ TableEditor::TableEditor(AppContext& context, QObject* parent)
 
 TableEditor::~TableEditor() = default;
 
-void TableEditor::open(TableKind kind) {
+void TableEditor::open(TableKind kind, bool newTable) {
     close();
     session_ = new TableSession(kind, ctx.image, this);
+    session_->newTable = newTable;
     emit sessionChanged(session_);
     ctx.state.setOpenTable(openTableOf(kind));
 }

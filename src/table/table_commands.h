@@ -37,7 +37,7 @@ class TableEditor : public QObject {
     // The open table; nullptr while none is open.
     TableSession* session() const { return session_; }
     // Opens `kind` from the image and shows it; drops any table open before.
-    void open(TableKind kind);
+    void open(TableKind kind, bool newTable = false);
     // Hides the table; its unsaved edits go with it.
     void close();
 

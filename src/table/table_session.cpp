@@ -25,7 +25,7 @@ bool TableSession::cellEdited(int row, int col) const {
 }
 
 bool TableSession::hasEdits() const {
-    return values_ != original_ || texts_ != originalTexts_;
+    return newTable || values_ != original_ || texts_ != originalTexts_;
 }
 
 void TableSession::setValue(int row, int col, double v) {

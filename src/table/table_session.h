@@ -41,8 +41,10 @@ class TableSession : public QObject {
     bool cellEdited(int row, int col) const;
     // The 2D chart's second series, the limit line: Table2D(col, 2) as loaded.
     double limitLine(int col) const { return limitLine_[col - 1]; }
-    // Any value or text changed since the table was opened.
+    // Any value or text changed since the table was opened, or a wizard's table.
     bool hasEdits() const;
+    // Made by a wizard: not in the buffer until saved, edited or not.
+    bool newTable = false;
 
     // Chart side: the working value only (a drag move).
     void setValue(int row, int col, double v);
