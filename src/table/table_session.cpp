@@ -117,7 +117,11 @@ uint8_t encode(int trigTiming, double advance) {
 }
 }  // namespace
 
-void TableSession::copyToTableArray(ConfigImage& image) const {
+void TableSession::copyToTableArray(ConfigImage& image) {
+    if (actionDepth_ > 0 && !arraysImage_) {
+        arraysImage_ = &image;
+        arraysStart_ = std::make_shared<const ConfigImage>(image);
+    }
     for (int r = 1; r <= rows(); ++r)
         for (int c = 1; c <= kColumns; ++c) {
             if (kind_ == TableKind::Table2D) {
@@ -167,18 +171,40 @@ QString TableSession::mapLabel(int row, int mapSensor) {
 }
 
 namespace {
+// A copy of the image's table arrays, put back on undo or redo.
+struct Arrays {
+    ConfigImage* image = nullptr;
+    std::shared_ptr<const ConfigImage> before, after;
+    void put(const ConfigImage* from) const {
+        if (!image) return;
+        image->Table2D = from->Table2D;
+        image->Table3D = from->Table3D;
+    }
+};
+
 class TableStep : public QUndoCommand {
   public:
     TableStep(TableSession& table, const QString& name, TableSession::Cells before,
-              TableSession::Cells after)
-        : QUndoCommand(name), table_(table), before_(std::move(before)), after_(std::move(after)) {}
+              TableSession::Cells after, Arrays arrays)
+        : QUndoCommand(name),
+          table_(table),
+          before_(std::move(before)),
+          after_(std::move(after)),
+          arrays_(std::move(arrays)) {}
     // The first redo, on push, finds the table already in the after state.
-    void redo() override { table_.restoreCells(after_); }
-    void undo() override { table_.restoreCells(before_); }
+    void redo() override {
+        table_.restoreCells(after_);
+        arrays_.put(arrays_.after.get());
+    }
+    void undo() override {
+        table_.restoreCells(before_);
+        arrays_.put(arrays_.before.get());
+    }
 
   private:
     TableSession& table_;
     TableSession::Cells before_, after_;
+    Arrays arrays_;
 };
 }  // namespace
 
@@ -191,9 +217,13 @@ void TableSession::beginAction(const QString& name) {
 void TableSession::endAction() {
     if (actionDepth_ == 0 || --actionDepth_ > 0) return;
     Cells now = cells();
+    Arrays arrays{arraysImage_, std::move(arraysStart_), nullptr};
+    if (arrays.image) arrays.after = std::make_shared<const ConfigImage>(*arrays.image);
     if (now != actionStart_)
-        undoStack_.push(new TableStep(*this, actionName_, std::move(actionStart_), std::move(now)));
+        undoStack_.push(new TableStep(*this, actionName_, std::move(actionStart_), std::move(now),
+                                      std::move(arrays)));
     actionStart_ = {};
+    arraysImage_ = nullptr;
 }
 
 void TableSession::runAction(const QString& name, const std::function<void()>& action) {

@@ -5,6 +5,7 @@
 #include <QUndoStack>
 #include <QVector>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace velo {
@@ -64,8 +65,9 @@ class TableSession : public QObject {
     // the window (lower limit first, then 0 for the 2D table, then the trigger timing).
     double dragValue(double startValue, int originY, int y) const;
 
-    // The chart's values copied out into Table2D or Table3D, the buffer untouched.
-    void copyToTableArray(ConfigImage& image) const;
+    // The chart's values copied out into Table2D or Table3D, the buffer untouched. Inside
+    // an action the arrays go back and forth with its undo step.
+    void copyToTableArray(ConfigImage& image);
     // Writes the working values into the table array and the table region of `image`,
     // each cell one statement of `trap`. False when the user aborted.
     bool save(ConfigImage& image, Trap& trap) const;
@@ -114,6 +116,9 @@ class TableSession : public QObject {
 
     QUndoStack undoStack_;
     Cells actionStart_;
+    // The table arrays as an action found them, when it wrote them.
+    ConfigImage* arraysImage_ = nullptr;
+    std::shared_ptr<const ConfigImage> arraysStart_;
     QString actionName_;
     int actionDepth_ = 0;
 };

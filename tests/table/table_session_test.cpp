@@ -139,6 +139,22 @@ class TableSessionTest : public QObject {
         QCOMPARE(open(TableKind::Table3D, trigTiming).dragValue(start, 200, y), expected3D);
     }
 
+    // Written inside an action (an offset release), the table array goes with its undo step.
+    void theTableArrayFollowsUndo() {
+        ConfigImage image;
+        image.TrigTiming = 30;
+        TableSession t(TableKind::Table3D, image);
+        t.runAction("Offset Table", [&] {
+            t.setValue(1, 1, 5);
+            t.copyToTableArray(image);
+        });
+        QCOMPARE(image.Table3D(1, 8), 5.0);
+        t.undo();
+        QCOMPARE(image.Table3D(1, 8), 0.0);
+        t.redo();
+        QCOMPARE(image.Table3D(1, 8), 5.0);
+    }
+
     void labels() {
         QCOMPARE(TableSession::rpmLabel(21), QString("10000"));
         const QStringList expected{"16 30", "18 60", "20 90", "16 30"};
