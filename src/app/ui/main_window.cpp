@@ -103,7 +103,7 @@ void MainWindow::buildMenus() {
     addItem(file, "mnuNewTable", "&New Timing Table", [this] { mnuNewTable_Click(*tableEditor_); });
     addItem(file, "mnuOpenFile", "&Open File", [this] { mnuOpenFile_Click(ctx_); });
     addItem(file, "mnuSaveFile", "&Save File", [this] { mnuSaveFile_Click(ctx_); });
-    addItem(file, "mnuCompareFile", "Compare With File...", [this] {
+    addItem(file, "mnuCompareFile", "&Compare With File...", [this] {
         const TableSession* open = tableEditor_->session();
         if (const auto c = mnuCompareFile_Click(ctx_))
             showCompareDialog(*c, open && open->hasEdits(), this);

@@ -2,12 +2,14 @@
 
 #include "data/numeric.h"
 
+#include <QButtonGroup>
 #include <QDir>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -16,7 +18,10 @@ namespace velo {
 
 namespace {
 
-const QColor kChanged(255, 196, 120);
+// Apart from the timing grid's heat colours, so a mark never reads as a high advance.
+const QColor kChanged(240, 170, 240);
+// A changed cell keeps both texts: the buffer's at kTextRole, the file's after it.
+constexpr int kTextRole = Qt::UserRole;
 
 QString tableName(TableKind t) {
     return t == TableKind::Table2D ? "2D" : "3D";
@@ -64,6 +69,7 @@ CompareDialog::CompareDialog(const FileComparison& c, bool tableEdits, QWidget* 
     setObjectName("frmCompare");
     setWindowTitle("Compare With File");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setMinimumWidth(fontMetrics().averageCharWidth() * 70);
     auto* col = new QVBoxLayout(this);
     auto addLabel = [this, col](const QString& name, const QString& text) {
         auto* l = new QLabel(text, this);
@@ -73,8 +79,7 @@ CompareDialog::CompareDialog(const FileComparison& c, bool tableEdits, QWidget* 
         col->addWidget(l);
         return l;
     };
-    addLabel("lblCompareFile", QString("Buffer compared with %1 (as Save File would write the "
-                                       "buffer).")
+    addLabel("lblCompareFile", QString("The buffer, as Save File would write it, compared with %1.")
                                    .arg(QDir::toNativeSeparators(c.path)));
     if (tableEdits)
         addLabel("lblTableEdits",
@@ -91,19 +96,19 @@ CompareDialog::CompareDialog(const FileComparison& c, bool tableEdits, QWidget* 
         for (const TableKind t : d.tables) {
             int changed = 0;
             for (const auto& cell : d.cells) changed += cell.table == t;
-            auto* box = new QGroupBox(
-                QString("%1 Timing Table (advance, deg): %2")
-                    .arg(tableName(t),
-                         changed ? QString("%1 changed cell%2 marked, the buffer's values shown")
-                                       .arg(changed)
-                                       .arg(changed == 1 ? "" : "s")
-                                 : QString("no cell differs")),
-                this);
+            auto* box =
+                new QGroupBox(QString("%1 Timing Table (advance, deg): %2")
+                                  .arg(tableName(t), changed ? QString("%1 changed cell%2 marked")
+                                                                   .arg(changed)
+                                                                   .arg(changed == 1 ? "" : "s")
+                                                             : QString("no cell differs")),
+                              this);
             box->setObjectName("fraCompare" + tableName(t));
             auto* inner = new QVBoxLayout(box);
             inner->addWidget(makeGrid(c, t));
             col->addWidget(box);
         }
+        if (!d.cells.isEmpty()) col->addLayout(makeValueChoice());
         if (d.otherBytes)
             addLabel("lblOtherBytes",
                      QString("%1 other byte%2 of the image differ%3 (not shown by the dialogs or "
@@ -119,6 +124,28 @@ CompareDialog::CompareDialog(const FileComparison& c, bool tableEdits, QWidget* 
     row->addStretch();
     row->addWidget(close);
     col->addLayout(row);
+    close->setFocus();
+}
+
+QLayout* CompareDialog::makeValueChoice() {
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel("Cell values shown:", this));
+    auto* group = new QButtonGroup(this);
+    int id = 0;
+    for (const auto& [caption, name] :
+         {std::pair{"&Buffer", "optShowBuffer"}, {"&File", "optShowFile"}}) {
+        auto* b = new QRadioButton(caption, this);
+        b->setObjectName(name);
+        group->addButton(b, id++);
+        row->addWidget(b);
+    }
+    group->button(0)->setChecked(true);
+    row->addStretch();
+    connect(group, &QButtonGroup::idClicked, this, [this](int shown) {
+        for (QTableWidgetItem* item : changed_)
+            item->setText(item->data(kTextRole + shown).toString());
+    });
+    return row;
 }
 
 QTableWidget* CompareDialog::makeParameters(const ImageDiff& d) {
@@ -150,7 +177,10 @@ QTableWidget* CompareDialog::makeGrid(const FileComparison& c, TableKind table) 
     for (int col = 1; col <= ConfigImage::kRpmColumns; ++col)
         g->setItem(0, col, headerItem(TableSession::rpmLabel(col)));
     for (int r = 1; r <= rows; ++r) {
-        g->setItem(r, 0, headerItem(c.diff.rowText(table, r)));
+        QTableWidgetItem* label = headerItem(c.diff.rowText(table, r));
+        if (label->text().contains('/'))
+            label->setToolTip("MAP for the buffer's sensor / for the file's sensor");
+        g->setItem(r, 0, label);
         for (int col = 1; col <= ConfigImage::kRpmColumns; ++col) {
             const double a = cellAdvance(c.buffer, table, r, col);
             const double b = cellAdvance(c.file, table, r, col);
@@ -161,7 +191,13 @@ QTableWidget* CompareDialog::makeGrid(const FileComparison& c, TableKind table) 
             if (ta != tb) {
                 const QString both = QString("Buffer %1, File %2").arg(ta, tb);
                 item->setText(ta);
+                item->setData(kTextRole, ta);
+                item->setData(kTextRole + 1, tb);
+                changed_.push_back(item);
                 item->setBackground(kChanged);
+                QFont bold = item->font();
+                bold.setBold(true);
+                item->setFont(bold);
                 item->setToolTip(both);
                 item->setData(Qt::AccessibleDescriptionRole, "Changed: " + both);
             }
@@ -169,6 +205,8 @@ QTableWidget* CompareDialog::makeGrid(const FileComparison& c, TableKind table) 
         }
     }
     fitToCells(g, rows + 1);
+    g->setFixedSize(g->minimumSize());
+    g->setCurrentCell(-1, -1);
     return g;
 }
 

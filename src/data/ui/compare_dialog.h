@@ -4,7 +4,9 @@
 
 #include <QDialog>
 
+class QLayout;
 class QTableWidget;
+class QTableWidgetItem;
 
 namespace velo {
 
@@ -18,6 +20,10 @@ class CompareDialog : public QDialog {
   private:
     QTableWidget* makeParameters(const ImageDiff& diff);
     QTableWidget* makeGrid(const FileComparison& c, TableKind table);
+    // Which image's values the changed cells show.
+    QLayout* makeValueChoice();
+
+    QVector<QTableWidgetItem*> changed_;
 };
 
 void showCompareDialog(const FileComparison& comparison, bool tableEdits, QWidget* parent);

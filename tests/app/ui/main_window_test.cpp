@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRadioButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -92,7 +93,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(w.windowTitle(), QString("Alpha Works Velo IGX Version 1.0"));
         QCOMPARE(captions(w.menuBar()), "&File, &Edit, &Communications, &Help");
         QCOMPARE(captions(w.menu("mnuFile")),
-                 "&New Timing Table, &Open File, &Save File, Compare With File..., -, &Print "
+                 "&New Timing Table, &Open File, &Save File, &Compare With File..., -, &Print "
                  "Parameters And Timing "
                  "Table, Print Set&up..., -, E&xit");
         QCOMPARE(captions(w.menu("mnuEdit")),
@@ -308,12 +309,14 @@ class MainWindowTest : public QObject {
             seen << QString::number(grid->item(1, 2)->background() !=
                                     grid->item(1, 1)->background());
             seen << QString::number(d->findChild<QLabel*>("lblTableEdits") != nullptr);
+            d->findChild<QRadioButton*>("optShowFile")->click();
+            seen << grid->item(1, 2)->text();
             d->close();
         });
         w.action("mnuCompareFile")->trigger();
         QCOMPARE(seen, (QStringList{"Compare With File", "1", "GPI1 Retard", "2 deg (23 counts)",
                                     "4 deg (46 counts)", "MAP/RPM", "16", "Buffer 30.0, File 29.0",
-                                    "", "1", "1"}));
+                                    "", "1", "1", "29.0"}));
         QVERIFY(w.image().DataBuffer == before && w.state().tableOpen());
     }
 
