@@ -96,13 +96,11 @@ CompareDialog::CompareDialog(const FileComparison& c, bool tableEdits, QWidget* 
         for (const TableKind t : d.tables) {
             int changed = 0;
             for (const auto& cell : d.cells) changed += cell.table == t;
-            auto* box =
-                new QGroupBox(QString("%1 Timing Table (advance, deg): %2")
-                                  .arg(tableName(t), changed ? QString("%1 changed cell%2 marked")
-                                                                   .arg(changed)
-                                                                   .arg(changed == 1 ? "" : "s")
-                                                             : QString("no cell differs")),
-                              this);
+            const QString marked = changed == 0   ? QString("no cell differs")
+                                   : changed == 1 ? QString("1 changed cell marked")
+                                                  : QString("%1 changed cells marked").arg(changed);
+            auto* box = new QGroupBox(
+                QString("%1 Timing Table (advance, deg): %2").arg(tableName(t), marked), this);
             box->setObjectName("fraCompare" + tableName(t));
             auto* inner = new QVBoxLayout(box);
             inner->addWidget(makeGrid(c, t));

@@ -1,6 +1,7 @@
 #include "app/ui/main_window.h"
 #include "app/scripted_interaction.h"
 #include "app/ui/port_setup_frame.h"
+#include "data/data_file.h"
 #include "data/mod_params.h"
 #include "support/fake_link.h"
 #include "table/table_commands.h"
@@ -291,10 +292,7 @@ class MainWindowTest : public QObject {
         bytes[ConfigImage::kGpi1Retard - 16] = 46;
         bytes[ConfigImage::offset3D(2, 8) - 16] = 11;
         const QString path = f.dir.filePath("other.dat");
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        file.close();
+        QVERIFY(writeDataFile(path, bytes).isEmpty());
         const auto before = w.image().DataBuffer;
         f.ui.answerFile(path);
         QStringList seen;
