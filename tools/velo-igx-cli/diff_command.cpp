@@ -72,10 +72,14 @@ void printText(const ImageDiff& d, const QString& pathA, const QString& pathB) {
                          .arg(a, 7)
                          .arg(b, 7);
         }
-        std::printf("\n%s table: %s\n", qPrintable(tableName(t)),
-                    lines.isEmpty()
-                        ? "no cell differs"
-                        : qPrintable(QString("%1 cells differ (advance, deg)").arg(lines.size())));
+        const QString count = lines.isEmpty()     ? QString("no cell differs")
+                              : lines.size() == 1 ? QString("1 cell differs")
+                                                  : QString("%1 cells differ").arg(lines.size());
+        const bool twoSensors = t == TableKind::Table3D && d.mapSensorA != d.mapSensorB;
+        std::printf("\n%s table: %s%s\n", qPrintable(tableName(t)), qPrintable(count),
+                    lines.isEmpty() ? ""
+                    : twoSensors    ? " (advance, deg; MAP labels for A's sensor/B's sensor)"
+                                    : " (advance, deg)");
         if (lines.isEmpty()) continue;
         std::printf("  %-5s %5s %7s %7s\n", t == TableKind::Table2D ? "Row" : "MAP", "RPM", "A",
                     "B");
