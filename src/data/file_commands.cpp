@@ -13,6 +13,7 @@ namespace {
 
 constexpr const char* kOpenTitle = "Open Data File";
 constexpr const char* kSaveTitle = "Save Data File";
+constexpr const char* kCompareTitle = "Compare With File";
 constexpr int32_t kFileAccessError = 75;
 
 // Any other error inside the dialogs goes to the report; Abort there ends the caller too.
@@ -81,24 +82,37 @@ QString FileSave(UserInteraction& ui, const QString& FileTitle, QString& Filter,
     });
 }
 
-LoadResult loadDataFile(AppContext& ctx, const QString& path) {
-    ConfigImage& image = ctx.image;
+namespace {
+
+// Reads and decodes a data file into `image`; a short file is told under `title` and
+// leaves `image` alone, a file that cannot be read raises.
+bool readImageFile(UserInteraction& ui, const QString& path, ConfigImage& image,
+                   const QString& title) {
     const DataFileRead file = readDataFile(path);
     if (file.status == DataFileRead::Unreadable)
         raise(kFileAccessError, "Velo_IGX_Main", file.error);
     if (file.status == DataFileRead::Short) {
-        ctx.ui.detail(QString("%1 holds %2 bytes; a data file has %3.")
-                          .arg(QDir::toNativeSeparators(path))
-                          .arg(file.size)
-                          .arg(ConfigImage::kImageBytes));
-        ctx.ui.message(kOpenTitle, "Error - reached premature end-of-file", Buttons::Ok,
-                       Icon::Exclamation);
-        image.ClearEEPROMBuffer();
-        return LoadResult::Short;
+        ui.detail(QString("%1 holds %2 bytes; a data file has %3.")
+                      .arg(QDir::toNativeSeparators(path))
+                      .arg(file.size)
+                      .arg(ConfigImage::kImageBytes));
+        ui.message(title, "Error - reached premature end-of-file", Buttons::Ok, Icon::Exclamation);
+        return false;
     }
     image.setImageBytes(file.bytes);
     image.BufferEmpty = false;
     image.UpdateParams();
+    return true;
+}
+
+}  // namespace
+
+LoadResult loadDataFile(AppContext& ctx, const QString& path) {
+    ConfigImage& image = ctx.image;
+    if (!readImageFile(ctx.ui, path, image, kOpenTitle)) {
+        image.ClearEEPROMBuffer();
+        return LoadResult::Short;
+    }
     if (image.Table3DEnabled) ctx.runChartSetup3D();
     ctx.state.setTableMenus(image.Table2DEnabled || image.Table3DEnabled);
     setDisplayName(ctx.state, DisplayNameOf(path));
@@ -165,6 +179,29 @@ void mnuSaveFile_Click(AppContext& ctx) {
         path.isEmpty())
         return;
     trap.step([&] { saveDataFile(ctx, path, trap); });
+}
+
+std::optional<FileComparison> mnuCompareFile_Click(AppContext& ctx) {
+    UserInteraction& ui = ctx.ui;
+    if (ctx.image.BufferEmpty) {
+        ui.message(kCompareTitle, "Data buffer empty.", Buttons::Ok, Icon::Exclamation);
+        return {};
+    }
+    Trap trap(ui);
+    FileComparison c;
+    QString filter = kDataFileFilter;
+    if (!trap.step([&] { c.path = FileOpen(ui, kCompareTitle, filter); }) || c.path.isEmpty())
+        return {};
+    bool read = false;
+    if (!trap.step([&] { read = readImageFile(ui, c.path, c.file, kCompareTitle); }) || !read)
+        return {};
+    // Parameters reach the bytes only when encoded; decoded again, the tables read the
+    // regions against the trigger timing a saved file would carry.
+    c.buffer = ctx.image;
+    if (!trap.step([&] { c.buffer.UpdateEEPROM(); })) return {};
+    c.buffer.UpdateParams();
+    c.diff = compareImages(c.buffer, c.file);
+    return c;
 }
 
 }  // namespace velo

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "app/app_context.h"
+#include "data/image_diff.h"
+
+#include <optional>
 
 namespace velo {
 
@@ -33,5 +36,16 @@ bool saveDataFile(AppContext& ctx, const QString& path, Trap& trap);
 // File menu: "&Open File" and "&Save File".
 void mnuOpenFile_Click(AppContext& ctx);
 void mnuSaveFile_Click(AppContext& ctx);
+
+// The buffer, as Save File would write it, next to a data file.
+struct FileComparison {
+    QString path;
+    ConfigImage buffer, file;
+    ImageDiff diff;
+};
+// File menu: "Compare With File...". Picks and reads the file as Open File does but leaves
+// the buffer as it is. Nothing to show when the buffer is empty, the dialog is cancelled
+// or the file cannot be used; the user has been told why.
+std::optional<FileComparison> mnuCompareFile_Click(AppContext& ctx);
 
 }  // namespace velo

@@ -4,6 +4,7 @@
 #include "support/cli_run.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -48,25 +49,36 @@ class CliShowTest : public QObject {
         QVERIFY(t3.size() == 8 && t3[0].toArray().size() == 21);
         QCOMPARE(t3[7].toArray()[0].toDouble(), 30 - 0.0879 * 20);   // MAP index 8
         QCOMPARE(t3[0].toArray()[20].toDouble(), 30 - 0.0879 * 30);  // MAP index 1
-        QVERIFY(cli({"show", dir.filePath("a.dat")}).out.contains("Trigger timing        30 deg"));
+        QVERIFY(cli({"show", dir.filePath("a.dat")})
+                    .out.contains("\nTrig Timing" + QByteArray(21, ' ') + "30 deg\n"));
     }
 
-    void mapSensorAsUsed_data() {
-        QTest::addColumn<int>("stored");
-        QTest::addColumn<QString>("line");
-        QTest::newRow("0") << 0 << "1 bar\n";
-        QTest::newRow("2") << 2 << "3 bar\n";
-        QTest::newRow("7") << 7 << "1 bar (stored value 7)\n";
-        QTest::newRow("255") << 255 << "1 bar (stored value 255)\n";
-    }
-    void mapSensorAsUsed() {
-        QFETCH(int, stored);
-        QFETCH(QString, line);
-        QTemporaryDir dir;
-        QByteArray image(264, '\0');
-        image[37] = char(stored);
-        const Run r = cli({"show", writeFile(dir, "m.dat", image)});
-        QVERIFY2(r.out.contains("MAP sensor            " + line.toUtf8()), r.out.constData());
+    // diff exits 0 only for equal images; its columns line up and its JSON keeps its keys.
+    void diffTextAndJson() {
+        const QString d2 = VELO_SOURCE_DIR "/resources/demo_2d.dat";
+        const QString d3 = VELO_SOURCE_DIR "/resources/demo_3d.dat";
+        const Run same = cli({"diff", d2, d2});
+        QCOMPARE(same.exitCode, 0);
+        QVERIFY(same.out.endsWith("\n\nNo differences.\n"));
+        const Run text = cli({"diff", d2, d3});
+        QCOMPARE(text.exitCode, 1);
+        const QStringList lines = QString::fromUtf8(text.out).split('\n');
+        const QString header = lines.filter(QRegularExpression("^Parameter ")).value(0);
+        const QString row = lines.filter(QRegularExpression("^Timing Table ")).value(0);
+        QVERIFY(row.mid(header.indexOf(" A ") + 1).startsWith("2D Timing Table "));
+        QCOMPARE(row.mid(header.lastIndexOf('B')), "3D Timing Table");
+        QVERIFY(text.out.contains("\n2D table: ") && text.out.contains("\n3D table: "));
+        const Run json = cli({"diff", d2, d3, "--json"});
+        QCOMPARE(json.exitCode, 1);
+        const QJsonObject o = QJsonDocument::fromJson(json.out).object();
+        QCOMPARE(o.keys(),
+                 (QStringList{"a", "b", "cells", "equal", "otherBytes", "parameters", "tables"}));
+        QCOMPARE(o["tables"].toArray(), (QJsonArray{"2D", "3D"}));
+        QCOMPARE(o["parameters"].toArray()[0].toObject(), (QJsonObject{{"name", "Timing Table"},
+                                                                       {"a", "2D Timing Table"},
+                                                                       {"b", "3D Timing Table"}}));
+        QCOMPARE(o["cells"].toArray()[0].toObject().keys(),
+                 (QStringList{"a", "b", "gridRow", "row", "rpm", "table"}));
     }
 
     void badFilesAndUsage_data() {
@@ -80,6 +92,11 @@ class CliShowTest : public QObject {
         QTest::newRow("no file") << QStringList{"show"} << 2 << "Usage";
         QTest::newRow("unknown option") << QStringList{"show", "x", "--xml"} << 2 << "Usage";
         QTest::newRow("unknown command") << QStringList{"burn"} << 2 << "unknown command";
+        QTest::newRow("diff of short files")
+            << QStringList{"diff", "short", "short"} << 1 << "premature end-of-file";
+        QTest::newRow("diff: the unreadable file decides")
+            << QStringList{"diff", "short", "missing"} << 2 << "missing";
+        QTest::newRow("diff of one file") << QStringList{"diff", "x"} << 2 << "Usage";
     }
     void badFilesAndUsage() {
         QFETCH(QStringList, args);

@@ -17,6 +17,7 @@ inline constexpr int kUsage = 2;
 inline constexpr int kFileError = 2;
 
 int runShow(const QStringList& args);
+int runDiff(const QStringList& args);
 int runDownload(const QStringList& args);
 int runUpload(const QStringList& args);
 int runModify(const QStringList& args);

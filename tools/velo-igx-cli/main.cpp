@@ -11,6 +11,7 @@ void printUsage(FILE* to) {
     std::fputs(
         "Usage:\n"
         "  velo-igx-cli show FILE.dat [--json]\n"
+        "  velo-igx-cli diff A.dat B.dat [--json]\n"
         "  velo-igx-cli download OUT.dat [--device PATH | --port N] [--trace]\n"
         "  velo-igx-cli upload IN.dat [--device PATH | --port N] [--trace]\n"
         "  velo-igx-cli modify IN.dat OUT.dat ENTRY [--rows A-B] [--cols A-B]\n"
@@ -20,7 +21,10 @@ void printUsage(FILE* to) {
         "the work goes on, error reports with Abort.\n"
         "Exit status, for every command: 0 success; 1 the workflow ended any other way,\n"
         "a data file that was read but cannot be used (too short) included; 2 usage\n"
-        "errors and files that cannot be read or written.\n",
+        "errors and files that cannot be read or written.\n"
+        "diff lists the parameters and timing table cells that differ, for the tables in\n"
+        "use in either file, and counts any other bytes that differ: it exits 0 only when\n"
+        "the two files hold the same 264 bytes, 1 when they differ.\n",
         to);
 }
 
@@ -37,6 +41,7 @@ int main(int argc, char** argv) {
     }
     const QString command = args.takeFirst();
     if (command == "show") return velo::cli::runShow(args);
+    if (command == "diff") return velo::cli::runDiff(args);
     if (command == "download") return velo::cli::runDownload(args);
     if (command == "upload") return velo::cli::runUpload(args);
     if (command == "modify") return velo::cli::runModify(args);

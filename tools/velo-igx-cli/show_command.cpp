@@ -2,6 +2,7 @@
 
 #include "data/data_file.h"
 #include "data/numeric.h"
+#include "data/param_rows.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -49,26 +50,9 @@ QJsonObject toJson(const ConfigImage& im) {
 }
 
 void printText(const ConfigImage& im) {
-    const char* cylinders = im.Cyl6 ? "6" : (im.Cyl4 ? "4" : "8");
-    const char* table = im.Table3DEnabled ? "3D" : (im.Table2DEnabled ? "2D" : "disabled");
-    std::printf("Trigger timing        %d deg\n", im.TrigTiming);
-    std::printf("Cranking pulses       %d\n", im.CrankPulses);
-    std::printf("Options byte          0x%02X\n", im.OptionsByte);
-    std::printf("Cylinders             %s\n", cylinders);
-    std::printf("Timing functions      %s\n", im.TimingEnable ? "enabled" : "disabled");
-    std::printf("Timing table          %s\n", table);
-    std::printf("Retard compensation   %d counts (%s deg)\n", im.RetardComp,
-                qPrintable(formatFixed(roundHalfEven(im.RetardComp * 2 * 0.0879) / 2.0, 1)));
-    std::printf("Start retard          %d counts (%s deg)\n", im.StartRetard,
-                qPrintable(formatFixed(double(roundHalfEven(im.StartRetard * 0.0879)), 0)));
-    std::printf("MAP sensor            %d bar", im.mapSensorInUse() + 1);
-    if (im.MAPSensor > 2) std::printf(" (stored value %d)", im.MAPSensor);
-    std::printf("\n");
-    std::printf("GPI1 mode/retard      %d / %d counts\n", im.GPI1Mode, im.GPI1Retard);
-    std::printf("GPI2 mode/retard      %d / %d counts\n", im.GPI2Mode, im.GPI2Retard);
-    std::printf("GPIO3 mode/retard     %d / %d counts\n", im.GPIO3Mode, im.GPIO3Retard);
-    std::printf("GPIO3 RPM window      %d to %d RPM\n", im.GPIO3MinRPM, im.GPIO3MaxRPM);
-
+    for (const ParamRow& row : parameterRows(im))
+        std::printf("%-32s%s\n", qPrintable(row.name), qPrintable(row.text));
+    std::printf("%-32s0x%02X\n", "Options Byte", im.OptionsByte);
     std::printf("\n2D table (advance, deg)\n  RPM ");
     for (int k = 1; k <= ConfigImage::kRpmColumns; ++k) std::printf("%6d", (k - 1) * 500);
     std::printf("\n      ");

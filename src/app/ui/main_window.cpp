@@ -8,6 +8,7 @@
 #include "chart/ui/chart2d_widget.h"
 #include "chart/window_layout.h"
 #include "data/file_commands.h"
+#include "data/ui/compare_dialog.h"
 #include "data/ui/param_dialogs.h"
 #include "report/ui/report_commands.h"
 #include "table/table_commands.h"
@@ -104,6 +105,11 @@ void MainWindow::buildMenus() {
     addItem(file, "mnuNewTable", "&New Timing Table", [this] { mnuNewTable_Click(*tableEditor_); });
     addItem(file, "mnuOpenFile", "&Open File", [this] { mnuOpenFile_Click(ctx_); });
     addItem(file, "mnuSaveFile", "&Save File", [this] { mnuSaveFile_Click(ctx_); });
+    addItem(file, "mnuCompareFile", "&Compare With File...", [this] {
+        const TableSession* open = tableEditor_->session();
+        if (const auto c = mnuCompareFile_Click(ctx_))
+            showCompareDialog(*c, open && open->hasEdits(), this);
+    });
     file->addSeparator()->setObjectName("mnuSep2");
     addItem(file, "mnuPrintTable", "&Print Parameters And Timing Table",
             [this] { mnuPrintTable_Click(this, *tableEditor_, brand_); });

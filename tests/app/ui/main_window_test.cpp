@@ -1,6 +1,7 @@
 #include "app/ui/main_window.h"
 #include "app/scripted_interaction.h"
 #include "app/ui/port_setup_frame.h"
+#include "data/data_file.h"
 #include "data/mod_params.h"
 #include "support/fake_link.h"
 #include "table/table_commands.h"
@@ -15,6 +16,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRadioButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -92,7 +95,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(w.windowTitle(), QString("Alpha Works Velo IGX Version 1.0"));
         QCOMPARE(captions(w.menuBar()), "&File, &Edit, &Communications, &Help");
         QCOMPARE(captions(w.menu("mnuFile")),
-                 "&New Timing Table, &Open File, &Save File, -, &Print Parameters And Timing "
+                 "&New Timing Table, &Open File, &Save File, &Compare With File..., -, &Print "
+                 "Parameters And Timing "
                  "Table, Print Set&up..., -, E&xit");
         QCOMPARE(captions(w.menu("mnuEdit")),
                  "Edit &Module Parameters, Edit &GPIO Parameters, Edit &Timing Table (off), Save "
@@ -279,6 +283,47 @@ class MainWindowTest : public QObject {
         QVERIFY(!grid->isVisible());
         QCOMPARE(w.image().Table2D(4, 1), 13.0);
         QVERIFY(w.editStatus()->text().contains("changes not yet written"));
+    }
+
+    // The buffer as Save File would write it against a picked file, the buffer untouched;
+    // the open table's unsaved edits are named, not compared.
+    void compareWithFileShowsTheDifferences() {
+        Fixture f;
+        MainWindow& w = f.start();
+        w.action("mnuCompareFile")->trigger();
+        QCOMPARE(f.ui.texts(), QStringList{"Data buffer empty."});
+        openTable(w, true);
+        w.tableEditor().session()->acceptEdit(1, 1, "5");
+        ConfigImage saved = w.image();
+        saved.UpdateEEPROM();
+        auto bytes = saved.imageBytes();
+        bytes[ConfigImage::kGpi1Retard - 16] = 46;
+        bytes[ConfigImage::offset3D(2, 8) - 16] = 11;
+        const QString path = f.dir.filePath("other.dat");
+        QVERIFY(writeDataFile(path, bytes).isEmpty());
+        const auto before = w.image().DataBuffer;
+        f.ui.answerFile(path);
+        QStringList seen;
+        QTimer::singleShot(0, [&] {
+            QWidget* d = QApplication::activeModalWidget();
+            auto* params = d->findChild<QTableWidget*>("tblParameters");
+            auto* grid = d->findChild<QTableWidget*>("grdCompare3D");
+            seen << d->windowTitle() << QString::number(params->rowCount());
+            for (int c = 0; c < 3; ++c) seen << params->item(0, c)->text();
+            seen << grid->item(0, 0)->text() << grid->item(1, 0)->text()
+                 << grid->item(1, 2)->toolTip() << grid->item(1, 1)->toolTip();
+            seen << QString::number(grid->item(1, 2)->background() !=
+                                    grid->item(1, 1)->background());
+            seen << QString::number(d->findChild<QLabel*>("lblTableEdits") != nullptr);
+            d->findChild<QRadioButton*>("optShowFile")->click();
+            seen << grid->item(1, 2)->text();
+            d->close();
+        });
+        w.action("mnuCompareFile")->trigger();
+        QCOMPARE(seen, (QStringList{"Compare With File", "1", "GPI1 Retard", "2 deg (23 counts)",
+                                    "4 deg (46 counts)", "MAP/RPM", "16", "Buffer 30.0, File 29.0",
+                                    "", "1", "1", "29.0"}));
+        QVERIFY(w.image().DataBuffer == before && w.state().tableOpen());
     }
 
     void gridCommandsAreOneUndoStepEach_data() {

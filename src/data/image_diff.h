@@ -1,0 +1,51 @@
+#pragma once
+
+#include "table/table_session.h"
+
+#include <QString>
+#include <QVector>
+#include <optional>
+#include <utility>
+
+namespace velo {
+
+class ConfigImage;
+
+// What differs between two decoded images A and B, as the dialogs and the grids show it.
+// Cells are compared as advances, so a new trigger timing moves every cell it shifts.
+struct ImageDiff {
+    struct Parameter {
+        QString name, a, b;
+    };
+    struct Cell {
+        TableKind table;
+        int row, col;  // as in the table's grid
+        double a, b;
+    };
+
+    QVector<Parameter> parameters;
+    // The tables in use in either image, the only ones whose cells are compared.
+    QVector<TableKind> tables;
+    QVector<Cell> cells;
+    int mapSensorA = 0, mapSensorB = 0;
+    // Bytes that differ but show nowhere above (unused bytes, a table not in use, bits the
+    // decoding drops): with them, "equal" means the two images are the same bytes.
+    int otherBytes = 0;
+
+    bool equal() const { return parameters.isEmpty() && cells.isEmpty() && otherBytes == 0; }
+    // A grid row's label; "A/B" when the two sensors label a 3D row differently.
+    QString rowText(TableKind table, int row) const;
+};
+
+// Both images must be decoded from their bytes (UpdateParams), as a loaded file is.
+ImageDiff compareImages(const ConfigImage& a, const ConfigImage& b);
+
+// The table in use: the 3D table wins when both flags are set, as in the dialog.
+std::optional<TableKind> tableInUse(const ConfigImage& image);
+double cellAdvance(const ConfigImage& image, TableKind table, int row, int col);
+// A row's label in the grid: "ADV" or the MAP label for the sensor.
+QString rowLabel(TableKind table, int row, int mapSensor);
+// Two advances as "#0.0", with more decimals where that would hide their difference.
+std::pair<QString, QString> cellTexts(double a, double b);
+
+}  // namespace velo
