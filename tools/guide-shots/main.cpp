@@ -7,19 +7,25 @@
 #include "app/scripted_interaction.h"
 #include "app/ui/main_window.h"
 #include "app/ui/port_setup_frame.h"
+#include "app/ui/qt_interaction.h"
 #include "data/file_commands.h"
 #include "data/ui/param_dialogs.h"
 #include "report/ui/report_painter.h"
 #include "table/table_commands.h"
+#include "table/table_edit.h"
 #include "table/ui/new_table_wizards.h"
+#include "table/ui/table_views.h"
+#include "table/ui/timing_grid.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QImageWriter>
+#include <QMenu>
 #include <QPainter>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <cstdio>
 
 namespace {
@@ -97,6 +103,37 @@ void shootReport(MainWindow& window, const BrandInfo& brand, const QString& fold
     save(sheet, "report_page1");
 }
 
+// The grid's pop-up over a selected block, as a right click in it shows them.
+void shootPopUp(MainWindow& window) {
+    TimingGrid* grid = window.tableViews()->grid3D();
+    grid->setCurrentCell(2, 4);
+    grid->extendSelection(5, 8);
+    QMenu* popup = window.menu("mnuPopUpEdit3D");
+    popup->adjustSize();
+    const QPoint at = grid->visualRect(grid->model()->index(4, 7)).center();
+    const QImage cells = grid->grab(QRect(0, 0, 640, grid->height())).toImage();
+    QImage shot(cells.width(), std::max(cells.height(), at.y() + popup->height() + 8),
+                QImage::Format_RGB32);
+    shot.fill(window.palette().color(QPalette::Window));
+    QPainter p(&shot);
+    p.drawImage(0, 0, cells);
+    p.drawImage(at, popup->grab().toImage());
+    p.end();
+    save(shot, "grid_popup");
+}
+
+// The Modify box as the window asks it, shot while it waits for the entry.
+void shootModifyBox(MainWindow& window) {
+    QtInteraction ui(&window);
+    QTimer::singleShot(0, [] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            save(box->grab().toImage(), "modify_box");
+            box->close();
+        }
+    });
+    ui.inputBox(kModifyTitle, modifyPrompt(), "+2");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -152,6 +189,8 @@ int main(int argc, char** argv) {
     window.cmdPortSelectOK_Click();
 
     window.action("mnuEditTimingTable")->trigger();
+    shootPopUp(window);
+    shootModifyBox(window);
     shootReport(window, brand, folder);
     window.tableEditor().close();
     return failures ? 1 : 0;
