@@ -8,7 +8,7 @@ DEMO       ?= 3d
 DEB_PACKAGES = cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-dev
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all build deps run test asan bench format clean
+.PHONY: all build deps run test asan bench guide-shots format clean
 
 all: build
 
@@ -41,6 +41,11 @@ asan: deps
 
 bench: deps build
 	$(BUILD)/bin/velo-bench
+
+# The user guide's pictures, made offscreen by the program from the demo tunes; commit them.
+guide-shots: deps build
+	QT_QPA_PLATFORM=offscreen $(BUILD)/tools/velo-guide-shots $(BUILD)/bin resources/guide
+	cmake --build $(BUILD) --target velo_app_files
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -32,6 +32,7 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -337,8 +338,10 @@ void MainWindow::mnuHelpContents_Click() {
         layout->setContentsMargins(0, 0, 0, 0);
         auto* browser = new QTextBrowser(helpWindow_);
         browser->setObjectName("helpBrowser");
+        browser->document()->setDocumentMargin(14);
         layout->addWidget(browser);
-        helpWindow_->resize(760, 640);
+        // The guide's pictures at their own size, within a 1280 x 800 screen.
+        helpWindow_->resize(1000, 720);
     }
     auto* browser = helpWindow_->findChild<QTextBrowser*>("helpBrowser");
     browser->setSource(QUrl::fromLocalFile(path));

@@ -1,0 +1,197 @@
+// velo-guide-shots: the pictures of the user guide, made by the program itself so that
+// they show the window as it is today.
+//   velo-guide-shots APP_FOLDER OUT_FOLDER
+// APP_FOLDER holds the demo images and chart templates (build/bin); the PNG files go
+// to OUT_FOLDER (resources/guide).
+#include "app/config_file.h"
+#include "app/scripted_interaction.h"
+#include "app/ui/main_window.h"
+#include "app/ui/port_setup_frame.h"
+#include "app/ui/qt_interaction.h"
+#include "data/file_commands.h"
+#include "data/ui/param_dialogs.h"
+#include "report/ui/report_painter.h"
+#include "table/table_commands.h"
+#include "table/table_edit.h"
+#include "table/ui/new_table_wizards.h"
+#include "table/ui/table_views.h"
+#include "table/ui/timing_grid.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QImageWriter>
+#include <QMenu>
+#include <QPainter>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+using namespace velo;
+
+QString outFolder;
+int failures = 0;
+
+// The width the guide shows a picture at; the help window scales with the nearest pixel,
+// so a smaller picture is made here, smoothly.
+constexpr int kGuideWidth = 940;
+
+void save(QImage image, const QString& name) {
+    if (image.width() > kGuideWidth)
+        image = image.scaledToWidth(kGuideWidth, Qt::SmoothTransformation);
+    QImageWriter writer(QDir(outFolder).filePath(name + ".png"), "png");
+    // The top of the PNG scale (0 to 100): the pictures are committed.
+    writer.setCompression(100);
+    // No alpha channel: a window has none, and the file is smaller without.
+    if (!writer.write(image.convertToFormat(QImage::Format_RGB32))) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(writer.fileName()),
+                     qPrintable(writer.errorString()));
+        ++failures;
+    }
+}
+
+// Laid out and painted as on the screen, without its frame.
+void shoot(QWidget& w, const QString& name) {
+    w.show();
+    QApplication::processEvents();
+    save(w.grab().toImage(), name);
+}
+
+// File > Open File, the file chosen in the open dialog.
+bool openDemo(MainWindow& window, ScriptedInteraction& ui, const QString& path) {
+    ui.answerFile(path);
+    mnuOpenFile_Click(window.context());
+    if (window.image().BufferEmpty) {
+        std::fprintf(stderr, "cannot open %s\n", qPrintable(path));
+        return false;
+    }
+    return true;
+}
+
+void shootReport(MainWindow& window, const BrandInfo& brand, const QString& folder) {
+    ConfigImage& image = window.image();
+    TableEditor& editor = window.tableEditor();
+    ReportInput in;
+    in.image = &image;
+    in.makerName = brand.makerName();
+    // A fixed date keeps the picture the same from one run to the next.
+    in.printed = QDateTime(QDate(2026, 3, 14), QTime(10, 30));
+    in.comment = "SN 10442 demo tune";
+    in.mapLabels = editor.mapSensorShown();
+    if (const TableSession* open = editor.session())
+        (open->kind() == TableKind::Table2D ? in.table2D : in.table3D) = open;
+    const ReportTables tables(in);
+    const ReportCharts charts{&tables, folder, image.mapSensorInUse()};
+    // A4 landscape less 10 mm margins.
+    const QSizeF page(16838 - 2 * 567, 11906 - 2 * 567);
+    const QVector<ReportPage> pages = buildReport(in, tables, page);
+    if (pages.isEmpty()) {
+        ++failures;
+        return;
+    }
+    // Painted at the guide's width rather than scaled: sharp text.
+    const int dpi = int(kGuideWidth * 1440 / page.width());
+    QImage sheet = reportPageImage(pages.first(), charts, page, dpi);
+    // The sheet's edge, so that it reads as paper on the guide's white.
+    QPainter edge(&sheet);
+    edge.setPen(QColor(160, 160, 160));
+    edge.drawRect(sheet.rect().adjusted(0, 0, -1, -1));
+    edge.end();
+    save(sheet, "report_page1");
+}
+
+// The grid's pop-up over a selected block, as a right click in it shows them.
+void shootPopUp(MainWindow& window) {
+    TimingGrid* grid = window.tableViews()->grid3D();
+    grid->setCurrentCell(2, 4);
+    grid->extendSelection(5, 8);
+    QMenu* popup = window.menu("mnuPopUpEdit3D");
+    popup->adjustSize();
+    const QPoint at = grid->visualRect(grid->model()->index(4, 7)).center();
+    const QImage cells = grid->grab(QRect(0, 0, 640, grid->height())).toImage();
+    QImage shot(cells.width(), std::max(cells.height(), at.y() + popup->height() + 8),
+                QImage::Format_RGB32);
+    shot.fill(window.palette().color(QPalette::Window));
+    QPainter p(&shot);
+    p.drawImage(0, 0, cells);
+    p.drawImage(at, popup->grab().toImage());
+    p.end();
+    save(shot, "grid_popup");
+}
+
+// The Modify box as the window asks it, shot while it waits for the entry.
+void shootModifyBox(MainWindow& window) {
+    QtInteraction ui(&window);
+    QTimer::singleShot(0, [] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            save(box->grab().toImage(), "modify_box");
+            box->close();
+        }
+    });
+    ui.inputBox(kModifyTitle, modifyPrompt(), "+2");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() != 3) {
+        std::fprintf(stderr, "Usage: velo-guide-shots APP_FOLDER OUT_FOLDER\n");
+        return 2;
+    }
+    const QString folder = QFileInfo(args[1]).absoluteFilePath();
+    // The window makes the application folder current.
+    outFolder = QFileInfo(args[2]).absoluteFilePath();
+    if (!QDir().mkpath(outFolder)) {
+        std::fprintf(stderr, "cannot make %s\n", qPrintable(outFolder));
+        return 2;
+    }
+
+    // The tuner's own port setting is left alone.
+    QTemporaryDir home;
+    QSettings settings(home.filePath("user.ini"), QSettings::IniFormat);
+    ScriptedInteraction ui(stderr);
+    const BrandInfo brand = loadBrandInfo(ui, folder);
+    MainWindow window(ui, settings, brand, {folder, {}});
+    window.Form_Load();
+    window.show();
+    // The dialog a file open ends in is shot on its own.
+    window.context().editModParams = nullptr;
+
+    for (const char* dim : {"2d", "3d"}) {
+        if (!openDemo(window, ui, QDir(folder).filePath(QString("demo_%1.dat").arg(dim)))) return 1;
+        window.action("mnuEditTimingTable")->trigger();
+        shoot(window, QString("main_%1").arg(dim));
+        window.tableEditor().close();
+    }
+
+    frmModParams mod(window.context(), &window);
+    shoot(mod, "module_parameters");
+    mod.close();
+    frmGPIOParams gpio(window.context(), &window);
+    shoot(gpio, "gpio_parameters");
+    gpio.close();
+    frmNew2DTable new2D(window.tableEditor(), &window);
+    shoot(new2D, "new_2d_table");
+    new2D.close();
+    frmNew3DTable new3D(window.tableEditor(), &window);
+    shoot(new3D, "new_3d_table");
+    new3D.close();
+
+    window.mnuPortSetup_Click();
+    QApplication::processEvents();
+    save(window.portSetup()->grab().toImage(), "port_setup");
+    window.cmdPortSelectOK_Click();
+
+    window.action("mnuEditTimingTable")->trigger();
+    shootPopUp(window);
+    shootModifyBox(window);
+    shootReport(window, brand, folder);
+    window.tableEditor().close();
+    return failures ? 1 : 0;
+}
