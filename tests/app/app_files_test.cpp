@@ -1,0 +1,36 @@
+#include "app/app_files.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace velo;
+
+class AppFilesTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void ownFolderFirstThenDataFolder_data() {
+        QTest::addColumn<bool>("inOwn");
+        QTest::addColumn<bool>("inData");
+        QTest::addColumn<QString>("found");
+        QTest::newRow("own folder wins") << true << true << "own";
+        QTest::newRow("data folder second") << false << true << "data";
+        // The missing-file messages name the program's own folder.
+        QTest::newRow("neither") << false << false << "own";
+    }
+    void ownFolderFirstThenDataFolder() {
+        QFETCH(bool, inOwn);
+        QFETCH(bool, inData);
+        QFETCH(QString, found);
+        QTemporaryDir dir;
+        QDir root(dir.path());
+        QVERIFY(root.mkdir("own") && root.mkdir("data"));
+        for (const auto& [sub, has] : {std::pair{"own", inOwn}, std::pair{"data", inData}})
+            if (has)
+                QVERIFY(QFile(root.filePath(sub) + "/Velo_IGX.cfg").open(QIODevice::WriteOnly));
+        const AppFiles files(root.filePath("own"), root.filePath("data"));
+        QCOMPARE(files.path("Velo_IGX.cfg"), root.filePath(found) + "/Velo_IGX.cfg");
+    }
+};
+
+QTEST_GUILESS_MAIN(AppFilesTest)
+#include "app_files_test.moc"
