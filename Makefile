@@ -8,7 +8,7 @@ DEMO       ?= 3d
 DEB_PACKAGES = cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-dev
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all build deps run test asan bench guide-shots format clean
+.PHONY: all build deps run test asan bench guide-shots package format clean
 
 all: build
 
@@ -46,6 +46,14 @@ bench: deps build
 guide-shots: deps build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/tools/velo-guide-shots $(BUILD)/bin resources/guide
 	cmake --build $(BUILD) --target velo_app_files
+
+# The .deb: programs under /usr, where they look for their files once installed.
+package: DEB_PACKAGES += dpkg-dev
+package: deps
+	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_ARGS) -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build $(BUILD) -j $(JOBS)
+	cd $(BUILD) && cpack -G DEB
+	@echo "Package: $$(ls -t $(BUILD)/velo-igx_*.deb | head -n 1)"
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -38,8 +38,8 @@ int BrandInfo::fontSize() const {
     return int(leadingNumber(splash(3)));
 }
 
-BrandInfo readConfigFile(const QString& folder, BrandInfo* partial) {
-    const QString path = QDir(folder).filePath(kConfigFileName);
+BrandInfo readConfigFile(const AppFiles& files, BrandInfo* partial) {
+    const QString path = files.path(kConfigFileName);
     if (!QFile::exists(path)) return BrandInfo::defaults();
 
     BrandInfo brand;
@@ -85,13 +85,13 @@ QString aboutText(const BrandInfo& brand) {
 
 namespace velo {
 
-BrandInfo loadBrandInfo(UserInteraction& ui, const QString& folder) {
+BrandInfo loadBrandInfo(UserInteraction& ui, const AppFiles& files) {
     BrandInfo brand;
     Trap trap(ui);
     trap.step([&] {
         BrandInfo partial;
         try {
-            brand = readConfigFile(folder, &partial);
+            brand = readConfigFile(files, &partial);
         } catch (const RunError&) {
             brand = partial;
             throw;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/app_files.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -25,10 +27,10 @@ struct BrandInfo {
 
 inline constexpr const char* kConfigFileName = "Velo_IGX.cfg";
 
-// Reads folder/Velo_IGX.cfg; a missing file gives the defaults. A file that cannot be
-// read, or that ends before the marker line closing the splash lines, raises a run-time
-// error; `partial` then holds what was read.
-BrandInfo readConfigFile(const QString& folder, BrandInfo* partial = nullptr);
+// Reads Velo_IGX.cfg where `files` finds it; a missing file gives the defaults. A file that cannot
+// be read, or that ends before the marker line closing the splash lines, raises a run-time error;
+// `partial` then holds what was read.
+BrandInfo readConfigFile(const AppFiles& files, BrandInfo* partial = nullptr);
 
 // The About message for these maker lines.
 QString aboutText(const BrandInfo& brand);
@@ -39,5 +41,5 @@ namespace velo {
 class UserInteraction;
 // The splash form's reading of the configuration file: a failure goes to the error
 // report; after Abort or Ignore what was read so far is used.
-BrandInfo loadBrandInfo(UserInteraction& ui, const QString& folder);
+BrandInfo loadBrandInfo(UserInteraction& ui, const AppFiles& files);
 }  // namespace velo

@@ -2,8 +2,6 @@
 
 #include "app/error_report.h"
 
-#include <QDir>
-
 namespace velo {
 
 namespace {
@@ -59,11 +57,11 @@ void TableEditor::setMapLabels(int mapSensor) {
 }
 
 bool TableEditor::templateLoads() const {
-    return !loadTemplate2D || loadTemplate2D(QDir(appFolder).filePath(kChart2DTemplate));
+    return !loadTemplate2D || loadTemplate2D(files.path(kChart2DTemplate));
 }
 
 bool TableEditor::template3DLoads(const QString& file) const {
-    return !loadTemplate3D || loadTemplate3D(QDir(appFolder).filePath(file));
+    return !loadTemplate3D || loadTemplate3D(files.path(file));
 }
 
 QString chart3DTemplate(int mapSensor) {

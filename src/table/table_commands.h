@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/app_context.h"
+#include "app/app_files.h"
 #include "table/table_edit.h"
 #include "table/table_session.h"
 
@@ -23,8 +24,8 @@ class TableEditor : public QObject {
     ~TableEditor() override;
 
     AppContext& ctx;
-    CopyStore& copy;    // the window's, in ctx
-    QString appFolder;  // where the chart templates sit
+    CopyStore& copy;  // the window's, in ctx
+    AppFiles files;   // where the chart templates are found
 
     std::function<bool(const QString& path)> loadTemplate2D;
     std::function<bool(const QString& path)> loadTemplate3D;

@@ -25,7 +25,7 @@ struct Rig : test::ModelRig {
         editor.loadTemplate2D = [this](const QString& path) {
             return templateFound && path.endsWith("/IGX_2D_Timing_Chart.oc2");
         };
-        editor.appFolder = "/velo";
+        editor.files = AppFiles("/velo");
         editor.loadTemplate3D = [this](const QString& path) {
             templates3D << path;
             return template3DFound;

@@ -13,9 +13,9 @@ namespace velo::cli {
 
 namespace {
 
-QString makerName(const QString& folder) {
+QString makerName(const AppFiles& files) {
     try {
-        return readConfigFile(folder).makerName();
+        return readConfigFile(files).makerName();
     } catch (const RunError&) {
         return BrandInfo::defaults().makerName();
     }
@@ -40,15 +40,15 @@ int report(const QStringList& args) {
     ConfigImage image;
     if (const int failed = readImage(files[0], image)) return failed;
 
-    const QString folder = QCoreApplication::applicationDirPath();
+    const AppFiles appFiles = AppFiles::ofProgram();
     ReportInput in;
     in.image = &image;
-    in.makerName = makerName(folder);
+    in.makerName = makerName(appFiles);
     in.printed = QDateTime::currentDateTime();
     in.comment = comment;
     in.mapLabels = image.mapSensorInUse();
     const ReportTables tables(in);
-    const ReportCharts charts{&tables, folder, image.mapSensorInUse()};
+    const ReportCharts charts{&tables, appFiles, image.mapSensorInUse()};
 
     if (files[1] == "-") {
         const QSizeF a4(16838, 11906);

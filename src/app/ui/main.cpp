@@ -23,19 +23,19 @@ int main(int argc, char** argv) {
     parser.addOptions({noSplash, device});
     parser.process(app);
 
-    const QString folder = QCoreApplication::applicationDirPath();
+    const velo::AppFiles files = velo::AppFiles::ofProgram();
     velo::QtInteraction ui;
     velo::BrandInfo brand;
     if (parser.isSet(noSplash)) {
-        brand = velo::loadBrandInfo(ui, folder);
+        brand = velo::loadBrandInfo(ui, files);
     } else {
-        velo::SplashForm splash(ui, folder);
+        velo::SplashForm splash(ui, files);
         brand = splash.brand();
         splash.exec();
     }
 
     auto settings = velo::openUserSettings();
-    velo::MainWindow window(ui, *settings, brand, {folder, parser.value(device)});
+    velo::MainWindow window(ui, *settings, brand, {files, parser.value(device)});
     ui.setParent(&window);
     window.Form_Load();
     window.show();

@@ -62,8 +62,7 @@ MainWindow::MainWindow(UserInteraction& ui, QSettings& settings, BrandInfo brand
     ctx_.editModParams = [this] { mnuEditModParams_Click(); };
     ctx_.closeTable = [this] { mnuCloseTbl_Click(); };
     tableEditor_ = std::make_unique<TableEditor>(ctx_);
-    tableEditor_->appFolder =
-        options_.appFolder.isEmpty() ? QCoreApplication::applicationDirPath() : options_.appFolder;
+    tableEditor_->files = options_.files;
     ctx_.chartSetup3D = [this] { ChartSetup3D(*tableEditor_); };
 
     buildMenus();
@@ -249,7 +248,7 @@ void MainWindow::Form_Load() {
     // Abort leaves the rest of the load; Ignore goes on with the next step.
     Trap trap(ui_);
     QCoreApplication::setApplicationName(kAppTitle);
-    if (!options_.appFolder.isEmpty()) QDir::setCurrent(options_.appFolder);
+    if (!options_.files.ownFolder.isEmpty()) QDir::setCurrent(options_.files.ownFolder);
     state_.AbortRequested = false;
     // A setting that cannot be read leaves no port chosen.
     state_.CommPort = 0;
@@ -319,9 +318,7 @@ void MainWindow::mnuAbout_Click() {
 }
 
 void MainWindow::mnuHelpContents_Click() {
-    const QString path = QDir(options_.appFolder.isEmpty() ? QCoreApplication::applicationDirPath()
-                                                           : options_.appFolder)
-                             .filePath(kHelpFile);
+    const QString path = options_.files.path(kHelpFile);
     if (!QFile::exists(path)) {
         ui_.message(
             "Help",

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/app_context.h"
+#include "app/app_files.h"
 #include "app/config_file.h"
 #include "app/main_state.h"
 #include "app/port_settings.h"
@@ -31,7 +32,7 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
   public:
     struct Options {
-        QString appFolder;       // where the configuration, help and chart files sit
+        AppFiles files;          // where the help and chart files are found
         QString deviceOverride;  // --device: the device every Com entry reaches this run
     };
 

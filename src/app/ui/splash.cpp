@@ -11,10 +11,10 @@
 
 namespace velo {
 
-SplashForm::SplashForm(UserInteraction& ui, const QString& folder, QWidget* parent)
+SplashForm::SplashForm(UserInteraction& ui, const AppFiles& files, QWidget* parent)
     : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
     setObjectName("frmVelo_Splash");
-    brand_ = loadBrandInfo(ui, folder);
+    brand_ = loadBrandInfo(ui, files);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(36, 28, 36, 28);
@@ -56,7 +56,7 @@ SplashForm::SplashForm(UserInteraction& ui, const QString& folder, QWidget* pare
     trap.step([&] {
         logo_->hide();
         if (!brand_.hasLogo()) return;
-        const QString path = QDir(folder).filePath(brand_.splash(5));
+        const QString path = files.path(brand_.splash(5));
         QPixmap pixmap(path);
         if (pixmap.isNull())
             velo::raise(481, "Velo_IGX_Splash",

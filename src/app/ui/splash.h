@@ -17,7 +17,7 @@ class SplashForm : public QDialog {
   public:
     static constexpr int kShowMillis = 4000;
 
-    SplashForm(UserInteraction& ui, const QString& folder, QWidget* parent = nullptr);
+    SplashForm(UserInteraction& ui, const AppFiles& files, QWidget* parent = nullptr);
     const BrandInfo& brand() const { return brand_; }
     QLabel* companyLine() const { return company_; }
     QLabel* logo() const { return logo_; }

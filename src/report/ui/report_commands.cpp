@@ -37,7 +37,7 @@ void mnuPrintTable_Click(QWidget* parent, TableEditor& editor, const BrandInfo& 
     if (const TableSession* open = editor.session())
         (open->kind() == TableKind::Table2D ? in.table2D : in.table3D) = open;
     const ReportTables tables(in);
-    const ReportCharts charts{&tables, editor.appFolder, ctx.image.mapSensorInUse()};
+    const ReportCharts charts{&tables, editor.files, ctx.image.mapSensorInUse()};
 
     QPrinter& printer = reportPrinter();
     printer.setPageOrientation(QPageLayout::Landscape);

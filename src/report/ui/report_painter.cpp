@@ -5,7 +5,6 @@
 #include "data/numeric.h"
 #include "table/table_commands.h"
 
-#include <QDir>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
@@ -23,8 +22,8 @@ bool installed(const QString& family) {
     return families.contains(family, Qt::CaseInsensitive);
 }
 
-ChartLook lookFrom(const QString& folder, const QString& file) {
-    return loadChartLook(QDir(folder).filePath(file)).value_or(ChartLook{});
+ChartLook lookFrom(const AppFiles& templates, const QString& file) {
+    return loadChartLook(templates.path(file)).value_or(ChartLook{});
 }
 
 void paintChart(QPainter& painter, const QRect& rect, TableKind kind, const ReportCharts& charts) {
@@ -32,10 +31,10 @@ void paintChart(QPainter& painter, const QRect& rect, TableKind kind, const Repo
     if (!table) return;
     // Data label 1 hidden: the contents' default.
     if (kind == TableKind::Table2D) {
-        paintChart2D(painter, rect, lookFrom(charts.templateFolder, kChart2DTemplate),
+        paintChart2D(painter, rect, lookFrom(charts.templates, kChart2DTemplate),
                      Chart2DContent::of(*table));
     } else {
-        const ChartLook look = lookFrom(charts.templateFolder, chart3DTemplate(charts.mapSensor));
+        const ChartLook look = lookFrom(charts.templates, chart3DTemplate(charts.mapSensor));
         paintChart3D(painter, rect, look, Chart3DContent::of(*table, charts.mapSensor),
                      ViewAngles{look.rotation, look.elevation});
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/app_files.h"
 #include "report/report_model.h"
 
 #include <QFont>
@@ -21,11 +22,11 @@ QFont reportFont();
 // The printable area of a paged device in twips: what the report's sheets are built for.
 QSizeF pageTwips(const QPagedPaintDevice& device);
 
-// What the charts on the sheets are drawn from: the tables and the folder holding the
-// chart templates (their look; a missing one leaves the built-in look).
+// What the charts on the sheets are drawn from: the tables and where the chart templates
+// are found (their look; a missing one leaves the built-in look).
 struct ReportCharts {
     const ReportTables* tables = nullptr;
-    QString templateFolder;
+    AppFiles templates;
     int mapSensor = 0;  // the 3D chart's MAP axis and template
 };
 

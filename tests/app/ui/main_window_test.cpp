@@ -118,7 +118,8 @@ class MainWindowTest : public QObject {
 
         // The shipped configuration file gives the maker line of the title.
         Fixture shipped;
-        MainWindow& w2 = shipped.start(loadBrandInfo(shipped.ui, VELO_SOURCE_DIR "/resources"));
+        MainWindow& w2 =
+            shipped.start(loadBrandInfo(shipped.ui, QString(VELO_SOURCE_DIR "/resources")));
         QCOMPARE(w2.windowTitle(), QString("Orvane Velo IGX Version 1.0"));
     }
 

@@ -70,7 +70,7 @@ class SplashTest : public QObject {
 
     void closesItself() {
         ScriptedInteraction ui;
-        SplashForm splash(ui, VELO_SOURCE_DIR "/resources");
+        SplashForm splash(ui, QString(VELO_SOURCE_DIR "/resources"));
         splash.show();
         QVERIFY(QTest::qWaitFor([&] { return !splash.isVisible(); }, 8000));
     }
