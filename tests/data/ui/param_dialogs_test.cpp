@@ -1,4 +1,5 @@
 #include "data/ui/param_dialogs.h"
+#include "support/dialogs.h"
 #include "support/model_rig.h"
 
 #include <QCheckBox>
@@ -11,17 +12,11 @@
 #include <QtTest>
 
 using namespace velo;
+using test::child;
 
 namespace {
 
 using Rig = test::ModelRig;
-
-template <class W>
-W* child(QWidget& dialog, const char* name) {
-    W* w = dialog.findChild<W*>(name);
-    if (!w) qFatal("no %s", name);
-    return w;
-}
 
 bool checked(QWidget& d, const char* name) {
     return child<QAbstractButton>(d, name)->isChecked();
