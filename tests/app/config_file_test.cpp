@@ -1,6 +1,7 @@
 #include "app/config_file.h"
 #include "app/error_report.h"
 #include "app/scripted_interaction.h"
+#include "support/files.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -9,9 +10,7 @@ using namespace velo;
 
 namespace {
 void writeConfig(const QTemporaryDir& dir, const QString& text) {
-    QFile f(dir.filePath(kConfigFileName));
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(text.toLatin1());
+    test::writeFile(dir.filePath(kConfigFileName), text.toLatin1());
 }
 }  // namespace
 
@@ -78,19 +77,10 @@ class ConfigFileTest : public QObject {
         QCOMPARE(b.SplashInfo, (QStringList{"Alpha", "Arial"}));
     }
 
-    void aboutText_data() {
-        QTest::addColumn<QStringList>("maker");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("one entry: first line and the empty line")
-            << QStringList{"Alpha"} << "Alpha Velo IGX Version 1.00\n\n";
-        QTest::newRow("details one per line")
-            << QStringList{"Alpha", "Alpha Works", "Main Street"}
-            << "Alpha Velo IGX Version 1.00\n\nAlpha Works\nMain Street\n";
-    }
+    // The maker's details one a line, under the first line and an empty one.
     void aboutText() {
-        QFETCH(QStringList, maker);
-        QFETCH(QString, text);
-        QCOMPARE(velo::aboutText(BrandInfo{{}, maker}), text);
+        QCOMPARE(velo::aboutText(BrandInfo{{}, {"Alpha", "Alpha Works", "Main Street"}}),
+                 QString("Alpha Velo IGX Version 1.00\n\nAlpha Works\nMain Street\n"));
     }
 };
 

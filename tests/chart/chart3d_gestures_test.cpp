@@ -2,6 +2,7 @@
 #include "chart/chart3d_geometry.h"
 #include "chart/ui/chart_look.h"
 #include "data/config_image.h"
+#include "support/files.h"
 #include "table/table_session.h"
 
 #include <QTemporaryDir>
@@ -21,11 +22,8 @@ const char* kTestTemplate =
 
 Chart3DGeometry testGeometry() {
     QTemporaryDir dir;
-    QFile f(dir.filePath("test.oc3"));
-    if (!f.open(QIODevice::WriteOnly)) qFatal("no temporary template");
-    f.write(kTestTemplate);
-    f.close();
-    const ChartLook look = loadChartLook(f.fileName()).value();
+    const ChartLook look =
+        loadChartLook(test::writeFile(dir.filePath("test.oc3"), kTestTemplate)).value();
     const QRectF plot(0, 0, 800, 600);
     return Chart3DGeometry(plot, plot, {look.rotation, look.elevation},
                            {look.boxDepth, look.boxHeight}, AxisScale{5, 30, 5});

@@ -145,22 +145,6 @@ class ConfigImageTest : public QObject {
         // Without a trap the error reaches the caller.
         QVERIFY_THROWS_EXCEPTION(RunError, im.UpdateEEPROM());
     }
-
-    void cellEncodingRoundsAndClamps_data() {
-        QTest::addColumn<double>("trig");
-        QTest::addColumn<double>("advance");
-        QTest::addColumn<int>("cell");
-        QTest::newRow("exact counts") << 30.0 << 30 - 0.0879 * 57 << 57;
-        QTest::newRow("advance above trigger clamps to 0") << 30.0 << 31.0 << 0;
-        QTest::newRow("far below clamps to 255") << 40.0 << 0.0 << 255;
-        QTest::newRow("nearest count") << 30.0 << 20.0 << 114;
-    }
-    void cellEncodingRoundsAndClamps() {
-        QFETCH(double, trig);
-        QFETCH(double, advance);
-        QFETCH(int, cell);
-        QCOMPARE(int(ConfigImage::encodeCell(trig, advance)), cell);
-    }
 };
 
 QTEST_APPLESS_MAIN(ConfigImageTest)

@@ -2,18 +2,19 @@
 #include "data/data_file.h"
 #include "data/display_name.h"
 #include "support/fake_link.h"
+#include "support/files.h"
 #include "support/model_rig.h"
 
 #include <sys/resource.h>
 #include <unistd.h>
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
 #include <optional>
 
 using namespace velo;
+using test::bytesOf;
 
 namespace {
 
@@ -30,25 +31,15 @@ struct Rig : test::ModelRig {
 
     QString path(const QString& name) const { return dir.filePath(name); }
     QString write(const QString& name, const QByteArray& bytes) const {
-        QFile f(path(name));
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-            qFatal("cannot write the test file");
-        return f.fileName();
+        return test::writeFile(path(name), bytes);
     }
-    QByteArray read(const QString& name) const {
-        QFile f(path(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QByteArray read(const QString& name) const { return test::readFile(path(name)); }
     void open(const QString& p) {
         ui.answerFile(p);
         mnuOpenFile_Click(ctx);
     }
     const ScriptedInteraction::Shown& last() const { return ui.shown().last(); }
 };
-
-QByteArray bytesOf(const ImageBytes& image) {
-    return QByteArray(reinterpret_cast<const char*>(image.data()), int(image.size()));
-}
 
 QByteArray randomFile(uint32_t seed) {
     return bytesOf(test::randomImage(seed));
@@ -180,41 +171,39 @@ class FileCommandsTest : public QObject {
         QCOMPARE(r.dialogsShown, 1);
     }
 
+    void openOfAMissingFile_data() {
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<bool>("loaded");
+        QTest::newRow("Retry asks again") << QList<int>{int(Answer::Retry)} << true;
+        QTest::newRow("Cancel, then Retry")
+            << QList<int>{int(Answer::Cancel), int(Answer::Retry)} << true;
+        QTest::newRow("Cancel, then Abort")
+            << QList<int>{int(Answer::Cancel), int(Answer::Abort)} << false;
+    }
+    // Cancel there is an error for the command's report; Abort there ends the command with
+    // the buffer cleared.
     void openOfAMissingFile() {
+        QFETCH(QList<int>, answers);
+        QFETCH(bool, loaded);
         Rig r;
-        const QString good = r.write("good.dat", randomFile(3));
         const QString missing = r.path("missing.dat");
         r.ui.answerFile(missing);
-        r.ui.answer(Answer::Retry);
-        r.ui.answerFile(good);
+        for (int a : answers) r.ui.answer(Answer(a));
+        r.ui.answerFile(r.write("good.dat", randomFile(3)));
         mnuOpenFile_Click(r.ctx);
         QCOMPARE(boxOf(r.ui.shown().first()),
                  "File Open | " + QDir::toNativeSeparators(missing) +
                      "\r\nFile not found. | Retry/Cancel | exclamation");
+        if (answers.size() > 1)
+            QCOMPARE(boxOf(r.ui.shown()[1]),
+                     "Error | Canceled File Open | Abort/Retry/Ignore | critical");
+        QCOMPARE(r.ui.shown().size(), answers.size() + int(loaded));
         QCOMPARE(r.ui.fileDialogs(),
-                 QStringList(2, "open Open File [IGX-1 data files (*.dat)|*.dat]"));
-        QCOMPARE(r.state.DisplayName, QString("good.dat"));
-
-        // Cancel there is an error for the command's report; Retry there asks again.
-        Rig c;
-        c.ui.answerFile(missing);
-        c.ui.answer(Answer::Cancel);
-        c.ui.answer(Answer::Retry);
-        c.ui.answerFile(good);
-        mnuOpenFile_Click(c.ctx);
-        QCOMPARE(boxOf(c.ui.shown()[1]),
-                 "Error | Canceled File Open | Abort/Retry/Ignore | critical");
-        QCOMPARE(c.state.DisplayName, QString("good.dat"));
-
-        Rig a;  // Abort ends the command with the buffer cleared
-        a.ui.answerFile(missing);
-        a.ui.answer(Answer::Cancel);
-        a.ui.answer(Answer::Abort);
-        mnuOpenFile_Click(a.ctx);
-        QCOMPARE(a.ui.texts().mid(1), QStringList{"Canceled File Open"});
-        QVERIFY(a.image.BufferEmpty);
-        QCOMPARE(a.state.title(), kBase + " - Data Buffer Empty");
-        QCOMPARE(a.dialogsShown, 0);
+                 QStringList(1 + int(loaded), "open Open File [IGX-1 data files (*.dat)|*.dat]"));
+        QCOMPARE(r.state.DisplayName, QString(loaded ? "good.dat" : "Data Buffer Empty"));
+        QCOMPARE(r.state.title(), kBase + " - " + r.state.DisplayName);
+        QCOMPARE(r.image.BufferEmpty, !loaded);
+        QCOMPARE(r.dialogsShown, int(loaded));
     }
 
     void fileOpenWithItsOwnQuestion() {
@@ -263,33 +252,34 @@ class FileCommandsTest : public QObject {
         QVERIFY(r.ui.fileDialogs().isEmpty() && r.state.title() == kBase);
     }
 
+    void saveOverAnExistingFile_data() {
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("No asks again, then Yes") << false;
+        QTest::newRow("Cancel: the cancellation error, nothing written") << true;
+    }
     void saveOverAnExistingFile() {
+        QFETCH(bool, cancel);
         Rig r;
         r.image.BufferEmpty = false;
         const QString old = r.write("old.dat", "previous");
         r.ui.answerFile(old);
-        r.ui.answer(Answer::No);
-        r.ui.answerFile(old);
-        r.ui.answer(Answer::Yes);
+        r.ui.answer(cancel ? Answer::Cancel : Answer::No);
+        if (!cancel) {
+            r.ui.answerFile(old);
+            r.ui.answer(Answer::Yes);
+        }
         mnuSaveFile_Click(r.ctx);
         QCOMPARE(r.ui.fileDialogs(),
-                 QStringList(2, "save Save File [IGX-1 data files (*.dat)|*.dat]"));
+                 QStringList(cancel ? 1 : 2, "save Save File [IGX-1 data files (*.dat)|*.dat]"));
         QCOMPARE(boxOf(r.ui.shown().first()),
                  "File Save | " + QDir::toNativeSeparators(old) +
                      "\r\nThis file already exists.\r\n\r\nReplace existing file? | "
                      "Yes/No/Cancel | exclamation");
-        QCOMPARE(r.ui.shown().size(), 2);  // the second question; no confirmation
-        QCOMPARE(r.read("old.dat"), bytesOf(r.image.imageBytes()));
-        QCOMPARE(r.state.title(), kBase + " - old.dat");
-
-        Rig c;  // Cancel: the cancellation error, nothing written
-        c.image.BufferEmpty = false;
-        c.ui.answerFile(c.write("keep.dat", "keep"));
-        c.ui.answer(Answer::Cancel);
-        mnuSaveFile_Click(c.ctx);
-        QCOMPARE(c.last().text, QString("Canceled File Save"));
-        QCOMPARE(c.read("keep.dat"), QByteArray("keep"));
-        QCOMPARE(c.state.title(), kBase);
+        QCOMPARE(r.ui.shown().size(), 2);  // the second question or the error; no confirmation
+        if (cancel) QCOMPARE(r.last().text, QString("Canceled File Save"));
+        QCOMPARE(r.read("old.dat"),
+                 cancel ? QByteArray("previous") : bytesOf(r.image.imageBytes()));
+        QCOMPARE(r.state.title(), kBase + (cancel ? "" : " - old.dat"));
     }
 
     void aFailedSaveKeepsTheOldFile_data() {

@@ -74,20 +74,15 @@ class GPIOParamsTest : public QObject {
         QTest::addColumn<int>("counts");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("message");
-        QTest::newRow("2.9") << "2.9" << 23 << "2"
-                             << "";
-        QTest::newRow("-1") << "-1" << 0 << "0"
-                            << "Value must be greater than or equal to 0";
-        QTest::newRow("-0.5 floors to -1") << "-0.5" << 0 << "0"
-                                           << "Value must be greater than or equal to 0";
-        QTest::newRow("12") << "12" << 114 << "10"
-                            << "Value must be less than or equal to 10";
-        QTest::newRow("letters") << "abc" << 0 << "0"
-                                 << "";
-        QTest::newRow("leading number") << " 7deg" << 80 << "7"
-                                        << "";
-        QTest::newRow("huge") << "1e30" << 114 << "10"
-                              << "Value must be less than or equal to 10";
+        const QString ge = "Value must be greater than or equal to ";
+        const QString le = "Value must be less than or equal to ";
+        QTest::newRow("2.9") << "2.9" << 23 << "2" << QString();
+        QTest::newRow("-1") << "-1" << 0 << "0" << ge + "0";
+        QTest::newRow("-0.5 floors to -1") << "-0.5" << 0 << "0" << ge + "0";
+        QTest::newRow("12") << "12" << 114 << "10" << le + "10";
+        QTest::newRow("letters") << "abc" << 0 << "0" << QString();
+        QTest::newRow("leading number") << " 7deg" << 80 << "7" << QString();
+        QTest::newRow("huge") << "1e30" << 114 << "10" << le + "10";
     }
     void retardBoxes() {
         QFETCH(QString, entry);
@@ -117,20 +112,17 @@ class GPIOParamsTest : public QObject {
         QTest::addColumn<int>("max");
         QTest::addColumn<QString>("message");
         const int minBox = int(Box::GPIO3MinRPM), maxBox = int(Box::GPIO3MaxRPM);
-        QTest::newRow("min 3025 down to even") << minBox << "3025" << 3000 << 6000 << "";
-        QTest::newRow("min 3075 up to even") << minBox << "3075" << 3100 << 6000 << "";
-        QTest::newRow("min 10950")
-            << minBox << "10950" << 10900 << 10900 << "Value must be less than or equal to 10900";
-        QTest::newRow("min -5") << minBox << "-5" << 0 << 6000
-                                << "Value must be greater than or equal to zero";
-        QTest::newRow("min above max raises it") << minBox << "7000" << 7000 << 7000 << "";
-        QTest::newRow("max 500") << maxBox << "500" << 1000 << 1000
-                                 << "Value must be greater than or equal to 1000";
-        QTest::newRow("max 12000")
-            << maxBox << "12000" << 3000 << 11000 << "Value must be less than or equal to 11000";
-        QTest::newRow("max 4025") << maxBox << "4025" << 3000 << 4000 << "";
-        QTest::newRow("max letters")
-            << maxBox << "x" << 1000 << 1000 << "Value must be greater than or equal to 1000";
+        const QString ge = "Value must be greater than or equal to ";
+        const QString le = "Value must be less than or equal to ";
+        QTest::newRow("min 3025 down to even") << minBox << "3025" << 3000 << 6000 << QString();
+        QTest::newRow("min 3075 up to even") << minBox << "3075" << 3100 << 6000 << QString();
+        QTest::newRow("min 10950") << minBox << "10950" << 10900 << 10900 << le + "10900";
+        QTest::newRow("min -5") << minBox << "-5" << 0 << 6000 << ge + "zero";
+        QTest::newRow("min above max raises it") << minBox << "7000" << 7000 << 7000 << QString();
+        QTest::newRow("max 500") << maxBox << "500" << 1000 << 1000 << ge + "1000";
+        QTest::newRow("max 12000") << maxBox << "12000" << 3000 << 11000 << le + "11000";
+        QTest::newRow("max 4025") << maxBox << "4025" << 3000 << 4000 << QString();
+        QTest::newRow("max letters") << maxBox << "x" << 1000 << 1000 << ge + "1000";
     }
     void rpmBoxes() {
         QFETCH(int, box);

@@ -3,9 +3,9 @@
 // driver's line-error counters.
 #include "link/qt_serial_port.h"
 #include "support/fake_link.h"
+#include "support/files.h"
 #include "support/sim_process.h"
 
-#include <QFile>
 #include <QTest>
 
 using namespace velo;
@@ -16,10 +16,6 @@ namespace {
 const QString kRs232 = "RS-232 timeout. Check cable and click Abort.";
 const QString kId = "Firmware ID: IGX-1 V2.1";
 const QString kDownloaded = "Downloaded data to buffer. Ready for editing.";
-
-QByteArray asBytes(const ImageBytes& image) {
-    return QByteArray(reinterpret_cast<const char*>(image.data()), qsizetype(image.size()));
-}
 
 // Counters as a table gives them: frame, parity, overrun, buffer overrun; none when empty.
 std::optional<LineErrorCounts> counts(const QList<int>& c) {
@@ -55,12 +51,9 @@ class QtSerialPortTest : public QObject {
         QTemporaryDir dir;
         const ImageBytes first = randomImage(41);
         const ImageBytes second = randomImage(42);
-        QFile in(dir.filePath("in.dat"));
-        QVERIFY(in.open(QIODevice::WriteOnly) && in.write(asBytes(first)) == 264);
-        in.close();
         // Stale bytes from an earlier session wait in the line at the first open.
-        SimProcess sim(
-            {"--image", in.fileName(), "--save", dir.filePath("out.dat"), "--garbage", "40"});
+        SimProcess sim({"--image", writeFile(dir.filePath("in.dat"), bytesOf(first)), "--save",
+                        dir.filePath("out.dat"), "--garbage", "40"});
         QVERIFY2(!sim.device().isEmpty(), qPrintable(sim.error()));
         DeviceRig rig(sim.device());
 
@@ -76,9 +69,7 @@ class QtSerialPortTest : public QObject {
         QCOMPARE(rig.ui.texts(), (QStringList{kId, "Upload completed."}));
         checkLineSettings(dynamic_cast<QtSerialPort&>(rig.link.port()));
         QCOMPARE(sim.stop(), 0);
-        QFile out(dir.filePath("out.dat"));
-        QVERIFY(out.open(QIODevice::ReadOnly));
-        QCOMPARE(out.readAll(), asBytes(second));
+        QCOMPARE(readFile(dir.filePath("out.dat")), bytesOf(second));
     }
 
     void pulledAdapter_data() {

@@ -155,14 +155,6 @@ class TableSessionTest : public QObject {
         QCOMPARE(image.Table3D(1, 8), 5.0);
     }
 
-    void labels() {
-        QCOMPARE(TableSession::rpmLabel(21), QString("10000"));
-        const QStringList expected{"16 30", "18 60", "20 90", "16 30"};
-        QStringList got;
-        for (int sensor : {0, 1, 2, 7})
-            got << TableSession::mapLabel(1, sensor) + " " + TableSession::mapLabel(8, sensor);
-        QCOMPARE(got, expected);
-    }
 };
 
 QTEST_GUILESS_MAIN(TableSessionTest)

@@ -1,4 +1,6 @@
-#include <QProcess>
+#include "support/cli_run.h"
+#include "support/files.h"
+
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -49,16 +51,11 @@ void CliModifyTest::modify() {
     for (int k = 0; k < 21; ++k) in[k] = in[117 + k] = char(k * 10);
     in[118] = in[119] = char(99);
     QTemporaryDir dir;
-    QFile f(dir.filePath("in.dat"));
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(options ? in : in.left(263));
-    f.close();
-    QProcess p;
-    p.start(VELO_BIN_DIR "/velo-igx-cli",
-            QStringList{"modify", f.fileName(), dir.filePath("out.dat")} + args);
-    p.waitForFinished(20000);
-    QCOMPARE(p.exitCode(), exitCode);
-    QVERIFY(p.readAllStandardError().contains(stderrHas.toUtf8()));
+    const QString file = velo::test::writeFile(dir.filePath("in.dat"), options ? in : in.left(263));
+    const auto run =
+        velo::test::runCli(QStringList{"modify", file, dir.filePath("out.dat")} + args);
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY(run.err.contains(stderrHas.toUtf8()));
     QFile out(dir.filePath("out.dat"));
     QCOMPARE(out.open(QIODevice::ReadOnly), exitCode == 0);
     for (const QString& c : changes.split(' ', Qt::SkipEmptyParts))

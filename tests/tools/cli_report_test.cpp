@@ -1,6 +1,6 @@
 #include "support/cli_run.h"
+#include "support/files.h"
 
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -31,9 +31,7 @@ class CliReportTest : public QObject {
         const QString pdf = dir.filePath("r.pdf");
         const Run r = cli({"report", file, pdf, "--comment", "SN 4711"});
         QCOMPARE(r.exitCode, 0);
-        QFile f(pdf);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray bytes = f.readAll();
+        const QByteArray bytes = velo::test::readFile(pdf);
         QVERIFY(bytes.startsWith("%PDF"));
         QCOMPARE(QString::fromLatin1(bytes).count(QRegularExpression("/Type\\s*/Page[^s]")), 3);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"r.pdf"});
@@ -61,11 +59,8 @@ class CliReportTest : public QObject {
         QFETCH(QStringList, args);
         QFETCH(int, exitCode);
         QTemporaryDir dir;
-        QFile shortFile(dir.filePath("short.dat"));
-        QVERIFY(shortFile.open(QIODevice::WriteOnly));
-        shortFile.write(QByteArray(100, '\0'));
-        shortFile.close();
-        args.replaceInStrings("SHORT", shortFile.fileName());
+        args.replaceInStrings("SHORT",
+                              velo::test::writeFile(dir.filePath("short.dat"), QByteArray(100, 0)));
         QCOMPARE(cli(args).exitCode, exitCode);
     }
 };

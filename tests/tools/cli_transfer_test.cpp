@@ -1,6 +1,7 @@
 // velo-igx-cli download and upload against igx1-sim.
 #include "data/data_file.h"
 #include "support/fake_link.h"
+#include "support/files.h"
 #include "support/sim_process.h"
 
 #include <QProcess>
@@ -28,21 +29,6 @@ Run cli(const QStringList& args, const QString& configHome) {
     return {p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
 }
 
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray asBytes(const velo::ImageBytes& image) {
-    return QByteArray(reinterpret_cast<const char*>(image.data()), qsizetype(image.size()));
-}
-
 }  // namespace
 
 class CliTransferTest : public QObject {
@@ -50,14 +36,14 @@ class CliTransferTest : public QObject {
 
   private slots:
     void downloadWritesTheFile() {
-        const QByteArray image = asBytes(randomImage(51));
-        writeBytes(dir_.filePath("controller.dat"), image);
+        const QByteArray image = bytesOf(randomImage(51));
+        writeFile(dir_.filePath("controller.dat"), image);
         SimProcess sim({"--image", dir_.filePath("controller.dat")});
         QVERIFY2(!sim.device().isEmpty(), qPrintable(sim.error()));
         const QString out = dir_.filePath("down.dat");
         const Run r = cli({"download", out, "--device", sim.device(), "--trace"}, dir_.path());
         QCOMPARE(r.exitCode, 0);
-        QCOMPARE(fileBytes(out), image);
+        QCOMPARE(readFile(out), image);
         QVERIFY(r.err.contains("Download From EEPROM: Firmware ID: IGX-1 V2.1\n"));
         QVERIFY(r.err.contains(
             "Download From EEPROM: Downloaded data to buffer. Ready for editing.\n"));
@@ -71,13 +57,13 @@ class CliTransferTest : public QObject {
         SimProcess process(sim);
         QVERIFY2(!process.device().isEmpty(), qPrintable(process.error()));
         const QString old = dir_.filePath("old.dat");
-        writeBytes(old, "an earlier download");
+        writeFile(old, "an earlier download");
         const Run r = cli({"download", old, "--device", process.device()}, dir_.path());
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.contains("Download From EEPROM: Cannot establish RS-232 link. Check "
                                 "cable and IGX-1 power."),
                  qPrintable(r.err));
-        QCOMPARE(fileBytes(old), QByteArray("an earlier download"));
+        QCOMPARE(readFile(old), QByteArray("an earlier download"));
         // Nothing half-written beside it either.
         QCOMPARE(QDir(dir_.path()).entryList({"old.dat*"}, QDir::Files), QStringList{"old.dat"});
         const QString fresh = dir_.filePath("fresh.dat");
@@ -109,9 +95,9 @@ class CliTransferTest : public QObject {
         QFETCH(int, fileSize);
         QFETCH(int, exitCode);
         QFETCH(QStringList, lines);
-        QByteArray data = asBytes(randomImage(61));
+        QByteArray data = bytesOf(randomImage(61));
         data.resize(fileSize, 'x');
-        writeBytes(dir_.filePath("data.dat"), data);
+        writeFile(dir_.filePath("data.dat"), data);
         const QString saved = dir_.filePath("saved.dat");
         QFile::remove(saved);
         SimProcess process(sim + QStringList{"--save", saved, "--verbose"});
@@ -122,7 +108,7 @@ class CliTransferTest : public QObject {
         QCOMPARE(r.exitCode, exitCode);
         for (const QString& line : lines) QVERIFY2(r.err.contains(line), qPrintable(r.err));
         QCOMPARE(process.stop(), 0);
-        if (exitCode == 0) QCOMPARE(fileBytes(saved), data.left(264));
+        if (exitCode == 0) QCOMPARE(readFile(saved), data.left(264));
         // A file that cannot be used costs no traffic at all.
         if (fileSize < 264) QVERIFY2(!process.log().contains(" rx "), process.log().constData());
     }

@@ -1,5 +1,6 @@
 #include "app/ui/splash.h"
 #include "app/scripted_interaction.h"
+#include "support/files.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -17,25 +18,23 @@ class SplashTest : public QObject {
         QTest::addColumn<QString>("config");
         QTest::addColumn<QString>("shows");  // company, points, bold, italic, logo
         QTest::addColumn<QStringList>("reports");
-        QTest::newRow("nine-line file")
-            << "!c\nAlpha\nTimes New Roman\n20\nItalic\nNULL\n!\nAlpha Works\nMain Street\n"
-            << "Alpha 20 0 1 0" << QStringList{};
-        QTest::newRow("shipped file") << ""
-                                      << "Orvane 28 1 1 1" << QStringList{};
+        auto row = [](const char* name, const char* config, const char* shows,
+                      const QStringList& reports = {}) {
+            QTest::newRow(name) << QString(config) << QString(shows) << reports;
+        };
+        row("nine-line file",
+            "!c\nAlpha\nTimes New Roman\n20\nItalic\nNULL\n!\nAlpha Works\nMain Street\n",
+            "Alpha 20 0 1 0");
+        row("shipped file", "", "Orvane 28 1 1 1");
         // Style words in any case and order, a size with a unit or a fraction.
-        QTest::newRow("BOLD, nUlL") << "A\nArial\n20pt\nBOLD\nnUlL\n!\nA\n"
-                                    << "A 20 1 0 0" << QStringList{};
-        QTest::newRow("Italic Bold") << "A\nArial\n14.6\nItalic Bold\nNULL\n!\nA\n"
-                                     << "A 14 1 1 0" << QStringList{};
-        QTest::newRow("neither word") << "A\nArial\n12\nregular\nNULL\n!\nA\n"
-                                      << "A 12 0 0 0" << QStringList{};
-        QTest::newRow("missing logo file") << "A\nArial\n12\nbold\nnone.gif\n!\nA\n"
-                                           << "A 12 1 0 0" << QStringList{"none.gif"};
-        QTest::newRow("font size not a number") << "A\nArial\nbig\nbold\nNULL\n!\nA\n"
-                                                << "A 9 0 0 0" << QStringList{"big"};
-        QTest::newRow("three splash lines")
-            << "A\nArial\n12\n!\nA\n"
-            << "A 9 0 0 0" << QStringList{"splash line 4", "splash line 5"};
+        row("BOLD, nUlL", "A\nArial\n20pt\nBOLD\nnUlL\n!\nA\n", "A 20 1 0 0");
+        row("Italic Bold", "A\nArial\n14.6\nItalic Bold\nNULL\n!\nA\n", "A 14 1 1 0");
+        row("neither word", "A\nArial\n12\nregular\nNULL\n!\nA\n", "A 12 0 0 0");
+        row("missing logo file", "A\nArial\n12\nbold\nnone.gif\n!\nA\n", "A 12 1 0 0",
+            {"none.gif"});
+        row("font size not a number", "A\nArial\nbig\nbold\nNULL\n!\nA\n", "A 9 0 0 0", {"big"});
+        row("three splash lines", "A\nArial\n12\n!\nA\n", "A 9 0 0 0",
+            {"splash line 4", "splash line 5"});
     }
     void readsTheConfiguration() {
         QFETCH(QString, config);
@@ -45,9 +44,7 @@ class SplashTest : public QObject {
         QString folder = VELO_SOURCE_DIR "/resources";
         if (!config.isEmpty()) {
             folder = dir.path();
-            QFile f(dir.filePath("Velo_IGX.cfg"));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(config.toLatin1());
+            test::writeFile(dir.filePath("Velo_IGX.cfg"), config.toLatin1());
         }
         ScriptedInteraction ui;
         ui.answer(Answer::Ignore);

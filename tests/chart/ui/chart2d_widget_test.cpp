@@ -2,6 +2,7 @@
 
 #include "chart/ui/chart2d_painter.h"
 #include "data/config_image.h"
+#include "support/files.h"
 
 #include <QPainter>
 #include <QSignalSpy>
@@ -158,11 +159,7 @@ class Chart2DWidgetTest : public QObject {
         QFETCH(bool, loads);
         QTemporaryDir dir;
         const QString path = dir.filePath("IGX_2D_Timing_Chart.oc2");
-        if (!text.isNull()) {
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(text.toUtf8());
-        }
+        if (!text.isNull()) test::writeFile(path, text.toUtf8());
         ChartRig r(30);
         QVERIFY(r.chart.loadTemplate(VELO_SOURCE_DIR "/resources/IGX_2D_Timing_Chart.oc2"));
         QCOMPARE(r.chart.look().title, QString("Ignition Advance"));

@@ -3,6 +3,7 @@
 #include "chart/ui/chart2d_widget.h"
 #include "chart/ui/chart3d_painter.h"
 #include "data/config_image.h"
+#include "support/files.h"
 
 #include <QPainter>
 #include <QSignalSpy>
@@ -28,10 +29,8 @@ struct ChartRig {
         for (int k = 1; k <= 21; ++k)
             for (int m = 1; m <= 8; ++m) image.Table3D(k, m) = 20;
         session = std::make_unique<TableSession>(TableKind::Table3D, image);
-        QFile f(dir.filePath("test.oc3"));
-        if (f.open(QIODevice::WriteOnly)) f.write(view.toUtf8());
-        f.close();
-        if (!chart.loadTemplate(f.fileName())) qFatal("test template");
+        if (!chart.loadTemplate(test::writeFile(dir.filePath("test.oc3"), view.toUtf8())))
+            qFatal("test template");
         chart.resize(1000, 640);
         chart.setSession(session.get());
         chart.show();
@@ -40,12 +39,6 @@ struct ChartRig {
         return chart.chartGeometry().project(x, y, value).toPoint();
     }
 };
-
-// A move with keys held, which QTest's own mouseMove cannot send.
-void moveWith(QWidget& w, QPoint at, Qt::KeyboardModifiers keys) {
-    QMouseEvent e(QEvent::MouseMove, at, w.mapToGlobal(at), Qt::NoButton, Qt::LeftButton, keys);
-    QCoreApplication::sendEvent(&w, &e);
-}
 
 }  // namespace
 
@@ -72,18 +65,6 @@ class Chart3DWidgetTest : public QObject {
         QTest::mouseRelease(&r.chart, Qt::LeftButton, {}, to);
         QCOMPARE(r.session->text(6, 5), QString::number(v, 'f', 1));
         QVERIFY(r.chart.accessibleDescription().contains(QString::number(v, 'f', 1)));
-    }
-
-    // Shift: the label shows the offset, the release adds it to the table.
-    void shiftDragOffsetsTheTable() {
-        ChartRig r;
-        QSignalSpy picked(&r.chart, &Chart3DWidget::pointPicked);
-        QTest::mousePress(&r.chart, Qt::LeftButton, Qt::ShiftModifier, r.at(11, 8, 20));
-        QCOMPARE(picked, (QList<QVariantList>{{0, 0}}));
-        moveWith(r.chart, r.at(11, 8, 0), Qt::ShiftModifier);
-        QCOMPARE(r.chart.valueLabel().text.value_or(""), QString("-5.0"));
-        QTest::mouseRelease(&r.chart, Qt::LeftButton, Qt::ShiftModifier, r.at(11, 8, 0));
-        QCOMPARE(r.session->text(8, 21), QString("15.0"));
     }
 
     // The right button turns and tilts; starting it cancels the table gesture on both

@@ -1,5 +1,6 @@
 #include "table/ui/new_table_wizards.h"
 
+#include "support/dialogs.h"
 #include "support/model_rig.h"
 
 #include <QLabel>
@@ -9,19 +10,13 @@
 #include <QtTest>
 
 using namespace velo;
+using test::child;
 
 namespace {
 
 struct Rig : test::ModelRig {
     TableEditor editor{ctx};
 };
-
-template <class W>
-W* child(QWidget& dialog, const char* name) {
-    W* w = dialog.findChild<W*>(name);
-    if (!w) qFatal("no %s", name);
-    return w;
-}
 
 // The object names in Tab order from `first`, `count` stops.
 QStringList tabOrder(QWidget* first, int count) {

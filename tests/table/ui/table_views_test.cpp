@@ -77,10 +77,13 @@ class TableViewsTest : public QObject {
         auto at = [&](double value) {
             return chart->chartGeometry().project(11, 1, value).toPoint();
         };
+        v.views.grid3D()->setCurrentCell(4, 4);
         QTest::mousePress(chart, Qt::LeftButton, Qt::ShiftModifier, at(start));
+        QCOMPARE(v.views.grid3D()->row(), 0);  // the whole table moves, no one cell
         QMouseEvent move(QEvent::MouseMove, at(start - 2), chart->mapToGlobal(at(start - 2)),
                          Qt::NoButton, Qt::LeftButton, Qt::ShiftModifier);
         QApplication::sendEvent(chart, &move);
+        QCOMPARE(chart->valueLabel().text.value_or("value"), QString("-0.8"));
         QTest::mouseRelease(chart, Qt::LeftButton, Qt::ShiftModifier, at(start - 2));
         QCOMPARE(s->value(2, 3), 18.2);  // 2 degrees down the mouse: an offset of -0.8
         for (int i = 0; i < 168; ++i)
