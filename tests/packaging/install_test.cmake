@@ -12,7 +12,7 @@ foreach(f bin/velo-igx bin/igx1-sim share/velo-igx/Velo_IGX.cfg
           share/velo-igx/IGX_3D_3Bar_Timing_Chart.oc3 share/velo-igx/Velo_IGX_Help.html
           share/applications/org.example.orvane.velo_igx.desktop
           share/metainfo/org.example.orvane.velo_igx.metainfo.xml
-          share/icons/hicolor/64x64/apps/velo-igx.png)
+          share/icons/hicolor/64x64/apps/velo-igx.png share/velo-igx/guide/main_3d.png)
   if(NOT EXISTS ${ROOT}/usr/${f})
     message(FATAL_ERROR "not installed: /usr/${f}")
   endif()
@@ -20,6 +20,6 @@ endforeach()
 
 execute_process(COMMAND ${ROOT}/usr/bin/velo-igx-cli show ${ROOT}/usr/share/velo-igx/demo_3d.dat
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-if(NOT rc EQUAL 0 OR NOT out MATCHES "Trigger timing +38 deg" OR NOT out MATCHES "Timing table +3D")
+if(NOT rc EQUAL 0 OR NOT out MATCHES "Trig Timing +38 deg" OR NOT out MATCHES "Timing Table +3D Timing Table")
   message(FATAL_ERROR "installed velo-igx-cli show: exit ${rc}\n${out}${err}")
 endif()

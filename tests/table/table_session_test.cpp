@@ -154,7 +154,6 @@ class TableSessionTest : public QObject {
         t.redo();
         QCOMPARE(image.Table3D(1, 8), 5.0);
     }
-
 };
 
 QTEST_GUILESS_MAIN(TableSessionTest)
