@@ -9,6 +9,7 @@
 #include "app/ui/port_setup_frame.h"
 #include "app/ui/qt_interaction.h"
 #include "data/file_commands.h"
+#include "data/ui/compare_dialog.h"
 #include "data/ui/param_dialogs.h"
 #include "report/ui/report_painter.h"
 #include "table/table_commands.h"
@@ -20,6 +21,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QImageWriter>
 #include <QMenu>
 #include <QPainter>
@@ -134,6 +136,39 @@ void shootModifyBox(MainWindow& window) {
     ui.inputBox(kModifyTitle, modifyPrompt(), "+2");
 }
 
+// File > Compare With File against a copy of the buffer's tune with a richer top end.
+void shootCompare(MainWindow& window, ScriptedInteraction& ui, const QString& demo) {
+    QFile in(demo);
+    if (!in.open(QIODevice::ReadOnly)) {
+        ++failures;
+        return;
+    }
+    QByteArray bytes = in.readAll();
+    // Two degrees more advance is 23 counts less retard: 3D rows 4 and 5, 5500 to 6500 RPM.
+    for (int row : {4, 5})
+        for (int col : {12, 13, 14}) bytes[96 + (row - 1) * 21 + (col - 1)] -= 23;
+    // A folder of the same name every run: the dialog shows the path.
+    QDir scratch(QDir::temp().filePath("tunes"));
+    scratch.mkpath(".");
+    const QString path = scratch.filePath("richer.dat");
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size()) {
+        ++failures;
+        return;
+    }
+    out.close();
+    ui.answerFile(path);
+    const auto comparison = mnuCompareFile_Click(window.context());
+    QFile::remove(path);
+    scratch.rmdir(".");
+    if (!comparison) {
+        ++failures;
+        return;
+    }
+    CompareDialog dialog(*comparison, false, &window);
+    shoot(dialog, "compare_file");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -188,6 +223,7 @@ int main(int argc, char** argv) {
     save(window.portSetup()->grab().toImage(), "port_setup");
     window.cmdPortSelectOK_Click();
 
+    shootCompare(window, ui, QDir(folder).filePath("demo_3d.dat"));
     window.action("mnuEditTimingTable")->trigger();
     shootPopUp(window);
     shootModifyBox(window);

@@ -69,8 +69,11 @@ CompareDialog::CompareDialog(const FileComparison& c, bool tableEdits, QWidget* 
     setObjectName("frmCompare");
     setWindowTitle("Compare With File");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setMinimumWidth(fontMetrics().averageCharWidth() * 70);
     auto* col = new QVBoxLayout(this);
+    // Wide enough for the title, and never narrower than a grid: a minimum width of the
+    // dialog's own would hide the grid's last columns.
+    col->addStrut(fontMetrics().averageCharWidth() * 70);
+    col->setSizeConstraint(QLayout::SetMinimumSize);
     auto addLabel = [this, col](const QString& name, const QString& text) {
         auto* l = new QLabel(text, this);
         l->setObjectName(name);
