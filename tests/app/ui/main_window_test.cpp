@@ -316,6 +316,8 @@ class MainWindowTest : public QObject {
             seen << QString::number(grid->item(1, 2)->background() !=
                                     grid->item(1, 1)->background());
             seen << QString::number(d->findChild<QLabel*>("lblTableEdits") != nullptr);
+            // Every column in sight: the dialog never narrows the grid.
+            seen << QString::number(grid->parentWidget()->width() >= grid->width());
             d->findChild<QRadioButton*>("optShowFile")->click();
             seen << grid->item(1, 2)->text();
             d->close();
@@ -323,7 +325,7 @@ class MainWindowTest : public QObject {
         w.action("mnuCompareFile")->trigger();
         QCOMPARE(seen, (QStringList{"Compare With File", "1", "GPI1 Retard", "2 deg (23 counts)",
                                     "4 deg (46 counts)", "MAP/RPM", "16", "Buffer 30.0, File 29.0",
-                                    "", "1", "1", "29.0"}));
+                                    "", "1", "1", "1", "29.0"}));
         QVERIFY(w.image().DataBuffer == before && w.state().tableOpen());
     }
 
