@@ -1,4 +1,4 @@
-// Any text as a typed cell and as a Modify entry over a whole table, then saved.
+// Any text as a typed cell, a Modify entry and a paste over a whole table, then saved.
 #include "app/error_report.h"
 #include "app/scripted_interaction.h"
 #include "data/config_image.h"
@@ -31,14 +31,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ScriptedInteraction ui;  // error reports answered with Abort
     for (TableKind kind : {TableKind::Table2D, TableKind::Table3D}) {
         TableSession table(kind, image);
-        if (!table.validateEdit(text)) table.acceptEdit(1, 1, text);
         const CellRange all{1, 1, table.rows(), TableSession::kColumns};
+        // Whatever the input, these leave every cell (Interpolate: but the ends it starts
+        // from) inside the table's limits.
+        auto checkLimits = [&](const char* what, bool keepsCorners) {
+            all.forEach([&](int r, int c) {
+                if (keepsCorners && (r == 1 || r == all.bottom) && (c == 1 || c == all.right))
+                    return;
+                const double v = table.value(r, c);
+                check(v >= table.lowerLimit() && v <= table.upperLimit(), what, v);
+            });
+        };
+        if (!table.validateEdit(text)) table.acceptEdit(1, 1, text);
         modifySelection(table, all, text);
-        // Whatever the entry, Modify leaves every cell inside the table's limits.
-        all.forEach([&](int r, int c) {
-            const double v = table.value(r, c);
-            check(v >= table.lowerLimit() && v <= table.upperLimit(), "Modify left", v);
-        });
+        checkLimits("Modify left", false);
+        pasteSelection(table, all, {}, text);
+        interpolateSelection(table, all);
+        checkLimits("Interpolate left", true);
+        pasteSelection(table, all, {}, text);
+        smoothSelection(table, all);
+        checkLimits("Smooth left", false);
         Trap trap(ui);
         table.save(image, trap);
     }
