@@ -66,13 +66,14 @@ fuzz: fuzz-deps
 	  echo "== $$t ($(FUZZ_SECONDS) s)"; \
 	  $(FUZZ_BUILD)/bin/$$t -max_total_time=$(FUZZ_SECONDS) -timeout=1 -print_final_stats=1 \
 	    -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$t/ $(FUZZ_BUILD)/corpus/$$t fuzz/corpus/$$t \
-	    > $(FUZZ_BUILD)/$$t.log 2>&1 || failed="$$failed $$t"; \
-	  grep -E '^(Done|stat::number_of_executed_units|stat::average_exec_per_sec|#[0-9]+[[:space:]]+DONE)' \
-	    $(FUZZ_BUILD)/$$t.log || tail -n 30 $(FUZZ_BUILD)/$$t.log; \
+	    > $(FUZZ_BUILD)/$$t.log 2>&1 \
+	  && grep -aE '^(#[0-9]+[[:space:]]+DONE|stat::average_exec_per_sec)' $(FUZZ_BUILD)/$$t.log \
+	  || { failed="$$failed $$t"; tail -n 40 $(FUZZ_BUILD)/$$t.log; }; \
 	done; \
 	if [ -n "$$failed" ]; then echo "Fuzz targets failed:$$failed (see $(FUZZ_BUILD)/*.log)"; exit 1; fi
 
 fuzz-merge:
+	@test -d $(FUZZ_BUILD)/corpus || { echo "Run make fuzz first."; exit 1; }
 	@for t in $(FUZZ_TARGETS); do \
 	  $(FUZZ_BUILD)/bin/$$t -merge=1 fuzz/corpus/$$t $(FUZZ_BUILD)/corpus/$$t; \
 	done
@@ -81,4 +82,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
