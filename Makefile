@@ -57,7 +57,7 @@ bench: deps build
 # Each target runs FUZZ_SECONDS on a scratch corpus in $(FUZZ_BUILD), reading the seeds in
 # fuzz/corpus/ without writing to them; any crash, sanitizer report or one-second hang
 # fails. `make fuzz-merge` folds what the runs found into the seeds.
-fuzz: fuzz-deps
+fuzz: deps fuzz-deps
 	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DVELO_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCMAKE_CXX_COMPILER=clang++
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZ_TARGETS)
