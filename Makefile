@@ -1,25 +1,37 @@
 # Velo IGX: the two commands a new user needs are `make run` and `make test`.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 DEMO       ?= 3d
 
 DEB_PACKAGES = cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-dev
+FUZZ_PACKAGES = clang libfuzzer-14-dev libclang-rt-14-dev
+FUZZ_TARGETS = $(patsubst fuzz/%.cpp,%,$(wildcard fuzz/*_fuzz.cpp))
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all build deps run test asan bench guide-shots package format clean
+.PHONY: all build deps run test asan bench guide-shots package fuzz fuzz-deps fuzz-merge format clean
 
 all: build
 
-deps:
-	@missing=""; for p in $(DEB_PACKAGES); do \
+# Installs those of the packages given that are missing.
+define install_missing
+	@missing=""; for p in $(1); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:$$missing"; \
 	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
 	fi
+endef
+
+deps:
+	$(call install_missing,$(DEB_PACKAGES))
+
+fuzz-deps:
+	$(call install_missing,$(FUZZ_PACKAGES))
 
 $(BUILD)/build.ninja:
 	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_ARGS)
@@ -55,8 +67,32 @@ package: deps
 	cd $(BUILD) && cpack -G DEB
 	@echo "Package: $$(ls -t $(BUILD)/velo-igx_*.deb | head -n 1)"
 
+# Each target runs FUZZ_SECONDS on a scratch corpus in $(FUZZ_BUILD), reading the seeds in
+# fuzz/corpus/ without writing to them; any crash, sanitizer report or one-second hang
+# fails. `make fuzz-merge` folds what the runs found into the seeds.
+fuzz: deps fuzz-deps
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DVELO_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_COMPILER=clang++
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZ_TARGETS)
+	@failed=""; for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$t $(FUZZ_BUILD)/artifacts/$$t; \
+	  echo "== $$t ($(FUZZ_SECONDS) s)"; \
+	  $(FUZZ_BUILD)/bin/$$t -max_total_time=$(FUZZ_SECONDS) -timeout=1 -print_final_stats=1 \
+	    -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$t/ $(FUZZ_BUILD)/corpus/$$t fuzz/corpus/$$t \
+	    > $(FUZZ_BUILD)/$$t.log 2>&1 \
+	  && grep -aE '^(#[0-9]+[[:space:]]+DONE|stat::average_exec_per_sec)' $(FUZZ_BUILD)/$$t.log \
+	  || { failed="$$failed $$t"; tail -n 40 $(FUZZ_BUILD)/$$t.log; }; \
+	done; \
+	if [ -n "$$failed" ]; then echo "Fuzz targets failed:$$failed (see $(FUZZ_BUILD)/*.log)"; exit 1; fi
+
+fuzz-merge:
+	@test -d $(FUZZ_BUILD)/corpus || { echo "Run make fuzz first."; exit 1; }
+	@for t in $(FUZZ_TARGETS); do \
+	  $(FUZZ_BUILD)/bin/$$t -merge=1 fuzz/corpus/$$t $(FUZZ_BUILD)/corpus/$$t; \
+	done
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

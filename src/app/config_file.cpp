@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTextStream>
+#include <climits>
 
 namespace velo {
 
@@ -35,7 +36,12 @@ QString BrandInfo::maker(int n) const {
 }
 
 int BrandInfo::fontSize() const {
-    return int(leadingNumber(splash(3)));
+    const double size = leadingNumber(splash(3));
+    // "1e400" or "3e9" has no int; the splash reports the error like any other size it
+    // cannot use.
+    if (!(size > INT_MIN - 1.0 && size < INT_MAX + 1.0))
+        raise(kOverflowError, "Velo_IGX_Splash", "Overflow");
+    return int(size);
 }
 
 BrandInfo readConfigFile(const AppFiles& files, BrandInfo* partial) {

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <string>
 
 namespace velo {
@@ -18,7 +19,8 @@ QString formatFixed(double value, int decimals) {
     if (!std::isfinite(value)) return QString::number(value);
     // The shortest text that reads back as the same double is what the user would call
     // the value, so halves are decided on it and not on the binary fraction.
-    char buf[64];
+    // Fixed notation of the largest double takes 309 digits, of the smallest 340 places.
+    char buf[400];
     auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::fixed);
     std::string digits(buf, res.ptr);
     std::string whole = digits, frac;
@@ -83,7 +85,10 @@ double leadingNumber(const QString& text) {
             i = save;
         }
     }
-    return std::strtod(s.c_str(), nullptr);
+    // Beyond the double range reads as the largest double: an infinity would turn a
+    // Modify of a 0 cell ("1%e400": inf x 0) into not-a-number, which no limit catches.
+    const double v = std::strtod(s.c_str(), nullptr);
+    return std::isinf(v) ? std::copysign(std::numeric_limits<double>::max(), v) : v;
 }
 
 }  // namespace velo

@@ -14,7 +14,8 @@ long long roundHalfEven(double value);
 QString formatFixed(double value, int decimals);
 
 // The number a text starts with: blanks skipped, an optional sign, digits with an
-// optional point and exponent; a text without one counts as 0 ("2.9abc" -> 2.9).
+// optional point and exponent; a text without one counts as 0 ("2.9abc" -> 2.9). A
+// number beyond the double range gives the largest double of its sign.
 double leadingNumber(const QString& text);
 
 }  // namespace velo

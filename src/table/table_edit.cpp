@@ -48,6 +48,9 @@ void writeCell(TableSession& table, int row, int col, double v) {
 double limitToWindow(const TableSession& table, double v) {
     int low = table.lowerLimit();
     if (table.kind() == TableKind::Table2D) low = std::max(low, 0);
+    // Between pasted corners of opposite huge values the arithmetic meets inf - inf, which
+    // has no number and would pass both limits.
+    if (std::isnan(v)) return low;
     return std::min(std::max(v, double(low)), double(table.upperLimit()));
 }
 

@@ -36,6 +36,7 @@ class NumericTest : public QObject {
         QTest::newRow("carry adds digit") << 99.5 << 0 << "100";
         QTest::newRow("small negative is zero") << -0.04 << 1 << "0.0";
         QTest::newRow("advance of 30 counts") << 30 - 0.0879 * 30 << 1 << "27.4";
+        QTest::newRow("seventy places") << 1e-70 << 1 << "0.0";
     }
 
     void formatFixed() {
@@ -58,6 +59,7 @@ class NumericTest : public QObject {
         QTest::newRow("exponent") << "1e3" << 1000.0;
         QTest::newRow("dangling exponent") << "3e" << 3.0;
         QTest::newRow("blanks inside digits") << "1 2" << 12.0;
+        QTest::newRow("beyond the range") << "-1e400" << -std::numeric_limits<double>::max();
     }
 
     void leadingNumber() {

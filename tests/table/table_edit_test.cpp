@@ -125,6 +125,8 @@ class TableEditTest : public QObject {
         row("bilinear", 30, false, {2, 1, 4, 3}, "10\t0\t20\r0\t0\t0\r20\t0\t30",
             "10\t15.0\t20\r15.0\t20.0\t25.0\r20\t25.0\t30");
         row("nothing inside", 30, false, {1, 1, 1, 2}, "3\t5", "3\t5");
+        row("opposite huge corners", 30, false, {2, 1, 3, 3}, "1e400\t0\t-1e400\r-1e400\t0\t1e400",
+            "1e400\t8.0\t-1e400\r-1e400\t8.0\t1e400");
         row("smooth a cut cross", 30, true, {2, 1, 4, 3}, "10\t10\t10\r10\t20\t10\r10\t10\t10",
             "10.0\t12.5\t10.0\r12.5\t12.0\t12.5\r10.0\t12.5\t10.0");
         row("smooth to the floor", 30, true, {1, 1, 1, 2}, "0\t0", "8.0\t8.0");

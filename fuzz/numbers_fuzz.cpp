@@ -1,0 +1,58 @@
+// Any text as a typed cell, a Modify entry and a paste over a whole table, then saved.
+#include "app/error_report.h"
+#include "app/scripted_interaction.h"
+#include "data/config_image.h"
+#include "data/numeric.h"
+#include "table/table_edit.h"
+#include "table/table_session.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+using namespace velo;
+
+namespace {
+void check(bool ok, const char* what, double v) {
+    if (ok) return;
+    std::fprintf(stderr, "%s %.17g\n", what, v);
+    std::abort();
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    // A number shown "#0.0" reads back as itself, give or take the rounding.
+    const double typed = leadingNumber(text);
+    const double shown = leadingNumber(formatFixed(typed, 1));
+    check(std::fabs(shown - typed) <= 0.05 + std::fabs(typed) * 1e-15, "shown as", typed);
+
+    ConfigImage image;
+    ScriptedInteraction ui;  // error reports answered with Abort
+    for (TableKind kind : {TableKind::Table2D, TableKind::Table3D}) {
+        TableSession table(kind, image);
+        const CellRange all{1, 1, table.rows(), TableSession::kColumns};
+        // Whatever the input, these leave every cell (Interpolate: but the ends it starts
+        // from) inside the table's limits.
+        auto checkLimits = [&](const char* what, bool keepsCorners) {
+            all.forEach([&](int r, int c) {
+                if (keepsCorners && (r == 1 || r == all.bottom) && (c == 1 || c == all.right))
+                    return;
+                const double v = table.value(r, c);
+                check(v >= table.lowerLimit() && v <= table.upperLimit(), what, v);
+            });
+        };
+        if (!table.validateEdit(text)) table.acceptEdit(1, 1, text);
+        modifySelection(table, all, text);
+        checkLimits("Modify left", false);
+        pasteSelection(table, all, {}, text);
+        interpolateSelection(table, all);
+        checkLimits("Interpolate left", true);
+        pasteSelection(table, all, {}, text);
+        smoothSelection(table, all);
+        checkLimits("Smooth left", false);
+        Trap trap(ui);
+        table.save(image, trap);
+    }
+    return 0;
+}
