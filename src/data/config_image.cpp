@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <limits>
 
 namespace velo {
 
@@ -110,9 +111,12 @@ void ConfigImage::setImageBytes(const std::array<uint8_t, kImageBytes>& bytes) {
     std::copy(bytes.begin(), bytes.end(), DataBuffer.begin() + kFirstAddress);
 }
 
-uint8_t ConfigImage::encodeCell(double trigTiming, double advance) {
-    return uint8_t(
-        std::clamp<long long>(roundHalfEven((trigTiming - advance) / kDegreesPerCount), 0, 255));
+uint8_t ConfigImage::encodeCell(int trigTiming, double advance) {
+    const double counts = (trigTiming - advance) / kDegreesPerCount;
+    if (!(counts >= std::numeric_limits<int16_t>::min() - 0.5 &&
+          counts < std::numeric_limits<int16_t>::max() + 0.5))
+        raise(kOverflowError, "Velo_IGX_Main", "Overflow");
+    return uint8_t(std::clamp<long long>(roundHalfEven(counts), 0, 255));
 }
 
 }  // namespace velo

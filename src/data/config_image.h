@@ -119,8 +119,10 @@ class ConfigImage {
     std::array<uint8_t, kImageBytes> imageBytes() const;
     void setImageBytes(const std::array<uint8_t, kImageBytes>& bytes);
 
-    // Cell encoding used when a table is saved to the buffer.
-    static uint8_t encodeCell(double trigTiming, double advance);
+    // Cell encoding used when a table is saved to the buffer: degrees to the stored count,
+    // relative to the trigger timing of the moment. A count beyond 16 bits overflows, as
+    // the conversion does.
+    static uint8_t encodeCell(int trigTiming, double advance);
     static int offset2D(int k) { return 15 + k; }
     static int offset3D(int k, int r) { return kTable3DStart + (8 - r) * 21 + (k - 1); }
 };

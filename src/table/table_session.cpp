@@ -6,7 +6,6 @@
 
 #include <QRegularExpression>
 #include <algorithm>
-#include <limits>
 
 namespace velo {
 
@@ -105,18 +104,6 @@ double TableSession::dragValue(double startValue, int originY, int y) const {
     return v;
 }
 
-namespace {
-// Degrees to the stored count; an advance so far out that the count leaves 16 bits
-// overflows, as the conversion does.
-uint8_t encode(int trigTiming, double advance) {
-    const double counts = (trigTiming - advance) / ConfigImage::kDegreesPerCount;
-    if (!(counts >= std::numeric_limits<int16_t>::min() - 0.5 &&
-          counts < std::numeric_limits<int16_t>::max() + 0.5))
-        raise(kOverflowError, "Velo_IGX_Main", "Overflow");
-    return uint8_t(std::clamp<long long>(roundHalfEven(counts), 0, 255));
-}
-}  // namespace
-
 void TableSession::copyToTableArray(ConfigImage& image) {
     if (actionDepth_ > 0 && !arraysImage_) {
         arraysImage_ = &image;
@@ -143,10 +130,11 @@ bool TableSession::save(ConfigImage& image, Trap& trap) const {
                 if (kind_ == TableKind::Table2D) {
                     image.Table2D(c, 1) = v;
                     image.Table2D(c, 2) = limitLine_[c - 1];
-                    image.DataBuffer[ConfigImage::offset2D(c)] = encode(t, v);
+                    image.DataBuffer[ConfigImage::offset2D(c)] = ConfigImage::encodeCell(t, v);
                 } else {
                     image.Table3D(c, 9 - r) = v;
-                    image.DataBuffer[ConfigImage::offset3D(c, 9 - r)] = encode(t, v);
+                    image.DataBuffer[ConfigImage::offset3D(c, 9 - r)] =
+                        ConfigImage::encodeCell(t, v);
                 }
             });
             if (!ok) return false;
