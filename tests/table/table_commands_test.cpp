@@ -239,15 +239,6 @@ class TableCommandsTest : public QObject {
         QCOMPARE(r.state.openTable(), Open::Table3D);
     }
 
-    // The grid's validate step: the table's own message, titled for the edit.
-    void typedTextsAreCheckedWithTheTableMessage() {
-        Rig r{Use3D};
-        mnuEditTimingTable_Click(r.editor);
-        QVERIFY(!validateCellEdit(r.editor, "5x"));
-        QCOMPARE(r.boxes(), QStringList{"Timing Edit: Timing must be numeric value between 8 and "
-                                        "30 degrees. [OK, critical]"});
-    }
-
     // Copy store or clipboard text enables the grid's Paste; the other grid's is left alone.
     void pasteOnRightClickFollowsCopyStoreOrClipboard() {
         const struct {

@@ -274,6 +274,9 @@ class MainWindowTest : public QObject {
         w.action("mnuCloseTbl")->trigger();
         QVERIFY(grid->isVisible() && grid->editing());
         QCOMPARE(f.ui.shown().size(), 1);
+        QCOMPARE(test::boxLine(f.ui.shown()[0]),
+                 "Timing Edit | Timing must be numeric value greater than zero and within 22 "
+                 "degrees of trigger timing. | OK | critical");
         grid->findChild<QLineEdit*>()->setText("13");
         f.ui.answer(Answer::Yes);
         w.action("mnuCloseTbl")->trigger();
