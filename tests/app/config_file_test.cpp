@@ -76,12 +76,6 @@ class ConfigFileTest : public QObject {
         QVERIFY(ui.shown()[0].title == "Error" && ui.shown()[0].text.contains("Velo_IGX.cfg"));
         QCOMPARE(b.SplashInfo, (QStringList{"Alpha", "Arial"}));
     }
-
-    // The maker's details one a line, under the first line and an empty one.
-    void aboutText() {
-        QCOMPARE(velo::aboutText(BrandInfo{{}, {"Alpha", "Alpha Works", "Main Street"}}),
-                 QString("Alpha Velo IGX Version 1.00\n\nAlpha Works\nMain Street\n"));
-    }
 };
 
 QTEST_APPLESS_MAIN(ConfigFileTest)

@@ -14,6 +14,7 @@
 #include <optional>
 
 using namespace velo;
+using test::boxLine;
 using test::bytesOf;
 
 namespace {
@@ -43,11 +44,6 @@ struct Rig : test::ModelRig {
 
 QByteArray randomFile(uint32_t seed) {
     return bytesOf(test::randomImage(seed));
-}
-
-// A box as one line: title, text, buttons and icon.
-QString boxOf(const ScriptedInteraction::Shown& s) {
-    return QStringList{s.title, s.text, buttonsName(s.buttons), iconName(s.icon)}.join(" | ");
 }
 
 enum Failure { DiskFull, FolderGone, FolderReadOnly };
@@ -87,7 +83,7 @@ class FileCommandsTest : public QObject {
         QVERIFY(r.state.FirmwareID.isEmpty() && r.state.UnitModel.isEmpty() &&
                 !r.state.tableOpen());
         if (size < 264) {
-            QCOMPARE(boxOf(r.last()),
+            QCOMPARE(boxLine(r.last()),
                      "Open Data File | Error - reached premature end-of-file | OK | exclamation");
             QCOMPARE(r.ui.details().last(), QString("%1 holds %2 bytes; a data file has 264.")
                                                 .arg(QDir::toNativeSeparators(r.path("image.dat")))
@@ -101,7 +97,7 @@ class FileCommandsTest : public QObject {
         QCOMPARE(bytesOf(r.image.imageBytes()), bytes.left(264));
         QVERIFY(!r.image.BufferEmpty);
         QCOMPARE(r.state.title(), kBase + " - image.dat");
-        QCOMPARE(boxOf(r.last()),
+        QCOMPARE(boxLine(r.last()),
                  "Open Data File | Loaded image.dat to buffer. Ready for editing "
                  "or upload. | OK | none");
         QCOMPARE(r.dialogsShown, 1);
@@ -153,7 +149,7 @@ class FileCommandsTest : public QObject {
         r.ui.answer(Answer::Cancel);
         mnuOpenFile_Click(r.ctx);
         QCOMPARE(r.ui.shown().size(), 1);
-        QCOMPARE(boxOf(r.last()),
+        QCOMPARE(boxLine(r.last()),
                  "Open Data File | Data buffer not empty. OK to overwrite? | OK/Cancel | none");
         QCOMPARE(bytesOf(r.image.imageBytes()), before);
         QCOMPARE(r.state.title(), kBase + " - a.dat");
@@ -191,11 +187,11 @@ class FileCommandsTest : public QObject {
         for (int a : answers) r.ui.answer(Answer(a));
         r.ui.answerFile(r.write("good.dat", randomFile(3)));
         mnuOpenFile_Click(r.ctx);
-        QCOMPARE(boxOf(r.ui.shown().first()),
+        QCOMPARE(boxLine(r.ui.shown().first()),
                  "File Open | " + QDir::toNativeSeparators(missing) +
                      "\r\nFile not found. | Retry/Cancel | exclamation");
         if (answers.size() > 1)
-            QCOMPARE(boxOf(r.ui.shown()[1]),
+            QCOMPARE(boxLine(r.ui.shown()[1]),
                      "Error | Canceled File Open | Abort/Retry/Ignore | critical");
         QCOMPARE(r.ui.shown().size(), answers.size() + int(loaded));
         QCOMPARE(r.ui.fileDialogs(),
@@ -234,8 +230,8 @@ class FileCommandsTest : public QObject {
         else
             QFile::setPermissions(r.write("locked.dat", randomFile(2)), QFile::WriteOwner);
         r.open(p);
-        QCOMPARE(boxOf(r.last()), "Error | " + QDir::toNativeSeparators(p) + ": " + why +
-                                      " | Abort/Retry/Ignore | critical");
+        QCOMPARE(boxLine(r.last()), "Error | " + QDir::toNativeSeparators(p) + ": " + why +
+                                        " | Abort/Retry/Ignore | critical");
         QVERIFY(r.image.BufferEmpty);
         QCOMPARE(r.dialogsShown, 0);
     }
@@ -243,10 +239,10 @@ class FileCommandsTest : public QObject {
     void saveRefusals() {
         Rig r;
         mnuSaveFile_Click(r.ctx);
-        QCOMPARE(boxOf(r.last()), "Save Data File | Data buffer empty. | OK | exclamation");
+        QCOMPARE(boxLine(r.last()), "Save Data File | Data buffer empty. | OK | exclamation");
         r.state.setOpenTable(MainState::OpenTable::Table3D);  // this one is asked first
         mnuSaveFile_Click(r.ctx);
-        QCOMPARE(boxOf(r.last()),
+        QCOMPARE(boxLine(r.last()),
                  "Save Data File | You must close or save any open table before "
                  "saving data to a file. | OK | exclamation");
         QVERIFY(r.ui.fileDialogs().isEmpty() && r.state.title() == kBase);
@@ -271,7 +267,7 @@ class FileCommandsTest : public QObject {
         mnuSaveFile_Click(r.ctx);
         QCOMPARE(r.ui.fileDialogs(),
                  QStringList(cancel ? 1 : 2, "save Save File [IGX-1 data files (*.dat)|*.dat]"));
-        QCOMPARE(boxOf(r.ui.shown().first()),
+        QCOMPARE(boxLine(r.ui.shown().first()),
                  "File Save | " + QDir::toNativeSeparators(old) +
                      "\r\nThis file already exists.\r\n\r\nReplace existing file? | "
                      "Yes/No/Cancel | exclamation");
@@ -327,7 +323,7 @@ class FileCommandsTest : public QObject {
             const QString file = QDir::toNativeSeparators(target) + ": ";
             QVERIFY2(error.text.startsWith(file) && error.text.size() > file.size(),
                      qPrintable(error.text));
-            QCOMPARE(boxOf(error), "Error | " + error.text + " | Abort/Retry/Ignore | critical");
+            QCOMPARE(boxLine(error), "Error | " + error.text + " | Abort/Retry/Ignore | critical");
             if (retry) {
                 QCOMPARE(r.read("out/t.dat"), r.read("in.dat"));
                 QCOMPARE(r.state.title(), kBase + " - t.dat");

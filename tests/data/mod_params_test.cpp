@@ -147,16 +147,6 @@ class ModParamsTest : public QObject {
         QVERIFY(r.form.view().startRtdVisible);
     }
 
-    void trigTimingWaitsForOk() {
-        Rig r;
-        r.image.Table2D(1, 1) = 35;
-        r.load();
-        r.form.sldTrigTiming_Change(20);
-        QCOMPARE(r.form.view().trigTiming.label, QString("20"));
-        // Closed without OK: nothing of the trigger timing reaches the image.
-        QVERIFY(r.image.TrigTiming == 30 && r.image.Table2D(1, 1) == 35.0 && r.image.BufferEmpty);
-    }
-
     void okBringsTablesIntoTheWindow_data() {
         QTest::addColumn<int>("trig");
         QTest::addColumn<double>("in");

@@ -13,4 +13,9 @@ struct ModelRig {
     AppContext ctx{image, state, ui};
 };
 
+// A box as one line: title, text, buttons and icon.
+inline QString boxLine(const ScriptedInteraction::Shown& s) {
+    return QStringList{s.title, s.text, buttonsName(s.buttons), iconName(s.icon)}.join(" | ");
+}
+
 }  // namespace velo::test

@@ -19,7 +19,6 @@ class SimProcess {
 
     QString device() const { return device_; }
     QString error() const { return error_; }
-    QString dir() const { return dir_.path(); }
     // Ends it (it saves on the way out) and gives its exit status.
     int stop();
     QByteArray log() const { return log_; }
@@ -27,7 +26,6 @@ class SimProcess {
     static QString binary(const QString& name);
 
   private:
-    QTemporaryDir dir_;
     QProcess process_;
     QString device_;
     QString error_;

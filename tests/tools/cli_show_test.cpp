@@ -2,8 +2,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include "support/cli_run.h"
+#include "support/files.h"
 
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -14,10 +14,7 @@ using Run = velo::test::CliRun;
 const auto cli = velo::test::runCli;
 
 QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
-    QFile f(dir.filePath(name));
-    f.open(QIODevice::WriteOnly);
-    f.write(bytes);
-    return f.fileName();
+    return velo::test::writeFile(dir.filePath(name), bytes);
 }
 
 }  // namespace

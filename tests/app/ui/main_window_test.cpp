@@ -57,11 +57,6 @@ struct Fixture {
     }
 };
 
-QString box(const ScriptedInteraction::Shown& s) {
-    return QString("%1 | %2 | %3 | %4")
-        .arg(s.title, s.text, buttonsName(s.buttons), iconName(s.icon));
-}
-
 using Sel = TimingGrid::Selection;
 
 // Opens the 2D or 3D table, cell (r, c) at 10 + r + c mod 3 (the 2D row as 3D row 8).
@@ -220,18 +215,19 @@ class MainWindowTest : public QObject {
         const QString asked =
             "Exit Program | Save timing table before exiting? | Yes/No/Cancel | exclamation";
         QCOMPARE(f.ui.shown().size(), int(tableOpen));
-        if (tableOpen) QCOMPARE(box(f.ui.shown()[0]), asked);
+        if (tableOpen) QCOMPARE(test::boxLine(f.ui.shown()[0]), asked);
         QVERIFY(!w.link().port().isOpen());  // whatever the answer
     }
 
     void aboutAndMissingHelp() {
         Fixture f;
-        MainWindow& w = f.start(BrandInfo{{"A"}, {"Alpha"}});
+        MainWindow& w = f.start(BrandInfo{{"A"}, {"Alpha", "Alpha Works", "Main Street"}});
         w.action("mnuAbout")->trigger();
         w.action("mnuHelpContents")->trigger();  // the fixture's folder has no guide
         QCOMPARE(f.ui.shown().size(), 2);
-        QCOMPARE(box(f.ui.shown()[0]),
-                 "About | Alpha Velo IGX Version 1.00\n\n | OK | information");
+        QCOMPARE(test::boxLine(f.ui.shown()[0]),
+                 "About | Alpha Velo IGX Version 1.00\n\nAlpha Works\nMain Street\n | OK | "
+                 "information");
         QVERIFY(f.ui.shown()[1].text.contains("Velo_IGX_Help.html"));
         QVERIFY(!w.helpWindow());
     }
@@ -278,6 +274,9 @@ class MainWindowTest : public QObject {
         w.action("mnuCloseTbl")->trigger();
         QVERIFY(grid->isVisible() && grid->editing());
         QCOMPARE(f.ui.shown().size(), 1);
+        QCOMPARE(test::boxLine(f.ui.shown()[0]),
+                 "Timing Edit | Timing must be numeric value greater than zero and within 22 "
+                 "degrees of trigger timing. | OK | critical");
         grid->findChild<QLineEdit*>()->setText("13");
         f.ui.answer(Answer::Yes);
         w.action("mnuCloseTbl")->trigger();

@@ -77,7 +77,9 @@ class ParamDialogsTest : public QObject {
         QCOMPARE(r.image.StartRetard, int16_t(11));
         QCOMPARE(child<QLabel>(d, "lblStartRtdVal")->text(), QString("1"));
         child<QSlider>(d, "sldTrigTiming")->setValue(20);
-        QCOMPARE(r.image.TrigTiming, int16_t(30));
+        QCOMPARE(child<QLabel>(d, "lblTrigTimingVal")->text(), QString("20"));
+        // Nothing of the trigger timing reaches the image before OK.
+        QVERIFY(r.image.TrigTiming == 30 && r.image.Table2D(3, 1) == 33.0 && r.image.BufferEmpty);
         // Escape does not close a form that has no Cancel.
         QTest::keyClick(&d, Qt::Key_Escape);
         QVERIFY(d.isVisible());
