@@ -87,6 +87,10 @@ void Chart3DWidget::setDragState(ChartDragState* state) {
     drag_ = state ? state : &ownDrag_;
 }
 
+std::optional<ViewAngles> turnedChart3DView() {
+    return chosenView();
+}
+
 ViewAngles Chart3DWidget::view() const {
     return chosenView().value_or(ViewAngles{look_.rotation, look_.elevation});
 }

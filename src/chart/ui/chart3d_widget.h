@@ -10,6 +10,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QWidget>
+#include <optional>
 
 namespace velo {
 
@@ -95,5 +96,8 @@ class Chart3DWidget : public QWidget {
     QPixmap frame_;
     FrameKey frameKey_, lastKey_;
 };
+
+// The view the user turned the 3D chart to in this run, if any: the report prints it.
+std::optional<ViewAngles> turnedChart3DView();
 
 }  // namespace velo

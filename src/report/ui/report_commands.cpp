@@ -3,6 +3,7 @@
 #include "app/config_file.h"
 #include "app/error_report.h"
 #include "app/run_error.h"
+#include "chart/ui/chart3d_widget.h"
 #include "report/ui/report_painter.h"
 #include "table/table_commands.h"
 
@@ -37,7 +38,8 @@ void mnuPrintTable_Click(QWidget* parent, TableEditor& editor, const BrandInfo& 
     if (const TableSession* open = editor.session())
         (open->kind() == TableKind::Table2D ? in.table2D : in.table3D) = open;
     const ReportTables tables(in);
-    const ReportCharts charts{&tables, editor.files, ctx.image.mapSensorInUse()};
+    const ReportCharts charts{&tables, editor.files, ctx.image.mapSensorInUse(),
+                              turnedChart3DView()};
 
     QPrinter& printer = reportPrinter();
     printer.setPageOrientation(QPageLayout::Landscape);

@@ -36,7 +36,7 @@ void paintChart(QPainter& painter, const QRect& rect, TableKind kind, const Repo
     } else {
         const ChartLook look = lookFrom(charts.templates, chart3DTemplate(charts.mapSensor));
         paintChart3D(painter, rect, look, Chart3DContent::of(*table, charts.mapSensor),
-                     ViewAngles{look.rotation, look.elevation});
+                     charts.view3D.value_or(ViewAngles{look.rotation, look.elevation}));
     }
 }
 

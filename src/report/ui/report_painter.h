@@ -1,12 +1,14 @@
 #pragma once
 
 #include "app/app_files.h"
+#include "chart/chart3d_geometry.h"
 #include "report/report_model.h"
 
 #include <QFont>
 #include <QImage>
 #include <QSizeF>
 #include <QString>
+#include <optional>
 
 class QPagedPaintDevice;
 class QPainter;
@@ -28,6 +30,8 @@ struct ReportCharts {
     const ReportTables* tables = nullptr;
     AppFiles templates;
     int mapSensor = 0;  // the 3D chart's MAP axis and template
+    // The 3D view as the window shows it; without one, the template's.
+    std::optional<ViewAngles> view3D;
 };
 
 // Draws one sheet onto `painter`, whose device gives the resolution (pixels per twip).
