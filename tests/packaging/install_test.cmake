@@ -12,7 +12,8 @@ foreach(f bin/velo-igx bin/igx1-sim share/velo-igx/Velo_IGX.cfg
           share/velo-igx/IGX_3D_3Bar_Timing_Chart.oc3 share/velo-igx/Velo_IGX_Help.html
           share/applications/org.example.orvane.velo_igx.desktop
           share/metainfo/org.example.orvane.velo_igx.metainfo.xml
-          share/icons/hicolor/64x64/apps/velo-igx.png share/velo-igx/guide/main_3d.png)
+          share/icons/hicolor/64x64/apps/velo-igx.png share/velo-igx/guide/main_3d.png
+          share/man/man1/velo-igx-cli.1.gz share/doc/velo-igx/copyright)
   if(NOT EXISTS ${ROOT}/usr/${f})
     message(FATAL_ERROR "not installed: /usr/${f}")
   endif()
