@@ -12,7 +12,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include "bench_stats.h"
+#include "widget_bench.h"
 
 #include <QPainter>
 #include <QPdfWriter>
@@ -46,12 +46,6 @@ ConfigImage realisticImage(int mapSensor) {
     image.UpdateParams();
     image.MAPSensor = uint8_t(mapSensor);
     return image;
-}
-
-void send(QWidget& w, QEvent::Type type, QPoint at, Qt::MouseButton button,
-          Qt::MouseButtons buttons) {
-    QMouseEvent e(type, at, w.mapToGlobal(at), button, buttons, Qt::NoModifier);
-    QCoreApplication::sendEvent(&w, &e);
 }
 
 QString templatePath(int mapSensor) {
@@ -150,16 +144,9 @@ int run() {
 
     std::printf("3D chart at %dx%d offscreen, %d moves (goal: median <= 4 ms, worst <= 8 ms)\n",
                 kSize.width(), kSize.height(), kRuns);
-    std::printf("%-30s %9s %8s %9s %12s %11s\n", "", "median ms", "p99 ms", "worst ms",
-                "median ratio", "worst ratio");
-    auto row = [&](const char* what, Stats s) {
-        std::printf("%-30s %9.4f %8.4f %9.4f %12.2f %11.2f\n", what, s.median, s.p99, s.worst,
-                    s.median / plainRepaint.median, s.worst / plainRepaint.worst);
-    };
-    row("drag move (event + repaint)", drag);
-    row("rotation frame (event + repaint)", turn);
-    row("plain widget repaint", plainRepaint);
-    std::printf("\n");
+    printAgainstPlainRepaint(
+        {{"drag move (event + repaint)", drag}, {"rotation frame (event + repaint)", turn}},
+        plainRepaint);
     return 0;
 }
 

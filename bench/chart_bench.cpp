@@ -10,7 +10,7 @@
 #include <QDir>
 #include <QImage>
 #include <QMouseEvent>
-#include "bench_stats.h"
+#include "widget_bench.h"
 
 #include <QPainter>
 #include <QPdfWriter>
@@ -39,12 +39,6 @@ ConfigImage realisticImage() {
             uint8_t(roundHalfEven((30 - advance[k - 1]) / ConfigImage::kDegreesPerCount));
     image.UpdateParams();
     return image;
-}
-
-void send(QWidget& w, QEvent::Type type, QPoint at, Qt::MouseButton button,
-          Qt::MouseButtons buttons) {
-    QMouseEvent e(type, at, w.mapToGlobal(at), button, buttons, Qt::NoModifier);
-    QCoreApplication::sendEvent(&w, &e);
 }
 
 void writePngs(const QString& dir, const Chart2DWidget& chart) {
@@ -124,18 +118,9 @@ int run() {
 
     std::printf("2D chart at %dx%d offscreen, %d moves (goal: median <= 2 ms, worst <= 5 ms)\n",
                 kSize.width(), kSize.height(), kRuns);
-    // Ratios to the plain repaint of the same run: median to median, worst to worst. The
-    // 99th percentile shows how much of the worst is the shared machine's scheduling.
-    std::printf("%-30s %9s %8s %9s %12s %11s\n", "", "median ms", "p99 ms", "worst ms",
-                "median ratio", "worst ratio");
-    auto row = [&](const char* what, Stats s) {
-        std::printf("%-30s %9.4f %8.4f %9.4f %12.2f %11.2f\n", what, s.median, s.p99, s.worst,
-                    s.median / plainRepaint.median, s.worst / plainRepaint.worst);
-    };
-    row("drag move (event + repaint)", drag);
-    row("setValue + paint into QImage", render);
-    row("plain widget repaint", plainRepaint);
-    std::printf("\n");
+    printAgainstPlainRepaint(
+        {{"drag move (event + repaint)", drag}, {"setValue + paint into QImage", render}},
+        plainRepaint);
     return 0;
 }
 
