@@ -3,7 +3,7 @@
 #include "chart/ui/chart3d_painter.h"
 #include "chart/ui/chart3d_widget.h"
 #include "data/config_image.h"
-#include "data/numeric.h"
+#include "core/numeric.h"
 #include "table/table_commands.h"
 #include "table/table_session.h"
 

@@ -3,7 +3,7 @@
 #include "chart/ui/chart2d_painter.h"
 #include "chart/ui/chart2d_widget.h"
 #include "data/config_image.h"
-#include "data/numeric.h"
+#include "core/numeric.h"
 #include "table/table_session.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 // Any bytes as the configuration file, and every entry the program reads from it.
-#include "app/config_file.h"
-#include "app/run_error.h"
-#include "app/scripted_interaction.h"
+#include "core/config_file.h"
+#include "core/run_error.h"
+#include "core/scripted_interaction.h"
 
 #include <QDir>
 #include <QFile>

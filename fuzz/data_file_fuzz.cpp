@@ -1,6 +1,6 @@
 // Any bytes as a data file: loaded, decoded, encoded again and reported.
-#include "app/run_error.h"
-#include "app/scripted_interaction.h"
+#include "core/run_error.h"
+#include "core/scripted_interaction.h"
 #include "data/file_commands.h"
 #include "report/report_model.h"
 

@@ -1,5 +1,5 @@
 // Any bytes as the controller's answers through a whole download.
-#include "app/scripted_interaction.h"
+#include "core/scripted_interaction.h"
 #include "link/controller_link.h"
 
 using namespace velo;

@@ -1,8 +1,8 @@
 // Any text as a typed cell, a Modify entry and a paste over a whole table, then saved.
-#include "app/error_report.h"
-#include "app/scripted_interaction.h"
+#include "core/error_report.h"
+#include "core/scripted_interaction.h"
 #include "data/config_image.h"
-#include "data/numeric.h"
+#include "core/numeric.h"
 #include "table/table_edit.h"
 #include "table/table_session.h"
 

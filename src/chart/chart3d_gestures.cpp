@@ -1,7 +1,7 @@
 #include "chart/chart3d_gestures.h"
 
 #include "chart/chart3d_geometry.h"
-#include "data/numeric.h"
+#include "core/numeric.h"
 #include "table/table_session.h"
 
 namespace velo {

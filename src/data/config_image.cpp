@@ -1,7 +1,7 @@
 #include "data/config_image.h"
 
-#include "app/error_report.h"
-#include "data/numeric.h"
+#include "core/error_report.h"
+#include "core/numeric.h"
 
 #include <algorithm>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "data/file_commands.h"
 
-#include "app/error_report.h"
+#include "core/error_report.h"
 #include "data/data_file.h"
 #include "data/display_name.h"
 
@@ -13,7 +13,6 @@ namespace {
 
 constexpr const char* kOpenTitle = "Open Data File";
 constexpr const char* kSaveTitle = "Save Data File";
-constexpr const char* kCompareTitle = "Compare With File";
 constexpr int32_t kFileAccessError = 75;
 
 // Any other error inside the dialogs goes to the report; Abort there ends the caller too.
@@ -82,10 +81,6 @@ QString FileSave(UserInteraction& ui, const QString& FileTitle, QString& Filter,
     });
 }
 
-namespace {
-
-// Reads and decodes a data file into `image`; a short file is told under `title` and
-// leaves `image` alone, a file that cannot be read raises.
 bool readImageFile(UserInteraction& ui, const QString& path, ConfigImage& image,
                    const QString& title) {
     const DataFileRead file = readDataFile(path);
@@ -104,8 +99,6 @@ bool readImageFile(UserInteraction& ui, const QString& path, ConfigImage& image,
     image.UpdateParams();
     return true;
 }
-
-}  // namespace
 
 LoadResult loadDataFile(AppContext& ctx, const QString& path) {
     ConfigImage& image = ctx.image;
@@ -179,29 +172,6 @@ void mnuSaveFile_Click(AppContext& ctx) {
         path.isEmpty())
         return;
     trap.step([&] { saveDataFile(ctx, path, trap); });
-}
-
-std::optional<FileComparison> mnuCompareFile_Click(AppContext& ctx) {
-    UserInteraction& ui = ctx.ui;
-    if (ctx.image.BufferEmpty) {
-        ui.message(kCompareTitle, "Data buffer empty.", Buttons::Ok, Icon::Exclamation);
-        return {};
-    }
-    Trap trap(ui);
-    FileComparison c;
-    QString filter = kDataFileFilter;
-    if (!trap.step([&] { c.path = FileOpen(ui, kCompareTitle, filter); }) || c.path.isEmpty())
-        return {};
-    bool read = false;
-    if (!trap.step([&] { read = readImageFile(ui, c.path, c.file, kCompareTitle); }) || !read)
-        return {};
-    // Parameters reach the bytes only when encoded; decoded again, the tables read the
-    // regions against the trigger timing a saved file would carry.
-    c.buffer = ctx.image;
-    if (!trap.step([&] { c.buffer.UpdateEEPROM(); })) return {};
-    c.buffer.UpdateParams();
-    c.diff = compareImages(c.buffer, c.file);
-    return c;
 }
 
 }  // namespace velo

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/app_context.h"
-#include "data/image_diff.h"
+#include "core/app_context.h"
+#include "data/config_image.h"
 
 #include <optional>
 
@@ -22,6 +22,11 @@ QString FileOpen(UserInteraction& ui, const QString& FileTitle, QString& Filter,
 QString FileSave(UserInteraction& ui, const QString& FileTitle, QString& Filter,
                  QString& ExistMessage);
 
+// Reads and decodes a data file into `image`; a short file is told under `title` and
+// leaves `image` alone, a file that cannot be read raises.
+bool readImageFile(UserInteraction& ui, const QString& path, ConfigImage& image,
+                   const QString& title);
+
 enum class LoadResult { Loaded, Short };
 
 // Reads a data file into the buffer and decodes it, sets the table menus, the 3D chart,
@@ -36,16 +41,5 @@ bool saveDataFile(AppContext& ctx, const QString& path, Trap& trap);
 // File menu: "&Open File" and "&Save File".
 void mnuOpenFile_Click(AppContext& ctx);
 void mnuSaveFile_Click(AppContext& ctx);
-
-// The buffer, as Save File would write it, next to a data file.
-struct FileComparison {
-    QString path;
-    ConfigImage buffer, file;
-    ImageDiff diff;
-};
-// File menu: "Compare With File...". Picks and reads the file as Open File does but leaves
-// the buffer as it is. Nothing to show when the buffer is empty, the dialog is cancelled
-// or the file cannot be used; the user has been told why.
-std::optional<FileComparison> mnuCompareFile_Click(AppContext& ctx);
 
 }  // namespace velo

@@ -1,7 +1,7 @@
 #include "data/gpio_params.h"
 
-#include "app/error_report.h"
-#include "data/numeric.h"
+#include "core/error_report.h"
+#include "core/numeric.h"
 
 #include <cmath>
 

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "app/app_context.h"
+#include "core/app_context.h"
+#include "data/config_image.h"
 
 #include <QString>
 #include <cstdint>

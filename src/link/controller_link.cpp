@@ -1,7 +1,7 @@
 #include "link/controller_link.h"
 
-#include "app/error_report.h"
-#include "app/run_error.h"
+#include "core/error_report.h"
+#include "core/run_error.h"
 #include "link/protocol.h"
 
 #include <QHash>

@@ -1,6 +1,6 @@
 // The three runs over the image range: read, program, verify.
-#include "app/error_report.h"
-#include "data/numeric.h"
+#include "core/error_report.h"
+#include "core/numeric.h"
 #include "link/controller_link.h"
 #include "link/protocol.h"
 

@@ -1,6 +1,7 @@
 #include "link/link_timing.h"
 
-#include "app/app_context.h"
+#include "core/app_context.h"
+#include "data/config_image.h"
 
 #include <chrono>
 

@@ -1,6 +1,6 @@
 #include "link/qt_serial_port.h"
 
-#include "app/run_error.h"
+#include "core/run_error.h"
 #include "link/controller_link.h"
 #include "link/protocol.h"
 

@@ -1,5 +1,5 @@
 // Download and upload: the two commands of the Communications menu.
-#include "app/error_report.h"
+#include "core/error_report.h"
 #include "link/controller_link.h"
 #include "link/protocol.h"
 

@@ -1,7 +1,7 @@
 #include "report/report_model.h"
 
 #include "data/config_image.h"
-#include "data/numeric.h"
+#include "core/numeric.h"
 
 #include <QLocale>
 

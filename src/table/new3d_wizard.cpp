@@ -1,6 +1,6 @@
 #include "table/new3d_wizard.h"
 
-#include "app/error_report.h"
+#include "core/error_report.h"
 #include "table/new2d_wizard.h"
 
 namespace velo {

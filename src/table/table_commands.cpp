@@ -1,6 +1,6 @@
 #include "table/table_commands.h"
 
-#include "app/error_report.h"
+#include "core/error_report.h"
 
 namespace velo {
 

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "app/app_context.h"
-#include "app/app_files.h"
+#include "core/app_context.h"
+#include "data/config_image.h"
+#include "core/app_files.h"
 #include "table/table_edit.h"
 #include "table/table_session.h"
 

@@ -1,6 +1,6 @@
 #include "table/table_edit.h"
 
-#include "data/numeric.h"
+#include "core/numeric.h"
 #include "table/table_session.h"
 
 #include <QStringList>

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/copy_store.h"
 #include "table/cell_range.h"
 
 #include <QString>
@@ -7,23 +8,6 @@
 namespace velo {
 
 class TableSession;
-
-// The copy store: what the last Copy took. It outlives the open table (the spans survive
-// an Edit of the table), so the window's AppContext owns it.
-struct CopyStore {
-    QString CopyText;
-    int CopyRowSpan = 0;  // rows of the last copied block minus one; 0 for a 2D copy
-    int CopyColSpan = 0;  // columns minus one
-
-    // Edit (reopening the table) forgets the text but keeps the spans.
-    void clearText() { CopyText.clear(); }
-    // Save and Close forget everything.
-    void clear() { *this = {}; }
-    // The right click's decision for the pop-up "Paste" item.
-    bool pasteEnabled(const QString& clipboardText) const {
-        return !CopyText.isEmpty() || !clipboardText.isEmpty();
-    }
-};
 
 inline constexpr const char* kModifyTitle = "Modify Selection";
 // The input box's prompt: seven lines joined by CR LF, none after the last.

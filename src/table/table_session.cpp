@@ -1,8 +1,8 @@
 #include "table/table_session.h"
 
-#include "app/error_report.h"
+#include "core/error_report.h"
 #include "data/config_image.h"
-#include "data/numeric.h"
+#include "core/numeric.h"
 
 #include <QRegularExpression>
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "data/config_image.h"
-#include "app/error_report.h"
-#include "app/scripted_interaction.h"
+#include "core/error_report.h"
+#include "core/scripted_interaction.h"
 
 #include <QRandomGenerator>
 #include <QtTest>

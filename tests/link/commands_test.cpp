@@ -1,5 +1,5 @@
 // The single commands, the EEPROM runs and the line-error handler, on the fake port.
-#include "app/run_error.h"
+#include "core/run_error.h"
 #include "support/fake_link.h"
 
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "support/fake_link.h"
 
-#include "app/run_error.h"
+#include "core/run_error.h"
 
 #include <QTest>
 #include <algorithm>

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "app/app_context.h"
-#include "app/scripted_interaction.h"
+#include "core/app_context.h"
+#include "data/config_image.h"
+#include "core/scripted_interaction.h"
 #include "controller.h"
 #include "data/data_file.h"
 #include "link/controller_link.h"

@@ -1,4 +1,4 @@
-#include "data/numeric.h"
+#include "core/numeric.h"
 #include "support/model_rig.h"
 #include "table/new2d_wizard.h"
 #include "table/new3d_wizard.h"

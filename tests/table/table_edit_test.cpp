@@ -1,7 +1,7 @@
 #include "table/table_edit.h"
 
 #include "data/config_image.h"
-#include "data/numeric.h"
+#include "core/numeric.h"
 #include "table/table_session.h"
 
 #include <QtTest>

@@ -1,6 +1,6 @@
 #include "table/table_session.h"
 
-#include "app/error_report.h"
+#include "core/error_report.h"
 #include "support/model_rig.h"
 
 #include <QtTest>

@@ -1,7 +1,7 @@
 #include "cli.h"
 
 #include "data/config_image.h"
-#include "data/image_diff.h"
+#include "table/image_diff.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,8 +1,8 @@
 // modify: the grid's Modify, Interpolate and Smooth on the table of a data file.
 #include "cli.h"
 
-#include "app/error_report.h"
-#include "app/scripted_interaction.h"
+#include "core/error_report.h"
+#include "core/scripted_interaction.h"
 #include "data/file_commands.h"
 #include "table/table_edit.h"
 #include "table/table_session.h"

@@ -1,5 +1,5 @@
-#include "app/config_file.h"
-#include "app/run_error.h"
+#include "core/config_file.h"
+#include "core/run_error.h"
 #include "cli.h"
 #include "data/data_file.h"
 #include "report/ui/report_painter.h"

@@ -1,9 +1,9 @@
 // download and upload: the Communications menu's workflows from a terminal.
 #include "cli.h"
 
-#include "app/error_report.h"
-#include "app/port_settings.h"
-#include "app/scripted_interaction.h"
+#include "core/error_report.h"
+#include "core/port_settings.h"
+#include "core/scripted_interaction.h"
 #include "data/data_file.h"
 #include "data/file_commands.h"
 #include "link/controller_link.h"

@@ -1,8 +1,8 @@
 // Velo IGX: the splash, then the main window.
-#include "app/port_settings.h"
 #include "app/ui/main_window.h"
-#include "app/ui/qt_interaction.h"
 #include "app/ui/splash.h"
+#include "core/port_settings.h"
+#include "core/ui/qt_interaction.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,6 +1,6 @@
 #include "app/ui/port_setup_frame.h"
 
-#include "app/port_settings.h"
+#include "core/port_settings.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "app/ui/splash.h"
 
-#include "app/error_report.h"
+#include "core/error_report.h"
 
 #include <QCoreApplication>
 #include <QDir>

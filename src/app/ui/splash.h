@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/config_file.h"
+#include "core/config_file.h"
 
 #include <QDialog>
 

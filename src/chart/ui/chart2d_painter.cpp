@@ -2,7 +2,7 @@
 
 #include "chart/ui/chart_metrics.h"
 
-#include "data/numeric.h"
+#include "core/numeric.h"
 #include "table/table_session.h"
 
 #include <QFontMetricsF>

@@ -1,7 +1,7 @@
 #include "chart/ui/chart2d_widget.h"
 
 #include "chart/ui/chart2d_painter.h"
-#include "data/numeric.h"
+#include "core/numeric.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,7 +1,7 @@
 #include "chart/ui/chart3d_widget.h"
 
 #include "chart/ui/chart3d_painter.h"
-#include "data/numeric.h"
+#include "core/numeric.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

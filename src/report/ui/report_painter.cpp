@@ -2,7 +2,7 @@
 
 #include "chart/ui/chart2d_painter.h"
 #include "chart/ui/chart3d_painter.h"
-#include "data/numeric.h"
+#include "core/numeric.h"
 #include "table/table_commands.h"
 
 #include <QFontDatabase>

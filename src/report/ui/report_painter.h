@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/app_files.h"
+#include "core/app_files.h"
 #include "chart/chart3d_geometry.h"
 #include "report/report_model.h"
 

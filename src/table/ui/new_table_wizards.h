@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ui/form_dialog.h"
+#include "core/ui/form_dialog.h"
 #include "table/new2d_wizard.h"
 #include "table/new3d_wizard.h"
 

@@ -1,12 +1,12 @@
 #include "app/ui/main_window.h"
-#include "app/scripted_interaction.h"
+#include "core/scripted_interaction.h"
 #include "app/ui/port_setup_frame.h"
 #include "data/data_file.h"
 #include "data/mod_params.h"
 #include "support/fake_link.h"
 #include "table/table_commands.h"
 #include "table/table_edit.h"
-#include "table/ui/table_views.h"
+#include "app/ui/table_views.h"
 #include "table/ui/timing_grid.h"
 
 #include <QClipboard>

@@ -1,5 +1,5 @@
 #include "app/ui/splash.h"
-#include "app/scripted_interaction.h"
+#include "core/scripted_interaction.h"
 #include "support/files.h"
 
 #include <QCoreApplication>

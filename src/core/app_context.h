@@ -1,0 +1,41 @@
+#pragma once
+
+#include "core/interaction.h"
+#include "core/copy_store.h"
+#include "core/main_state.h"
+
+#include <functional>
+
+namespace velo {
+
+class ConfigImage;
+
+// What a command works on: the shared image, the window state and the user. The hooks
+// are the window's own commands that widget-free workflows end in; the command-line
+// tool leaves them empty.
+struct AppContext {
+    AppContext(ConfigImage& i, MainState& s, UserInteraction& u) : image(i), state(s), ui(u) {}
+
+    ConfigImage& image;
+    MainState& state;
+    UserInteraction& ui;
+    // The last Copy; Edit, Save and Close of the table empty it.
+    CopyStore copyStore;
+
+    std::function<void()> editModParams;  // mnuEditModParams_Click
+    std::function<void()> closeTable;     // mnuCloseTbl_Click
+    std::function<void()> chartSetup3D;   // ChartSetup3D for the MAP sensor in use
+
+    void runEditModParams() const {
+        if (editModParams) editModParams();
+    }
+    void runChartSetup3D() const {
+        if (chartSetup3D) chartSetup3D();
+    }
+};
+
+// Lets window messages run. Without user input the port still delivers its bytes and
+// the window redraws, but no menu command or key can start.
+void letMessagesRun(bool userInput = true);
+
+}  // namespace velo

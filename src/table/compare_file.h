@@ -1,0 +1,21 @@
+#pragma once
+
+#include "data/file_commands.h"
+#include "table/image_diff.h"
+
+#include <optional>
+
+namespace velo {
+
+// The buffer, as Save File would write it, next to a data file.
+struct FileComparison {
+    QString path;
+    ConfigImage buffer, file;
+    ImageDiff diff;
+};
+// File menu: "Compare With File...". Picks and reads the file as Open File does but leaves
+// the buffer as it is. Nothing to show when the buffer is empty, the dialog is cancelled
+// or the file cannot be used; the user has been told why.
+std::optional<FileComparison> mnuCompareFile_Click(AppContext& ctx);
+
+}  // namespace velo

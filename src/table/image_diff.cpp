@@ -1,0 +1,77 @@
+#include "table/image_diff.h"
+
+#include "data/config_image.h"
+#include "core/numeric.h"
+#include "data/param_rows.h"
+
+#include <cmath>
+#include <set>
+
+namespace velo {
+
+namespace {
+
+int cellOffset(TableKind table, int row, int col) {
+    return table == TableKind::Table2D ? ConfigImage::offset2D(col)
+                                       : ConfigImage::offset3D(col, 9 - row);
+}
+
+}  // namespace
+
+std::optional<TableKind> tableInUse(const ConfigImage& image) {
+    if (image.Table3DEnabled) return TableKind::Table3D;
+    if (image.Table2DEnabled) return TableKind::Table2D;
+    return std::nullopt;
+}
+
+double cellAdvance(const ConfigImage& image, TableKind table, int row, int col) {
+    return table == TableKind::Table2D ? image.Table2D(col, 1) : image.Table3D(col, 9 - row);
+}
+
+QString rowLabel(TableKind table, int row, int mapSensor) {
+    return table == TableKind::Table2D ? QString("ADV") : TableSession::mapLabel(row, mapSensor);
+}
+
+QString ImageDiff::rowText(TableKind table, int row) const {
+    const QString a = rowLabel(table, row, mapSensorA), b = rowLabel(table, row, mapSensorB);
+    return a == b ? a : a + "/" + b;
+}
+
+std::pair<QString, QString> cellTexts(double a, double b) {
+    // Advances are whole degrees less whole counts of 0.0879: four decimals always tell.
+    for (int decimals = 1; decimals <= 4; ++decimals) {
+        QString ta = formatFixed(a, decimals), tb = formatFixed(b, decimals);
+        if (ta != tb) return {ta, tb};
+    }
+    return {formatFixed(a, 1), formatFixed(b, 1)};
+}
+
+ImageDiff compareImages(const ConfigImage& a, const ConfigImage& b) {
+    ImageDiff diff;
+    diff.mapSensorA = a.mapSensorInUse();
+    diff.mapSensorB = b.mapSensorInUse();
+    std::set<int> shown;
+    const QVector<ParamRow> rowsA = parameterRows(a), rowsB = parameterRows(b);
+    for (int i = 0; i < rowsA.size(); ++i) {
+        if (rowsA[i].text == rowsB[i].text) continue;
+        diff.parameters.push_back({rowsA[i].name, rowsA[i].text, rowsB[i].text});
+        shown.insert(rowsA[i].offset);
+    }
+    for (const TableKind t : {TableKind::Table2D, TableKind::Table3D}) {
+        if (tableInUse(a) != t && tableInUse(b) != t) continue;
+        diff.tables.push_back(t);
+        const int rows = t == TableKind::Table2D ? 1 : ConfigImage::kMapRows;
+        for (int r = 1; r <= rows; ++r)
+            for (int c = 1; c <= ConfigImage::kRpmColumns; ++c) {
+                const double va = cellAdvance(a, t, r, c), vb = cellAdvance(b, t, r, c);
+                if (std::abs(va - vb) < 1e-9) continue;
+                diff.cells.push_back({t, r, c, va, vb});
+                shown.insert(cellOffset(t, r, c));
+            }
+    }
+    for (int i = ConfigImage::kFirstAddress; i <= ConfigImage::kLastAddress; ++i)
+        if (a.DataBuffer[i] != b.DataBuffer[i] && !shown.count(i)) ++diff.otherBytes;
+    return diff;
+}
+
+}  // namespace velo

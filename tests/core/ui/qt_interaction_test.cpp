@@ -1,0 +1,76 @@
+#include "core/ui/qt_interaction.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStyle>
+#include <QTimer>
+#include <QtTest>
+
+using namespace velo;
+
+class QtInteractionTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void enterEscapeAndWidth_data() {
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("enter");
+        QTest::addColumn<bool>("escapeCloses");
+        QTest::newRow("error report: Enter aborts, Escape does nothing")
+            << int(Buttons::AbortRetryIgnore) << "Error" << int(Answer::Abort) << false;
+        QTest::newRow("short text, long title")
+            << int(Buttons::Ok) << "Download From EEPROM" << int(Answer::Ok) << true;
+        QTest::newRow("question: Escape cancels")
+            << int(Buttons::OkCancel) << "Open Data File" << int(Answer::Ok) << true;
+    }
+    void enterEscapeAndWidth() {
+        QFETCH(int, buttons);
+        QFETCH(QString, title);
+        QFETCH(int, enter);
+        QFETCH(bool, escapeCloses);
+        QtInteraction ui;
+        int width = 0, enterButton = 0;
+        bool openAfterEscape = false;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            width = box->width();
+            for (QAbstractButton* b : box->buttons())
+                if (static_cast<QPushButton*>(b)->isDefault()) enterButton = box->standardButton(b);
+            if (!escapeCloses) {
+                QTest::keyClick(box, Qt::Key_Escape);
+                openAfterEscape = box->isVisible();
+            }
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        const Answer a = ui.message(title, "Firmware ID: X", Buttons(buttons), Icon::Exclamation);
+        QCOMPARE(int(a), enter);
+        QCOMPARE(enterButton,
+                 int(enter == int(Answer::Abort) ? QMessageBox::Abort : QMessageBox::Ok));
+        QCOMPARE(openAfterEscape, !escapeCloses);
+        QFont bold = QApplication::font();
+        bold.setBold(true);
+        const int titleBar = QFontMetrics(bold).horizontalAdvance(title) +
+                             3 * QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
+        QVERIFY2(width >= titleBar, qPrintable(QString("%1 < %2").arg(width).arg(titleBar)));
+    }
+
+    // The input box too: "Optional Information Entry" was cut on a short prompt.
+    void inputBoxShowsItsWholeTitle() {
+        QtInteraction ui;
+        int width = 0;
+        QTimer::singleShot(0, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            width = box->width();
+            QTest::keyClicks(box->focusWidget(), "S/N 42");
+            QTest::keyClick(box->focusWidget(), Qt::Key_Return);
+        });
+        const QString title = "Optional Information Entry";
+        QCOMPARE(ui.inputBox(title, "Serial number or comment?", ""), QString("S/N 42"));
+        QVERIFY(width >= QtInteraction::minimumWidthFor(title));
+    }
+};
+
+QTEST_MAIN(QtInteractionTest)
+#include "qt_interaction_test.moc"
