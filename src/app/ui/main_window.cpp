@@ -1,39 +1,32 @@
 #include "app/ui/main_window.h"
 
-#include "app/error_report.h"
+#include "app/ui/help_window.h"
 #include "app/ui/port_setup_frame.h"
-
-#include <QComboBox>
-#include <QPushButton>
+#include "app/ui/progress_frame.h"
+#include "app/ui/table_views.h"
 #include "chart/ui/chart2d_widget.h"
-#include "chart/window_layout.h"
+#include "core/error_report.h"
 #include "data/file_commands.h"
-#include "data/ui/compare_dialog.h"
 #include "data/ui/param_dialogs.h"
 #include "report/ui/report_commands.h"
+#include "table/compare_file.h"
 #include "table/table_commands.h"
+#include "table/ui/compare_dialog.h"
 #include "table/ui/new_table_wizards.h"
 #include "table/ui/table_popup.h"
-#include "table/ui/table_views.h"
 #include "table/ui/timing_grid.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QDialog>
+#include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QGroupBox>
-#include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
-#include <QResizeEvent>
-#include <QScreen>
+#include <QPushButton>
 #include <QShortcut>
 #include <QStatusBar>
-#include <QTextBrowser>
-#include <QTextDocument>
-#include <QUrl>
 #include <QVBoxLayout>
 
 namespace velo {
@@ -41,6 +34,7 @@ namespace velo {
 namespace {
 constexpr int kKeyEscape = 27;
 constexpr const char* kHelpFile = "Velo_IGX_Help.html";
+using Menus = MainState::Menus;
 }  // namespace
 
 MainWindow::MainWindow(UserInteraction& ui, QSettings& settings, BrandInfo brand, Options options,
@@ -65,11 +59,10 @@ MainWindow::MainWindow(UserInteraction& ui, QSettings& settings, BrandInfo brand
     tableEditor_->files = options_.files;
     ctx_.chartSetup3D = [this] { ChartSetup3D(*tableEditor_); };
 
-    buildMenus();
+    buildMenus(menuCommands());
     buildCentral();
     connect(&state_, &MainState::titleChanged, this, &QWidget::setWindowTitle);
     connect(&state_, &MainState::menusChanged, this, &MainWindow::applyMenus);
-    connect(&state_, &MainState::progressChanged, this, &MainWindow::applyProgress);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, [this] { Form_KeyPress(kKeyEscape); });
     applyMenus();
@@ -79,71 +72,61 @@ MainWindow::MainWindow(UserInteraction& ui, QSettings& settings, BrandInfo brand
 
 MainWindow::~MainWindow() = default;
 
-QAction* MainWindow::addItem(QMenu* menu, const QString& name, const QString& caption,
-                             std::function<void()> handler) {
-    QAction* a = menu->addAction(caption);
-    a->setObjectName(name);
-    actions_[name] = a;
-    // Any command may change the buffer or the open table.
-    connect(a, &QAction::triggered, this, [this, handler = std::move(handler)] {
-        // Typed but not yet entered is still the user's edit.
-        if (tableViews_ && !tableViews_->finishEdits()) return;
-        handler();
-        updateEditStatus();
-    });
-    return a;
-}
-
-void MainWindow::buildMenus() {
-    auto addMenu = [this](const QString& name, const QString& caption) {
-        QMenu* m = menuBar()->addMenu(caption);
-        m->setObjectName(name);
-        menus_[name] = m;
-        return m;
-    };
-    QMenu* file = addMenu("mnuFile", "&File");
-    addItem(file, "mnuNewTable", "&New Timing Table", [this] { mnuNewTable_Click(*tableEditor_); });
-    addItem(file, "mnuOpenFile", "&Open File", [this] { mnuOpenFile_Click(ctx_); });
-    addItem(file, "mnuSaveFile", "&Save File", [this] { mnuSaveFile_Click(ctx_); });
-    addItem(file, "mnuCompareFile", "&Compare With File...", [this] {
-        const TableSession* open = tableEditor_->session();
+// Every menu command in the order the menus show them; a row without a caption is a
+// separator.
+std::vector<MainWindow::MenuCommand> MainWindow::menuCommands() {
+    TableEditor& t = *tableEditor_;
+    auto compare = [this, &t] {
+        const TableSession* open = t.session();
         if (const auto c = mnuCompareFile_Click(ctx_))
             showCompareDialog(*c, open && open->hasEdits(), this);
-    });
-    file->addSeparator()->setObjectName("mnuSep2");
-    addItem(file, "mnuPrintTable", "&Print Parameters And Timing Table",
-            [this] { mnuPrintTable_Click(this, *tableEditor_, brand_); });
-    addItem(file, "mnuPrintSetup", "Print Set&up...", [this] { mnuPrintSetup_Click(this); });
-    file->addSeparator()->setObjectName("mnuSep3");
-    addItem(file, "mnuExit", "E&xit", [this] { mnuExit_Click(); });
+    };
+    auto undo = [&t](bool redo) {
+        if (TableSession* s = t.session()) redo ? s->redo() : s->undo();
+    };
+    const QKeySequence none;
+    // clang-format off
+    std::vector<MenuCommand> c = {
+        {"mnuFile", "mnuNewTable", "&New Timing Table", none, [&t] { mnuNewTable_Click(t); },
+         &Menus::newTable},
+        {"mnuFile", "mnuOpenFile", "&Open File", none, [this] { mnuOpenFile_Click(ctx_); }},
+        {"mnuFile", "mnuSaveFile", "&Save File", none, [this] { mnuSaveFile_Click(ctx_); }},
+        {"mnuFile", "mnuCompareFile", "&Compare With File...", none, compare},
+        {"mnuFile", "mnuSep2"},
+        {"mnuFile", "mnuPrintTable", "&Print Parameters And Timing Table", none,
+         [this, &t] { mnuPrintTable_Click(this, t, brand_); }},
+        {"mnuFile", "mnuPrintSetup", "Print Set&up...", none,
+         [this] { mnuPrintSetup_Click(this); }},
+        {"mnuFile", "mnuSep3"},
+        {"mnuFile", "mnuExit", "E&xit", none, [this] { mnuExit_Click(); }},
 
-    QMenu* edit = addMenu("mnuEdit", "&Edit");
-    addItem(edit, "mnuEditModParams", "Edit &Module Parameters",
-            [this] { mnuEditModParams_Click(); });
-    addItem(edit, "mnuEditGPIOParams", "Edit &GPIO Parameters",
-            [this] { mnuEditGPIOParams_Click(); });
-    addItem(edit, "mnuEditTimingTable", "Edit &Timing Table",
-            [this] { mnuEditTimingTable_Click(*tableEditor_); });
-    addItem(edit, "mnuSaveTbl", "Save Timing Table Edits To Buffer",
-            [this] { mnuSaveTbl_Click(); });
-    addItem(edit, "mnuCloseTbl", "Close Timing Table", [this] { mnuCloseTbl_Click(); });
-    addUndoItems(edit);
+        {"mnuEdit", "mnuEditModParams", "Edit &Module Parameters", none,
+         [this] { mnuEditModParams_Click(); }},
+        {"mnuEdit", "mnuEditGPIOParams", "Edit &GPIO Parameters", none,
+         [this] { mnuEditGPIOParams_Click(); }},
+        {"mnuEdit", "mnuEditTimingTable", "Edit &Timing Table", none,
+         [&t] { mnuEditTimingTable_Click(t); }, &Menus::editTimingTable},
+        {"mnuEdit", "mnuSaveTbl", "Save Timing Table Edits To Buffer", none,
+         [this] { mnuSaveTbl_Click(); }, &Menus::saveTbl},
+        {"mnuEdit", "mnuCloseTbl", "Close Timing Table", none, [this] { mnuCloseTbl_Click(); },
+         &Menus::closeTbl},
+        {"mnuEdit", "mnuSepUndo"},
+        {"mnuEdit", "mnuUndo", "Undo", QKeySequence::Undo, [undo] { undo(false); }},
+        {"mnuEdit", "mnuRedo", "Redo", QKeySequence(Qt::CTRL | Qt::Key_Y), [undo] { undo(true); }},
 
-    QMenu* comm = addMenu("mnuComm", "&Communications");
-    addItem(comm, "mnuDownload", "&Download From EEPROM", [this] { link_->mnuDownload_Click(); });
-    addItem(comm, "mnuUpload", "&Upload To EEPROM", [this] { link_->mnuUpload_Click(); });
-    addItem(comm, "mnuPortSetup", "&Port Setup", [this] { mnuPortSetup_Click(); });
+        {"mnuComm", "mnuDownload", "&Download From EEPROM", none,
+         [this] { link_->mnuDownload_Click(); }},
+        {"mnuComm", "mnuUpload", "&Upload To EEPROM", none, [this] { link_->mnuUpload_Click(); }},
+        {"mnuComm", "mnuPortSetup", "&Port Setup", none, [this] { mnuPortSetup_Click(); }},
 
-    QMenu* help = addMenu("mnuHelp", "&Help");
-    addItem(help, "mnuHelpContents", "&Contents", [this] { mnuHelpContents_Click(); });
-    addItem(help, "mnuAbout", "&About...", [this] { mnuAbout_Click(); });
-
-    // The grids' context menus: never in the bar.
-    for (const char* dim : {"2D", "3D"}) {
-        auto* popup = new QMenu(QString("PopUp Edit %1").arg(dim), this);
-        popup->setObjectName(QString("mnuPopUpEdit%1").arg(dim));
-        menus_[popup->objectName()] = popup;
-        const TableKind kind = QString(dim) == "2D" ? TableKind::Table2D : TableKind::Table3D;
+        {"mnuHelp", "mnuHelpContents", "&Contents", none, [this] { mnuHelpContents_Click(); }},
+        {"mnuHelp", "mnuAbout", "&About...", none, [this] { mnuAbout_Click(); }},
+    };
+    // clang-format on
+    // The grids' context menus: the same five commands for each table.
+    for (const TableKind kind : {TableKind::Table2D, TableKind::Table3D}) {
+        const QString dim = kind == TableKind::Table2D ? "2D" : "3D";
+        const QString popup = "mnuPopUpEdit" + dim;
         const std::pair<const char*, PopUpCommand> items[] = {
             {"Copy", PopUpCommand::Copy},
             {"Paste", PopUpCommand::Paste},
@@ -151,39 +134,60 @@ void MainWindow::buildMenus() {
             {"Interpolate", PopUpCommand::Interpolate},
             {"Smooth", PopUpCommand::Smooth}};
         for (const auto& [caption, command] : items)
-            addItem(
-                popup, QString("mnuPopUp%1%2").arg(caption, dim), caption, [this, kind, command] {
-                    TimingGrid* grid =
-                        kind == TableKind::Table2D ? tableViews_->grid2D() : tableViews_->grid3D();
-                    runPopUpCommand(*tableEditor_, *grid, kind, command);
-                });
+            c.push_back({popup,
+                         QString("mnuPopUp%1%2").arg(caption, dim),
+                         caption,
+                         {},
+                         [this, &t, kind, command] {
+                             TimingGrid* grid = kind == TableKind::Table2D ? tableViews_->grid2D()
+                                                                           : tableViews_->grid3D();
+                             runPopUpCommand(t, *grid, kind, command);
+                         },
+                         command != PopUpCommand::Paste ? nullptr
+                         : kind == TableKind::Table2D   ? &Menus::paste2D
+                                                        : &Menus::paste3D});
     }
+    return c;
 }
 
-void MainWindow::addUndoItems(QMenu* edit) {
-    edit->addSeparator()->setObjectName("mnuSepUndo");
-    QAction* undo = addItem(edit, "mnuUndo", "Undo", [this] {
-        if (TableSession* s = tableEditor_->session()) s->undo();
-    });
-    undo->setShortcut(QKeySequence::Undo);
-    QAction* redo = addItem(edit, "mnuRedo", "Redo", [this] {
-        if (TableSession* s = tableEditor_->session()) s->redo();
-    });
-    redo->setShortcuts(
-        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    // The items follow the open table's history; a new table brings a new one.
-    connect(tableEditor_.get(), &TableEditor::sessionChanged, this, [undo, redo](TableSession* s) {
-        undo->setEnabled(s && s->undoStack()->canUndo());
-        redo->setEnabled(s && s->undoStack()->canRedo());
-        if (!s) return;
-        connect(s->undoStack(), &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
-        connect(s->undoStack(), &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
-    });
-    undo->setEnabled(false);
-    redo->setEnabled(false);
+void MainWindow::buildMenus(std::vector<MenuCommand> commands) {
+    const std::pair<const char*, const char*> bar[] = {{"mnuFile", "&File"},
+                                                       {"mnuEdit", "&Edit"},
+                                                       {"mnuComm", "&Communications"},
+                                                       {"mnuHelp", "&Help"}};
+    for (const auto& [name, caption] : bar) {
+        menus_[name] = menuBar()->addMenu(caption);
+        menus_[name]->setObjectName(name);
+    }
+    for (const char* dim : {"2D", "3D"}) {
+        const QString name = QString("mnuPopUpEdit%1").arg(dim);
+        menus_[name] = new QMenu(QString("PopUp Edit %1").arg(dim), this);
+        menus_[name]->setObjectName(name);
+    }
+    for (MenuCommand& c : commands) {
+        QMenu* m = menus_.value(c.menu);
+        if (c.caption.isEmpty()) {
+            m->addSeparator()->setObjectName(c.name);
+            continue;
+        }
+        QAction* a = m->addAction(c.caption);
+        a->setObjectName(c.name);
+        a->setShortcut(c.shortcut);
+        actions_[c.name] = a;
+        // Any command may change the buffer or the open table.
+        connect(a, &QAction::triggered, this, [this, run = std::move(c.run)] {
+            // Typed but not yet entered is still the user's edit.
+            if (tableViews_ && !tableViews_->finishEdits()) return;
+            run();
+            status_->updateEditStatus();
+        });
+        if (c.enabledBy) enablingRules_.push_back({a, c.enabledBy});
+    }
+    followUndoStack(*tableEditor_, action("mnuUndo"), action("mnuRedo"));
 }
 
 void MainWindow::buildCentral() {
+    status_ = new StatusLine(statusBar(), image_, state_, *link_, *tableEditor_);
     auto* central = new QWidget(this);
     central->setObjectName("centralArea");
     auto* layout = new QVBoxLayout(central);
@@ -194,20 +198,12 @@ void MainWindow::buildCentral() {
     connect(portSetup_, &PortSetupFrame::portChosen, this, &MainWindow::cboPort_Click);
     connect(portSetup_, &PortSetupFrame::deviceChanged, this, [this] {
         link_->closePort();
-        updateStatus();
+        status_->updateStatus();
     });
     connect(portSetup_->cmdPortSelectOK(), &QPushButton::clicked, this,
             &MainWindow::cmdPortSelectOK_Click);
 
-    fraProgress1_ = new QGroupBox(central);
-    fraProgress1_->setObjectName("fraProgress1");
-    fraProgress1_->setMaximumWidth(420);
-    auto* pl = new QVBoxLayout(fraProgress1_);
-    prgProgress1_ = new QProgressBar(fraProgress1_);
-    prgProgress1_->setObjectName("prgProgress1");
-    prgProgress1_->setRange(0, 100);
-    pl->addWidget(prgProgress1_);
-    fraProgress1_->hide();
+    fraProgress1_ = new ProgressFrame(state_, central);
 
     // Placed by Form_Resize, under the two frames.
     tableViews_ =
@@ -219,29 +215,13 @@ void MainWindow::buildCentral() {
     tableEditor_->formResize = [this] { Form_Resize(); };
     tableEditor_->clearClipboard = [] { QApplication::clipboard()->clear(); };
     tableEditor_->showWizard = [this](TableKind k) { showNewTableWizard(*tableEditor_, k, this); };
-    connect(tableEditor_.get(), &TableEditor::sessionChanged, this, [this](TableSession* s) {
-        if (!s) return;
-        for (auto signal : {&TableSession::valueChanged, &TableSession::textChanged})
-            connect(s, signal, this, &MainWindow::showEditStatus);
-        connect(s, &TableSession::tableReset, this, &MainWindow::showEditStatus);
-    });
-    connect(&state_, &MainState::openTableChanged, this, &MainWindow::updateEditStatus);
-    connect(&state_, &MainState::bufferWritten, this, &MainWindow::markBufferWritten);
 
     layout->addWidget(portSetup_, 0, Qt::AlignHCenter);
     layout->addWidget(fraProgress1_, 0, Qt::AlignHCenter);
     layout->addStretch(1);
     setCentralWidget(central);
 
-    bufferStatus_ = new QLabel(this);
-    bufferStatus_->setObjectName("lblBufferStatus");
-    portStatus_ = new QLabel(this);
-    statusBar()->addWidget(bufferStatus_);
-    editStatus_ = new QLabel(this);
-    editStatus_->setObjectName("editStatus");
-    statusBar()->addWidget(editStatus_, 1);
-    statusBar()->addPermanentWidget(portStatus_);
-    image_.BufferEmpty.onChange = [this](bool) { updateStatus(); };
+    image_.BufferEmpty.onChange = [this](bool) { status_->updateStatus(); };
 }
 
 void MainWindow::Form_Load() {
@@ -273,8 +253,8 @@ void MainWindow::Form_Load() {
     state_.UnitModel = "IGX-1";
     QApplication::clipboard()->clear();
     portSetup_->showDeviceOf(state_.CommPort);
-    updateStatus();
-    updateEditStatus();
+    status_->updateStatus();
+    status_->updateEditStatus();
 }
 
 void MainWindow::cboPort_Click(int index) {
@@ -282,7 +262,7 @@ void MainWindow::cboPort_Click(int index) {
     portSettings_.storeCommPort(state_.CommPort);
     link_->setCommPort(state_.CommPort);
     portSetup_->showDeviceOf(state_.CommPort);
-    updateStatus();
+    status_->updateStatus();
 }
 
 void MainWindow::mnuPortSetup_Click() {
@@ -318,33 +298,7 @@ void MainWindow::mnuAbout_Click() {
 }
 
 void MainWindow::mnuHelpContents_Click() {
-    const QString path = options_.files.path(kHelpFile);
-    if (!QFile::exists(path)) {
-        ui_.message(
-            "Help",
-            QString("The user guide %1 cannot be found.").arg(QDir::toNativeSeparators(path)),
-            Buttons::Ok, Icon::Exclamation);
-        return;
-    }
-    // Our own viewer: a machine without a browser still shows the guide.
-    if (!helpWindow_) {
-        helpWindow_ = new QDialog(this, Qt::Window);
-        helpWindow_->setObjectName("frmHelp");
-        helpWindow_->setWindowTitle("Velo IGX Help");
-        auto* layout = new QVBoxLayout(helpWindow_);
-        layout->setContentsMargins(0, 0, 0, 0);
-        auto* browser = new QTextBrowser(helpWindow_);
-        browser->setObjectName("helpBrowser");
-        browser->document()->setDocumentMargin(14);
-        layout->addWidget(browser);
-        // The guide's pictures at their own size, within a 1280 x 800 screen.
-        helpWindow_->resize(1000, 720);
-    }
-    auto* browser = helpWindow_->findChild<QTextBrowser*>("helpBrowser");
-    browser->setSource(QUrl::fromLocalFile(path));
-    helpWindow_->show();
-    helpWindow_->raise();
-    helpWindow_->activateWindow();
+    helpWindow_ = showUserGuide(ui_, options_.files.path(kHelpFile), this, helpWindow_);
 }
 
 void MainWindow::mnuExit_Click() {
@@ -416,65 +370,8 @@ void MainWindow::changeEvent(QEvent* event) {
 }
 
 void MainWindow::applyMenus() {
-    const auto m = state_.menus();
-    action("mnuNewTable")->setEnabled(m.newTable);
-    action("mnuEditTimingTable")->setEnabled(m.editTimingTable);
-    action("mnuSaveTbl")->setEnabled(m.saveTbl);
-    action("mnuCloseTbl")->setEnabled(m.closeTbl);
-    action("mnuPopUpPaste2D")->setEnabled(m.paste2D);
-    action("mnuPopUpPaste3D")->setEnabled(m.paste3D);
-}
-
-void MainWindow::applyProgress() {
-    fraProgress1_->setTitle(state_.progressCaption());
-    prgProgress1_->setValue(state_.progressValue());
-    fraProgress1_->setVisible(state_.progressVisible());
-}
-
-void MainWindow::markBufferWritten() {
-    ConfigImage encoded = image_;
-    try {
-        encoded.UpdateEEPROM();
-        writtenImage_ = encoded.imageBytes();
-    } catch (const RunError&) {
-        writtenImage_.reset();
-    }
-    updateEditStatus();
-}
-
-void MainWindow::updateEditStatus() {
-    // Parameters reach the buffer's bytes only when encoded: compare encoded forms.
-    bufferChanged_ = true;
-    if (!image_.BufferEmpty && writtenImage_) {
-        ConfigImage encoded = image_;
-        try {
-            encoded.UpdateEEPROM();
-            bufferChanged_ = encoded.imageBytes() != *writtenImage_;
-        } catch (const RunError&) {
-        }
-    }
-    showEditStatus();
-}
-
-// Table edits leave the buffer alone: they only redraw the line.
-void MainWindow::showEditStatus() {
-    QStringList parts;
-    if (const TableSession* s = tableEditor_->session())
-        parts << (s->hasEdits() ? "Table: edits not yet saved to the buffer"
-                                : "Table: no edits since opened");
-    if (!image_.BufferEmpty)
-        parts << (bufferChanged_ ? "Buffer: changes not yet written to a file or the controller"
-                                 : "Buffer: same as the last file or controller transfer");
-    editStatus_->setText(parts.join("   |   "));
-}
-
-void MainWindow::updateStatus() {
-    bufferStatus_->setText(image_.BufferEmpty ? "Data buffer empty" : "Data buffer loaded");
-    if (state_.CommPort < 1) {
-        portStatus_->setText("No port selected");
-        return;
-    }
-    portStatus_->setText(QString("Com%1: %2").arg(state_.CommPort).arg(link_->port().deviceName()));
+    const Menus m = state_.menus();
+    for (const auto& [a, rule] : enablingRules_) a->setEnabled(m.*rule);
 }
 
 }  // namespace velo

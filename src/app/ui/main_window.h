@@ -1,17 +1,20 @@
 #pragma once
 
-#include "app/app_context.h"
-#include "app/app_files.h"
-#include "app/config_file.h"
-#include "app/main_state.h"
-#include "app/port_settings.h"
+#include "app/ui/status_line.h"
+#include "core/app_context.h"
+#include "core/app_files.h"
+#include "core/config_file.h"
+#include "core/main_state.h"
+#include "core/port_settings.h"
 #include "data/config_image.h"
 #include "link/controller_link.h"
 
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QMap>
+#include <functional>
 #include <memory>
-#include <optional>
+#include <vector>
 
 class QAction;
 class QDialog;
@@ -53,7 +56,7 @@ class MainWindow : public QMainWindow {
     QDialog* helpWindow() const { return helpWindow_; }
     TableEditor& tableEditor() { return *tableEditor_; }
     TableViews* tableViews() const { return tableViews_; }
-    QLabel* editStatus() const { return editStatus_; }
+    QLabel* editStatus() const { return status_->editStatus(); }
 
     void Form_Load();
     // True when the exit is cancelled.
@@ -78,17 +81,17 @@ class MainWindow : public QMainWindow {
     void changeEvent(QEvent* event) override;
 
   private:
-    QAction* addItem(QMenu* menu, const QString& name, const QString& caption,
-                     std::function<void()> handler);
-    void buildMenus();
-    void addUndoItems(QMenu* edit);
+    // One menu item: where it sits, what it runs, and the menu state that enables it.
+    struct MenuCommand {
+        QString menu, name, caption;
+        QKeySequence shortcut;
+        std::function<void()> run;
+        bool MainState::Menus::*enabledBy = nullptr;
+    };
+    std::vector<MenuCommand> menuCommands();
+    void buildMenus(std::vector<MenuCommand> commands);
     void buildCentral();
     void applyMenus();
-    void applyProgress();
-    void updateStatus();
-    void updateEditStatus();
-    void showEditStatus();
-    void markBufferWritten();
 
     UserInteraction& ui_;
     QSettings& settings_;
@@ -104,16 +107,11 @@ class MainWindow : public QMainWindow {
     QMap<QString, QMenu*> menus_;
     PortSetupFrame* portSetup_ = nullptr;
     QGroupBox* fraProgress1_ = nullptr;
-    QProgressBar* prgProgress1_ = nullptr;
-    QLabel* bufferStatus_ = nullptr;
-    QLabel* portStatus_ = nullptr;
     QDialog* helpWindow_ = nullptr;
     std::unique_ptr<TableEditor> tableEditor_;
     TableViews* tableViews_ = nullptr;
-    QLabel* editStatus_ = nullptr;
-    // The buffer's bytes as last written to or read from a file or the controller.
-    std::optional<std::array<uint8_t, ConfigImage::kImageBytes>> writtenImage_;
-    bool bufferChanged_ = false;
+    StatusLine* status_ = nullptr;
+    std::vector<std::pair<QAction*, bool MainState::Menus::*>> enablingRules_;
     bool closing_ = false;
 };
 

@@ -1,5 +1,8 @@
 #include "table/ui/table_popup.h"
 
+#include <QAction>
+#include <QUndoStack>
+
 #include "table/table_commands.h"
 #include "table/table_edit.h"
 #include "table/ui/timing_grid.h"
@@ -48,6 +51,20 @@ void runPopUpCommand(TableEditor& editor, TimingGrid& grid, TableKind kind, PopU
             break;
     }
     if (editor.hideValueLabels) editor.hideValueLabels();
+}
+
+void followUndoStack(TableEditor& editor, QAction* undo, QAction* redo) {
+    redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    QObject::connect(&editor, &TableEditor::sessionChanged, undo, [undo, redo](TableSession* s) {
+        undo->setEnabled(s && s->undoStack()->canUndo());
+        redo->setEnabled(s && s->undoStack()->canRedo());
+        if (!s) return;
+        QObject::connect(s->undoStack(), &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
+        QObject::connect(s->undoStack(), &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
+    });
+    undo->setEnabled(false);
+    redo->setEnabled(false);
 }
 
 }  // namespace velo

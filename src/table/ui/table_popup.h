@@ -2,6 +2,8 @@
 
 #include "table/table_session.h"
 
+class QAction;
+
 namespace velo {
 
 class TableEditor;
@@ -12,5 +14,8 @@ class TimingGrid;
 // Nothing happens while no table is open or no data cell is selected.
 enum class PopUpCommand { Copy, Paste, Modify, Interpolate, Smooth };
 void runPopUpCommand(TableEditor& editor, TimingGrid& grid, TableKind kind, PopUpCommand command);
+
+// Edit's Undo and Redo follow the open table's history; a new table brings a new one.
+void followUndoStack(TableEditor& editor, QAction* undo, QAction* redo);
 
 }  // namespace velo

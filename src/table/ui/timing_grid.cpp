@@ -1,7 +1,7 @@
 #include "table/ui/timing_grid.h"
 
-#include "chart/window_layout.h"
-#include "data/numeric.h"
+#include "core/numeric.h"
+#include "table/grid_metrics.h"
 #include "table/table_edit.h"
 #include "table/table_session.h"
 
@@ -332,10 +332,7 @@ bool TimingGrid::finishEdit() {
         for (int c = 1; c < cols() && !editor; ++c) editor = indexWidget(model_->index(r, c));
     if (!editor) return true;
     commitData(editor);
-    if (keepEditor_) {
-        keepEditor_ = false;
-        return false;
-    }
+    if (!gate_.mayClose()) return false;
     QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
     return true;
 }
@@ -368,11 +365,6 @@ void TimingGrid::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void TimingGrid::commitData(QWidget* editor) {
-    // The message box took the focus from the editor: its commit is not the user's.
-    if (validating_) {
-        keepEditor_ = true;
-        return;
-    }
     auto* line = qobject_cast<QLineEdit*>(editor);
     // The editor sits on the cell it was opened for, even when a click moved the current.
     QModelIndex cell;
@@ -384,24 +376,16 @@ void TimingGrid::commitData(QWidget* editor) {
             }
     if (!line || !cell.isValid()) return;
     const QString typed = line->text();
-    // A click elsewhere commits twice (focus out, then the cell change): one refusal,
-    // one message.
-    if (refusedEditor_ == editor && refusedText_ == typed) {
-        keepEditor_ = true;
-        return;
-    }
-    validating_ = true;
+    if (!gate_.admit(editor, typed)) return;
+    gate_.beginCheck();
     const bool ok = !validator_ || validator_(cell.row(), cell.column(), typed);
-    validating_ = false;
+    gate_.endCheck(ok, editor, typed);
     if (!ok) {
         // Refused: the editor stays with the text selected, for the user to correct.
-        keepEditor_ = true;
-        refusedEditor_ = editor;
-        refusedText_ = typed;
         QPersistentModelIndex back(cell);
         QPointer<QLineEdit> edit(line);
         auto refocus = [this, back, edit] {
-            refusedEditor_ = nullptr;
+            gate_.settle();
             if (!edit) return;
             if (back.isValid() && currentIndex() != back)
                 selectionModel()->setCurrentIndex(back, QItemSelectionModel::ClearAndSelect);
@@ -418,11 +402,7 @@ void TimingGrid::commitData(QWidget* editor) {
 }
 
 void TimingGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
-    if (keepEditor_) {
-        keepEditor_ = false;
-        return;
-    }
-    QTableView::closeEditor(editor, hint);
+    if (gate_.mayClose()) QTableView::closeEditor(editor, hint);
 }
 
 double TimingGrid::twipsPerPixel() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "table/cell_edit_gate.h"
 #include "table/table_session.h"
 
 #include <QPointer>
@@ -85,10 +86,7 @@ class TimingGrid : public QTableView {
     GridModel* model_;
     QPointer<TableSession> session_;
     Validator validator_;
-    bool validating_ = false;          // a message is up: the editor's focus-out must not commit
-    bool keepEditor_ = false;          // the text was refused: the close that follows is dropped
-    QPointer<QWidget> refusedEditor_;  // refused until the events of that moment are done
-    QString refusedText_;
+    CellEditGate gate_;
 };
 
 }  // namespace velo

@@ -1,0 +1,84 @@
+#include "app/ui/status_line.h"
+
+#include "core/main_state.h"
+#include "core/run_error.h"
+#include "link/controller_link.h"
+#include "table/table_commands.h"
+
+#include <QLabel>
+#include <QStatusBar>
+
+namespace velo {
+
+namespace {
+// Parameters reach the buffer's bytes only when encoded: compare encoded forms.
+std::optional<std::array<uint8_t, ConfigImage::kImageBytes>> encoded(const ConfigImage& image) {
+    ConfigImage copy = image;
+    try {
+        copy.UpdateEEPROM();
+        return copy.imageBytes();
+    } catch (const RunError&) {
+        return std::nullopt;
+    }
+}
+}  // namespace
+
+StatusLine::StatusLine(QStatusBar* bar, const ConfigImage& image, const MainState& state,
+                       ControllerLink& link, const TableEditor& editor)
+    : QObject(bar),
+      image_(image),
+      state_(state),
+      link_(link),
+      editor_(editor),
+      bufferStatus_(new QLabel(bar)),
+      editStatus_(new QLabel(bar)),
+      portStatus_(new QLabel(bar)) {
+    bufferStatus_->setObjectName("lblBufferStatus");
+    editStatus_->setObjectName("editStatus");
+    portStatus_->setObjectName("lblPortStatus");
+    bar->addWidget(bufferStatus_);
+    bar->addWidget(editStatus_, 1);
+    bar->addPermanentWidget(portStatus_);
+    connect(&editor, &TableEditor::sessionChanged, this, [this](TableSession* s) {
+        if (!s) return;
+        for (auto signal : {&TableSession::valueChanged, &TableSession::textChanged})
+            connect(s, signal, this, &StatusLine::showEditStatus);
+        connect(s, &TableSession::tableReset, this, &StatusLine::showEditStatus);
+    });
+    connect(&state, &MainState::openTableChanged, this, &StatusLine::updateEditStatus);
+    connect(&state, &MainState::bufferWritten, this, &StatusLine::markBufferWritten);
+}
+
+void StatusLine::markBufferWritten() {
+    writtenImage_ = encoded(image_);
+    updateEditStatus();
+}
+
+void StatusLine::updateEditStatus() {
+    bufferChanged_ = true;
+    if (!image_.BufferEmpty && writtenImage_)
+        if (const auto now = encoded(image_)) bufferChanged_ = *now != *writtenImage_;
+    showEditStatus();
+}
+
+void StatusLine::showEditStatus() {
+    QStringList parts;
+    if (const TableSession* s = editor_.session())
+        parts << (s->hasEdits() ? "Table: edits not yet saved to the buffer"
+                                : "Table: no edits since opened");
+    if (!image_.BufferEmpty)
+        parts << (bufferChanged_ ? "Buffer: changes not yet written to a file or the controller"
+                                 : "Buffer: same as the last file or controller transfer");
+    editStatus_->setText(parts.join("   |   "));
+}
+
+void StatusLine::updateStatus() {
+    bufferStatus_->setText(image_.BufferEmpty ? "Data buffer empty" : "Data buffer loaded");
+    if (state_.CommPort < 1) {
+        portStatus_->setText("No port selected");
+        return;
+    }
+    portStatus_->setText(QString("Com%1: %2").arg(state_.CommPort).arg(link_.port().deviceName()));
+}
+
+}  // namespace velo

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "data/config_image.h"
+
+#include <QObject>
+#include <array>
+#include <optional>
+
+class QLabel;
+class QStatusBar;
+
+namespace velo {
+
+class ControllerLink;
+class MainState;
+class TableEditor;
+
+// The status bar: whether the buffer is loaded and written, whether the open table has
+// edits, and which device the chosen port reaches.
+class StatusLine : public QObject {
+    Q_OBJECT
+  public:
+    StatusLine(QStatusBar* bar, const ConfigImage& image, const MainState& state,
+               ControllerLink& link, const TableEditor& editor);
+
+    QLabel* editStatus() const { return editStatus_; }
+    // The buffer now holds what was last written to or read from a file or the controller.
+    void markBufferWritten();
+    // Parameters may have changed: compare the buffer with what was written.
+    void updateEditStatus();
+    // Table edits leave the buffer alone: they only redraw the line.
+    void showEditStatus();
+    void updateStatus();
+
+  private:
+    const ConfigImage& image_;
+    const MainState& state_;
+    ControllerLink& link_;
+    const TableEditor& editor_;
+    QLabel* bufferStatus_;
+    QLabel* editStatus_;
+    QLabel* portStatus_;
+    std::optional<std::array<uint8_t, ConfigImage::kImageBytes>> writtenImage_;
+    bool bufferChanged_ = false;
+};
+
+}  // namespace velo
