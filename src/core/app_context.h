@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/interaction.h"
 #include "core/copy_store.h"
+#include "core/interaction.h"
 #include "core/main_state.h"
 
 #include <functional>
@@ -25,9 +25,14 @@ struct AppContext {
     std::function<void()> editModParams;  // mnuEditModParams_Click
     std::function<void()> closeTable;     // mnuCloseTbl_Click
     std::function<void()> chartSetup3D;   // ChartSetup3D for the MAP sensor in use
+    // A short word to the user beside the message boxes (the status bar in the window).
+    std::function<void(const QString&)> notice;
 
     void runEditModParams() const {
         if (editModParams) editModParams();
+    }
+    void tell(const QString& text) const {
+        if (notice) notice(text);
     }
     void runChartSetup3D() const {
         if (chartSetup3D) chartSetup3D();

@@ -188,6 +188,7 @@ void MainWindow::buildMenus(std::vector<MenuCommand> commands) {
 
 void MainWindow::buildCentral() {
     status_ = new StatusLine(statusBar(), image_, state_, *link_, *tableEditor_);
+    ctx_.notice = [this](const QString& text) { status_->notice(text); };
     auto* central = new QWidget(this);
     central->setObjectName("centralArea");
     auto* layout = new QVBoxLayout(central);

@@ -57,6 +57,7 @@ class MainWindow : public QMainWindow {
     TableEditor& tableEditor() { return *tableEditor_; }
     TableViews* tableViews() const { return tableViews_; }
     QLabel* editStatus() const { return status_->editStatus(); }
+    StatusLine& statusLine() const { return *status_; }
 
     void Form_Load();
     // True when the exit is cancelled.

@@ -32,12 +32,20 @@ StatusLine::StatusLine(QStatusBar* bar, const ConfigImage& image, const MainStat
       editor_(editor),
       bufferStatus_(new QLabel(bar)),
       editStatus_(new QLabel(bar)),
-      portStatus_(new QLabel(bar)) {
+      portStatus_(new QLabel(bar)),
+      notice_(new QLabel(bar)),
+      warning_(new QLabel(bar)) {
     bufferStatus_->setObjectName("lblBufferStatus");
     editStatus_->setObjectName("editStatus");
     portStatus_->setObjectName("lblPortStatus");
     bar->addWidget(bufferStatus_);
     bar->addWidget(editStatus_, 1);
+    notice_->setObjectName("lblNotice");
+    warning_->setObjectName("lblWarning");
+    warning_->setStyleSheet("QLabel { color: #b00000; font-weight: bold; }");
+    warning_->hide();
+    bar->addWidget(warning_);
+    bar->addWidget(notice_);
     bar->addPermanentWidget(portStatus_);
     connect(&editor, &TableEditor::sessionChanged, this, [this](TableSession* s) {
         if (!s) return;
@@ -79,6 +87,15 @@ void StatusLine::updateStatus() {
         return;
     }
     portStatus_->setText(QString("Com%1: %2").arg(state_.CommPort).arg(link_.port().deviceName()));
+}
+
+void StatusLine::notice(const QString& text) {
+    notice_->setText(text);
+}
+
+void StatusLine::setWarning(const QString& text) {
+    warning_->setText(text);
+    warning_->setVisible(!text.isEmpty());
 }
 
 }  // namespace velo

@@ -24,6 +24,8 @@ class StatusLine : public QObject {
                ControllerLink& link, const TableEditor& editor);
 
     QLabel* editStatus() const { return editStatus_; }
+    QLabel* noticeLabel() const { return notice_; }
+    QLabel* warningLabel() const { return warning_; }
     // The buffer now holds what was last written to or read from a file or the controller.
     void markBufferWritten();
     // Parameters may have changed: compare the buffer with what was written.
@@ -31,6 +33,11 @@ class StatusLine : public QObject {
     // Table edits leave the buffer alone: they only redraw the line.
     void showEditStatus();
     void updateStatus();
+    // A short word about what a command just did (a value limited, a snapshot kept); the
+    // next notice replaces it.
+    void notice(const QString& text);
+    // Stays until cleared with an empty text: something the user must act on.
+    void setWarning(const QString& text);
 
   private:
     const ConfigImage& image_;
@@ -40,6 +47,8 @@ class StatusLine : public QObject {
     QLabel* bufferStatus_;
     QLabel* editStatus_;
     QLabel* portStatus_;
+    QLabel* notice_;
+    QLabel* warning_;
     std::optional<std::array<uint8_t, ConfigImage::kImageBytes>> writtenImage_;
     bool bufferChanged_ = false;
 };
