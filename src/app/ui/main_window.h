@@ -84,9 +84,9 @@ class MainWindow : public QMainWindow {
   private:
     // One menu item: where it sits, what it runs, and the menu state that enables it.
     struct MenuCommand {
-        QString menu, name, caption;
-        QKeySequence shortcut;
-        std::function<void()> run;
+        QString menu, name, caption = {};
+        QKeySequence shortcut = {};
+        std::function<void()> run = {};
         bool MainState::Menus::*enabledBy = nullptr;
     };
     std::vector<MenuCommand> menuCommands();
