@@ -7,7 +7,7 @@ JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 DEMO       ?= 3d
 
-DEB_PACKAGES = cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-dev
+DEB_PACKAGES = cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-dev libqt6sql6-sqlite
 FUZZ_PACKAGES = clang libfuzzer-14-dev libclang-rt-14-dev
 FUZZ_TARGETS = $(patsubst fuzz/%.cpp,%,$(wildcard fuzz/*_fuzz.cpp))
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
