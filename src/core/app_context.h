@@ -9,6 +9,7 @@
 namespace velo {
 
 class ConfigImage;
+class TuneHistory;
 
 // What a command works on: the shared image, the window state and the user. The hooks
 // are the window's own commands that widget-free workflows end in; the command-line
@@ -27,12 +28,21 @@ struct AppContext {
     std::function<void()> chartSetup3D;   // ChartSetup3D for the MAP sensor in use
     // A short word to the user beside the message boxes (the status bar in the window).
     std::function<void(const QString&)> notice;
+    // Where every image seen is kept; null: no history this run.
+    TuneHistory* history = nullptr;
+    // Keeps the open table's unsaved edits before something drops them (the table editor).
+    std::function<void(const QString& note)> keepTableEdits;
+    // Something the user must act on, shown until cleared with an empty text.
+    std::function<void(const QString&)> warning;
 
     void runEditModParams() const {
         if (editModParams) editModParams();
     }
     void tell(const QString& text) const {
         if (notice) notice(text);
+    }
+    void warn(const QString& text) const {
+        if (warning) warning(text);
     }
     void runChartSetup3D() const {
         if (chartSetup3D) chartSetup3D();

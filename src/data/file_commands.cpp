@@ -3,6 +3,7 @@
 #include "core/error_report.h"
 #include "data/data_file.h"
 #include "data/display_name.h"
+#include "data/history_records.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -106,6 +107,7 @@ LoadResult loadDataFile(AppContext& ctx, const QString& path) {
         image.ClearEEPROMBuffer();
         return LoadResult::Short;
     }
+    history::keep(ctx, "open", history::rawBytes(image), QFileInfo(path).absoluteFilePath());
     if (image.Table3DEnabled) ctx.runChartSetup3D();
     ctx.state.setTableMenus(image.Table2DEnabled || image.Table3DEnabled);
     setDisplayName(ctx.state, DisplayNameOf(path));
@@ -120,6 +122,7 @@ bool saveDataFile(AppContext& ctx, const QString& path, Trap& trap) {
     if (!why.isEmpty())
         raise(kFileAccessError, "Velo_IGX_Main",
               QString("%1: %2").arg(QDir::toNativeSeparators(path), why));
+    history::keep(ctx, "save", history::rawBytes(ctx.image), QFileInfo(path).absoluteFilePath());
     setDisplayName(ctx.state, DisplayNameOf(path));
     emit ctx.state.bufferWritten();
     return true;
@@ -133,6 +136,7 @@ void mnuOpenFile_Click(AppContext& ctx) {
                                          Buttons::OkCancel, Icon::None) == Answer::Cancel)
         return;
     letMessagesRun();
+    history::keepBufferBeforeDrop(ctx, "before Open File");
     state.FirmwareID.clear();
     state.UnitModel.clear();
     image.ClearEEPROMBuffer();

@@ -2,6 +2,7 @@
 
 #include "core/error_report.h"
 #include "core/numeric.h"
+#include "data/history_records.h"
 
 #include <algorithm>
 
@@ -204,6 +205,16 @@ void ModParamsForm::cmdOK_Click() {
         if (a > t) return t;
         return a;
     };
+    bool clips = false;
+    for (int k = 1; k <= ConfigImage::kRpmColumns; ++k) {
+        clips = clips || bring(img.Table2D(k, 1)) != img.Table2D(k, 1);
+        for (int r = 1; r <= ConfigImage::kMapRows; ++r)
+            clips = clips || bring(img.Table3D(k, r)) != img.Table3D(k, r);
+    }
+    if (clips && !img.BufferEmpty &&
+        history::keep(ctx_, "before-clip", history::savedBytes(img), ctx_.state.DisplayName,
+                      QString("before Trig Timing %1").arg(trigTiming_)))
+        ctx_.tell(history::kClippedKept);
     for (int k = 1; k <= ConfigImage::kRpmColumns; ++k) {
         img.Table2D(k, 1) = bring(img.Table2D(k, 1));
         img.Table2D(k, 2) = t;

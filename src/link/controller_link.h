@@ -43,6 +43,8 @@ class ControllerLink {
     // short; 0 means the EEPROM holds the buffer.
     int VerifyErrors = 0;
     VerifyMismatch firstMismatch;
+    // The last EEPROM address the controller acknowledged in the last programming run.
+    int lastWritten = -1;
 
     // Waits `delay` milliseconds on the monotonic clock while window messages run.
     void DelayTimer(int32_t delay);

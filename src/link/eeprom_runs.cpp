@@ -53,6 +53,7 @@ void ControllerLink::WriteEEPROMData() {
         state.hideProgress();
         closePort();
     });
+    lastWritten = kFirstAddress - 1;
     state.showProgress("Programming EEPROM");
     timing_->letMessagesRun(false);
     SetEEPROMAddress(kFirstAddress);
@@ -82,6 +83,7 @@ void ControllerLink::WriteEEPROMData() {
             closePort();
             return;
         }
+        lastWritten = a;
         if (!trap.step([&] { DelayTimer(2); })) return;
         setProgressFor(a);
     }

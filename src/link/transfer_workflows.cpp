@@ -1,5 +1,6 @@
 // Download and upload: the two commands of the Communications menu.
 #include "core/error_report.h"
+#include "data/history_records.h"
 #include "link/controller_link.h"
 #include "link/protocol.h"
 
@@ -74,6 +75,7 @@ TransferOutcome ControllerLink::download() {
                                          Buttons::OkCancel, Icon::None) == Answer::Cancel)
         return TransferOutcome::Cancelled;
 
+    history::keepBufferBeforeDrop(ctx_, "before Download");
     // An open table goes without a question, its edits with it.
     state.setOpenTable(MainState::OpenTable::None);
     timing_->letMessagesRun(true);
@@ -88,6 +90,8 @@ TransferOutcome ControllerLink::download() {
         return TransferOutcome::Failed;
     }
     image.UpdateParams();
+    history::keep(ctx_, "download", history::rawBytes(image), port_->deviceName());
+    ctx_.warn({});
     if (image.Table3DEnabled) ctx_.runChartSetup3D();
     state.setTableMenus(image.Table2DEnabled || image.Table3DEnabled);
     state.setTitleSuffix("Downloaded Data");
@@ -118,7 +122,14 @@ TransferOutcome ControllerLink::upload() {
     if (trap.aborted()) return TransferOutcome::Failed;
 
     WriteEEPROMData();
+    // The bytes programmed, kept whatever the end; a failure says where it stopped.
+    const QByteArray programmed = history::rawBytes(ctx_.image);
+    auto keepFailed = [&](const QString& where) {
+        history::keep(ctx_, "upload-failed", programmed, port_->deviceName(), where);
+        ctx_.warn(history::kPartlyProgrammed);
+    };
     if (!LinkOK) {
+        keepFailed(QString("programming stopped after EEPROM address %1").arg(lastWritten));
         tell("Upload aborted - EEPROM programming failed.", Icon::Information);
         return TransferOutcome::Failed;
     }
@@ -132,14 +143,20 @@ TransferOutcome ControllerLink::upload() {
                           .arg(VerifyErrors));
         else if (m.stoppedAt >= 0)
             ui.detail(QString("Verification stopped at EEPROM address %1.").arg(m.stoppedAt));
+        keepFailed(m.address >= 0
+                       ? QString("verification found EEPROM address %1 different").arg(m.address)
+                       : QString("verification stopped at EEPROM address %1").arg(m.stoppedAt));
         tell("Upload aborted - EEPROM verification failed.", Icon::Information);
         return TransferOutcome::Failed;
     }
     ResetController();
     if (!LinkOK) {
+        keepFailed("programmed and verified; the reset failed");
         tell("Upload aborted - Reset IGX-1 failed");
         return TransferOutcome::Failed;
     }
+    history::keep(ctx_, "upload", programmed, port_->deviceName(), "verified");
+    ctx_.warn({});
     emit ctx_.state.bufferWritten();
     tell("Upload completed.");
     return TransferOutcome::Completed;

@@ -1,6 +1,8 @@
 #include "table/table_commands.h"
 
 #include "core/error_report.h"
+#include "data/history_records.h"
+#include "table/table_history.h"
 
 namespace velo {
 
@@ -30,19 +32,34 @@ TableEditor::TableEditor(AppContext& context, QObject* parent)
     connect(&ctx.state, &MainState::openTableChanged, this, [this] {
         if (!ctx.state.tableOpen() && session_) close();
     });
+    ctx.keepTableEdits = [this](const QString& note) { keepEdits(note); };
 }
 
-TableEditor::~TableEditor() = default;
+TableEditor::~TableEditor() {
+    // Exit answered No.
+    keepEdits("at exit");
+    ctx.keepTableEdits = nullptr;
+}
+
+void TableEditor::keepEdits(const QString& note) {
+    if (!session_ || editsKept_ || !session_->hasEdits()) return;
+    editsKept_ = true;
+    if (history::keep(ctx, "table-edits", tableEditsBytes(ctx.image, *session_),
+                      ctx.state.DisplayName, note))
+        ctx.tell(history::kEditsKept);
+}
 
 void TableEditor::open(TableKind kind, bool newTable) {
     close();
+    editsKept_ = false;
     session_ = new TableSession(kind, ctx.image, this);
     session_->newTable = newTable;
     emit sessionChanged(session_);
     ctx.state.setOpenTable(openTableOf(kind));
 }
 
-void TableEditor::close() {
+void TableEditor::close(bool editsSaved) {
+    if (!editsSaved) keepEdits("before the table closed");
     TableSession* old = session_;
     session_ = nullptr;
     ctx.state.setOpenTable(MainState::OpenTable::None);
@@ -105,6 +122,7 @@ void mnuEditTimingTable_Click(TableEditor& editor) {
     Trap trap(ctx.ui);
     editor.copy.clearText();
     if (editor.clearClipboard) editor.clearClipboard();
+    editor.keepEdits("before Edit Timing Table");
     editor.close();
     if (image.Table3DEnabled && !trap.step([&] { ChartSetup3D(editor); })) return;
     if (image.BufferEmpty) {
@@ -160,7 +178,7 @@ void mnuSaveTbl_Click(TableEditor& editor) {
     if (!ctx.image.Table2DEnabled && !ctx.image.Table3DEnabled) return;
     Trap trap(ctx.ui);
     if (!s->save(ctx.image, trap)) return;
-    editor.close();
+    editor.close(true);
     editor.copy.clear();
     ctx.state.setPaste(false, false);
 }
@@ -174,6 +192,7 @@ void mnuCloseTbl_Click(TableEditor& editor) {
                 mnuSaveTbl_Click(editor);
                 break;
             case Answer::No:
+                editor.keepEdits("Close Timing Table answered No");
                 break;
             default:
                 return;

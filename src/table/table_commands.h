@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/app_context.h"
-#include "data/config_image.h"
 #include "core/app_files.h"
+#include "data/config_image.h"
 #include "table/table_edit.h"
 #include "table/table_session.h"
 
@@ -40,8 +40,11 @@ class TableEditor : public QObject {
     TableSession* session() const { return session_; }
     // Opens `kind` from the image and shows it; drops any table open before.
     void open(TableKind kind, bool newTable = false);
-    // Hides the table; its unsaved edits go with it.
-    void close();
+    // Hides the table; its unsaved edits go with it, kept in Tune History first unless
+    // they have just been saved to the buffer.
+    void close(bool editsSaved = false);
+    // Keeps the open table's unsaved edits in Tune History (once per table).
+    void keepEdits(const QString& note);
 
     // The MAP sensor the 3D grid's row labels are written for (1 bar until a 3D table is
     // set up), and the label of 3D grid row 1..8.
@@ -59,6 +62,7 @@ class TableEditor : public QObject {
 
   private:
     TableSession* session_ = nullptr;
+    bool editsKept_ = false;
     int mapSensor_ = 0;
 };
 

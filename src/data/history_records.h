@@ -1,0 +1,31 @@
+#pragma once
+
+#include "core/app_context.h"
+#include "data/config_image.h"
+
+#include <QByteArray>
+
+namespace velo {
+
+// What the workflows keep in Tune History. Without a store these do nothing; none throws.
+namespace history {
+
+inline constexpr const char* kBufferKept = "The earlier buffer is kept in Tune History (Ctrl+H).";
+inline constexpr const char* kEditsKept = "The table's edits are kept in Tune History (Ctrl+H).";
+inline constexpr const char* kClippedKept = "The clipped table is kept in Tune History (Ctrl+H).";
+inline constexpr const char* kPartlyProgrammed =
+    "Controller may be partly programmed: upload again before running the engine.";
+
+QByteArray rawBytes(const ConfigImage& image);
+// The buffer as Save File would write it; its raw bytes when a value cannot be encoded.
+QByteArray savedBytes(const ConfigImage& image);
+
+// Keeps `bytes` with the firmware last identified. True when a new entry was written.
+bool keep(AppContext& ctx, const QString& event, const QByteArray& bytes,
+          const QString& source = {}, const QString& note = {});
+// Before a download or an open replaces a loaded buffer: kept when it differs from the
+// newest entry, and the user told where.
+void keepBufferBeforeDrop(AppContext& ctx, const QString& note);
+
+}  // namespace history
+}  // namespace velo
