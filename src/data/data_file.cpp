@@ -1,8 +1,11 @@
 #include "data/data_file.h"
 
+#include "core/tune_history.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 namespace velo {
@@ -18,7 +21,27 @@ DataFileRead unreadable(const QString& path, const QString& reason) {
 
 }  // namespace
 
+namespace {
+
+// "@ID" names an entry of Tune History, read as its data file would be ("./@5" is a file).
+std::optional<DataFileRead> readHistoryEntry(const QString& path) {
+    static const QRegularExpression kEntry("^@(\\d+)$");
+    const QRegularExpressionMatch m = kEntry.match(path);
+    if (!m.hasMatch()) return std::nullopt;
+    const TuneHistory store;
+    const auto e = store.entry(m.captured(1).toLongLong());
+    if (!e) return unreadable(path, "No such entry in Tune History");
+    DataFileRead r;
+    r.size = int(std::min<qsizetype>(e->bytes.size(), ConfigImage::kImageBytes));
+    std::copy_n(e->bytes.constData(), r.size, r.bytes.begin());
+    r.status = r.size < ConfigImage::kImageBytes ? DataFileRead::Short : DataFileRead::Ok;
+    return r;
+}
+
+}  // namespace
+
 DataFileRead readDataFile(const QString& path) {
+    if (auto entry = readHistoryEntry(path)) return *entry;
     if (QFileInfo(path).isDir()) return unreadable(path, "Is a folder, not a file");
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) return unreadable(path, f.errorString());

@@ -107,7 +107,8 @@ LoadResult loadDataFile(AppContext& ctx, const QString& path) {
         image.ClearEEPROMBuffer();
         return LoadResult::Short;
     }
-    history::keep(ctx, "open", history::rawBytes(image), QFileInfo(path).absoluteFilePath());
+    history::keep(ctx, "open", history::rawBytes(image),
+                  path.startsWith('@') ? path : QFileInfo(path).absoluteFilePath());
     if (image.Table3DEnabled) ctx.runChartSetup3D();
     ctx.state.setTableMenus(image.Table2DEnabled || image.Table3DEnabled);
     setDisplayName(ctx.state, DisplayNameOf(path));

@@ -4,7 +4,8 @@
 
 namespace velo {
 class ConfigImage;
-}
+class TuneHistory;
+}  // namespace velo
 
 namespace velo::cli {
 
@@ -21,6 +22,10 @@ int runDiff(const QStringList& args);
 int runDownload(const QStringList& args);
 int runUpload(const QStringList& args);
 int runModify(const QStringList& args);
+// history [--json] | export ID OUT.dat | note ID TEXT
+int runHistory(const QStringList& args);
+// This run's Tune History, opened on first use.
+TuneHistory* cliHistory();
 // Makes its own QGuiApplication: call it instead of creating one.
 int runReport(int argc, char** argv);
 

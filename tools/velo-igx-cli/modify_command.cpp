@@ -56,6 +56,7 @@ int runModify(const QStringList& args) {
     MainState state;
     ScriptedInteraction ui(stderr);
     AppContext ctx(image, state, ui);
+    ctx.history = cliHistory();
     try {
         if (loadDataFile(ctx, files[0]) != LoadResult::Loaded) return kFailed;
     } catch (const RunError& e) {

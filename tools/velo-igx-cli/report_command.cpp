@@ -1,6 +1,6 @@
+#include "cli.h"
 #include "core/config_file.h"
 #include "core/run_error.h"
-#include "cli.h"
 #include "data/data_file.h"
 #include "report/ui/report_painter.h"
 

@@ -1,7 +1,7 @@
 #include "cli.h"
 
-#include "data/data_file.h"
 #include "core/numeric.h"
+#include "data/data_file.h"
 #include "data/param_rows.h"
 
 #include <QJsonArray>

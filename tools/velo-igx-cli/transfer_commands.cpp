@@ -91,6 +91,7 @@ class Session {
         });
         if (args.trace) port = std::make_unique<TracingPort>(std::move(port), stderr);
         link_ = std::make_unique<ControllerLink>(ctx_, std::move(port));
+        ctx_.history = cliHistory();
     }
 
     AppContext& ctx() { return ctx_; }
