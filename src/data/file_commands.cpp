@@ -129,7 +129,7 @@ bool saveDataFile(AppContext& ctx, const QString& path, Trap& trap) {
     return true;
 }
 
-void mnuOpenFile_Click(AppContext& ctx) {
+void mnuOpenFile_Click(AppContext& ctx, const QString& given) {
     UserInteraction& ui = ctx.ui;
     ConfigImage& image = ctx.image;
     MainState& state = ctx.state;
@@ -145,9 +145,10 @@ void mnuOpenFile_Click(AppContext& ctx) {
     setDisplayName(state, kDisplayNameEmpty);
 
     Trap trap(ui);
-    QString path;
+    QString path = given;
     QString filter = kDataFileFilter;
-    if (!trap.step([&] { path = FileOpen(ui, "Open File", filter); }) || path.isEmpty()) return;
+    if (path.isEmpty() && !trap.step([&] { path = FileOpen(ui, "Open File", filter); })) return;
+    if (path.isEmpty()) return;
     LoadResult result = LoadResult::Short;
     if (!trap.step([&] { result = loadDataFile(ctx, path); }) || result != LoadResult::Loaded)
         return;

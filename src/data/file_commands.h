@@ -38,8 +38,9 @@ LoadResult loadDataFile(AppContext& ctx, const QString& path);
 // False when the trap was aborted; a file that cannot be written raises.
 bool saveDataFile(AppContext& ctx, const QString& path, Trap& trap);
 
-// File menu: "&Open File" and "&Save File".
-void mnuOpenFile_Click(AppContext& ctx);
+// File menu: "&Open File" and "&Save File". A `path` given takes the open dialog's place
+// (Tune History's Open In Buffer); the questions around it stay.
+void mnuOpenFile_Click(AppContext& ctx, const QString& path = {});
 void mnuSaveFile_Click(AppContext& ctx);
 
 }  // namespace velo

@@ -1,6 +1,7 @@
 #include "app/ui/main_window.h"
 
 #include "app/ui/help_window.h"
+#include "app/ui/history_wiring.h"
 #include "app/ui/port_setup_frame.h"
 #include "app/ui/progress_frame.h"
 #include "app/ui/table_views.h"
@@ -61,6 +62,7 @@ MainWindow::MainWindow(UserInteraction& ui, QSettings& settings, BrandInfo brand
 
     buildMenus(menuCommands());
     buildCentral();
+    history_ = new HistoryWiring(*this, settings_);
     connect(&state_, &MainState::titleChanged, this, &QWidget::setWindowTitle);
     connect(&state_, &MainState::menusChanged, this, &MainWindow::applyMenus);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -92,6 +94,8 @@ std::vector<MainWindow::MenuCommand> MainWindow::menuCommands() {
         {"mnuFile", "mnuOpenFile", "&Open File", none, [this] { mnuOpenFile_Click(ctx_); }},
         {"mnuFile", "mnuSaveFile", "&Save File", none, [this] { mnuSaveFile_Click(ctx_); }},
         {"mnuFile", "mnuCompareFile", "&Compare With File...", none, compare},
+        {"mnuFile", "mnuTuneHistory", "Tune &History...", QKeySequence(Qt::CTRL | Qt::Key_H),
+         [this] { history_->showWindow(); }},
         {"mnuFile", "mnuSep2"},
         {"mnuFile", "mnuPrintTable", "&Print Parameters And Timing Table", none,
          [this, &t] { mnuPrintTable_Click(this, t, brand_); }},

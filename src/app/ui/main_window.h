@@ -26,6 +26,7 @@ class QSettings;
 
 namespace velo {
 
+class HistoryWiring;
 class PortSetupFrame;
 class TableEditor;
 class TableViews;
@@ -58,6 +59,7 @@ class MainWindow : public QMainWindow {
     TableViews* tableViews() const { return tableViews_; }
     QLabel* editStatus() const { return status_->editStatus(); }
     StatusLine& statusLine() const { return *status_; }
+    HistoryWiring& history() const { return *history_; }
 
     void Form_Load();
     // True when the exit is cancelled.
@@ -112,6 +114,7 @@ class MainWindow : public QMainWindow {
     std::unique_ptr<TableEditor> tableEditor_;
     TableViews* tableViews_ = nullptr;
     StatusLine* status_ = nullptr;
+    HistoryWiring* history_ = nullptr;
     std::vector<std::pair<QAction*, bool MainState::Menus::*>> enablingRules_;
     bool closing_ = false;
 };

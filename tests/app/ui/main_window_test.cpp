@@ -1,12 +1,12 @@
 #include "app/ui/main_window.h"
-#include "core/scripted_interaction.h"
 #include "app/ui/port_setup_frame.h"
+#include "app/ui/table_views.h"
+#include "core/scripted_interaction.h"
 #include "data/data_file.h"
 #include "data/mod_params.h"
 #include "support/fake_link.h"
 #include "table/table_commands.h"
 #include "table/table_edit.h"
-#include "app/ui/table_views.h"
 #include "table/ui/timing_grid.h"
 
 #include <QClipboard>
@@ -90,7 +90,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(w.windowTitle(), QString("Alpha Works Velo IGX Version 1.0"));
         QCOMPARE(captions(w.menuBar()), "&File, &Edit, &Communications, &Help");
         QCOMPARE(captions(w.menu("mnuFile")),
-                 "&New Timing Table, &Open File, &Save File, &Compare With File..., -, &Print "
+                 "&New Timing Table, &Open File, &Save File, &Compare With File..., Tune "
+                 "&History..., -, &Print "
                  "Parameters And Timing "
                  "Table, Print Set&up..., -, E&xit");
         QCOMPARE(captions(w.menu("mnuEdit")),

@@ -1,0 +1,176 @@
+#include "table/ui/tune_history_window.h"
+
+#include "core/error_report.h"
+#include "data/data_file.h"
+#include "data/file_commands.h"
+#include "table/ui/compare_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace velo {
+
+namespace {
+
+constexpr const char* kTitle = "Tune History";
+
+QString nameOf(const HistoryEntry& e) {
+    return QString("Tune History entry %1 (%2, %3)")
+        .arg(e.id)
+        .arg(e.time.toLocalTime().toString("yyyy-MM-dd HH:mm:ss"), e.event);
+}
+
+// An entry decoded as a data file of its bytes would be.
+ConfigImage imageOf(const HistoryEntry& e) {
+    ConfigImage image;
+    ImageBytes bytes{};
+    std::copy_n(e.bytes.constData(), std::min<qsizetype>(e.bytes.size(), bytes.size()),
+                bytes.begin());
+    image.setImageBytes(bytes);
+    image.BufferEmpty = false;
+    image.UpdateParams();
+    return image;
+}
+
+}  // namespace
+
+TuneHistoryWindow::TuneHistoryWindow(AppContext& ctx, TuneHistory& store, QWidget* parent)
+    : QDialog(parent), ctx_(ctx), store_(store), model_(new HistoryModel(store, this)) {
+    setObjectName("frmTuneHistory");
+    setWindowTitle(kTitle);
+    auto* col = new QVBoxLayout(this);
+    filter_ = new QLineEdit(this);
+    filter_->setObjectName("txtFilter");
+    filter_->setPlaceholderText("Filter: any text of an entry");
+    filter_->setClearButtonEnabled(true);
+    connect(filter_, &QLineEdit::textChanged, model_, &HistoryModel::setFilter);
+    col->addWidget(filter_);
+
+    view_ = new QTableView(this);
+    view_->setObjectName("grdHistory");
+    view_->setModel(model_);
+    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                           QAbstractItemView::AnyKeyPressed);
+    view_->verticalHeader()->hide();
+    view_->horizontalHeader()->setStretchLastSection(true);
+    view_->setColumnWidth(HistoryModel::Time, 150);
+    view_->setColumnWidth(HistoryModel::Event, 110);
+    view_->setColumnWidth(HistoryModel::Source, 260);
+    col->addWidget(view_, 1);
+
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->setObjectName("historyButtons");
+    auto add = [&](const char* name, const char* caption, void (TuneHistoryWindow::*run)()) {
+        QPushButton* b = buttons->addButton(caption, QDialogButtonBox::ActionRole);
+        b->setObjectName(name);
+        b->setAutoDefault(false);
+        connect(b, &QPushButton::clicked, this, run);
+        return b;
+    };
+    compareBuffer_ =
+        add("cmdCompareBuffer", "Compare With Buffer", &TuneHistoryWindow::compareWithBuffer);
+    compareTwo_ = add("cmdCompareTwo", "Compare Two", &TuneHistoryWindow::compareTwo);
+    open_ = add("cmdOpenInBuffer", "Open In Buffer", &TuneHistoryWindow::openInBuffer);
+    saveAs_ = add("cmdSaveAs", "Save As...", &TuneHistoryWindow::saveAs);
+    buttons->addButton(QDialogButtonBox::Close)->setObjectName("cmdClose");
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
+    col->addWidget(buttons);
+
+    connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TuneHistoryWindow::updateButtons);
+    connect(model_, &QAbstractItemModel::modelReset, this, &TuneHistoryWindow::updateButtons);
+    updateButtons();
+    resize(900, 480);
+}
+
+void TuneHistoryWindow::refresh() {
+    model_->reload();
+}
+
+QVector<HistoryEntry> TuneHistoryWindow::selected() const {
+    QVector<HistoryEntry> out;
+    QModelIndexList rows = view_->selectionModel()->selectedRows();
+    // Newest first in the view: the older entry goes first, on the buffer's side.
+    std::sort(rows.begin(), rows.end(), [](auto& a, auto& b) { return a.row() > b.row(); });
+    for (const QModelIndex& i : rows)
+        if (auto e = store_.entry(model_->entryAt(i.row()).id)) out << *e;
+    return out;
+}
+
+void TuneHistoryWindow::updateButtons() {
+    const int n = int(view_->selectionModel()->selectedRows().size());
+    for (QPushButton* b : {compareBuffer_, open_, saveAs_}) b->setEnabled(n == 1);
+    compareTwo_->setEnabled(n == 2);
+}
+
+void TuneHistoryWindow::compareWithBuffer() {
+    const QVector<HistoryEntry> s = selected();
+    if (s.size() != 1) return;
+    if (ctx_.image.BufferEmpty) {
+        ctx_.ui.message("Compare With Buffer", "Data buffer empty.", Buttons::Ok,
+                        Icon::Exclamation);
+        return;
+    }
+    Trap trap(ctx_.ui);
+    FileComparison c;
+    c.path = nameOf(s[0]);
+    c.file = imageOf(s[0]);
+    // As Compare With File: the buffer as Save File would write it.
+    c.buffer = ctx_.image;
+    if (!trap.step([&] { c.buffer.UpdateEEPROM(); })) return;
+    c.buffer.UpdateParams();
+    c.diff = compareImages(c.buffer, c.file);
+    showCompareDialog(c, ctx_.state.tableOpen(), this);
+}
+
+void TuneHistoryWindow::compareTwo() {
+    const QVector<HistoryEntry> s = selected();
+    if (s.size() != 2) return;
+    FileComparison c;
+    c.path = nameOf(s[1]);
+    c.buffer = imageOf(s[0]);
+    c.file = imageOf(s[1]);
+    c.diff = compareImages(c.buffer, c.file);
+    CompareDialog dialog(c, false, this);
+    dialog.setWindowTitle("Compare Two");
+    if (auto* label = dialog.findChild<QLabel*>("lblCompareFile"))
+        label->setText(QString("%1, shown as Buffer, compared with %2, shown as File.")
+                           .arg(nameOf(s[0]), nameOf(s[1])));
+    dialog.exec();
+}
+
+void TuneHistoryWindow::openInBuffer() {
+    const QVector<HistoryEntry> s = selected();
+    if (s.size() != 1) return;
+    mnuOpenFile_Click(ctx_, QString("@%1").arg(s[0].id));
+    refresh();
+}
+
+void TuneHistoryWindow::saveAs() {
+    const QVector<HistoryEntry> s = selected();
+    if (s.size() != 1) return;
+    if (s[0].bytes.size() != ConfigImage::kImageBytes) return;
+    Trap trap(ctx_.ui);
+    QString path, filter = kDataFileFilter, exists;
+    if (!trap.step([&] { path = FileSave(ctx_.ui, "Save As", filter, exists); }) || path.isEmpty())
+        return;
+    ImageBytes bytes;
+    std::copy(s[0].bytes.begin(), s[0].bytes.end(), bytes.begin());
+    if (const QString why = writeDataFile(path, bytes); !why.isEmpty())
+        ctx_.ui.message("Save As", QString("%1: %2").arg(QDir::toNativeSeparators(path), why),
+                        Buttons::Ok, Icon::Exclamation);
+    else
+        ctx_.tell(QString("Tune History entry %1 saved as %2.")
+                      .arg(s[0].id)
+                      .arg(QDir::toNativeSeparators(path)));
+}
+
+}  // namespace velo
