@@ -53,6 +53,7 @@ asan: deps
 
 bench: deps build
 	$(BUILD)/bin/velo-bench
+	$(BUILD)/bin/velo-history-bench
 
 # The user guide's pictures, made offscreen by the program from the demo tunes; commit them.
 guide-shots: deps build
