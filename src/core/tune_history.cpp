@@ -135,6 +135,15 @@ bool TuneHistory::open(QSqlError& error) {
         db.close();
         return false;
     }
+    // A damaged page deep in the file shows only here: reads would stop short without a
+    // word and writes go on beside it.
+    if (!q.exec("PRAGMA quick_check(1)") || !q.next() || q.value(0).toString() != "ok") {
+        error = QSqlError("the store is damaged", q.value(0).toString(), QSqlError::StatementError,
+                          "11");
+        q = QSqlQuery();
+        db.close();
+        return false;
+    }
     usable_ = true;
     return true;
 }

@@ -87,6 +87,14 @@ class TuneHistoryTest : public QObject {
     void unreadableStoreIsPutAsideOnce_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::newRow("not a database") << QByteArray(4096, 'x');
+        QTemporaryDir dir;
+        {
+            TuneHistory h(dir.filePath("h.sqlite"));
+            for (int i = 0; i < 200; ++i) h.record("open", image(char(i)));
+        }
+        QByteArray damaged = test::readFile(dir.filePath("h.sqlite"));
+        damaged.replace(damaged.size() / 2, 8192, QByteArray(8192, '\x5a'));
+        QTest::newRow("a damaged page inside") << damaged;
         QTest::newRow("cut after its header")
             << QByteArray("SQLite format 3\0", 16) + QByteArray(90, 1);
     }
