@@ -317,6 +317,14 @@ void TuneHistory::clearUnsavedTable() {
              .arg(run_));
 }
 
+bool TuneHistory::holdsUnsavedTable() const {
+    if (!usable_ || !run_) return false;
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    q.prepare("SELECT cells IS NOT NULL FROM runs WHERE id = ?");
+    q.addBindValue(run_);
+    return q.exec() && q.next() && q.value(0).toBool();
+}
+
 void TuneHistory::endRun() {
     if (!usable_ || !run_) return;
     exec(QString("UPDATE runs SET clean = 1, saved = NULL, base = NULL, edited = NULL, "

@@ -60,6 +60,7 @@ class TuneHistory {
     // dropped, and the run marked clean when it ends.
     void keepUnsavedTable(const UnsavedTable& table);
     void clearUnsavedTable();
+    bool holdsUnsavedTable() const;
     void endRun();
     // The newest unsaved table of a run that ended without `endRun` and no longer runs;
     // every such run is then marked as handled.

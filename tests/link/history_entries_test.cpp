@@ -6,6 +6,7 @@
 #include "data/mod_params.h"
 #include "support/fake_link.h"
 #include "table/table_commands.h"
+#include "table/table_history.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -106,6 +107,22 @@ class HistoryEntriesTest : public QObject {
             const auto full = store.entry(e.id);
             QVERIFY(full->bytes.size() == 264 && TuneHistory::hashOf(full->bytes) == e.hash);
         }
+    }
+
+    // Written while unsaved; gone once saved.
+    void unsavedEditsAreWrittenUntilSaved() {
+        QTemporaryDir dir;
+        TuneHistory store(dir.filePath("h.sqlite"));
+        ModelRig rig;
+        TableEditor editor(rig.ctx);
+        new TableAutosave(editor, store, 0);
+        rig.image.Table2DEnabled = true;
+        rig.image.BufferEmpty = false;
+        mnuEditTimingTable_Click(editor);
+        editor.session()->acceptEdit(1, 1, "12");
+        QTRY_VERIFY(store.holdsUnsavedTable());
+        mnuSaveTbl_Click(editor);
+        QVERIFY(!store.holdsUnsavedTable());
     }
 };
 
