@@ -17,6 +17,7 @@
 #include "table/ui/new_table_wizards.h"
 #include "app/ui/table_views.h"
 #include "table/ui/timing_grid.h"
+#include "table/ui/tune_history_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,6 +27,9 @@
 #include <QMenu>
 #include <QPainter>
 #include <QSettings>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
@@ -169,6 +173,51 @@ void shootCompare(MainWindow& window, ScriptedInteraction& ui, const QString& de
     shoot(dialog, "compare_file");
 }
 
+// File > Tune History on a morning's work, at fixed times so that the picture stays the
+// same from one run to the next.
+void shootTuneHistory(MainWindow& window, const QString& demo) {
+    QFile in(demo);
+    QTemporaryDir dir;
+    if (!in.open(QIODevice::ReadOnly) || !dir.isValid()) {
+        ++failures;
+        return;
+    }
+    QByteArray bytes = in.readAll();
+    const char* const entries[][5] = {
+        {"08:12", "download", "/dev/ttyUSB0", "IGX-1 V2.1", "as it came in"},
+        {"08:31", "table-edits", "Downloaded Data", "IGX-1 V2.1", "before Edit Timing Table"},
+        {"08:40", "save", "/home/tuner/tunes/richer.dat", "IGX-1 V2.1", ""},
+        {"08:44", "upload-failed", "/dev/ttyUSB0", "IGX-1 V2.1",
+         "programming stopped after EEPROM address 143"},
+        {"08:46", "upload", "/dev/ttyUSB0", "IGX-1 V2.1", "verified"},
+        {"09:20", "download", "/dev/ttyUSB0", "IGX-1 V2.1", "after the dyno: +4 hp at 6000"}};
+    {
+        TuneHistory store(dir.filePath("history.sqlite"));
+        for (const auto& e : entries) {
+            bytes[150] = char(bytes[150] + 1);
+            store.record(e[1], bytes, e[2], e[3], e[4]);
+        }
+    }
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "shots");
+        db.setDatabaseName(dir.filePath("history.sqlite"));
+        QSqlQuery q(db.open() ? db : QSqlDatabase());
+        int id = 0;
+        for (const auto& e : entries)
+            q.exec(QString("UPDATE entries SET time = '%1' WHERE id = %2")
+                       .arg(QDateTime(QDate(2026, 3, 14), QTime::fromString(e[0], "HH:mm"))
+                                .toUTC()
+                                .toString(Qt::ISODateWithMs))
+                       .arg(++id));
+    }
+    QSqlDatabase::removeDatabase("shots");
+    TuneHistory store(dir.filePath("history.sqlite"));
+    TuneHistoryWindow w(window.context(), store, &window);
+    w.resize(900, 300);
+    w.view()->selectRow(1);
+    shoot(w, "tune_history");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -190,6 +239,8 @@ int main(int argc, char** argv) {
     // The tuner's own port setting is left alone.
     QTemporaryDir home;
     QSettings settings(home.filePath("user.ini"), QSettings::IniFormat);
+    // Nor is the tuner's Tune History.
+    qputenv("XDG_DATA_HOME", home.filePath("data").toUtf8());
     ScriptedInteraction ui(stderr);
     const BrandInfo brand = loadBrandInfo(ui, folder);
     MainWindow window(ui, settings, brand, {folder, {}});
@@ -229,5 +280,6 @@ int main(int argc, char** argv) {
     shootModifyBox(window);
     shootReport(window, brand, folder);
     window.tableEditor().close();
+    shootTuneHistory(window, QDir(folder).filePath("demo_3d.dat"));
     return failures ? 1 : 0;
 }

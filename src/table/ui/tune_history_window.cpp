@@ -60,6 +60,8 @@ TuneHistoryWindow::TuneHistoryWindow(AppContext& ctx, TuneHistory& store, QWidge
     view_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                            QAbstractItemView::AnyKeyPressed);
     view_->verticalHeader()->hide();
+    view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 8);
+    view_->setWordWrap(false);
     view_->horizontalHeader()->setStretchLastSection(true);
     view_->setColumnWidth(HistoryModel::Time, 150);
     view_->setColumnWidth(HistoryModel::Event, 110);
