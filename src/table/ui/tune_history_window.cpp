@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -90,6 +91,9 @@ TuneHistoryWindow::TuneHistoryWindow(AppContext& ctx, TuneHistory& store, QWidge
             &TuneHistoryWindow::updateButtons);
     connect(model_, &QAbstractItemModel::modelReset, this, &TuneHistoryWindow::updateButtons);
     updateButtons();
+    // The key that opens the window shows what other programs have kept since.
+    for (const QKeySequence& key : {QKeySequence(Qt::CTRL | Qt::Key_H), QKeySequence(Qt::Key_F5)})
+        connect(new QShortcut(key, this), &QShortcut::activated, this, &TuneHistoryWindow::refresh);
     resize(900, 480);
 }
 
