@@ -42,7 +42,6 @@ class CliHistoryTest : public QObject {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
         QTest::newRow("no such entry") << QStringList{"history", "export", "99", "x.dat"} << 1;
-        QTest::newRow("id not a number") << QStringList{"history", "note", "one", "x"} << 2;
         QTest::newRow("unknown word") << QStringList{"history", "drop", "1", "x"} << 2;
         QTest::newRow("@ of no entry") << QStringList{"show", "@99"} << 2;
         QTest::newRow("export into no folder")
