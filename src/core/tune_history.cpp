@@ -38,7 +38,10 @@ QVariant text(const QString& s) {
 }
 
 bool processRuns(qint64 pid) {
-    return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
+    if (pid <= 0 || (::kill(pid_t(pid), 0) != 0 && errno != EPERM)) return false;
+    // A crashed program not yet reaped by its parent still answers, as a zombie.
+    QFile stat(QString("/proc/%1/stat").arg(pid));
+    return !stat.open(QIODevice::ReadOnly) || !stat.readAll().contains(") Z ");
 }
 
 QByteArray packCells(const QVector<double>& cells) {
