@@ -90,8 +90,9 @@ void Chart3DGestures::move(const Chart3DGeometry& g, Qt::MouseButtons buttons,
     if (gesture == Gesture::Other) return;
     const double z = g.map(drag_.PickXIndex, drag_.PickYIndex, at.y());
     if (gesture == Gesture::Plain) {
-        table_.setValue(row(), drag_.PickXIndex,
-                        plainDragValue(z, table_.lowerLimit(), table_.upperLimit()));
+        const double v = plainDragValue(z, table_.lowerLimit(), table_.upperLimit());
+        table_.noteLimit(row(), drag_.PickXIndex, double(roundHalfEven(z * 5)) * 0.2, v);
+        table_.setValue(row(), drag_.PickXIndex, v);
         label_.text.reset();
     } else {
         // The values stay as they are until the release.
@@ -116,8 +117,9 @@ bool Chart3DGestures::release(Qt::MouseButton button, Qt::MouseButtons buttons,
         const int lower = table_.lowerLimit(), upper = table_.upperLimit();
         for (int i = 0; i < 168; ++i) {
             const int col = i % 21 + 1, r = i / 21 + 1;
-            table_.setValue(r, col,
-                            offsetCell(table_.value(r, col), drag_.ShiftOffset, lower, upper));
+            const double v = offsetCell(table_.value(r, col), drag_.ShiftOffset, lower, upper);
+            table_.noteLimit(r, col, table_.value(r, col) + drag_.ShiftOffset, v);
+            table_.setValue(r, col, v);
         }
         label_.hide();
         table_.copyChartToGrid();  // Copy3DChartToGrid

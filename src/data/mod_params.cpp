@@ -205,25 +205,38 @@ void ModParamsForm::cmdOK_Click() {
         if (a > t) return t;
         return a;
     };
+    int brought = 0;
+    auto bringCounted = [&](double a) {
+        const double in = bring(a);
+        brought += in != a;
+        return in;
+    };
     bool clips = false;
     for (int k = 1; k <= ConfigImage::kRpmColumns; ++k) {
         clips = clips || bring(img.Table2D(k, 1)) != img.Table2D(k, 1);
         for (int r = 1; r <= ConfigImage::kMapRows; ++r)
             clips = clips || bring(img.Table3D(k, r)) != img.Table3D(k, r);
     }
+    bool kept = false;
     if (clips && !img.BufferEmpty &&
         history::keep(ctx_, "before-clip", history::savedBytes(img), ctx_.state.DisplayName,
                       QString("before Trig Timing %1").arg(trigTiming_)))
-        ctx_.tell(history::kClippedKept);
+        kept = true;
     for (int k = 1; k <= ConfigImage::kRpmColumns; ++k) {
-        img.Table2D(k, 1) = bring(img.Table2D(k, 1));
+        img.Table2D(k, 1) = bringCounted(img.Table2D(k, 1));
         img.Table2D(k, 2) = t;
     }
     for (int r = ConfigImage::kMapRows; r >= 1; --r)
         for (int k = 1; k <= ConfigImage::kRpmColumns; ++k)
-            img.Table3D(k, r) = bring(img.Table3D(k, r));
+            img.Table3D(k, r) = bringCounted(img.Table3D(k, r));
     img.BufferEmpty = false;
     img.TrigTiming = trigTiming_;
+    // One word in the status bar for both: what was brought in, and where the old table is.
+    if (brought > 0)
+        ctx_.tell(QString("OK brought %1 into %2° to %3°")
+                      .arg(brought == 1 ? QString("1 cell") : QString("%1 cells").arg(brought),
+                           formatFixed(std::max(low, 0.0), 1), formatFixed(t, 1)) +
+                  (kept ? QString(". ") + history::kClippedKept : QString()));
 }
 
 }  // namespace velo

@@ -1,5 +1,7 @@
 #include "table/new2d_wizard.h"
 
+#include "table/limit_notice.h"
+
 #include "core/error_report.h"
 #include "core/numeric.h"
 
@@ -141,6 +143,7 @@ void New2DTableForm::CreateNewTable() {
     const float offset = float(startAdv) - slope * float(values_[StartRPM]);
     const int16_t lo = std::min(startAdv, finalAdv), hi = std::max(startAdv, finalAdv);
     ConfigImage& image = editor_.ctx.image;
+    QMap<double, int> limited;
     for (int k = 1; k <= ConfigImage::kRpmColumns; ++k) {
         const float v = slope * float((k - 1) * 500) + offset;
         const double count = double(roundHalfEven(double(v) / ConfigImage::kDegreesPerCount));
@@ -149,16 +152,21 @@ void New2DTableForm::CreateNewTable() {
             q = lo;
         else if (q > hi)
             q = hi;
+        const float ramp = q;
         if (q < trig - ConfigImage::TimingRange)
             q = float(trig - ConfigImage::TimingRange);
         else if (q > trig)
             q = trig;
+        if (q != ramp) ++limited[q];
         image.Table2D(k, 1) = q;
         image.Table2D(k, 2) = trig;
     }
     // Set before the table opens, so its edit limits follow the new trigger timing.
     image.TrigTiming = trig;
     editor_.open(TableKind::Table2D, true);
+    if (!limited.isEmpty())
+        editor_.ctx.tell(
+            limitNotice("New 2D table", limited, trig, trig - ConfigImage::TimingRange));
     if (editor_.hideValueLabels) editor_.hideValueLabels();
     if (editor_.formResize) editor_.formResize();
 }

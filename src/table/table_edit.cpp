@@ -54,6 +54,12 @@ double limitToWindow(const TableSession& table, double v) {
     return std::min(std::max(v, double(low)), double(table.upperLimit()));
 }
 
+void writeLimited(TableSession& table, int row, int col, double v) {
+    const double got = limitToWindow(table, v);
+    table.noteLimit(row, col, v, got);
+    writeCell(table, row, col, got);
+}
+
 double lerp(double a, double b, int i, int n) {
     return a + (b - a) * i / n;
 }
@@ -64,12 +70,14 @@ void modifySelection(TableSession& table, const CellRange& sel, const QString& e
     const ModifyEntry e = ModifyEntry::parse(entry);
     table.runAction("Modify", [&] {
         sel.forEach([&](int r, int c) {
-            double v = e.apply(leadingNumber(table.text(r, c)));
+            const double wanted = e.apply(leadingNumber(table.text(r, c)));
+            double v = wanted;
             // Lower limit first, then the trigger timing; no step and no 0 here.
             if (v < table.lowerLimit())
                 v = table.lowerLimit();
             else if (v > table.upperLimit())
                 v = table.upperLimit();
+            table.noteLimit(r, c, wanted, v);
             writeCell(table, r, c, v);
         });
     });
@@ -137,7 +145,7 @@ CellRange pasteSelection(TableSession& table, const CellRange& sel, const CopySt
 void interpolateSelection(TableSession& table, const CellRange& sel) {
     const int rows = sel.rowCount() - 1, cols = sel.colCount() - 1;
     auto v = [&](int r, int c) { return table.value(r, c); };
-    auto set = [&](int r, int c, double x) { writeCell(table, r, c, limitToWindow(table, x)); };
+    auto set = [&](int r, int c, double x) { writeLimited(table, r, c, x); };
     table.runAction("Interpolate", [&] {
         if (rows == 0) {
             for (int c = sel.left + 1; c < sel.right; ++c)
@@ -179,7 +187,7 @@ void smoothSelection(TableSession& table, const CellRange& sel) {
                 sum += old(rr, cc);
                 ++n;
             }
-            writeCell(table, r, c, limitToWindow(table, sum / n));
+            writeLimited(table, r, c, sum / n);
         });
     });
 }

@@ -1,11 +1,13 @@
 #include "table/table_session.h"
 
 #include "core/error_report.h"
-#include "data/config_image.h"
 #include "core/numeric.h"
+#include "data/config_image.h"
+#include "table/limit_notice.h"
 
 #include <QRegularExpression>
 #include <algorithm>
+#include <utility>
 
 namespace velo {
 
@@ -104,6 +106,19 @@ double TableSession::dragValue(double startValue, int originY, int y) const {
     return v;
 }
 
+void TableSession::dragCell(int row, int col, double startValue, int originY, int y) {
+    const double v = dragValue(startValue, originY, y);
+    noteLimit(row, col, double(roundHalfEven(startValue * 5 + 0.5 * (originY - y))) * 0.2, v);
+    setValue(row, col, v);
+}
+
+void TableSession::noteLimit(int row, int col, double wanted, double got) {
+    if (wanted == got)
+        limited_.remove(index(row, col));
+    else
+        limited_[index(row, col)] = got;
+}
+
 void TableSession::copyToTableArray(ConfigImage& image) {
     if (actionDepth_ > 0 && !arraysImage_) {
         arraysImage_ = &image;
@@ -200,6 +215,7 @@ void TableSession::beginAction(const QString& name) {
     if (actionDepth_++ > 0) return;
     actionName_ = name;
     actionStart_ = cells();
+    limited_.clear();
 }
 
 void TableSession::endAction() {
@@ -212,6 +228,11 @@ void TableSession::endAction() {
                                       std::move(arrays)));
     actionStart_ = {};
     arraysImage_ = nullptr;
+    QMap<double, int> counts;
+    for (const double to : std::as_const(limited_)) ++counts[to];
+    limited_.clear();
+    if (!counts.isEmpty())
+        emit limitNotice(velo::limitNotice(actionName_, counts, trigTiming_, lowerLimit()));
 }
 
 void TableSession::runAction(const QString& name, const std::function<void()>& action) {

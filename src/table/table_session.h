@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QObject>
 #include <QString>
 #include <QUndoStack>
@@ -64,6 +65,11 @@ class TableSession : public QObject {
     // The value a drag gives: 0.1 degree per pixel up, on the 0.2-degree grid, limited to
     // the window (lower limit first, then 0 for the 2D table, then the trigger timing).
     double dragValue(double startValue, int originY, int y) const;
+    // A 2D chart drag of one cell to dragValue().
+    void dragCell(int row, int col, double startValue, int originY, int y);
+    // A command wanted `wanted` for the cell and the limits made it `got`: the action's
+    // end tells how many cells were limited (limitNotice).
+    void noteLimit(int row, int col, double wanted, double got);
 
     // The chart's values copied out into Table2D or Table3D, the buffer untouched. Inside
     // an action the arrays go back and forth with its undo step.
@@ -104,6 +110,8 @@ class TableSession : public QObject {
     void textChanged(int row, int col);
     // Every cell may have changed (reload, copyChartToGrid).
     void tableReset();
+    // An action ended that limited cells: the status bar's word about it.
+    void limitNotice(const QString& text);
 
   private:
     int index(int row, int col) const { return (row - 1) * kColumns + (col - 1); }
@@ -121,6 +129,7 @@ class TableSession : public QObject {
     std::shared_ptr<const ConfigImage> arraysStart_;
     QString actionName_;
     int actionDepth_ = 0;
+    QMap<int, double> limited_;  // cell index -> the limit it was held at, this action
 };
 
 }  // namespace velo

@@ -51,7 +51,7 @@ class HistoryEntriesTest : public QObject {
             << QStringList{"table-edits: Close Timing Table answered No"} << edits << "";
         QTest::newRow("trigger timing clips the tables")
             << "clip" << QStringList{} << QStringList{"before-clip: before Trig Timing 20"}
-            << history::kClippedKept << "";
+            << QString("OK brought 21 cells into 0.0° to 20.0°. ") + history::kClippedKept << "";
     }
     void workflowKeepsEntries() {
         QFETCH(QString, action);

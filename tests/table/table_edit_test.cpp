@@ -143,6 +143,36 @@ class TableEditTest : public QObject {
         QCOMPARE(clipText(*t, sel), expected);
     }
 
+    // The status bar's word names each limit once with its cells; a drag that comes back
+    // inside the window limited nothing.
+    void limitNotices_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("modify, both limits") << "-25" << "Modify limited 1 cell to the trigger "
+                                                         "timing 30.0° and 2 cells to the lower "
+                                                         "limit 8.0°";
+        QTest::newRow("modify within") << "20" << "";
+        QTest::newRow("drag back inside") << "drag 40 20" << "";
+        QTest::newRow("drag past") << "drag 20 40" << "Drag limited 1 cell to the trigger timing "
+                                                      "30.0°";
+    }
+    void limitNotices() {
+        QFETCH(QString, command);
+        QFETCH(QString, notice);
+        auto t = open(true);
+        pasteSelection(*t, {2, 1, 2, 3}, {}, "12\t20\t70");
+        QSignalSpy told(t.get(), &TableSession::limitNotice);
+        const QStringList w = command.split(' ');
+        if (w[0] == "drag") {
+            t->beginAction("Drag");
+            for (const QString& to : w.mid(1)) t->dragCell(2, 2, 20, 0, 200 - 10 * to.toInt());
+            t->endAction();
+        } else {
+            modifySelection(*t, {2, 1, 2, 3}, command);
+        }
+        QCOMPARE(told.isEmpty() ? QString() : told[0][0].toString(), notice);
+    }
+
     // A gesture over several events is one step, none when it ends where it began; undo
     // gives a typed text back as typed; reopening the table clears the history.
     void gesturesAndReload() {

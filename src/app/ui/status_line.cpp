@@ -41,6 +41,7 @@ StatusLine::StatusLine(QStatusBar* bar, const ConfigImage& image, const MainStat
     bar->addWidget(bufferStatus_);
     bar->addWidget(editStatus_, 1);
     notice_->setObjectName("lblNotice");
+    notice_->setContentsMargins(0, 0, notice_->fontMetrics().averageCharWidth() * 3, 0);
     warning_->setObjectName("lblWarning");
     warning_->setStyleSheet("QLabel { color: #b00000; font-weight: bold; }");
     warning_->hide();

@@ -155,8 +155,7 @@ void Chart2DWidget::mouseMoveEvent(QMouseEvent* e) {
     }
     if (!plainLeftMove(e) || d.PickSeries != 1 || d.PickPoint == 0) return;
     // The label follows the value: it always shows the attached point's value.
-    session_->setValue(1, d.PickPoint,
-                       session_->dragValue(d.DragStartValue, d.DragOriginY, at.y()));
+    session_->dragCell(1, d.PickPoint, d.DragStartValue, d.DragOriginY, at.y());
 }
 
 void Chart2DWidget::mouseReleaseEvent(QMouseEvent* e) {

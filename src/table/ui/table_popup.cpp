@@ -1,5 +1,7 @@
 #include "table/ui/table_popup.h"
 
+#include "table/limit_notice.h"
+
 #include <QAction>
 #include <QUndoStack>
 
@@ -34,6 +36,8 @@ void runPopUpCommand(TableEditor& editor, TimingGrid& grid, TableKind kind, PopU
             // The grid shows the block written, which the edge may have cut.
             grid.setCurrentCell(block.top, block.left);
             grid.extendSelection(block.bottom, block.right);
+            if (const QString out = outsideNotice("Paste", *table, block); !out.isEmpty())
+                ctx.tell(out);
             break;
         }
         case PopUpCommand::Modify: {
