@@ -1,7 +1,9 @@
 #include "table/image_diff.h"
 
-#include "data/config_image.h"
+#include "table/pressure_units.h"
+
 #include "core/numeric.h"
+#include "data/config_image.h"
 #include "data/param_rows.h"
 
 #include <cmath>
@@ -28,12 +30,13 @@ double cellAdvance(const ConfigImage& image, TableKind table, int row, int col) 
     return table == TableKind::Table2D ? image.Table2D(col, 1) : image.Table3D(col, 9 - row);
 }
 
-QString rowLabel(TableKind table, int row, int mapSensor) {
-    return table == TableKind::Table2D ? QString("ADV") : TableSession::mapLabel(row, mapSensor);
+QString rowLabel(TableKind table, int row, int mapSensor, PressureUnit unit) {
+    return table == TableKind::Table2D ? QString("ADV") : mapLabelIn(row, mapSensor, unit);
 }
 
-QString ImageDiff::rowText(TableKind table, int row) const {
-    const QString a = rowLabel(table, row, mapSensorA), b = rowLabel(table, row, mapSensorB);
+QString ImageDiff::rowText(TableKind table, int row, PressureUnit unit) const {
+    const QString a = rowLabel(table, row, mapSensorA, unit),
+                  b = rowLabel(table, row, mapSensorB, unit);
     return a == b ? a : a + "/" + b;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "table/pressure_units.h"
 #include "table/table_session.h"
 
 #include <QString>
@@ -34,7 +35,7 @@ struct ImageDiff {
 
     bool equal() const { return parameters.isEmpty() && cells.isEmpty() && otherBytes == 0; }
     // A grid row's label; "A/B" when the two sensors label a 3D row differently.
-    QString rowText(TableKind table, int row) const;
+    QString rowText(TableKind table, int row, PressureUnit unit = PressureUnit::InHg) const;
 };
 
 // Both images must be decoded from their bytes (UpdateParams), as a loaded file is.
@@ -44,7 +45,7 @@ ImageDiff compareImages(const ConfigImage& a, const ConfigImage& b);
 std::optional<TableKind> tableInUse(const ConfigImage& image);
 double cellAdvance(const ConfigImage& image, TableKind table, int row, int col);
 // A row's label in the grid: "ADV" or the MAP label for the sensor.
-QString rowLabel(TableKind table, int row, int mapSensor);
+QString rowLabel(TableKind table, int row, int mapSensor, PressureUnit unit = PressureUnit::InHg);
 // Two advances as "#0.0", with more decimals where that would hide their difference.
 std::pair<QString, QString> cellTexts(double a, double b);
 

@@ -54,6 +54,7 @@ void TableEditor::open(TableKind kind, bool newTable) {
     editsKept_ = false;
     session_ = new TableSession(kind, ctx.image, this);
     session_->newTable = newTable;
+    connect(session_, &TableSession::limitNotice, this, [this](const QString& t) { ctx.tell(t); });
     emit sessionChanged(session_);
     ctx.state.setOpenTable(openTableOf(kind));
 }
@@ -66,6 +67,11 @@ void TableEditor::close(bool editsSaved) {
     if (!old) return;
     emit sessionChanged(nullptr);
     delete old;
+}
+
+void TableEditor::setPressureUnit(PressureUnit unit) {
+    unit_ = unit;
+    emit mapLabelsChanged();
 }
 
 void TableEditor::setMapLabels(int mapSensor) {

@@ -3,6 +3,7 @@
 #include "core/app_context.h"
 #include "core/app_files.h"
 #include "data/config_image.h"
+#include "table/pressure_units.h"
 #include "table/table_edit.h"
 #include "table/table_session.h"
 
@@ -49,8 +50,11 @@ class TableEditor : public QObject {
     // The MAP sensor the 3D grid's row labels are written for (1 bar until a 3D table is
     // set up), and the label of 3D grid row 1..8.
     int mapSensorShown() const { return mapSensor_; }
-    QString mapLabel(int row) const { return TableSession::mapLabel(row, mapSensor_); }
+    QString mapLabel(int row) const { return mapLabelIn(row, mapSensor_, unit_); }
     void setMapLabels(int mapSensor);
+    // The unit the MAP labels are shown in (the setting); the printed report keeps inHg.
+    PressureUnit pressureUnit() const { return unit_; }
+    void setPressureUnit(PressureUnit unit);
 
     bool templateLoads() const;
     bool template3DLoads(const QString& file) const;
@@ -64,6 +68,7 @@ class TableEditor : public QObject {
     TableSession* session_ = nullptr;
     bool editsKept_ = false;
     int mapSensor_ = 0;
+    PressureUnit unit_ = PressureUnit::InHg;
 };
 
 // Form_Load's template step: a missing file is told and start-up goes on.

@@ -65,6 +65,8 @@ class CliShowTest : public QObject {
         QVERIFY(row.mid(header.indexOf(" A ") + 1).startsWith("2D Timing Table "));
         QCOMPARE(row.mid(header.lastIndexOf('B')), "3D Timing Table");
         QVERIFY(text.out.contains("\n2D table: ") && text.out.contains("\n3D table: "));
+        QVERIFY(cli({"diff", d2, d3, "--units", "kPa"}).out.contains("MAP in kPa)\n  MAP"));
+        QVERIFY(cli({"show", d3, "--units", "bar"}).out.contains("\n  0.61  16.0"));
         const Run json = cli({"diff", d2, d3, "--json"});
         QCOMPARE(json.exitCode, 1);
         const QJsonObject o = QJsonDocument::fromJson(json.out).object();
@@ -94,6 +96,8 @@ class CliShowTest : public QObject {
         QTest::newRow("diff: the unreadable file decides")
             << QStringList{"diff", "short", "missing"} << 2 << "missing";
         QTest::newRow("diff of one file") << QStringList{"diff", "x"} << 2 << "Usage";
+        QTest::newRow("unknown unit")
+            << QStringList{"show", "x", "--units", "mmHg"} << 2 << "--units takes";
     }
     void badFilesAndUsage() {
         QFETCH(QStringList, args);

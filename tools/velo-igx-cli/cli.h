@@ -1,5 +1,7 @@
 #pragma once
 
+#include "table/pressure_units.h"
+
 #include <QStringList>
 
 namespace velo {
@@ -17,8 +19,10 @@ inline constexpr int kFailed = 1;
 inline constexpr int kUsage = 2;
 inline constexpr int kFileError = 2;
 
-int runShow(const QStringList& args);
-int runDiff(const QStringList& args);
+int runShow(QStringList args);
+int runDiff(QStringList args);
+// Takes "--units inHg|kPa|psi|bar" out of `args`; false (after the usage) when it is wrong.
+bool takeUnits(QStringList& args, PressureUnit& unit);
 int runDownload(const QStringList& args);
 int runUpload(const QStringList& args);
 int runModify(const QStringList& args);

@@ -27,7 +27,8 @@ double exact(double v) {
     return std::round(v * 10000) / 10000;
 }
 
-QJsonObject toJson(const ImageDiff& d, const QString& pathA, const QString& pathB) {
+QJsonObject toJson(const ImageDiff& d, const QString& pathA, const QString& pathB,
+                   PressureUnit unit) {
     QJsonArray params, tables, cells;
     for (const auto& p : d.parameters)
         params.append(QJsonObject{{"name", p.name}, {"a", p.a}, {"b", p.b}});
@@ -35,7 +36,7 @@ QJsonObject toJson(const ImageDiff& d, const QString& pathA, const QString& path
     for (const auto& c : d.cells)
         cells.append(QJsonObject{{"table", tableName(c.table)},
                                  {"gridRow", c.row},
-                                 {"row", d.rowText(c.table, c.row)},
+                                 {"row", d.rowText(c.table, c.row, unit)},
                                  {"rpm", rpm(c.col)},
                                  {"a", exact(c.a)},
                                  {"b", exact(c.b)}});
@@ -44,7 +45,7 @@ QJsonObject toJson(const ImageDiff& d, const QString& pathA, const QString& path
         {"tables", tables}, {"cells", cells}, {"otherBytes", d.otherBytes}};
 }
 
-void printText(const ImageDiff& d, const QString& pathA, const QString& pathB) {
+void printText(const ImageDiff& d, const QString& pathA, const QString& pathB, PressureUnit unit) {
     std::printf("A  %s\nB  %s\n", qPrintable(pathA), qPrintable(pathB));
     if (d.equal()) {
         std::printf("\nNo differences.\n");
@@ -67,7 +68,7 @@ void printText(const ImageDiff& d, const QString& pathA, const QString& pathB) {
             if (c.table != t) continue;
             const auto [a, b] = cellTexts(c.a, c.b);
             lines << QString("  %1 %2 %3 %4")
-                         .arg(d.rowText(c.table, c.row), -5)
+                         .arg(d.rowText(c.table, c.row, unit), -5)
                          .arg(rpm(c.col), 5)
                          .arg(a, 7)
                          .arg(b, 7);
@@ -76,10 +77,15 @@ void printText(const ImageDiff& d, const QString& pathA, const QString& pathB) {
                               : lines.size() == 1 ? QString("1 cell differs")
                                                   : QString("%1 cells differ").arg(lines.size());
         const bool twoSensors = t == TableKind::Table3D && d.mapSensorA != d.mapSensorB;
-        std::printf("\n%s table: %s%s\n", qPrintable(tableName(t)), qPrintable(count),
-                    lines.isEmpty() ? ""
-                    : twoSensors    ? " (advance, deg; MAP labels for A's sensor/B's sensor)"
-                                    : " (advance, deg)");
+        const QString inUnit = t == TableKind::Table3D && unit != PressureUnit::InHg
+                                   ? "; MAP in " + unitName(unit)
+                                   : QString();
+        std::printf(
+            "\n%s table: %s%s\n", qPrintable(tableName(t)), qPrintable(count),
+            lines.isEmpty() ? ""
+            : twoSensors
+                ? qPrintable(" (advance, deg; MAP labels for A's sensor/B's sensor" + inUnit + ")")
+                : qPrintable(" (advance, deg" + inUnit + ")"));
         if (lines.isEmpty()) continue;
         std::printf("  %-5s %5s %7s %7s\n", t == TableKind::Table2D ? "Row" : "MAP", "RPM", "A",
                     "B");
@@ -92,9 +98,11 @@ void printText(const ImageDiff& d, const QString& pathA, const QString& pathB) {
 
 }  // namespace
 
-int runDiff(const QStringList& args) {
+int runDiff(QStringList args) {
     QStringList paths;
     bool json = false;
+    PressureUnit unit = PressureUnit::InHg;
+    if (!takeUnits(args, unit)) return kUsage;
     for (const QString& a : args) {
         if (a == "--json")
             json = true;
@@ -114,11 +122,11 @@ int runDiff(const QStringList& args) {
     if (failedA || failedB) return std::max(failedA, failedB);
     const ImageDiff d = compareImages(a, b);
     if (json)
-        std::printf("%s", QJsonDocument(toJson(d, paths[0], paths[1]))
+        std::printf("%s", QJsonDocument(toJson(d, paths[0], paths[1], unit))
                               .toJson(QJsonDocument::Indented)
                               .constData());
     else
-        printText(d, paths[0], paths[1]);
+        printText(d, paths[0], paths[1], unit);
     return d.equal() ? kOk : kFailed;
 }
 

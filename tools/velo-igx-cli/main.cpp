@@ -10,8 +10,8 @@ namespace velo::cli {
 void printUsage(FILE* to) {
     std::fputs(
         "Usage:\n"
-        "  velo-igx-cli show FILE.dat [--json]\n"
-        "  velo-igx-cli diff A.dat B.dat [--json]\n"
+        "  velo-igx-cli show FILE.dat [--json] [--units inHg|kPa|psi|bar]\n"
+        "  velo-igx-cli diff A.dat B.dat [--json] [--units inHg|kPa|psi|bar]\n"
         "  velo-igx-cli download OUT.dat [--device PATH | --port N] [--trace]\n"
         "  velo-igx-cli upload IN.dat [--device PATH | --port N] [--trace]\n"
         "  velo-igx-cli modify IN.dat OUT.dat ENTRY [--rows A-B] [--cols A-B]\n"

@@ -15,7 +15,8 @@ namespace {
 
 constexpr const char* kMapRowNames[] = {"", "1", "2", "3", "4", "5", "6", "7", "8"};
 
-QJsonObject toJson(const ConfigImage& im) {
+// `unit` labels the 3D rows by pressure; null leaves the output as it always was.
+QJsonObject toJson(const ConfigImage& im, const PressureUnit* unit) {
     QJsonObject o;
     o["TrigTiming"] = im.TrigTiming;
     o["CrankPulses"] = im.CrankPulses;
@@ -46,10 +47,18 @@ QJsonObject toJson(const ConfigImage& im) {
         t3.append(row);
     }
     o["Table3D"] = t3;
+    if (unit) {
+        // Grid rows 1..8: the lowest pressure first, as the grid shows them.
+        QJsonArray labels;
+        for (int r = 1; r <= ConfigImage::kMapRows; ++r)
+            labels.append(mapLabelIn(r, im.MAPSensor, *unit).toDouble());
+        o["pressureUnit"] = unitName(*unit);
+        o["mapLabels"] = labels;
+    }
     return o;
 }
 
-void printText(const ConfigImage& im) {
+void printText(const ConfigImage& im, const PressureUnit* unit) {
     for (const ParamRow& row : parameterRows(im))
         std::printf("%-32s%s\n", qPrintable(row.name), qPrintable(row.text));
     std::printf("%-32s0x%02X\n", "Options Byte", im.OptionsByte);
@@ -58,11 +67,18 @@ void printText(const ConfigImage& im) {
     std::printf("\n      ");
     for (int k = 1; k <= ConfigImage::kRpmColumns; ++k)
         std::printf("%6s", qPrintable(formatFixed(im.Table2D(k, 1), 1)));
-    std::printf("\n\n3D table (advance, deg; MAP index 8 is the lowest pressure)\n  RPM ");
+    if (unit)
+        std::printf("\n\n3D table (advance, deg; MAP in %s, the lowest pressure first)\n  MAP ",
+                    qPrintable(unitName(*unit)));
+    else
+        std::printf("\n\n3D table (advance, deg; MAP index 8 is the lowest pressure)\n  RPM ");
     for (int k = 1; k <= ConfigImage::kRpmColumns; ++k) std::printf("%6d", (k - 1) * 500);
     std::printf("\n");
     for (int r = ConfigImage::kMapRows; r >= 1; --r) {
-        std::printf("  %s   ", kMapRowNames[r]);
+        if (unit)
+            std::printf("%6s", qPrintable(mapLabelIn(9 - r, im.MAPSensor, *unit)));
+        else
+            std::printf("  %s   ", kMapRowNames[r]);
         for (int k = 1; k <= ConfigImage::kRpmColumns; ++k)
             std::printf("%6s", qPrintable(formatFixed(im.Table3D(k, r), 1)));
         std::printf("\n");
@@ -88,9 +104,27 @@ int readImage(const QString& path, ConfigImage& image) {
     return kOk;
 }
 
-int runShow(const QStringList& args) {
+bool takeUnits(QStringList& args, PressureUnit& unit) {
+    const int i = args.indexOf("--units");
+    if (i < 0) return true;
+    const auto parsed = i + 1 < args.size() ? parsePressureUnit(args[i + 1]) : std::nullopt;
+    if (!parsed) {
+        std::fputs("velo-igx-cli: --units takes inHg, kPa, psi or bar\n", stderr);
+        printUsage(stderr);
+        return false;
+    }
+    unit = *parsed;
+    args.remove(i, 2);
+    return true;
+}
+
+int runShow(QStringList args) {
     QString path;
     bool json = false;
+    PressureUnit chosen = PressureUnit::InHg;
+    const bool hadUnits = args.contains("--units");
+    if (!takeUnits(args, chosen)) return kUsage;
+    const PressureUnit* unit = hadUnits ? &chosen : nullptr;
     for (const QString& a : args) {
         if (a == "--json")
             json = true;
@@ -108,9 +142,9 @@ int runShow(const QStringList& args) {
     if (const int failed = readImage(path, image)) return failed;
     if (json)
         std::printf("%s\n",
-                    QJsonDocument(toJson(image)).toJson(QJsonDocument::Indented).constData());
+                    QJsonDocument(toJson(image, unit)).toJson(QJsonDocument::Indented).constData());
     else
-        printText(image);
+        printText(image, unit);
     return kOk;
 }
 

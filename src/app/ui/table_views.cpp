@@ -72,7 +72,7 @@ TableViews::TableViews(TableEditor& editor, QWidget* parent, QMenu* popup2D, QMe
     });
     connect(&editor_, &TableEditor::mapLabelsChanged, this, &TableViews::writeMapLabels);
     connect(&editor_, &TableEditor::mapLabelsChanged, this,
-            [this] { chart3D_->setMapSensor(editor_.mapSensorShown()); });
+            [this] { chart3D_->setMapSensor(editor_.mapSensorShown(), editor_.pressureUnit()); });
     connect(&editor_.ctx.state, &MainState::openTableChanged, this, &TableViews::follow);
 }
 

@@ -206,8 +206,10 @@ void paintAxes(QPainter& p, const Chart3DGeometry& g, const Metrics& m, const Ch
     const double rowPixels = QLineF(P(frontX, -d, -1), P(frontX, d, -1)).length() / 7;
     const int step = rowPixels >= m.fm.height() * 1.1 ? 1 : 2;
     for (int yi = 1; yi <= 8; yi += step)
-        map.append({P(frontX, g.modelY(yi), -1), TableSession::mapLabel(9 - yi, c.mapSensor)});
-    edgeLabels(QLineF(P(frontX, -d, -1), P(frontX, d, -1)), map, look.yTitle);
+        map.append({P(frontX, g.modelY(yi), -1), mapLabelIn(9 - yi, c.mapSensor, c.unit)});
+    QString mapTitle = look.yTitle;
+    mapTitle.replace("inHg", unitName(c.unit));
+    edgeLabels(QLineF(P(frontX, -d, -1), P(frontX, d, -1)), map, mapTitle);
 
     // RPM along the front edge parallel to x.
     const double frontY = -s.backY;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "table/pressure_units.h"
+
 #include "chart/chart3d_geometry.h"
 #include "chart/chart3d_gestures.h"
 #include "chart/ui/chart_look.h"
@@ -22,6 +24,7 @@ struct Chart3DContent {
     int lowerLimit = 0;
     int upperLimit = 0;
     int mapSensor = 0;
+    PressureUnit unit = PressureUnit::InHg;  // of the MAP axis
     Chart3DLabel label;
     // Drawn while the view turns: lines without antialiasing, for a quicker frame; the
     // picture settles when the turn ends.

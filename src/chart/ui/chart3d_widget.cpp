@@ -65,8 +65,9 @@ bool Chart3DWidget::loadTemplate(const QString& path) {
     return look.has_value();
 }
 
-void Chart3DWidget::setMapSensor(int mapSensor) {
+void Chart3DWidget::setMapSensor(int mapSensor, PressureUnit unit) {
     mapSensor_ = mapSensor;
+    unit_ = unit;
     tableChanged();
 }
 
@@ -98,6 +99,7 @@ ViewAngles Chart3DWidget::view() const {
 Chart3DContent Chart3DWidget::content() const {
     Chart3DContent c;
     if (session_) c = Chart3DContent::of(*session_, mapSensor_, label_);
+    c.unit = unit_;
     return c;
 }
 
@@ -123,8 +125,7 @@ void Chart3DWidget::tableChanged() {
             QStringList cells;
             for (int k = 1; k <= TableSession::kColumns; ++k)
                 cells << formatFixed(session_->value(r, k), 1);
-            rows << QString("MAP %1: %2")
-                        .arg(TableSession::mapLabel(r, mapSensor_), cells.join(" "));
+            rows << QString("MAP %1: %2").arg(mapLabelIn(r, mapSensor_, unit_), cells.join(" "));
         }
         setAccessibleDescription(
             QString("Advance in degrees by MAP and by RPM from 0 to 10000 in steps of 500, "

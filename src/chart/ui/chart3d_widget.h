@@ -30,7 +30,7 @@ class Chart3DWidget : public QWidget {
     bool loadTemplate(const QString& path);
     const ChartLook& look() const { return look_; }
     // The sensor the MAP axis is labelled for.
-    void setMapSensor(int mapSensor);
+    void setMapSensor(int mapSensor, PressureUnit unit = PressureUnit::InHg);
     int mapSensor() const { return mapSensor_; }
 
     // Data label 1: beside point (x, y) with the point's value, or hidden.
@@ -85,6 +85,7 @@ class Chart3DWidget : public QWidget {
     QPointer<TableSession> session_;
     ChartLook look_;
     int mapSensor_ = 0;
+    PressureUnit unit_ = PressureUnit::InHg;
     ChartDragState ownDrag_;
     ChartDragState* drag_ = &ownDrag_;
     Chart3DLabel label_;
