@@ -16,6 +16,8 @@ void printUsage(FILE* to) {
         "  velo-igx-cli upload IN.dat [--device PATH | --port N] [--trace]\n"
         "  velo-igx-cli modify IN.dat OUT.dat ENTRY [--rows A-B] [--cols A-B]\n"
         "  velo-igx-cli report IN.dat OUT.pdf|- [--comment TEXT]\n"
+        "  velo-igx-cli export IN.dat OUT.csv\n"
+        "  velo-igx-cli import IN.dat TABLE.csv OUT.dat\n"
         "  velo-igx-cli history [--json] | export ID OUT.dat | note ID TEXT\n"
         "Wherever a data file is read, @ID reads entry ID of Tune History instead.\n"
         "\n"
@@ -48,6 +50,8 @@ int main(int argc, char** argv) {
     if (command == "upload") return velo::cli::runUpload(args);
     if (command == "modify") return velo::cli::runModify(args);
     if (command == "history") return velo::cli::runHistory(args);
+    if (command == "export") return velo::cli::runExport(args);
+    if (command == "import") return velo::cli::runImport(args);
     std::fprintf(stderr, "velo-igx-cli: unknown command \"%s\"\n", qPrintable(command));
     velo::cli::printUsage(stderr);
     return velo::cli::kUsage;

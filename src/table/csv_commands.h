@@ -1,0 +1,16 @@
+#pragma once
+
+namespace velo {
+
+class TableEditor;
+
+inline constexpr const char* kCsvFilter = "CSV files (*.csv)|*.csv|All Files (*.*)|*.*";
+
+// File menu: "Export Timing Table As CSV..." writes the open table as the grid shows it,
+// or the table in use when none is open.
+void mnuExportCsv_Click(TableEditor& editor);
+// File menu: "Import Timing Table From CSV..." reads a table into the open table (opening
+// the table in use first) as one undo step; a refused file changes nothing.
+void mnuImportCsv_Click(TableEditor& editor);
+
+}  // namespace velo
