@@ -81,7 +81,7 @@ std::vector<MainWindow::MenuCommand> MainWindow::menuCommands() {
     auto compare = [this, &t] {
         const TableSession* open = t.session();
         if (const auto c = mnuCompareFile_Click(ctx_))
-            showCompareDialog(*c, open && open->hasEdits(), this);
+            showCompareDialog(CompareSides::ofFile(*c), open && open->hasEdits(), this);
     };
     auto undo = [&t](bool redo) {
         if (TableSession* s = t.session()) redo ? s->redo() : s->undo();

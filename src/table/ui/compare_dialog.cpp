@@ -1,7 +1,9 @@
 #include "table/ui/compare_dialog.h"
 
 #include "core/numeric.h"
+#include "table/table_commands.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QDir>
 #include <QGroupBox>
@@ -13,6 +15,7 @@
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace velo {
 
@@ -20,8 +23,22 @@ namespace {
 
 // Apart from the timing grid's heat colours, so a mark never reads as a high advance.
 const QColor kChanged(240, 170, 240);
-// A changed cell keeps both texts: the buffer's at kTextRole, the file's after it.
+// A changed cell keeps its texts: A's at kTextRole, then B's, then B - A; and the colour
+// of B - A.
 constexpr int kTextRole = Qt::UserRole;
+constexpr int kDifferenceColourRole = Qt::UserRole + 3;
+constexpr int kShowDifference = 2;
+
+// B - A, signed, with the decimals that keep it from reading 0.
+QString differenceText(double a, double b) {
+    const double d = b - a;
+    QString t;
+    for (int decimals = 1; decimals <= 4; ++decimals) {
+        t = formatFixed(std::abs(d), decimals);
+        if (t.toDouble() != 0) break;
+    }
+    return (d < 0 ? "-" : "+") + t;
+}
 
 QString tableName(TableKind t) {
     return t == TableKind::Table2D ? "2D" : "3D";
@@ -64,10 +81,29 @@ QTableWidgetItem* headerItem(const QString& text) {
 
 }  // namespace
 
-CompareDialog::CompareDialog(const FileComparison& c, bool tableEdits, QWidget* parent)
-    : QDialog(parent) {
+QColor differenceColour(double degrees) {
+    const double t = std::min(std::abs(degrees) / 5, 1.0);
+    // Even a small difference shows a tint.
+    const double k = degrees == 0 ? 0 : 0.2 + 0.8 * t;
+    const QColor full = degrees > 0 ? QColor(222, 96, 62) : QColor(70, 120, 214);
+    auto mix = [k](int c) { return int(std::lround(255 + (c - 255) * k)); };
+    return QColor(mix(full.red()), mix(full.green()), mix(full.blue()));
+}
+
+CompareSides CompareSides::ofFile(const FileComparison& c, PressureUnit unit) {
+    CompareSides s;
+    s.a = c.buffer;
+    s.b = c.file;
+    s.intro = QString("The buffer, as Save File would write it, compared with %1.")
+                  .arg(QDir::toNativeSeparators(c.path));
+    s.unit = unit;
+    return s;
+}
+
+CompareDialog::CompareDialog(const CompareSides& sides, bool tableEdits, QWidget* parent)
+    : QDialog(parent), sides_(sides) {
     setObjectName("frmCompare");
-    setWindowTitle("Compare With File");
+    setWindowTitle(sides.title);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     auto* col = new QVBoxLayout(this);
     // Wide enough for the title, and never narrower than a grid: a minimum width of the
@@ -82,13 +118,12 @@ CompareDialog::CompareDialog(const FileComparison& c, bool tableEdits, QWidget* 
         col->addWidget(l);
         return l;
     };
-    addLabel("lblCompareFile", QString("The buffer, as Save File would write it, compared with %1.")
-                                   .arg(QDir::toNativeSeparators(c.path)));
+    addLabel("lblCompareFile", sides.intro);
     if (tableEdits)
         addLabel("lblTableEdits",
                  "The open timing table has edits not yet saved to the buffer; they are not "
                  "included.");
-    const ImageDiff& d = c.diff;
+    const ImageDiff d = compareImages(sides.a, sides.b);
     if (d.equal()) {
         addLabel("lblNoDifferences", "No differences.");
     } else {
@@ -102,14 +137,26 @@ CompareDialog::CompareDialog(const FileComparison& c, bool tableEdits, QWidget* 
             const QString marked = changed == 0   ? QString("no cell differs")
                                    : changed == 1 ? QString("1 changed cell marked")
                                                   : QString("%1 changed cells marked").arg(changed);
+            const QString unit = t == TableKind::Table3D && sides.unit != PressureUnit::InHg
+                                     ? "; MAP in " + unitName(sides.unit)
+                                     : QString();
             auto* box = new QGroupBox(
-                QString("%1 Timing Table (advance, deg): %2").arg(tableName(t), marked), this);
+                QString("%1 Timing Table (advance, deg%2): %3").arg(tableName(t), unit, marked),
+                this);
             box->setObjectName("fraCompare" + tableName(t));
             auto* inner = new QVBoxLayout(box);
-            inner->addWidget(makeGrid(c, t));
+            inner->addWidget(makeGrid(d, t));
             col->addWidget(box);
         }
-        if (!d.cells.isEmpty()) col->addLayout(makeValueChoice());
+        if (!d.cells.isEmpty()) {
+            col->addLayout(makeValueChoice());
+            legend_ = addLabel("lblDifferenceScale",
+                               QString("%1 minus %2 in degrees: red where %1 advances more, blue "
+                                       "where it advances less; the deeper, the larger (5° and "
+                                       "more the deepest).")
+                                   .arg(sides.labelB, sides.labelA));
+            legend_->hide();
+        }
         if (d.otherBytes)
             addLabel("lblOtherBytes",
                      QString("%1 other byte%2 of the image differ%3 (not shown by the dialogs or "
@@ -133,8 +180,10 @@ QLayout* CompareDialog::makeValueChoice() {
     row->addWidget(new QLabel("Cell values shown:", this));
     auto* group = new QButtonGroup(this);
     int id = 0;
-    for (const auto& [caption, name] :
-         {std::pair{"&Buffer", "optShowBuffer"}, {"&File", "optShowFile"}}) {
+    const QString choices[][2] = {{"&" + sides_.labelA, "optShow" + sides_.labelA},
+                                  {"&" + sides_.labelB, "optShow" + sides_.labelB},
+                                  {"&Difference", "optShowDifference"}};
+    for (const auto& [caption, name] : choices) {
         auto* b = new QRadioButton(caption, this);
         b->setObjectName(name);
         group->addButton(b, id++);
@@ -142,18 +191,28 @@ QLayout* CompareDialog::makeValueChoice() {
     }
     group->button(0)->setChecked(true);
     row->addStretch();
-    connect(group, &QButtonGroup::idClicked, this, [this](int shown) {
-        for (QTableWidgetItem* item : changed_)
-            item->setText(item->data(kTextRole + shown).toString());
-    });
+    connect(group, &QButtonGroup::idClicked, this, &CompareDialog::showValues);
     return row;
+}
+
+void CompareDialog::showValues(int shown) {
+    const bool difference = shown == kShowDifference;
+    for (QTableWidgetItem* item : changed_) {
+        item->setText(item->data(kTextRole + shown).toString());
+        item->setBackground(difference ? item->data(kDifferenceColourRole).value<QColor>()
+                                       : kChanged);
+    }
+    // Unchanged cells would read as values among differences: they step back.
+    for (QTableWidgetItem* item : unchanged_)
+        item->setForeground(difference ? QColor(190, 190, 190) : palette().text().color());
+    if (legend_) legend_->setVisible(difference);
 }
 
 QTableWidget* CompareDialog::makeParameters(const ImageDiff& d) {
     QTableWidget* t = readOnlyTable(this, d.parameters.size(), 3);
     t->setObjectName("tblParameters");
     t->setAccessibleName("Parameters that differ");
-    t->setHorizontalHeaderLabels({"Parameter", "Buffer", "File"});
+    t->setHorizontalHeaderLabels({"Parameter", sides_.labelA, sides_.labelB});
     t->horizontalHeader()->setStretchLastSection(true);
     for (int i = 0; i < d.parameters.size(); ++i) {
         const auto& p = d.parameters[i];
@@ -168,32 +227,39 @@ QTableWidget* CompareDialog::makeParameters(const ImageDiff& d) {
     return t;
 }
 
-QTableWidget* CompareDialog::makeGrid(const FileComparison& c, TableKind table) {
+QTableWidget* CompareDialog::makeGrid(const ImageDiff& diff, TableKind table) {
     const int rows = table == TableKind::Table2D ? 1 : ConfigImage::kMapRows;
     QTableWidget* g = readOnlyTable(this, rows + 1, ConfigImage::kRpmColumns + 1);
     g->setObjectName("grdCompare" + tableName(table));
-    g->setAccessibleName(tableName(table) + " timing table, buffer compared with file");
+    g->setAccessibleName(
+        QString("%1 timing table, %2 compared with %3")
+            .arg(tableName(table), sides_.labelA.toLower(), sides_.labelB.toLower()));
     g->horizontalHeader()->hide();
     g->setItem(0, 0, headerItem(table == TableKind::Table2D ? "RPM" : "MAP/RPM"));
     for (int col = 1; col <= ConfigImage::kRpmColumns; ++col)
         g->setItem(0, col, headerItem(TableSession::rpmLabel(col)));
     for (int r = 1; r <= rows; ++r) {
-        QTableWidgetItem* label = headerItem(c.diff.rowText(table, r));
+        QTableWidgetItem* label = headerItem(diff.rowText(table, r, sides_.unit));
         if (label->text().contains('/'))
-            label->setToolTip("MAP for the buffer's sensor / for the file's sensor");
+            label->setToolTip(QString("MAP for the %1's sensor / for the %2's sensor")
+                                  .arg(sides_.labelA.toLower(), sides_.labelB.toLower()));
         g->setItem(r, 0, label);
         for (int col = 1; col <= ConfigImage::kRpmColumns; ++col) {
-            const double a = cellAdvance(c.buffer, table, r, col);
-            const double b = cellAdvance(c.file, table, r, col);
+            const double a = cellAdvance(sides_.a, table, r, col);
+            const double b = cellAdvance(sides_.b, table, r, col);
             const auto [ta, tb] = cellTexts(a, b);
             auto* item = new QTableWidgetItem(formatFixed(a, 1));
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
             item->setTextAlignment(Qt::AlignCenter);
             if (ta != tb) {
-                const QString both = QString("Buffer %1, File %2").arg(ta, tb);
+                const QString both =
+                    QString("%1 %2, %3 %4, difference %5")
+                        .arg(sides_.labelA, ta, sides_.labelB, tb, differenceText(a, b));
                 item->setText(ta);
                 item->setData(kTextRole, ta);
                 item->setData(kTextRole + 1, tb);
+                item->setData(kTextRole + kShowDifference, differenceText(a, b));
+                item->setData(kDifferenceColourRole, differenceColour(b - a));
                 changed_.push_back(item);
                 item->setBackground(kChanged);
                 QFont bold = item->font();
@@ -201,6 +267,8 @@ QTableWidget* CompareDialog::makeGrid(const FileComparison& c, TableKind table) 
                 item->setFont(bold);
                 item->setToolTip(both);
                 item->setData(Qt::AccessibleDescriptionRole, "Changed: " + both);
+            } else {
+                unchanged_.push_back(item);
             }
             g->setItem(r, col, item);
         }
@@ -211,9 +279,20 @@ QTableWidget* CompareDialog::makeGrid(const FileComparison& c, TableKind table) 
     return g;
 }
 
-void showCompareDialog(const FileComparison& comparison, bool tableEdits, QWidget* parent) {
-    CompareDialog dialog(comparison, tableEdits, parent);
+void showCompareDialog(const CompareSides& sides, bool tableEdits, QWidget* parent) {
+    CompareDialog dialog(sides, tableEdits, parent);
     dialog.exec();
+}
+
+void showCompareDialog(const FileComparison& comparison, bool tableEdits, QWidget* parent) {
+    showCompareDialog(CompareSides::ofFile(comparison), tableEdits, parent);
+}
+
+void compareWithFile(TableEditor& editor) {
+    const TableSession* open = editor.session();
+    if (const auto c = mnuCompareFile_Click(editor.ctx))
+        showCompareDialog(CompareSides::ofFile(*c, editor.pressureUnit()), open && open->hasEdits(),
+                          QApplication::activeWindow());
 }
 
 }  // namespace velo

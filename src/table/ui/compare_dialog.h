@@ -1,31 +1,61 @@
 #pragma once
 
 #include "table/compare_file.h"
+#include "table/pressure_units.h"
 
 #include <QDialog>
 
+class QLabel;
 class QLayout;
 class QTableWidget;
 class QTableWidgetItem;
 
 namespace velo {
 
-// A read-only view of what differs between the buffer and a data file: the parameters
-// side by side and the grid of each table compared, its changed cells marked.
+class TableEditor;
+
+// Two decoded images to compare and what they are called: in the title, the first line,
+// the column heads and the choice of values shown.
+struct CompareSides {
+    ConfigImage a, b;
+    QString labelA = "Buffer", labelB = "File";
+    QString title = "Compare With File";
+    QString intro;  // the first line
+    PressureUnit unit = PressureUnit::InHg;
+
+    static CompareSides ofFile(const FileComparison& c, PressureUnit unit = PressureUnit::InHg);
+};
+
+// A read-only view of what differs between two images: the parameters side by side and
+// the grid of each table compared, its changed cells marked. The cells show either
+// image's values or B minus A on a diverging colour scale.
 class CompareDialog : public QDialog {
   public:
-    // `tableEdits`: an open table holds edits that the buffer does not have yet.
-    CompareDialog(const FileComparison& comparison, bool tableEdits, QWidget* parent = nullptr);
+    // `tableEdits`: an open table holds edits that image A does not have yet.
+    CompareDialog(const CompareSides& sides, bool tableEdits, QWidget* parent = nullptr);
+    CompareDialog(const FileComparison& comparison, bool tableEdits, QWidget* parent = nullptr)
+        : CompareDialog(CompareSides::ofFile(comparison), tableEdits, parent) {}
 
   private:
     QTableWidget* makeParameters(const ImageDiff& diff);
-    QTableWidget* makeGrid(const FileComparison& c, TableKind table);
-    // Which image's values the changed cells show.
+    QTableWidget* makeGrid(const ImageDiff& diff, TableKind table);
+    // Which image's values the changed cells show, or their difference.
     QLayout* makeValueChoice();
+    void showValues(int shown);
 
-    QVector<QTableWidgetItem*> changed_;
+    CompareSides sides_;
+    QVector<QTableWidgetItem*> changed_, unchanged_;
+    QLabel* legend_ = nullptr;
 };
 
+void showCompareDialog(const CompareSides& sides, bool tableEdits, QWidget* parent);
 void showCompareDialog(const FileComparison& comparison, bool tableEdits, QWidget* parent);
+// File menu: "Compare With File..." against the buffer, MAP in the editor's unit, over
+// the active window.
+void compareWithFile(TableEditor& editor);
+
+// The colour of a difference of `degrees`: white at 0, towards red for more advance and
+// blue for less, full at 5 degrees.
+QColor differenceColour(double degrees);
 
 }  // namespace velo
