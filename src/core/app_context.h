@@ -34,6 +34,8 @@ struct AppContext {
     std::function<void(const QString& note)> keepTableEdits;
     // Something the user must act on, shown until cleared with an empty text.
     std::function<void(const QString&)> warning;
+    // A data file was opened or saved (Recent Files).
+    std::function<void(const QString& path)> fileUsed;
 
     void runEditModParams() const {
         if (editModParams) editModParams();
@@ -43,6 +45,9 @@ struct AppContext {
     }
     void warn(const QString& text) const {
         if (warning) warning(text);
+    }
+    void usedFile(const QString& path) const {
+        if (fileUsed) fileUsed(path);
     }
     void runChartSetup3D() const {
         if (chartSetup3D) chartSetup3D();

@@ -113,6 +113,7 @@ LoadResult loadDataFile(AppContext& ctx, const QString& path) {
     ctx.state.setTableMenus(image.Table2DEnabled || image.Table3DEnabled);
     setDisplayName(ctx.state, DisplayNameOf(path));
     emit ctx.state.bufferWritten();
+    if (!path.startsWith('@')) ctx.usedFile(path);  // a Tune History entry is no file
     return LoadResult::Loaded;
 }
 
@@ -126,6 +127,7 @@ bool saveDataFile(AppContext& ctx, const QString& path, Trap& trap) {
     history::keep(ctx, "save", history::rawBytes(ctx.image), QFileInfo(path).absoluteFilePath());
     setDisplayName(ctx.state, DisplayNameOf(path));
     emit ctx.state.bufferWritten();
+    ctx.usedFile(path);
     return true;
 }
 

@@ -39,7 +39,7 @@ LoadResult loadDataFile(AppContext& ctx, const QString& path);
 bool saveDataFile(AppContext& ctx, const QString& path, Trap& trap);
 
 // File menu: "&Open File" and "&Save File". A `path` given takes the open dialog's place
-// (Tune History's Open In Buffer); the questions around it stay.
+// (Tune History's Open In Buffer, Recent Files); the questions around it stay.
 void mnuOpenFile_Click(AppContext& ctx, const QString& path = {});
 void mnuSaveFile_Click(AppContext& ctx);
 

@@ -5,12 +5,13 @@
 #include "app/ui/port_setup_frame.h"
 #include "app/ui/progress_frame.h"
 #include "app/ui/table_views.h"
+#include "app/ui/tuning_aids.h"
 #include "chart/ui/chart2d_widget.h"
 #include "core/error_report.h"
 #include "data/file_commands.h"
 #include "data/ui/param_dialogs.h"
 #include "report/ui/report_commands.h"
-#include "table/compare_file.h"
+#include "table/csv_commands.h"
 #include "table/table_commands.h"
 #include "table/ui/compare_dialog.h"
 #include "table/ui/new_table_wizards.h"
@@ -78,26 +79,26 @@ MainWindow::~MainWindow() = default;
 // separator.
 std::vector<MainWindow::MenuCommand> MainWindow::menuCommands() {
     TableEditor& t = *tableEditor_;
-    auto compare = [this, &t] {
-        const TableSession* open = t.session();
-        if (const auto c = mnuCompareFile_Click(ctx_))
-            showCompareDialog(CompareSides::ofFile(*c), open && open->hasEdits(), this);
-    };
     auto undo = [&t](bool redo) {
         if (TableSession* s = t.session()) redo ? s->redo() : s->undo();
     };
-    const QKeySequence none;
+    const QKeySequence none, open(QKeySequence::Open), save(QKeySequence::Save);
+    auto on = [&t](void (*command)(TableEditor&)) { return [&t, command] { command(t); }; };
     // clang-format off
     std::vector<MenuCommand> c = {
         {"mnuFile", "mnuNewTable", "&New Timing Table", none, [&t] { mnuNewTable_Click(t); },
          &Menus::newTable},
-        {"mnuFile", "mnuOpenFile", "&Open File", none, [this] { mnuOpenFile_Click(ctx_); }},
-        {"mnuFile", "mnuSaveFile", "&Save File", none, [this] { mnuSaveFile_Click(ctx_); }},
-        {"mnuFile", "mnuCompareFile", "&Compare With File...", none, compare},
+        {"mnuFile", "mnuOpenFile", "&Open File", open, [this] { mnuOpenFile_Click(ctx_); }},
+        {"mnuFile", "mnuSaveFile", "&Save File", save, [this] { mnuSaveFile_Click(ctx_); }},
+        {"mnuFile", "mnuRecentFiles", "&Recent Files", none, [] {}},  // TuningAids' submenu
+        {"mnuFile", "mnuCompareFile", "&Compare With File...", none, on(compareWithFile)},
         {"mnuFile", "mnuTuneHistory", "Tune &History...", QKeySequence(Qt::CTRL | Qt::Key_H),
          [this] { history_->showWindow(); }},
+        {"mnuFile", "mnuExportCsv", "&Export Timing Table As CSV...", none, on(mnuExportCsv_Click)},
+        {"mnuFile", "mnuImportCsv", "&Import Timing Table From CSV...", none,
+         on(mnuImportCsv_Click)},
         {"mnuFile", "mnuSep2"},
-        {"mnuFile", "mnuPrintTable", "&Print Parameters And Timing Table", none,
+        {"mnuFile", "mnuPrintTable", "&Print Parameters And Timing Table", QKeySequence::Print,
          [this, &t] { mnuPrintTable_Click(this, t, brand_); }},
         {"mnuFile", "mnuPrintSetup", "Print Set&up...", none,
          [this] { mnuPrintSetup_Click(this); }},
@@ -117,6 +118,7 @@ std::vector<MainWindow::MenuCommand> MainWindow::menuCommands() {
         {"mnuEdit", "mnuSepUndo"},
         {"mnuEdit", "mnuUndo", "Undo", QKeySequence::Undo, [undo] { undo(false); }},
         {"mnuEdit", "mnuRedo", "Redo", QKeySequence(Qt::CTRL | Qt::Key_Y), [undo] { undo(true); }},
+        {"mnuEdit", "mnuPressureUnits", "Pressure &Units", none, [] {}},  // TuningAids' submenu
 
         {"mnuComm", "mnuDownload", "&Download From EEPROM", none,
          [this] { link_->mnuDownload_Click(); }},
@@ -227,6 +229,7 @@ void MainWindow::buildCentral() {
     setCentralWidget(central);
 
     image_.BufferEmpty.onChange = [this](bool) { status_->updateStatus(); };
+    new TuningAids(*this, settings_);
 }
 
 void MainWindow::Form_Load() {

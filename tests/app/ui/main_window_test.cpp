@@ -90,14 +90,17 @@ class MainWindowTest : public QObject {
         QCOMPARE(w.windowTitle(), QString("Alpha Works Velo IGX Version 1.0"));
         QCOMPARE(captions(w.menuBar()), "&File, &Edit, &Communications, &Help");
         QCOMPARE(captions(w.menu("mnuFile")),
-                 "&New Timing Table, &Open File, &Save File, &Compare With File..., Tune "
-                 "&History..., -, &Print "
-                 "Parameters And Timing "
-                 "Table, Print Set&up..., -, E&xit");
+                 "&New Timing Table, &Open File, &Save File, &Recent Files, &Compare With "
+                 "File..., Tune &History..., &Export Timing Table As CSV..., &Import Timing Table "
+                 "From CSV..., -, &Print Parameters And Timing Table, Print Set&up..., -, E&xit");
         QCOMPARE(captions(w.menu("mnuEdit")),
                  "Edit &Module Parameters, Edit &GPIO Parameters, Edit &Timing Table (off), Save "
                  "Timing Table Edits To Buffer (off), Close Timing Table (off), -, Undo (off), "
-                 "Redo (off)");
+                 "Redo (off), Pressure &Units");
+        // The empty window names where to start, by the menus' own captions.
+        auto* hint = w.findChild<QLabel*>("lblFirstScreenHint");
+        QVERIFY(hint->text().contains("Communications &gt; Download From EEPROM") &&
+                hint->text().contains("File &gt; Open File") && hint->isVisibleTo(&w));
         QCOMPARE(captions(w.menu("mnuComm")),
                  "&Download From EEPROM, &Upload To EEPROM, &Port Setup");
         QCOMPARE(captions(w.menu("mnuHelp")), "&Contents, &About...");
@@ -320,13 +323,19 @@ class MainWindowTest : public QObject {
             seen << QString::number(grid->parentWidget()->width() >= grid->width());
             d->findChild<QRadioButton*>("optShowFile")->click();
             seen << grid->item(1, 2)->text();
+            d->findChild<QRadioButton*>("optShowDifference")->click();
+            seen << grid->item(1, 2)->text();
             d->close();
         });
+        w.findChild<QAction*>("mnuUnitskPa")->trigger();
         w.action("mnuCompareFile")->trigger();
         QCOMPARE(seen, (QStringList{"Compare With File", "1", "GPI1 Retard", "2 deg (23 counts)",
-                                    "4 deg (46 counts)", "MAP/RPM", "16", "Buffer 30.0, File 29.0",
-                                    "", "1", "1", "1", "29.0"}));
+                                    "4 deg (46 counts)", "MAP/RPM", "54",
+                                    "Buffer 30.0, File 29.0, difference -1.0", "", "1", "1", "1",
+                                    "29.0", "-1.0"}));
+        QCOMPARE(w.tableViews()->grid3D()->text(1, 0), QString("54"));
         QVERIFY(w.image().DataBuffer == before && w.state().tableOpen());
+        QVERIFY(!w.findChild<QLabel*>("lblFirstScreenHint")->isVisibleTo(&w));
     }
 
     void gridCommandsAreOneUndoStepEach_data() {
