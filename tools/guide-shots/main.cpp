@@ -26,6 +26,7 @@
 #include <QImageWriter>
 #include <QMenu>
 #include <QPainter>
+#include <QRadioButton>
 #include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -140,6 +141,34 @@ void shootModifyBox(MainWindow& window) {
     ui.inputBox(kModifyTitle, modifyPrompt(), "+2");
 }
 
+// The comparison's Difference choice.
+void shootDifference(CompareDialog& dialog) {
+    auto* difference = dialog.findChild<QRadioButton*>("optShowDifference");
+    if (!difference) {
+        ++failures;
+        return;
+    }
+    difference->click();
+    shoot(dialog, "compare_difference");
+}
+
+// A Modify held at the trigger timing: the status bar's notice, with the grid above it.
+void shootLimitNotice(MainWindow& window) {
+    TableSession* table = window.tableEditor().session();
+    if (!table) {
+        ++failures;
+        return;
+    }
+    TimingGrid* grid = window.tableViews()->grid3D();
+    grid->setCurrentCell(3, 14);
+    grid->extendSelection(6, 19);
+    modifySelection(*table, {3, 14, 6, 19}, "+10");
+    QApplication::processEvents();
+    const QImage whole = window.grab().toImage();
+    const int h = whole.height() * 2 / 5;
+    save(whole.copy(0, whole.height() - h, whole.width(), h), "limit_notice");
+}
+
 // File > Compare With File against a copy of the buffer's tune with a richer top end.
 void shootCompare(MainWindow& window, ScriptedInteraction& ui, const QString& demo) {
     QFile in(demo);
@@ -171,6 +200,7 @@ void shootCompare(MainWindow& window, ScriptedInteraction& ui, const QString& de
     }
     CompareDialog dialog(*comparison, false, &window);
     shoot(dialog, "compare_file");
+    shootDifference(dialog);
 }
 
 // File > Tune History on a morning's work, at fixed times so that the picture stays the
@@ -279,6 +309,7 @@ int main(int argc, char** argv) {
     shootPopUp(window);
     shootModifyBox(window);
     shootReport(window, brand, folder);
+    shootLimitNotice(window);
     window.tableEditor().close();
     shootTuneHistory(window, QDir(folder).filePath("demo_3d.dat"));
     return failures ? 1 : 0;
