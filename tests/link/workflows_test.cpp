@@ -35,12 +35,6 @@ QString hex(int b) {
     return "0x" + QString("%1").arg(b, 2, 16, QChar('0')).toUpper();
 }
 
-void loadBuffer(LinkRig& rig, const ImageBytes& bytes) {
-    rig.image.setImageBytes(bytes);
-    rig.image.UpdateParams();
-    rig.image.BufferEmpty = false;
-}
-
 }  // namespace
 
 class WorkflowsTest : public QObject {
@@ -147,7 +141,7 @@ class WorkflowsTest : public QObject {
         const auto controllerBytes = randomImage(21);
         const auto bufferBytes = randomImage(22);
         rig.setControllerImage(controllerBytes);
-        if (setup != "empty") loadBuffer(rig, bufferBytes);
+        if (setup != "empty") rig.load(bufferBytes);
         if (setup == "table") {
             rig.state.setOpenTable(MainState::OpenTable::Table3D);
             rig.state.setTableMenus(true);

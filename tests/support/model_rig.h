@@ -1,8 +1,9 @@
 #pragma once
 
 #include "core/app_context.h"
-#include "data/config_image.h"
 #include "core/scripted_interaction.h"
+#include "data/config_image.h"
+#include "data/data_file.h"
 
 namespace velo::test {
 
@@ -12,6 +13,13 @@ struct ModelRig {
     MainState state;
     ScriptedInteraction ui;
     AppContext ctx{image, state, ui};
+
+    // The buffer as an open or a download leaves it.
+    void load(const ImageBytes& bytes) {
+        image.setImageBytes(bytes);
+        image.UpdateParams();
+        image.BufferEmpty = false;
+    }
 };
 
 // A box as one line: title, text, buttons and icon.

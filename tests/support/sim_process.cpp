@@ -1,16 +1,8 @@
 #include "support/sim_process.h"
 
-#include <QDir>
 #include <csignal>
 
 namespace velo::test {
-
-QString SimProcess::binary(const QString& name) {
-    const QString dir = qEnvironmentVariableIsSet("VELO_BIN_DIR")
-                            ? qEnvironmentVariable("VELO_BIN_DIR")
-                            : QString(VELO_BIN_DIR);
-    return QDir(dir).absoluteFilePath(name);
-}
 
 SimProcess::SimProcess(const QStringList& options) {
     process_.start(binary("igx1-sim"), options);
@@ -19,8 +11,8 @@ SimProcess::SimProcess(const QStringList& options) {
     }
     device_ = QString::fromUtf8(process_.readLine()).trimmed();
     if (device_.isEmpty())
-        error_ = "igx1-sim did not come up: " + process_.errorString() + " " +
-                 QString::fromLocal8Bit(process_.readAllStandardError());
+        qFatal("igx1-sim did not come up: %s %s", qPrintable(process_.errorString()),
+               process_.readAllStandardError().constData());
 }
 
 int SimProcess::stop() {

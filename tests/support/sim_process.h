@@ -12,23 +12,23 @@ namespace velo::test {
 // igx1-sim running on its own pseudo-terminal for the length of a test.
 class SimProcess {
   public:
-    // Starts the simulator with these options (an image file, faults); an empty device()
-    // means it did not come up, and error() says why.
+    // Starts the simulator with these options (an image file, faults); one that does not
+    // come up stops the run, as every test of it would fail for that one reason.
     explicit SimProcess(const QStringList& options = {});
     ~SimProcess();
 
     QString device() const { return device_; }
-    QString error() const { return error_; }
     // Ends it (it saves on the way out) and gives its exit status.
     int stop();
     QByteArray log() const { return log_; }
 
-    static QString binary(const QString& name);
+    static QString binary(const QString& name) {
+        return qEnvironmentVariable("VELO_BIN_DIR", VELO_BIN_DIR) + "/" + name;
+    }
 
   private:
     QProcess process_;
     QString device_;
-    QString error_;
     QByteArray log_;
 };
 

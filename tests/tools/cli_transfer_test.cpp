@@ -1,35 +1,15 @@
 // velo-igx-cli download and upload against igx1-sim.
 #include "data/data_file.h"
+#include "support/cli_run.h"
 #include "support/fake_link.h"
 #include "support/files.h"
 #include "support/sim_process.h"
 
-#include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace velo::test;
-
-namespace {
-
-struct Run {
-    int exitCode;
-    QString err;
-};
-
-Run cli(const QStringList& args, const QString& configHome) {
-    QProcess p;
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", configHome);
-    p.setProcessEnvironment(env);
-    p.setWorkingDirectory(configHome);
-    p.start(SimProcess::binary("velo-igx-cli"), args);
-    p.waitForFinished(30000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
-}
-
-}  // namespace
 
 class CliTransferTest : public QObject {
     Q_OBJECT
@@ -39,36 +19,36 @@ class CliTransferTest : public QObject {
         const QByteArray image = bytesOf(randomImage(51));
         writeFile(dir_.filePath("controller.dat"), image);
         SimProcess sim({"--image", dir_.filePath("controller.dat")});
-        QVERIFY2(!sim.device().isEmpty(), qPrintable(sim.error()));
         const QString out = dir_.filePath("down.dat");
-        const Run r = cli({"download", out, "--device", sim.device(), "--trace"}, dir_.path());
+        const CliRun r =
+            runCliIn(dir_.path(), {"download", out, "--device", sim.device(), "--trace"});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(readFile(out), image);
         QVERIFY(r.err.contains("Download From EEPROM: Firmware ID: IGX-1 V2.1\n"));
         QVERIFY(r.err.contains(
             "Download From EEPROM: Downloaded data to buffer. Ready for editing.\n"));
         // The trace: each byte with its time, the resync first.
-        QVERIFY(QRegularExpression(R"(\d+\.\d{3} ms > 0x33\n)").match(r.err).hasMatch());
+        QVERIFY(QRegularExpression(R"(\d+\.\d{3} ms > 0x33\n)").match(QString(r.err)).hasMatch());
         QVERIFY(r.err.contains("ms < 0x06\n"));
     }
 
     void failedDownloadLeavesTheOldFile() {
         const QStringList sim{"--resync-answer", "0"};  // no link
         SimProcess process(sim);
-        QVERIFY2(!process.device().isEmpty(), qPrintable(process.error()));
         const QString old = dir_.filePath("old.dat");
         writeFile(old, "an earlier download");
-        const Run r = cli({"download", old, "--device", process.device()}, dir_.path());
+        const CliRun r = runCliIn(dir_.path(), {"download", old, "--device", process.device()});
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.contains("Download From EEPROM: Cannot establish RS-232 link. Check "
                                 "cable and IGX-1 power."),
-                 qPrintable(r.err));
+                 r.err.constData());
         QCOMPARE(readFile(old), QByteArray("an earlier download"));
         // Nothing half-written beside it either.
         QCOMPARE(QDir(dir_.path()).entryList({"old.dat*"}, QDir::Files), QStringList{"old.dat"});
         const QString fresh = dir_.filePath("fresh.dat");
         SimProcess again(sim);
-        QCOMPARE(cli({"download", fresh, "--device", again.device()}, dir_.path()).exitCode, 1);
+        QCOMPARE(runCliIn(dir_.path(), {"download", fresh, "--device", again.device()}).exitCode,
+                 1);
         QVERIFY(!QFile::exists(fresh));
     }
 
@@ -101,12 +81,13 @@ class CliTransferTest : public QObject {
         const QString saved = dir_.filePath("saved.dat");
         QFile::remove(saved);
         SimProcess process(sim + QStringList{"--save", saved, "--verbose"});
-        QVERIFY2(!process.device().isEmpty(), qPrintable(process.error()));
 
         // Run in the folder, so the short-file detail names the file as given.
-        const Run r = cli({"upload", "data.dat", "--device", process.device()}, dir_.path());
+        const CliRun r =
+            runCliIn(dir_.path(), {"upload", "data.dat", "--device", process.device()});
         QCOMPARE(r.exitCode, exitCode);
-        for (const QString& line : lines) QVERIFY2(r.err.contains(line), qPrintable(r.err));
+        for (const QString& line : lines)
+            QVERIFY2(r.err.contains(line.toUtf8()), r.err.constData());
         QCOMPARE(process.stop(), 0);
         if (exitCode == 0) QCOMPARE(readFile(saved), data.left(264));
         // A file that cannot be used costs no traffic at all.
@@ -119,12 +100,11 @@ class CliTransferTest : public QObject {
         QSettings(home.filePath("Velo_IGX_Main/Velo_IGX_Main.ini"), QSettings::IniFormat)
             .setValue("Properties/CommPort", "abc");
         SimProcess sim;
-        QVERIFY2(!sim.device().isEmpty(), qPrintable(sim.error()));
-        const Run r =
-            cli({"download", home.filePath("d.dat"), "--device", sim.device()}, home.path());
+        const CliRun r =
+            runCliIn(home.path(), {"download", home.filePath("d.dat"), "--device", sim.device()});
         QVERIFY2(r.err.startsWith("Error: The stored port setting \"abc\" is not a port number "
                                   "(Type mismatch).\n"),
-                 qPrintable(r.err));
+                 r.err.constData());
         QCOMPARE(r.exitCode, 0);
     }
 
@@ -142,7 +122,7 @@ class CliTransferTest : public QObject {
 
     void usageErrors() {
         QFETCH(QStringList, args);
-        const Run r = cli(args, dir_.path());
+        const CliRun r = runCliIn(dir_.path(), args);
         QCOMPARE(r.exitCode, 2);
         QVERIFY(!r.err.isEmpty());
     }
