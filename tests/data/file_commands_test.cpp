@@ -65,42 +65,60 @@ struct FileSizeLimit {
 class FileCommandsTest : public QObject {
     Q_OBJECT
   private slots:
-    void openReadsTheFirst264Bytes_data() {
-        QTest::addColumn<int>("size");
-        QTest::newRow("empty") << 0;
-        QTest::newRow("one short") << 263;
-        QTest::newRow("exact") << 264;
-        QTest::newRow("longer") << 400;
+    // The file holds this many bytes, or is a folder, or cannot be read; the box an open
+    // shows, with %1 for the file's path.
+    void open_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("box");
+        const QString shortFile =
+            "Open Data File | Error - reached premature end-of-file | OK | exclamation";
+        const QString loaded =
+            "Open Data File | Loaded image.dat to buffer. Ready for editing or upload. | OK | none";
+        const QString error = "Error | %1: %2 | Abort/Retry/Ignore | critical";
+        QTest::newRow("empty") << "0" << shortFile;
+        QTest::newRow("one short") << "263" << shortFile;
+        QTest::newRow("exact") << "264" << loaded;
+        QTest::newRow("longer") << "400" << loaded;
+        QTest::newRow("a folder") << "folder" << error.arg("%1", "Is a folder, not a file");
+        QTest::newRow("no read permission") << "locked" << error.arg("%1", "Permission denied");
     }
-    void openReadsTheFirst264Bytes() {
-        QFETCH(int, size);
+    void open() {
+        QFETCH(QString, file);
+        QFETCH(QString, box);
+        if (file == "locked" && geteuid() == 0) QSKIP("root reads any file");
         Rig r;
         r.state.setTableMenus(true);
         r.state.setOpenTable(MainState::OpenTable::Table2D);
         r.state.FirmwareID = "V2.1";
+        const QString p = r.path("image.dat");
+        bool isSize = false;
+        const int size = file.toInt(&isSize);
         const QByteArray bytes = (randomFile(7) + randomFile(8)).left(size);
-        r.open(r.write("image.dat", bytes));
+        if (isSize)
+            r.write("image.dat", bytes);
+        else if (file == "folder")
+            QDir(r.dir.path()).mkdir("image.dat");
+        else
+            QFile::setPermissions(r.write("image.dat", bytes), QFile::WriteOwner);
+        r.open(p);
+        QCOMPARE(boxLine(r.last()), box.arg(QDir::toNativeSeparators(p)));
+        QCOMPARE(r.ui.shown().size(), 1);  // nothing more, no confirmation of a failed open
         QVERIFY(r.state.FirmwareID.isEmpty() && r.state.UnitModel.isEmpty() &&
                 !r.state.tableOpen());
-        if (size < 264) {
-            QCOMPARE(boxLine(r.last()),
-                     "Open Data File | Error - reached premature end-of-file | OK | exclamation");
-            QCOMPARE(r.ui.details().last(), QString("%1 holds %2 bytes; a data file has 264.")
-                                                .arg(QDir::toNativeSeparators(r.path("image.dat")))
-                                                .arg(size));
-            QVERIFY(r.image.BufferEmpty && bytesOf(r.image.imageBytes()) == QByteArray(264, 0));
-            QCOMPARE(r.ui.shown().size(), 1);  // no confirmation either
-            QCOMPARE(r.dialogsShown, 0);
-            QVERIFY(r.state.menus().editTimingTable);  // the menus are only set by a load
+        const bool loaded = size >= 264;
+        QCOMPARE(r.image.BufferEmpty, !loaded);
+        QCOMPARE(r.dialogsShown, int(loaded));
+        if (loaded) {
+            QCOMPARE(bytesOf(r.image.imageBytes()), bytes.left(264));
+            QCOMPARE(r.state.title(), kBase + " - image.dat");
             return;
         }
-        QCOMPARE(bytesOf(r.image.imageBytes()), bytes.left(264));
-        QVERIFY(!r.image.BufferEmpty);
-        QCOMPARE(r.state.title(), kBase + " - image.dat");
-        QCOMPARE(boxLine(r.last()),
-                 "Open Data File | Loaded image.dat to buffer. Ready for editing "
-                 "or upload. | OK | none");
-        QCOMPARE(r.dialogsShown, 1);
+        QCOMPARE(bytesOf(r.image.imageBytes()), QByteArray(264, 0));
+        QVERIFY(r.state.menus().editTimingTable);  // the menus are only set by a load
+        if (isSize)
+            QCOMPARE(r.ui.details().last(), QString("%1 holds %2 bytes; a data file has 264.")
+                                                .arg(QDir::toNativeSeparators(p))
+                                                .arg(size));
     }
 
     void openDecodesTheLayout_data() {
@@ -211,29 +229,6 @@ class FileCommandsTest : public QObject {
         QCOMPARE(filter, QString("All Files (*.*)|*.*"));
         QVERIFY(r.last().text.endsWith("File not found.\r\n\r\nCreate it?"));
         QCOMPARE(r.last().buttons, Buttons::YesNoCancel);
-    }
-
-    void openOfSomethingUnreadable_data() {
-        QTest::addColumn<bool>("folder");
-        QTest::addColumn<QString>("why");
-        QTest::newRow("a folder") << true << "Is a folder, not a file";
-        QTest::newRow("no read permission") << false << "Permission denied";
-    }
-    void openOfSomethingUnreadable() {
-        QFETCH(bool, folder);
-        QFETCH(QString, why);
-        if (!folder && geteuid() == 0) QSKIP("root reads any file");
-        Rig r;
-        const QString p = r.path("locked.dat");
-        if (folder)
-            QDir(r.dir.path()).mkdir("locked.dat");
-        else
-            QFile::setPermissions(r.write("locked.dat", randomFile(2)), QFile::WriteOwner);
-        r.open(p);
-        QCOMPARE(boxLine(r.last()), "Error | " + QDir::toNativeSeparators(p) + ": " + why +
-                                        " | Abort/Retry/Ignore | critical");
-        QVERIFY(r.image.BufferEmpty);
-        QCOMPARE(r.dialogsShown, 0);
     }
 
     void saveRefusals() {
