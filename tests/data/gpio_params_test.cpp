@@ -69,79 +69,67 @@ class GPIOParamsTest : public QObject {
         QCOMPARE(r.image.GPIO3Retard, int16_t(46));
     }
 
-    void retardBoxes_data() {
+    // A box left with an entry: what is stored and shown, and the message. A retard entry
+    // goes to each of the three retard boxes; an RPM box shows both, as the other one is
+    // pulled along.
+    void boxes_data() {
+        QTest::addColumn<int>("box");  // -1: each retard box
         QTest::addColumn<QString>("entry");
-        QTest::addColumn<int>("counts");
+        QTest::addColumn<QList<int>>("stored");  // retard counts, or minimum and maximum RPM
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("message");
+        const int rtd = -1, minBox = int(Box::GPIO3MinRPM), maxBox = int(Box::GPIO3MaxRPM);
         const QString ge = "Value must be greater than or equal to ";
         const QString le = "Value must be less than or equal to ";
-        QTest::newRow("2.9") << "2.9" << 23 << "2" << QString();
-        QTest::newRow("-1") << "-1" << 0 << "0" << ge + "0";
-        QTest::newRow("-0.5 floors to -1") << "-0.5" << 0 << "0" << ge + "0";
-        QTest::newRow("12") << "12" << 114 << "10" << le + "10";
-        QTest::newRow("letters") << "abc" << 0 << "0" << QString();
-        QTest::newRow("leading number") << " 7deg" << 80 << "7" << QString();
-        QTest::newRow("huge") << "1e30" << 114 << "10" << le + "10";
+        auto row = [](const char* tag, int box, const char* entry, const QList<int>& stored,
+                      const char* shown, const QString& message = {}) {
+            QTest::newRow(tag) << box << entry << stored << shown << message;
+        };
+        row("2.9", rtd, "2.9", {23}, "2");
+        row("-1", rtd, "-1", {0}, "0", ge + "0");
+        row("-0.5 floors to -1", rtd, "-0.5", {0}, "0", ge + "0");
+        row("12", rtd, "12", {114}, "10", le + "10");
+        row("letters", rtd, "abc", {0}, "0");
+        row("leading number", rtd, " 7deg", {80}, "7");
+        row("huge", rtd, "1e30", {114}, "10", le + "10");
+        row("min 3025 down to even", minBox, "3025", {3000, 6000}, "3000 6000");
+        row("min 3075 up to even", minBox, "3075", {3100, 6000}, "3100 6000");
+        row("min 10950", minBox, "10950", {10900, 10900}, "10900 10900", le + "10900");
+        row("min -5", minBox, "-5", {0, 6000}, "0 6000", ge + "zero");
+        row("min above max raises it", minBox, "7000", {7000, 7000}, "7000 7000");
+        row("max 500", maxBox, "500", {1000, 1000}, "1000 1000", ge + "1000");
+        row("max 12000", maxBox, "12000", {3000, 11000}, "3000 11000", le + "11000");
+        row("max 4025", maxBox, "4025", {3000, 4000}, "3000 4000");
+        row("max letters", maxBox, "x", {1000, 1000}, "1000 1000", ge + "1000");
     }
-    void retardBoxes() {
-        QFETCH(QString, entry);
-        QFETCH(int, counts);
-        QFETCH(QString, shown);
-        QFETCH(QString, message);
-        for (Box box : {Box::GPI1Rtd, Box::GPI2Rtd, Box::GPIO3Rtd}) {
-            Rig r;
-            r.form.Form_Load();
-            r.form.validate(box, entry);
-            const int16_t stored = box == Box::GPI1Rtd   ? r.image.GPI1Retard
-                                   : box == Box::GPI2Rtd ? r.image.GPI2Retard
-                                                         : r.image.GPIO3Retard;
-            QCOMPARE(stored, int16_t(counts));
-            QCOMPARE(r.form.box(box).text, shown);
-            QCOMPARE(r.ui.texts(), message.isEmpty() ? QStringList() : QStringList{message});
-            if (!message.isEmpty())
-                QVERIFY(r.ui.shown()[0].title == "Retard" &&
-                        r.ui.shown()[0].icon == Icon::Exclamation);
-        }
-    }
-
-    void rpmBoxes_data() {
-        QTest::addColumn<int>("box");
-        QTest::addColumn<QString>("entry");
-        QTest::addColumn<int>("min");
-        QTest::addColumn<int>("max");
-        QTest::addColumn<QString>("message");
-        const int minBox = int(Box::GPIO3MinRPM), maxBox = int(Box::GPIO3MaxRPM);
-        const QString ge = "Value must be greater than or equal to ";
-        const QString le = "Value must be less than or equal to ";
-        QTest::newRow("min 3025 down to even") << minBox << "3025" << 3000 << 6000 << QString();
-        QTest::newRow("min 3075 up to even") << minBox << "3075" << 3100 << 6000 << QString();
-        QTest::newRow("min 10950") << minBox << "10950" << 10900 << 10900 << le + "10900";
-        QTest::newRow("min -5") << minBox << "-5" << 0 << 6000 << ge + "zero";
-        QTest::newRow("min above max raises it") << minBox << "7000" << 7000 << 7000 << QString();
-        QTest::newRow("max 500") << maxBox << "500" << 1000 << 1000 << ge + "1000";
-        QTest::newRow("max 12000") << maxBox << "12000" << 3000 << 11000 << le + "11000";
-        QTest::newRow("max 4025") << maxBox << "4025" << 3000 << 4000 << QString();
-        QTest::newRow("max letters") << maxBox << "x" << 1000 << 1000 << ge + "1000";
-    }
-    void rpmBoxes() {
+    void boxes() {
         QFETCH(int, box);
         QFETCH(QString, entry);
-        QFETCH(int, min);
-        QFETCH(int, max);
+        QFETCH(QList<int>, stored);
+        QFETCH(QString, shown);
         QFETCH(QString, message);
-        Rig r;
-        r.form.Form_Load();
-        r.form.validate(Box(box), entry);
-        QCOMPARE(int(r.image.GPIO3MinRPM), min);
-        QCOMPARE(int(r.image.GPIO3MaxRPM), max);
-        // The boxes show what is stored, the other one too when it was pulled along.
-        QCOMPARE(r.form.view().minRpm.text, QString::number(min));
-        QCOMPARE(r.form.view().maxRpm.text, QString::number(max));
-        QCOMPARE(r.ui.texts(), message.isEmpty() ? QStringList() : QStringList{message});
-        if (!message.isEmpty())
-            QCOMPARE(r.ui.shown().first().title,
-                     QString(Box(box) == Box::GPIO3MinRPM ? "Minimum RPM" : "Maximum RPM"));
+        const bool retard = box < 0;
+        for (Box b : retard ? QList<Box>{Box::GPI1Rtd, Box::GPI2Rtd, Box::GPIO3Rtd}
+                            : QList<Box>{Box(box)}) {
+            Rig r;
+            r.form.Form_Load();
+            r.form.validate(b, entry);
+            const ConfigImage& i = r.image;
+            const auto& v = r.form.view();
+            const int16_t counts = b == Box::GPI1Rtd   ? i.GPI1Retard
+                                   : b == Box::GPI2Rtd ? i.GPI2Retard
+                                                       : i.GPIO3Retard;
+            const QList<int> now =
+                retard ? QList<int>{counts} : QList<int>{i.GPIO3MinRPM, i.GPIO3MaxRPM};
+            QCOMPARE(now, stored);
+            QCOMPARE(retard ? r.form.box(b).text : v.minRpm.text + " " + v.maxRpm.text, shown);
+            QCOMPARE(r.ui.texts(), message.isEmpty() ? QStringList() : QStringList{message});
+            if (message.isEmpty()) continue;
+            QCOMPARE(r.ui.shown()[0].title, QString(retard                  ? "Retard"
+                                                    : b == Box::GPIO3MinRPM ? "Minimum RPM"
+                                                                            : "Maximum RPM"));
+            QCOMPARE(r.ui.shown()[0].icon, Icon::Exclamation);
+        }
     }
 };
 
