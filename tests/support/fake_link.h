@@ -1,10 +1,6 @@
 #pragma once
 
-#include "core/app_context.h"
-#include "data/config_image.h"
-#include "core/scripted_interaction.h"
 #include "controller.h"
-#include "data/data_file.h"
 #include "link/controller_link.h"
 #include "support/model_rig.h"
 

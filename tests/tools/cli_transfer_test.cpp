@@ -15,83 +15,70 @@ class CliTransferTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void downloadWritesTheFile() {
-        const QByteArray image = bytesOf(randomImage(51));
-        writeFile(dir_.filePath("controller.dat"), image);
-        SimProcess sim({"--image", dir_.filePath("controller.dat")});
-        const QString out = dir_.filePath("down.dat");
-        const CliRun r =
-            runCliIn(dir_.path(), {"download", out, "--device", sim.device(), "--trace"});
-        QCOMPARE(r.exitCode, 0);
-        QCOMPARE(readFile(out), image);
-        QVERIFY(r.err.contains("Download From EEPROM: Firmware ID: IGX-1 V2.1\n"));
-        QVERIFY(r.err.contains(
-            "Download From EEPROM: Downloaded data to buffer. Ready for editing.\n"));
-        // The trace: each byte with its time, the resync first.
-        QVERIFY(QRegularExpression(R"(\d+\.\d{3} ms > 0x33\n)").match(QString(r.err)).hasMatch());
-        QVERIFY(r.err.contains("ms < 0x06\n"));
-    }
-
-    void failedDownloadLeavesTheOldFile() {
-        const QStringList sim{"--resync-answer", "0"};  // no link
-        SimProcess process(sim);
-        const QString old = dir_.filePath("old.dat");
-        writeFile(old, "an earlier download");
-        const CliRun r = runCliIn(dir_.path(), {"download", old, "--device", process.device()});
-        QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.err.contains("Download From EEPROM: Cannot establish RS-232 link. Check "
-                                "cable and IGX-1 power."),
-                 r.err.constData());
-        QCOMPARE(readFile(old), QByteArray("an earlier download"));
-        // Nothing half-written beside it either.
-        QCOMPARE(QDir(dir_.path()).entryList({"old.dat*"}, QDir::Files), QStringList{"old.dat"});
-        const QString fresh = dir_.filePath("fresh.dat");
-        SimProcess again(sim);
-        QCOMPARE(runCliIn(dir_.path(), {"download", fresh, "--device", again.device()}).exitCode,
-                 1);
-        QVERIFY(!QFile::exists(fresh));
-    }
-
-    void upload_data() {
+    // A download writes data.dat, whose size before is fileSize (-1: none); an upload reads
+    // it. The lines are patterns stderr must match.
+    void transfer_data() {
+        QTest::addColumn<QString>("command");
         QTest::addColumn<QStringList>("sim");
         QTest::addColumn<int>("fileSize");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QStringList>("lines");
-        QTest::newRow("completed")
-            << QStringList{} << 264 << 0 << QStringList{"Upload To EEPROM: Upload completed."};
-        QTest::newRow("short file") << QStringList{} << 263 << 1
-                                    << QStringList{
-                                           "Open Data File: Error - reached premature "
-                                           "end-of-file",
-                                           "  data.dat holds 263 bytes"};
-        QTest::newRow("read-back differs")
-            << QStringList{"--read-corrupt", "40"} << 264 << 1
+        const QStringList noLink{"--resync-answer", "0"};
+        const QString noLinkLine =
+            "Download From EEPROM: Cannot establish RS-232 link. Check cable and IGX-1 power.";
+        // The trace: each byte with its time, the resync first.
+        QTest::newRow("download")
+            << "download" << QStringList{} << 19 << 0
+            << QStringList{"Download From EEPROM: Firmware ID: IGX-1 V2.1\n",
+                           "Download From EEPROM: Downloaded data to buffer. Ready for editing.\n",
+                           R"(\d+\.\d{3} ms > 0x33\n)", "ms < 0x06\n"};
+        QTest::newRow("failed download keeps the old file")
+            << "download" << noLink << 19 << 1 << QStringList{noLinkLine};
+        QTest::newRow("failed download makes no file")
+            << "download" << noLink << -1 << 1 << QStringList{noLinkLine};
+        QTest::newRow("upload") << "upload" << QStringList{} << 264 << 0
+                                << QStringList{"Upload To EEPROM: Upload completed."};
+        QTest::newRow("upload of a short file")
+            << "upload" << QStringList{} << 263 << 1
+            << QStringList{"Open Data File: Error - reached premature end-of-file",
+                           "  data.dat holds 263 bytes"};
+        QTest::newRow("upload, read-back differs")
+            << "upload" << QStringList{"--read-corrupt", "40"} << 264 << 1
             << QStringList{"Upload To EEPROM: Upload aborted - EEPROM verification failed.",
                            "  First difference at EEPROM address 40: expected 0x"};
     }
 
-    void upload() {
+    void transfer() {
+        QFETCH(QString, command);
         QFETCH(QStringList, sim);
         QFETCH(int, fileSize);
         QFETCH(int, exitCode);
         QFETCH(QStringList, lines);
+        QTemporaryDir dir;
+        const QByteArray controller = bytesOf(randomImage(51));
         QByteArray data = bytesOf(randomImage(61));
-        data.resize(fileSize, 'x');
-        writeFile(dir_.filePath("data.dat"), data);
-        const QString saved = dir_.filePath("saved.dat");
-        QFile::remove(saved);
-        SimProcess process(sim + QStringList{"--save", saved, "--verbose"});
-
+        data.resize(std::max(fileSize, 0), 'x');
+        if (fileSize >= 0) writeFile(dir.filePath("data.dat"), data);
+        const QString saved = dir.filePath("saved.dat");
+        SimProcess process(sim + QStringList{"--image",
+                                             writeFile(dir.filePath("c.dat"), controller), "--save",
+                                             saved, "--verbose"});
         // Run in the folder, so the short-file detail names the file as given.
         const CliRun r =
-            runCliIn(dir_.path(), {"upload", "data.dat", "--device", process.device()});
+            runCliIn(dir.path(), {command, "data.dat", "--device", process.device(), "--trace"});
         QCOMPARE(r.exitCode, exitCode);
         for (const QString& line : lines)
-            QVERIFY2(r.err.contains(line.toUtf8()), r.err.constData());
+            QVERIFY2(QRegularExpression(line).match(QString(r.err)).hasMatch(), r.err.constData());
         QCOMPARE(process.stop(), 0);
-        if (exitCode == 0) QCOMPARE(readFile(saved), data.left(264));
+        const bool downloaded = command == "download" && exitCode == 0;
+        QCOMPARE(readFile(dir.filePath("data.dat")), downloaded ? controller : data);
+        // Nothing half-written beside it.
+        QCOMPARE(QDir(dir.path()).entryList({"data.dat*"}, QDir::Files),
+                 fileSize < 0 && !downloaded ? QStringList{} : QStringList{"data.dat"});
+        if (command == "upload" && exitCode == 0) QCOMPARE(readFile(saved), data);
         // A file that cannot be used costs no traffic at all.
-        if (fileSize < 264) QVERIFY2(!process.log().contains(" rx "), process.log().constData());
+        if (command == "upload" && fileSize < 264)
+            QVERIFY2(!process.log().contains(" rx "), process.log().constData());
     }
 
     // Reported as the window reports it; with --device the link still reaches the controller.
@@ -122,13 +109,11 @@ class CliTransferTest : public QObject {
 
     void usageErrors() {
         QFETCH(QStringList, args);
-        const CliRun r = runCliIn(dir_.path(), args);
+        QTemporaryDir home;
+        const CliRun r = runCliIn(home.path(), args);
         QCOMPARE(r.exitCode, 2);
         QVERIFY(!r.err.isEmpty());
     }
-
-  private:
-    QTemporaryDir dir_;
 };
 
 QTEST_GUILESS_MAIN(CliTransferTest)
