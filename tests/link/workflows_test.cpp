@@ -207,13 +207,9 @@ class WorkflowsTest : public QObject {
     void tableMenusAfterDownload() {
         for (bool table3D : {true, false}) {
             LinkRig rig;
-            ConfigImage decoded;
-            decoded.setImageBytes(randomImage(4));
-            decoded.UpdateParams();
-            decoded.Table2DEnabled = false;
-            decoded.Table3DEnabled = table3D;
-            decoded.UpdateEEPROM();
-            rig.setControllerImage(decoded.imageBytes());
+            auto bytes = randomImage(4);
+            bytes[ConfigImage::kOptions - ConfigImage::kFirstAddress] = table3D ? 0x10 : 0;
+            rig.setControllerImage(bytes);
             int charts = 0;
             rig.ctx.chartSetup3D = [&] { ++charts; };
             rig.state.setTableMenus(!table3D);
