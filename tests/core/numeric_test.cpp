@@ -39,6 +39,7 @@ class NumericTest : public QObject {
         row("sign only", "leading", "-", "0");
         row("point only", "leading", ".", "0");
         row("leading point", "leading", ".5", "0.5");
+        row("trailing point", "leading", "5.", "5");
         row("exponent", "leading", "1e3", "1000");
         row("dangling exponent", "leading", "3e", "3");
         row("blanks inside digits", "leading", "1 2", "12");
