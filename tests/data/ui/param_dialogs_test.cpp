@@ -116,22 +116,26 @@ class ParamDialogsTest : public QObject {
         QTest::addColumn<QString>("steps");  // box, entry, way out
         QTest::addColumn<QString>("message");
         QTest::addColumn<bool>("closed");
+        QTest::addColumn<QList<int>>("stored");  // retard 1 and 2, maximum RPM
         const QString low = "Value must be greater than or equal to 1000";
         const QString high = "Value must be less than or equal to 10";
-        QTest::newRow("Tab") << "txtGPIO3MaxRPM 500 Tab" << low << false;
-        QTest::newRow("Enter is OK") << "txtGPI2Rtd 15 Return" << high << true;
-        QTest::newRow("press on OK") << "txtGPI2Rtd 15 cmdOK" << high << true;
-        QTest::newRow("press on an option") << "txtGPIO3MaxRPM 500 optGPIO3Disable" << low << false;
-        QTest::newRow("click on OK, nothing to correct") << "txtGPI2Rtd 5 click"
-                                                         << "" << true;
+        auto row = [](const char* tag, const char* steps, const QString& message, bool closed,
+                      const QList<int>& stored) {
+            QTest::newRow(tag) << steps << message << closed << stored;
+        };
+        row("Tab", "txtGPIO3MaxRPM 500 Tab", low, false, {23, 34, 1000});
+        row("Enter is OK", "txtGPI2Rtd 15 Return", high, true, {23, 114, 6000});
+        row("press on OK", "txtGPI2Rtd 15 cmdOK", high, true, {23, 114, 6000});
+        row("press on an option", "txtGPIO3MaxRPM 500 optGPIO3Disable", low, false, {23, 34, 1000});
+        row("click on OK, nothing to correct", "txtGPI2Rtd 5 click", "", true, {23, 57, 6000});
         // Closed by its title bar button: the edit of the focused box is never checked.
-        QTest::newRow("title bar close") << "txtGPI1Rtd 25 close"
-                                         << "" << true;
+        row("title bar close", "txtGPI1Rtd 25 close", "", true, {23, 34, 6000});
     }
     void gpioLeavingABoxChecksIt() {
         QFETCH(QString, steps);
         QFETCH(QString, message);
         QFETCH(bool, closed);
+        QFETCH(QList<int>, stored);
         const QStringList s = steps.split(' ');
         const QString box = s[0], entry = s[1], via = s[2];
         Rig r;
@@ -162,12 +166,7 @@ class ParamDialogsTest : public QObject {
         QVERIFY(!edit->hasFocus() || closed);
         QCOMPARE(!d.isVisible(), closed);
         if (via == "optGPIO3Disable") QCOMPARE(r.image.GPIO3Mode, uint8_t(0));
-        if (box == "txtGPI1Rtd")
-            QCOMPARE(r.image.GPI1Retard, int16_t(23));
-        else if (box == "txtGPI2Rtd")
-            QCOMPARE(r.image.GPI2Retard, int16_t(entry == "15" ? 114 : 57));
-        else
-            QCOMPARE(r.image.GPIO3MaxRPM, int16_t(1000));
+        QCOMPARE((QList<int>{r.image.GPI1Retard, r.image.GPI2Retard, r.image.GPIO3MaxRPM}), stored);
     }
 };
 
