@@ -6,7 +6,17 @@
 namespace velo {
 
 enum class Icon { None, Information, Exclamation, Critical, Question };
-enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel, AbortRetryIgnore };
+// YesNoDefaultNo: Yes and No with No as the default, for questions where Enter must not
+// start anything.
+enum class Buttons {
+    Ok,
+    OkCancel,
+    YesNo,
+    YesNoCancel,
+    RetryCancel,
+    AbortRetryIgnore,
+    YesNoDefaultNo
+};
 enum class Answer { Ok, Cancel, Yes, No, Retry, Abort, Ignore };
 
 // Everything that asks or tells the user goes through here, so that workflows run the

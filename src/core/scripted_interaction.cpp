@@ -9,6 +9,7 @@ QString buttonsName(Buttons b) {
         case Buttons::OkCancel:
             return "OK/Cancel";
         case Buttons::YesNo:
+        case Buttons::YesNoDefaultNo:
             return "Yes/No";
         case Buttons::YesNoCancel:
             return "Yes/No/Cancel";
@@ -63,6 +64,7 @@ Answer ScriptedInteraction::defaultAnswer(Buttons b) {
             return Answer::Ok;
         case Buttons::YesNo:
         case Buttons::YesNoCancel:
+        case Buttons::YesNoDefaultNo:
             return Answer::Yes;
         case Buttons::RetryCancel:
             return Answer::Cancel;

@@ -3,10 +3,14 @@
 #include "table/pressure_units.h"
 
 #include <QStringList>
+#include <QVector>
+#include <cstdio>
 
 namespace velo {
 class ConfigImage;
 class TuneHistory;
+struct CheckRules;
+struct TableFinding;
 }  // namespace velo
 
 namespace velo::cli {
@@ -34,6 +38,12 @@ int runHistory(const QStringList& args);
 TuneHistory* cliHistory();
 // Makes its own QGuiApplication: call it instead of creating one.
 int runReport(int argc, char** argv);
+
+// Finding the controller and checking a table.
+int runPorts(const QStringList& args);
+int runCheck(const QStringList& args);
+// The findings' sentences, then one line that counts the notes.
+void printFindings(const QVector<TableFinding>& all, const CheckRules& rules, FILE* to);
 
 void printUsage(FILE* to);
 // Reads a data file into `image` as File Open does; otherwise says why on stderr and

@@ -19,6 +19,8 @@ void printUsage(FILE* to) {
         "  velo-igx-cli export IN.dat OUT.csv\n"
         "  velo-igx-cli import IN.dat TABLE.csv OUT.dat\n"
         "  velo-igx-cli history [--json] | export ID OUT.dat | note ID TEXT\n"
+        "  velo-igx-cli ports [--device PATH]... [--json]\n"
+        "  velo-igx-cli check FILE.dat [--json]\n"
         "Wherever a data file is read, @ID reads entry ID of Tune History instead.\n"
         "\n"
         "Messages are printed as \"TITLE: TEXT\" on stderr; questions are answered so that\n"
@@ -28,7 +30,10 @@ void printUsage(FILE* to) {
         "errors and files that cannot be read or written.\n"
         "diff lists the parameters and timing table cells that differ, for the tables in\n"
         "use in either file, and counts any other bytes that differ: it exits 0 only when\n"
-        "the two files hold the same 264 bytes, 1 when they differ.\n",
+        "the two files hold the same 264 bytes, 1 when they differ.\n"
+        "ports asks every serial port (and each --device) for its identification: exit 0\n"
+        "when an IGX-1 answered, 1 when none did. check exits 0 when the table in use has\n"
+        "no findings, 1 when it has some.\n",
         to);
 }
 
@@ -52,6 +57,8 @@ int main(int argc, char** argv) {
     if (command == "history") return velo::cli::runHistory(args);
     if (command == "export") return velo::cli::runExport(args);
     if (command == "import") return velo::cli::runImport(args);
+    if (command == "ports") return velo::cli::runPorts(args);
+    if (command == "check") return velo::cli::runCheck(args);
     std::fprintf(stderr, "velo-igx-cli: unknown command \"%s\"\n", qPrintable(command));
     velo::cli::printUsage(stderr);
     return velo::cli::kUsage;

@@ -8,6 +8,7 @@
 #include "data/file_commands.h"
 #include "link/controller_link.h"
 #include "link/tracing_port.h"
+#include "table/table_check.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -96,6 +97,7 @@ class Session {
 
     AppContext& ctx() { return ctx_; }
     ControllerLink& link() { return *link_; }
+    const QSettings& settings() const { return *settings_; }
 
   private:
     std::unique_ptr<QSettings> settings_;
@@ -151,6 +153,12 @@ int runUpload(const QStringList& args) {
     // As after File Open: the next identification fills these in.
     session.ctx().state.FirmwareID.clear();
     session.ctx().state.UnitModel.clear();
+    if (const auto table = checkedTableInUse(session.ctx().image)) {
+        const CheckRules rules = CheckRules::fromSettings(session.settings());
+        printFindings(checkTable(*table, rules), rules, stderr);
+    }
+    if (!uploadDespiteFindings(session.ctx().image, session.ctx().ui, session.settings()))
+        return kFailed;
     return session.link().upload() == TransferOutcome::Completed ? kOk : kFailed;
 }
 

@@ -22,6 +22,7 @@ QMessageBox::StandardButtons standardButtons(Buttons b) {
         case Buttons::OkCancel:
             return QMessageBox::Ok | QMessageBox::Cancel;
         case Buttons::YesNo:
+        case Buttons::YesNoDefaultNo:
             return QMessageBox::Yes | QMessageBox::No;
         case Buttons::YesNoCancel:
             return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
@@ -132,6 +133,7 @@ Answer QtInteraction::message(const QString& title, const QString& text, Buttons
         box.answerRequired = true;
         box.setDefaultButton(QMessageBox::Abort);
     }
+    if (buttons == Buttons::YesNoDefaultNo) box.setDefaultButton(QMessageBox::No);
     // The box sizes itself to its text; a short text would cut the title.
     if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
         grid->addItem(

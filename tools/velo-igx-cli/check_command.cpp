@@ -1,0 +1,87 @@
+// check: the Edit menu's table check from a terminal.
+#include "cli.h"
+
+#include "core/port_settings.h"
+#include "data/config_image.h"
+#include "table/table_check.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSettings>
+#include <cstdio>
+#include <memory>
+
+namespace velo::cli {
+
+namespace {
+
+QJsonObject toJson(const TableFinding& f, const CheckRules& rules) {
+    QJsonObject o;
+    o["kind"] = f.kindName();
+    o["rpm"] = f.rpm();
+    o["row"] = f.rowLabel.isEmpty() ? QJsonValue() : QJsonValue(f.rowLabel);
+    o["advance"] = f.advance;
+    o["sentence"] = f.sentence(rules);
+    return o;
+}
+
+}  // namespace
+
+void printFindings(const QVector<TableFinding>& all, const CheckRules& rules, FILE* to) {
+    int notes[2] = {0, 0};
+    for (const TableFinding& f : all) {
+        if (f.isNote())
+            ++notes[f.kind == TableFinding::AtTrigger ? 0 : 1];
+        else
+            std::fprintf(to, "%s\n", qPrintable(f.sentence(rules)));
+    }
+    if (notes[0] + notes[1] > 0)
+        std::fprintf(to, "Notes: %d cells at the trigger timing, %d at the lower limit.\n",
+                     notes[0], notes[1]);
+}
+
+int runCheck(const QStringList& args) {
+    QString path;
+    bool json = false;
+    for (const QString& a : args) {
+        if (a == "--json") {
+            json = true;
+        } else if (a.startsWith("--") || !path.isEmpty()) {
+            printUsage(stderr);
+            return kUsage;
+        } else {
+            path = a;
+        }
+    }
+    if (path.isEmpty()) {
+        printUsage(stderr);
+        return kUsage;
+    }
+    auto image = std::make_unique<ConfigImage>();
+    if (const int failed = readImage(path, *image)) return failed;
+    const auto settings = openUserSettings();
+    const CheckRules rules = CheckRules::fromSettings(*settings);
+    const auto table = checkedTableInUse(*image);
+    const QVector<TableFinding> all = table ? checkTable(*table, rules) : QVector<TableFinding>{};
+    if (json) {
+        QJsonArray findings, notes;
+        for (const TableFinding& f : all) (f.isNote() ? notes : findings).append(toJson(f, rules));
+        QJsonObject o;
+        o["table"] = !table                              ? QJsonValue()
+                     : table->kind == TableKind::Table2D ? QJsonValue("2D")
+                                                         : QJsonValue("3D");
+        o["findings"] = findings;
+        o["notes"] = notes;
+        std::printf("%s", QJsonDocument(o).toJson(QJsonDocument::Indented).constData());
+    } else if (!table) {
+        std::printf("No timing table in use.\n");
+    } else {
+        std::printf("%s timing table: %d findings.\n",
+                    table->kind == TableKind::Table2D ? "2D" : "3D", countFindings(all));
+        printFindings(all, rules, stdout);
+    }
+    return countFindings(all) == 0 ? kOk : kFailed;
+}
+
+}  // namespace velo::cli
