@@ -103,17 +103,18 @@ CheckedTable openTable(const TableSession& s, int mapSensor) {
     return {s.kind(), s.trigTiming(), mapSensor, [&s](int r, int c) { return s.value(r, c); }};
 }
 
-bool uploadDespiteFindings(const ConfigImage& image, UserInteraction& ui,
-                           const QSettings& settings) {
-    const auto table = checkedTableInUse(image);
-    if (image.BufferEmpty || !table || !CheckRules::askBeforeUpload(settings)) return true;
+bool uploadDespiteFindings(const AppContext& ctx, const QSettings& settings) {
+    const auto table = checkedTableInUse(ctx.image);
+    if (ctx.image.BufferEmpty || ctx.state.tableOpen() || !table ||
+        !CheckRules::askBeforeUpload(settings))
+        return true;
     const int n = countFindings(checkTable(*table, CheckRules::fromSettings(settings)));
     if (n == 0) return true;
-    return ui.message("Check Timing Table",
-                      QString("The timing table has %1 findings (spikes or advance rising with "
-                              "load). Upload anyway?")
-                          .arg(n),
-                      Buttons::YesNoDefaultNo, Icon::Exclamation) == Answer::Yes;
+    return ctx.ui.message("Check Timing Table",
+                          QString("The timing table has %1 findings (spikes or advance rising with "
+                                  "load). Upload anyway?")
+                              .arg(n),
+                          Buttons::YesNoDefaultNo, Icon::Exclamation) == Answer::Yes;
 }
 
 }  // namespace velo

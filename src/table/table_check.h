@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/interaction.h"
+#include "core/app_context.h"
 #include "table/table_session.h"
 
 #include <QString>
@@ -58,8 +58,8 @@ std::optional<CheckedTable> checkedTableInUse(const ConfigImage& image);
 CheckedTable openTable(const TableSession& session, int mapSensor);
 
 // Asked before an upload: true when the upload may go on. Nothing is asked when the
-// setting is off or the table in the buffer has no findings.
-bool uploadDespiteFindings(const ConfigImage& image, UserInteraction& ui,
-                           const QSettings& settings);
+// setting is off, the table in the buffer has no findings, or the upload will refuse
+// anyway (an empty buffer, an open table).
+bool uploadDespiteFindings(const AppContext& ctx, const QSettings& settings);
 
 }  // namespace velo

@@ -71,16 +71,18 @@ class TableCheckTest : public QObject {
         QTemporaryDir dir;
         QSettings s(dir.filePath("s.ini"), QSettings::IniFormat);
         ScriptedInteraction ui;
+        MainState state;
+        const AppContext ctx(im, state, ui);
         ui.answer(Answer::No);
-        QVERIFY(!uploadDespiteFindings(im, ui, s));
+        QVERIFY(!uploadDespiteFindings(ctx, s));
         QCOMPARE(ui.texts(), QStringList{"The timing table has 1 findings (spikes or advance "
                                          "rising with load). Upload anyway?"});
         QCOMPARE(ui.shown()[0].buttons, Buttons::YesNoDefaultNo);
         s.setValue("TableCheck/SpikeDegrees", 20);
-        QVERIFY(uploadDespiteFindings(im, ui, s));
+        QVERIFY(uploadDespiteFindings(ctx, s));
         s.setValue("TableCheck/SpikeDegrees", 4);
         s.setValue("TableCheck/AskBeforeUpload", false);
-        QVERIFY(uploadDespiteFindings(im, ui, s));
+        QVERIFY(uploadDespiteFindings(ctx, s));
         QCOMPARE(ui.shown().size(), 1);
     }
 };

@@ -157,7 +157,7 @@ int runUpload(const QStringList& args) {
         const CheckRules rules = CheckRules::fromSettings(session.settings());
         printFindings(checkTable(*table, rules), rules, stderr);
     }
-    if (!uploadDespiteFindings(session.ctx().image, session.ctx().ui, session.settings()))
+    if (!uploadDespiteFindings(session.ctx(), session.settings()))
         return kFailed;
     return session.link().upload() == TransferOutcome::Completed ? kOk : kFailed;
 }

@@ -12,6 +12,7 @@
 #include "data/ui/param_dialogs.h"
 #include "report/ui/report_commands.h"
 #include "table/csv_commands.h"
+#include "table/ui/check_marks.h"
 #include "table/table_commands.h"
 #include "table/ui/compare_dialog.h"
 #include "table/ui/new_table_wizards.h"
@@ -115,6 +116,8 @@ std::vector<MainWindow::MenuCommand> MainWindow::menuCommands() {
          [this] { mnuSaveTbl_Click(); }, &Menus::saveTbl},
         {"mnuEdit", "mnuCloseTbl", "Close Timing Table", none, [this] { mnuCloseTbl_Click(); },
          &Menus::closeTbl},
+        {"mnuEdit", "mnuCheckTable", "Check Timing Table", none, [this, &t] {
+             mnuCheckTable_Click(t, tableViews_->grid2D(), tableViews_->grid3D(), settings_, this); }},
         {"mnuEdit", "mnuSepUndo"},
         {"mnuEdit", "mnuUndo", "Undo", QKeySequence::Undo, [undo] { undo(false); }},
         {"mnuEdit", "mnuRedo", "Redo", QKeySequence(Qt::CTRL | Qt::Key_Y), [undo] { undo(true); }},
@@ -122,7 +125,8 @@ std::vector<MainWindow::MenuCommand> MainWindow::menuCommands() {
 
         {"mnuComm", "mnuDownload", "&Download From EEPROM", none,
          [this] { link_->mnuDownload_Click(); }},
-        {"mnuComm", "mnuUpload", "&Upload To EEPROM", none, [this] { link_->mnuUpload_Click(); }},
+        {"mnuComm", "mnuUpload", "&Upload To EEPROM", none,
+         [this] { if (uploadDespiteFindings(ctx_, settings_)) link_->mnuUpload_Click(); }},
         {"mnuComm", "mnuPortSetup", "&Port Setup", none, [this] { mnuPortSetup_Click(); }},
 
         {"mnuHelp", "mnuHelpContents", "&Contents", none, [this] { mnuHelpContents_Click(); }},
