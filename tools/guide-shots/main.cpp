@@ -10,6 +10,8 @@
 #include "core/ui/qt_interaction.h"
 #include "data/file_commands.h"
 #include "table/ui/compare_dialog.h"
+#include "table/ui/check_marks.h"
+#include "core/numeric.h"
 #include "data/ui/param_dialogs.h"
 #include "report/ui/report_painter.h"
 #include "table/table_commands.h"
@@ -250,6 +252,40 @@ void shootTuneHistory(MainWindow& window, const QString& demo) {
 
 }  // namespace
 
+// Edit > Check Timing Table over the 3D demo with two cells made to stray: the grid's
+// marks with the findings panel under them.
+void shootTableCheck(MainWindow& window) {
+    window.action("mnuEditTimingTable")->trigger();
+    TableSession* s = window.tableEditor().session();
+    if (!s) {
+        ++failures;
+        return;
+    }
+    editCell(*s, 3, 9, formatFixed(s->value(3, 9) + 6, 1));
+    editCell(*s, 6, 15, formatFixed(s->value(5, 15) + 3, 1));
+    window.action("mnuCheckTable")->trigger();
+    auto* panel = window.findChild<TableCheckPanel*>("dlgTableCheck");
+    TimingGrid* grid = window.tableViews()->grid3D();
+    if (!panel || !grid) {
+        ++failures;
+        return;
+    }
+    grid->setCurrentCell(0, 0);
+    panel->resize(kGuideWidth - 40, 150);
+    const QImage cells = grid->grab().toImage();
+    const QImage list = panel->grab().toImage();
+    QImage shot(std::max(cells.width(), list.width()), cells.height() + list.height() + 8,
+                QImage::Format_RGB32);
+    shot.fill(window.palette().color(QPalette::Window));
+    QPainter p(&shot);
+    p.drawImage(0, 0, cells);
+    p.drawImage(0, cells.height() + 8, list);
+    p.end();
+    save(shot, "table_check");
+    panel->close();
+    window.tableEditor().close();
+}
+
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -312,5 +348,6 @@ int main(int argc, char** argv) {
     shootLimitNotice(window);
     window.tableEditor().close();
     shootTuneHistory(window, QDir(folder).filePath("demo_3d.dat"));
+    shootTableCheck(window);
     return failures ? 1 : 0;
 }

@@ -116,7 +116,7 @@ std::vector<MainWindow::MenuCommand> MainWindow::menuCommands() {
          [this] { mnuSaveTbl_Click(); }, &Menus::saveTbl},
         {"mnuEdit", "mnuCloseTbl", "Close Timing Table", none, [this] { mnuCloseTbl_Click(); },
          &Menus::closeTbl},
-        {"mnuEdit", "mnuCheckTable", "Check Timing Table", none, [this, &t] {
+        {"mnuEdit", "mnuCheckTable", "Chec&k Timing Table", none, [this, &t] {
              mnuCheckTable_Click(t, tableViews_->grid2D(), tableViews_->grid3D(), settings_, this); }},
         {"mnuEdit", "mnuSepUndo"},
         {"mnuEdit", "mnuUndo", "Undo", QKeySequence::Undo, [undo] { undo(false); }},

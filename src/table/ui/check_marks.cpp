@@ -16,8 +16,10 @@
 namespace velo {
 
 namespace {
-// Neither a heat tint, the selection's blue nor the current cell's navy.
-const QColor kMark(0xc0, 0x10, 0x80);
+// Neither a heat tint, the selection's blue nor the current cell's navy; wide enough to
+// read on the navy of the current cell as well.
+const QColor kMark(0xe0, 0x10, 0x90);
+constexpr double kMarkWidth = 3;
 }  // namespace
 
 CheckMarkDelegate::CheckMarkDelegate(TimingGrid* grid)
@@ -43,9 +45,10 @@ void CheckMarkDelegate::paint(QPainter* p, const QStyleOptionViewItem& opt,
     if (inner_) inner_->paint(p, opt, i);
     if (!tips_.contains(i.row() * 100 + i.column())) return;
     p->save();
-    p->setPen(QPen(kMark, 2));
+    p->setPen(QPen(kMark, kMarkWidth));
     p->setBrush(Qt::NoBrush);
-    p->drawRect(QRectF(opt.rect).adjusted(1.5, 1.5, -1.5, -1.5));
+    const double in = kMarkWidth / 2;
+    p->drawRect(QRectF(opt.rect).adjusted(in, in, -in, -in));
     p->restore();
 }
 
@@ -86,7 +89,7 @@ TableCheckPanel::TableCheckPanel(TableEditor& editor, TimingGrid* grid2D, Timing
     layout->addWidget(summary_);
     layout->addWidget(list_, 1);
     layout->addWidget(close, 0, Qt::AlignRight);
-    resize(460, 300);
+    resize(440, 230);
 
     for (TimingGrid* g : {grid2D_, grid3D_}) new CheckMarkDelegate(g);
     connect(close, &QPushButton::clicked, this, &QDialog::close);
@@ -168,7 +171,12 @@ void mnuCheckTable_Click(TableEditor& editor, TimingGrid* grid2D, TimingGrid* gr
         if (!editor.session()) return;
     }
     auto* panel = window->findChild<TableCheckPanel*>("dlgTableCheck");
-    if (!panel) panel = new TableCheckPanel(editor, grid2D, grid3D, settings, window);
+    if (!panel) {
+        panel = new TableCheckPanel(editor, grid2D, grid3D, settings, window);
+        // At the window's top right, over the chart's legend rather than its middle.
+        const QRect w = window->geometry();
+        panel->move(w.right() - panel->width() - 24, w.top() + 40);
+    }
     panel->recheck();
     panel->show();
     panel->raise();

@@ -95,7 +95,8 @@ class MainWindowTest : public QObject {
                  "From CSV..., -, &Print Parameters And Timing Table, Print Set&up..., -, E&xit");
         QCOMPARE(captions(w.menu("mnuEdit")),
                  "Edit &Module Parameters, Edit &GPIO Parameters, Edit &Timing Table (off), Save "
-                 "Timing Table Edits To Buffer (off), Close Timing Table (off), -, Undo (off), "
+                 "Timing Table Edits To Buffer (off), Close Timing Table (off), Chec&k Timing Table, "
+                 "-, Undo (off), "
                  "Redo (off), Pressure &Units");
         // The empty window names where to start, by the menus' own captions.
         auto* hint = w.findChild<QLabel*>("lblFirstScreenHint");

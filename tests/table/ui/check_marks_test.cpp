@@ -48,7 +48,7 @@ class CheckMarksTest : public QObject {
         QVERIFY(marks->tipAt(3, 4).isEmpty());
         const QRect cell = grid->visualRect(grid->model()->index(3, 5));
         QCOMPARE(grid->viewport()->grab().toImage().pixelColor(cell.left() + 1, cell.center().y()),
-                 QColor(0xc0, 0x10, 0x80));
+                 QColor(0xe0, 0x10, 0x90));
         emit panel->list()->itemClicked(panel->list()->item(1));
         QCOMPARE(QPoint(grid->row(), grid->col()), QPoint(3, 5));
 
