@@ -3,7 +3,11 @@
 namespace velo {
 
 Answer ErrorReport(UserInteraction& ui, const RunError& error) {
-    return ui.message("Error", error.description, Buttons::AbortRetryIgnore, Icon::Critical);
+    const Answer a =
+        ui.message("Error", error.description, Buttons::AbortRetryIgnore, Icon::Critical);
+    if (!error.followUp.isEmpty())
+        ui.message("Data Port Setup", error.followUp, Buttons::Ok, Icon::Information);
+    return a;
 }
 
 bool Trap::step(const std::function<void()>& statement) {

@@ -11,6 +11,8 @@ struct RunError {
     int32_t number = 0;
     QString source;
     QString description;
+    // Shown after the report, in a box of its own: what the user can do about it.
+    QString followUp = {};
 };
 
 // The program's own errors sit above the user-error base; the link and File Open use

@@ -2,9 +2,15 @@
 
 #include "core/run_error.h"
 #include "link/controller_link.h"
+#include "link/port_finder.h"
 #include "link/protocol.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <cerrno>
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 #include <chrono>
 
 namespace velo {
@@ -71,11 +77,18 @@ void QtSerialPort::open() {
     port_.setStopBits(QSerialPort::OneStop);
     port_.setFlowControl(QSerialPort::NoFlowControl);
     port_.setReadBufferSize(0);
-    if (!port_.open(QIODevice::ReadWrite))
-        raise(8002, "Velo_IGX_Main",
-              QString("Cannot open Com%1 (%2): %3")
-                  .arg(portNumber_)
-                  .arg(device, port_.errorString()));
+    if (!port_.open(QIODevice::ReadWrite)) {
+        RunError e{8002, "Velo_IGX_Main",
+                   QString("Cannot open Com%1 (%2): %3")
+                       .arg(portNumber_)
+                       .arg(device, port_.errorString())};
+#ifdef Q_OS_UNIX
+        // Refused by the file's rights, not held by another program.
+        if (::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0 && errno == EACCES)
+            e.followUp = permissionFollowUp(device);
+#endif
+        throw e;
+    }
     failure_.clear();
     // Only an open port takes the modem lines; a pseudo-terminal has none, so failing to
     // set them there is expected.

@@ -1,10 +1,68 @@
 // ports: find the controller among the machine's serial ports.
 #include "cli.h"
 
+#include "link/port_finder.h"
+
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstdio>
+
 namespace velo::cli {
 
-int runPorts(const QStringList&) {
-    return kUsage;
+int runPorts(const QStringList& args) {
+    QStringList extra;
+    bool json = false;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == "--json") {
+            json = true;
+        } else if (args[i] == "--device" && i + 1 < args.size()) {
+            extra << args[++i];
+        } else {
+            std::fprintf(stderr, "velo-igx-cli: unexpected argument %s\n", qPrintable(args[i]));
+            printUsage(stderr);
+            return kUsage;
+        }
+    }
+    QVector<SerialPortEntry> ports = machinePorts();
+    for (const QString& d : extra)
+        if (std::none_of(ports.begin(), ports.end(), [&](const auto& p) { return p.device == d; }))
+            ports.append({d, {}, {}, {}, {}});
+    QStringList devices;
+    for (const SerialPortEntry& p : ports) devices << p.device;
+    QElapsedTimer took;
+    took.start();
+    const QVector<ProbeAnswer> answers = findControllers(devices);
+    const double seconds = took.elapsed() / 1000.0;
+    bool igx = false;
+    QJsonArray list;
+    for (int i = 0; i < ports.size(); ++i) {
+        const SerialPortEntry& p = ports[i];
+        const ProbeAnswer& a = answers[i];
+        igx = igx || a.igx;
+        if (json) {
+            QJsonObject o;
+            o["device"] = p.device;
+            o["description"] = p.description;
+            o["manufacturer"] = p.manufacturer;
+            o["serial"] = p.serial;
+            o["firmware"] = a.firmware ? QJsonValue(*a.firmware) : QJsonValue();
+            o["igx"] = a.igx;
+            list.append(o);
+        } else {
+            std::printf("%-28s %-24s %-16s %-12s %s\n", qPrintable(p.device),
+                        qPrintable(p.description), qPrintable(p.manufacturer), qPrintable(p.serial),
+                        qPrintable(a.firmware ? (a.igx ? "IGX-1: " : "answered: ") + *a.firmware
+                                              : QString("no answer")));
+        }
+    }
+    if (json)
+        std::printf("%s", QJsonDocument(list).toJson(QJsonDocument::Indented).constData());
+    else
+        std::printf("%d ports asked in %.1f s; %s\n", int(ports.size()), seconds,
+                    igx ? "an IGX-1 answered." : "no IGX-1 answered.");
+    return igx ? kOk : kFailed;
 }
 
 }  // namespace velo::cli

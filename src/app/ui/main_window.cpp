@@ -205,7 +205,7 @@ void MainWindow::buildCentral() {
 
     portSetup_ = new PortSetupFrame(portSettings_, options_.deviceOverride, central);
     portSetup_->hide();
-    portSetup_->setMaximumWidth(420);
+    portSetup_->setMaximumWidth(760);
     connect(portSetup_, &PortSetupFrame::portChosen, this, &MainWindow::cboPort_Click);
     connect(portSetup_, &PortSetupFrame::deviceChanged, this, [this] {
         link_->closePort();

@@ -1,6 +1,8 @@
 #include "app/ui/port_setup_frame.h"
 
 #include "core/port_settings.h"
+#include "link/port_finder.h"
+#include "link/ui/adapter_list.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -8,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSerialPortInfo>
 
 namespace velo {
 
@@ -45,7 +46,20 @@ PortSetupFrame::PortSetupFrame(PortSettings& settings, QString deviceOverride, Q
     grid->addWidget(lblReaches, 1, 0);
     grid->addWidget(cboDevice_, 1, 1);
     grid->addWidget(lblDevice_, 2, 0, 1, 2);
-    grid->addWidget(ok_, 3, 1, Qt::AlignRight);
+    adapters_ = new AdapterList(this);
+    grid->addWidget(adapters_, 3, 0, 1, 2);
+    grid->addWidget(ok_, 4, 1, Qt::AlignRight);
+    // A picked adapter becomes the chosen entry's device, as a typed path does.
+    connect(adapters_, &AdapterList::devicePicked, this, [this](const QString& device) {
+        cboDevice_->setCurrentText(device);
+        storeTypedDevice();
+    });
+    connect(adapters_, &AdapterList::searchStarting, this,
+            [this] { emit deviceChanged(shownPort_); });
+    connect(adapters_->cmdFind(), &QPushButton::clicked, this, [this] {
+        adapters_->findController(
+            {override_.isEmpty() ? cboDevice_->currentText().trimmed() : override_});
+    });
 
     connect(cboPort_, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0) emit portChosen(index);
@@ -61,18 +75,6 @@ void PortSetupFrame::fillPortList() {
     cboPort_->clear();
     for (int n = 1; n <= kPortCount; ++n) cboPort_->addItem(QString("Com%1").arg(n));
     cboPort_->setCurrentIndex(-1);
-}
-
-QStringList PortSetupFrame::foundDevices() {
-    QStringList out;
-    for (const auto& info : QSerialPortInfo::availablePorts()) out << info.systemLocation();
-#ifndef Q_OS_WIN
-    // Pseudo-terminals (a simulated controller) are not enumerated as serial ports.
-    for (const QString& name : QDir("/dev/pts").entryList(QDir::System | QDir::NoDotAndDotDot))
-        if (name != "ptmx") out << "/dev/pts/" + name;
-#endif
-    out.removeDuplicates();
-    return out;
 }
 
 void PortSetupFrame::showDeviceOf(int port) {

@@ -9,6 +9,7 @@ class QPushButton;
 
 namespace velo {
 
+class AdapterList;
 class PortSettings;
 
 // fraPortSelect, "Data Port Setup": the Com list, the device the chosen entry reaches
@@ -26,8 +27,7 @@ class PortSetupFrame : public QGroupBox {
     void fillPortList();  // the 255 entries, none selected
     // Shows the device of the selected entry; called after every selection.
     void showDeviceOf(int port);
-    // Serial devices of this machine, for the device list.
-    static QStringList foundDevices();
+    AdapterList* adapters() const { return adapters_; }
 
   signals:
     void portChosen(int index);  // cboPort_Click
@@ -42,6 +42,7 @@ class PortSetupFrame : public QGroupBox {
     QComboBox* cboDevice_;
     QLabel* lblDevice_;
     QPushButton* ok_;
+    AdapterList* adapters_;
     int shownPort_ = 0;
 };
 
