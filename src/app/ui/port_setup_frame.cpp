@@ -48,6 +48,7 @@ PortSetupFrame::PortSetupFrame(PortSettings& settings, QString deviceOverride, Q
     grid->addWidget(lblDevice_, 2, 0, 1, 2);
     adapters_ = new AdapterList(this);
     grid->addWidget(adapters_, 3, 0, 1, 2);
+    grid->setColumnStretch(1, 1);
     grid->addWidget(ok_, 4, 1, Qt::AlignRight);
     // A picked adapter becomes the chosen entry's device, as a typed path does.
     connect(adapters_, &AdapterList::devicePicked, this, [this](const QString& device) {

@@ -31,7 +31,11 @@ AdapterList::AdapterList(QWidget* parent) : QWidget(parent) {
     tree_->setHeaderLabels({"Device", "Adapter", "Maker", "Serial", "Stable name", "Answer"});
     tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     tree_->setToolTip("Click a port to make it the device of the chosen Com entry.");
-    tree_->setMinimumHeight(110);
+    // Wide enough for every column of a USB adapter without a scroll bar.
+    tree_->setMinimumSize(660, 90);
+    tree_->setMaximumHeight(150);
+    auto* heading = new QLabel("Serial ports on this machine", this);
+    heading->setBuddy(tree_);
     find_ = new QPushButton("Find Controller", this);
     find_->setObjectName("cmdFindController");
     found_ = new QLabel(this);
@@ -40,6 +44,7 @@ AdapterList::AdapterList(QWidget* parent) : QWidget(parent) {
     auto* row = new QHBoxLayout;
     row->addWidget(find_);
     row->addWidget(found_, 1);
+    layout->addWidget(heading);
     layout->addWidget(tree_);
     layout->addLayout(row);
 
