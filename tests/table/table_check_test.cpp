@@ -53,13 +53,7 @@ class TableCheckTest : public QObject {
         QCOMPARE(got.join(' '), found);
     }
 
-    // The sentence names the place as the grid does and the numbers behind the finding.
-    void sentenceAndQuestion() {
-        const TableFinding rise{TableFinding::LoadRise, 3, 7, 25.04, 22.5, "30"};
-        QCOMPARE(rise.sentence({}),
-                 QString("Advance rises with load at 3000 RPM, MAP 30: 25.0° against 22.5° one "
-                         "MAP row lower (more than 2.0° more)."));
-
+    void askBeforeUpload() {
         // One 2D dip in the buffer: the question comes, No stops the upload, and the
         // settings can widen the rule or turn the question off.
         ConfigImage im;

@@ -1,40 +1,29 @@
 #include "support/cli_run.h"
 #include "support/files.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
 
 class CliCheckTest : public QObject {
     Q_OBJECT
   private slots:
+    // The demo tunes check clean; a 2D spike in text and JSON; files as show reads them.
     void exitAndFindings_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("flag");
+        QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("out");
         const QString res = VELO_SOURCE_DIR "/resources/";
-        QTest::newRow("2D demo") << res + "demo_2d.dat"
-                                 << "" << 0 << "2D timing table: 0 findings";
-        QTest::newRow("3D demo notes") << res + "demo_3d.dat"
-                                       << "" << 0 << "Notes: 13 cells at the trigger timing, 0 at";
-        QTest::newRow("spike") << "spike"
-                               << "" << 1
-                               << "Spike at 2000 RPM: 25.3° against 30.0° on average beside it";
-        QTest::newRow("spike json") << "spike"
-                                    << "--json" << 1 << "spike 2000 null 25.3";
-        QTest::newRow("short") << "short"
-                               << "" << 1 << "";
-        QTest::newRow("missing") << "none"
-                                 << "" << 2 << "";
-        QTest::newRow("usage") << "spike"
-                               << "--rows" << 2 << "";
+        // clang-format off
+        QTest::newRow("2D demo") << QStringList{res + "demo_2d.dat"} << 0 << "2D timing table: 0 findings";
+        QTest::newRow("3D demo") << QStringList{res + "demo_3d.dat"} << 0 << "13 cells at the trigger timing";
+        QTest::newRow("spike")   << QStringList{"spike"} << 1 << "Spike at 2000 RPM: 25.3° against 30.0°";
+        QTest::newRow("json")    << QStringList{"spike", "--json"} << 1 << "\"kind\": \"spike\",\n            \"row\": null";
+        QTest::newRow("short")   << QStringList{"short"} << 1 << "";
+        QTest::newRow("usage")   << QStringList{"spike", "--rows"} << 2 << "";
+        // clang-format on
     }
     void exitAndFindings() {
-        QFETCH(QString, file);
-        QFETCH(QString, flag);
+        QFETCH(QStringList, args);
         QFETCH(int, exitCode);
         QFETCH(QString, out);
         QTemporaryDir dir;
@@ -44,21 +33,10 @@ class CliCheckTest : public QObject {
         image[4] = 53;     // 2000 RPM, 4.7 degrees below its neighbours
         velo::test::writeFile(dir.filePath("spike"), image);
         velo::test::writeFile(dir.filePath("short"), image.left(100));
-        if (!file.contains('/')) file = dir.filePath(file);
-        const auto r = velo::test::runCli(flag.isEmpty() ? QStringList{"check", file}
-                                                         : QStringList{"check", file, flag});
+        if (!args[0].contains('/')) args[0] = dir.filePath(args[0]);
+        const auto r = velo::test::runCli(QStringList{"check"} + args);
         QCOMPARE(r.exitCode, exitCode);
-        QString got = QString::fromUtf8(r.out);
-        if (flag == "--json") {
-            const QJsonObject f = QJsonDocument::fromJson(r.out)["findings"][0].toObject();
-            got = QString("%1 %2 %3 %4 %5")
-                      .arg(f["kind"].toString())
-                      .arg(f["rpm"].toInt())
-                      .arg(f["row"].isNull() ? "null" : "?")
-                      .arg(f["advance"].toDouble(), 0, 'f', 1)
-                      .arg(f["sentence"].toString());
-        }
-        QVERIFY2(got.contains(out), qPrintable(got));
+        QVERIFY2(QString::fromUtf8(r.out).contains(out), r.out.constData());
     }
 };
 
