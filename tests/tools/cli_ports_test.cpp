@@ -12,7 +12,6 @@ class CliPortsTest : public QObject {
     // A simulated IGX-1 beside a silent one: the answer, the JSON fields, the exit codes.
     void findsTheControllerAmongSilentPorts() {
         velo::test::SimProcess igx, silent({"--silent-from", "1"});
-        QVERIFY2(!igx.device().isEmpty() && !silent.device().isEmpty(), qPrintable(igx.error()));
         const auto r = velo::test::runCli(
             {"ports", "--device", silent.device(), "--device", igx.device(), "--json"});
         QCOMPARE(r.exitCode, 0);
