@@ -24,9 +24,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
-#include <QGroupBox>
 #include <QMenuBar>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStatusBar>
