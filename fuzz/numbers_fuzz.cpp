@@ -1,11 +1,17 @@
-// Any text as a typed cell, a Modify entry and a paste over a whole table, then saved.
+// Any text as a typed cell, a Modify entry and a paste over a whole table, both charts
+// laid out and painted with what the paste left, then saved.
+#include "chart/ui/chart2d_painter.h"
+#include "chart/ui/chart3d_painter.h"
 #include "core/error_report.h"
+#include "core/numeric.h"
 #include "core/scripted_interaction.h"
 #include "data/config_image.h"
-#include "core/numeric.h"
 #include "table/table_edit.h"
 #include "table/table_session.h"
 
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -18,9 +24,33 @@ void check(bool ok, const char* what, double v) {
     std::fprintf(stderr, "%s %.17g\n", what, v);
     std::abort();
 }
+
+// The charts draw text: fonts need an application, offscreen needs no display.
+void startGui() {
+    static int argc = 1;
+    static char name[] = "numbers_fuzz";
+    static char* argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication app(argc, argv);
+}
+
+// A small chart and a tiny one, each from the layout to the last label.
+void paintCharts(const TableSession& table) {
+    for (const QSize size : {QSize(160, 100), QSize(12, 8)}) {
+        QImage image(size, QImage::Format_ARGB32);
+        QPainter p(&image);
+        const ChartLook look;
+        if (table.kind() == TableKind::Table2D)
+            paintChart2D(p, image.rect(), look, Chart2DContent::of(table, 6));
+        else
+            paintChart3D(p, image.rect(), look, Chart3DContent::of(table, 1, {6, 2, {}}),
+                         {look.rotation, look.elevation});
+    }
+}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    startGui();
     const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
     // A number shown "#0.0" reads back as itself, give or take the rounding.
     const double typed = leadingNumber(text);
@@ -46,6 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         modifySelection(table, all, text);
         checkLimits("Modify left", false);
         pasteSelection(table, all, {}, text);
+        paintCharts(table);
         interpolateSelection(table, all);
         checkLimits("Interpolate left", true);
         pasteSelection(table, all, {}, text);

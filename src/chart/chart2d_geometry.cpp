@@ -35,6 +35,9 @@ double Chart2DGeometry::x(double rpm) const {
 }
 
 double Chart2DGeometry::y(double advance) const {
+    // A value beyond the axis (an absurd paste) sits on the frame's edge, never at a
+    // pixel position no painter can take.
+    advance = std::fmin(std::fmax(advance, advance_.min), advance_.max);
     return plot_.bottom() -
            (advance - advance_.min) * plot_.height() / (advance_.max - advance_.min);
 }

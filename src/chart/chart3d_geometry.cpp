@@ -47,6 +47,8 @@ double Chart3DGeometry::modelY(int yIndex) const {
 }
 
 double Chart3DGeometry::modelZ(double value) const {
+    // A value beyond the axis (an absurd paste) is drawn on the box's floor or top.
+    value = std::fmin(std::fmax(value, advance_.min), advance_.max);
     return -1 + 2 * (value - advance_.min) / (advance_.max - advance_.min);
 }
 

@@ -7,12 +7,13 @@ namespace velo {
 
 QVector<double> AxisScale::ticks() const {
     QVector<double> t;
-    const long long first = std::llround(min / step), n = std::llround((max - min) / step);
+    const double first = std::round(min / step), n = std::round((max - min) / step);
+    // Only a scale not made by niceScale can be this odd: no ticks rather than a runaway.
+    if (!(step > 1e-12 && n >= 0 && n <= kMaxTicks && std::abs(first) < 1e15)) return t;
     // A fine step as a division (3 / 10, not 3 * 0.1): each tick is the double nearest
     // its decimal value.
     const double perUnit = step < 1 ? double(std::llround(1 / step)) : 0;
-    for (long long i = first; i <= first + n; ++i)
-        t.append(perUnit ? double(i) / perUnit : double(i) * step);
+    for (double i = first; i <= first + n; ++i) t.append(perUnit ? i / perUnit : i * step);
     return t;
 }
 
@@ -21,12 +22,19 @@ int AxisScale::decimals() const {
 }
 
 AxisScale niceScale(double lo, double hi, int maxTicks) {
+    // Whatever the cells hold (a pasted +-1e308, whose difference overflows, or an
+    // infinity), the range and every step below stay finite.
+    constexpr double kLargest = 1e300;
+    lo = std::isnan(lo) ? 0 : std::clamp(lo, -kLargest, kLargest);
+    hi = std::isnan(hi) ? 0 : std::clamp(hi, -kLargest, kLargest);
     if (hi < lo) std::swap(lo, hi);
     if (hi - lo < 1e-9) {
-        lo -= 1;
-        hi += 1;
+        const double pad = std::max(1.0, std::abs(lo) * 1e-9);
+        lo -= pad;
+        hi += pad;
     }
-    const int intervals = std::max(1, maxTicks - 1);
+    // Two intervals always fit once the step passes both ends, so the search ends there.
+    const int intervals = std::max(2, maxTicks - 1);
     // Start one decade below the rough step and take the first nice step that fits.
     double decade = std::pow(10.0, std::floor(std::log10((hi - lo) / intervals)) - 1);
     for (;; decade *= 10) {

@@ -4,6 +4,7 @@
 #include "core/numeric.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 
 namespace velo {
 
@@ -38,8 +39,9 @@ class Printer {
     void pair(const QString& label, const QString& value, int valueColumn = 50) {
         line({{10, label}, {valueColumn, value}});
     }
-    void chart(TableKind kind) {
+    void chart(TableKind kind, int mapSensor) {
         pages_.last().chart = kind;
+        pages_.last().mapSensor = mapSensor;
         pages_.last().chartTwips = QRectF(0, kChartTop, page_.width(), page_.height() - kChartTop);
     }
     void endDoc() {
@@ -97,7 +99,7 @@ class Builder {
     }
 
     void tableSection(TableKind kind) {
-        p_.chart(kind);
+        p_.chart(kind, in_.mapLabels);
         p_.endDoc();
         p_.at(kSectionTop);
         heading();
@@ -232,8 +234,11 @@ QString reportField(const QString& text) {
 
 QString reportDateTime(const QDateTime& when) {
     const QLocale locale;
+    // The long time without the zone the locale's long format adds ("05:46:07 UTC").
+    const QString time =
+        locale.timeFormat(QLocale::LongFormat).remove(QRegularExpression(R"(\s*\bt\b)")).trimmed();
     return locale.toString(when.date(), QLocale::ShortFormat) + " " +
-           locale.toString(when.time(), QLocale::LongFormat);
+           locale.toString(when.time(), time);
 }
 
 QVector<ReportPage> buildReport(const ReportInput& input, const ReportTables& tables,

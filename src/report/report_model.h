@@ -35,6 +35,7 @@ struct ReportLine {
 struct ReportPage {
     std::optional<TableKind> chart;
     QRectF chartTwips;
+    int mapSensor = 0;  // the 3D chart's template and MAP axis: those of the grid's labels
     QVector<ReportLine> lines;
 };
 

@@ -19,9 +19,9 @@ QString wholeText(int v) {
 
 }  // namespace
 
-bool closeTableForWizard(TableEditor& editor, TableKind kind) {
-    const TableSession* s = editor.session();
-    if (s && s->kind() == kind) {
+bool closeTableForWizard(TableEditor& editor) {
+    // Whichever table is open: the parameters may have switched the kind in use under it.
+    if (editor.session()) {
         switch (editor.ctx.ui.message("Close File", "Save timing table before closing file?",
                                       Buttons::YesNoCancel, Icon::Exclamation)) {
             case Answer::Yes:
@@ -65,7 +65,7 @@ void New2DTableForm::Form_Load() {
         setValue(FinalRPM, 3000);
         setValue(StartTiming, start);
         setValue(FinalTiming, final);
-        closeTableForWizard(editor_, TableKind::Table2D);
+        closeTableForWizard(editor_);
     });
 }
 

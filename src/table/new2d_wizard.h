@@ -43,6 +43,6 @@ class New2DTableForm {
 
 // Closes the table on the screen for a wizard, asking first. False when it stays: Cancel,
 // or a save the user aborted.
-bool closeTableForWizard(TableEditor& editor, TableKind kind);
+bool closeTableForWizard(TableEditor& editor);
 
 }  // namespace velo

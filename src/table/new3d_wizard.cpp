@@ -25,7 +25,7 @@ void New3DTableForm::Form_Load() {
         if (trig_ - base_ > ConfigImage::TimingRange)
             base_ = int16_t(trig_ - ConfigImage::TimingRange);
         showBase();
-        closeTableForWizard(editor_, TableKind::Table3D);
+        closeTableForWizard(editor_);
     });
 }
 

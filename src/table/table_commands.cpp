@@ -183,10 +183,20 @@ void mnuSaveTbl_Click(TableEditor& editor) {
     // With the table switched off since it was opened there is nothing to store it as.
     if (!ctx.image.Table2DEnabled && !ctx.image.Table3DEnabled) return;
     Trap trap(ctx.ui);
-    if (!s->save(ctx.image, trap)) return;
-    editor.close(true);
+    // The parameters may have switched the table in use under the open one: the region in
+    // use is written, from its array, which holds what its chart last took; the edits on
+    // the screen then go to Tune History.
+    const TableKind inUse = ctx.image.Table2DEnabled ? TableKind::Table2D : TableKind::Table3D;
+    const bool own = s->kind() == inUse;
+    if (!(own ? s->save(ctx.image, trap) : TableSession(inUse, ctx.image).save(ctx.image, trap)))
+        return;
+    editor.close(own);
     editor.copy.clear();
     ctx.state.setPaste(false, false);
+}
+
+void tableParametersChanged(TableEditor& editor) {
+    if (TableSession* s = editor.session()) emit s->tableReset();
 }
 
 void mnuCloseTbl_Click(TableEditor& editor) {

@@ -79,6 +79,9 @@ void mnuEditTimingTable_Click(TableEditor& editor);
 void mnuNewTable_Click(TableEditor& editor);
 void mnuSaveTbl_Click(TableEditor& editor);
 void mnuCloseTbl_Click(TableEditor& editor);
+// After the parameters dialog closed over a table left open: its views redraw the limits
+// and the trigger line of the trigger timing now set.
+void tableParametersChanged(TableEditor& editor);
 // The 3D chart and grid for the sensor in use: its template and MAP labels; an open 3D
 // table is loaded again from the image. A missing template closes the table.
 void ChartSetup3D(TableEditor& editor);

@@ -12,12 +12,16 @@
 namespace velo {
 
 TableSession::TableSession(TableKind kind, const ConfigImage& image, QObject* parent)
-    : QObject(parent), kind_(kind), trigTiming_(image.TrigTiming) {
+    : QObject(parent), kind_(kind), image_(&image) {
     reload(image);
 }
 
+int TableSession::trigTiming() const {
+    return image_->TrigTiming;
+}
+
 int TableSession::lowerLimit() const {
-    return int16_t(trigTiming_ - ConfigImage::TimingRange);
+    return int16_t(trigTiming() - ConfigImage::TimingRange);
 }
 
 bool TableSession::cellEdited(int row, int col) const {
@@ -51,15 +55,11 @@ void TableSession::copyChartToGrid() {
 void TableSession::reload(const ConfigImage& image) {
     undoStack_.clear();
     actionDepth_ = 0;
-    trigTiming_ = image.TrigTiming;
     values_.resize(rows() * kColumns);
-    limitLine_.fill(0.0, kColumns);
     for (int r = 1; r <= rows(); ++r)
         for (int c = 1; c <= kColumns; ++c)
             values_[index(r, c)] =
                 kind_ == TableKind::Table2D ? image.Table2D(c, 1) : image.Table3D(c, 9 - r);
-    if (kind_ == TableKind::Table2D)
-        for (int c = 1; c <= kColumns; ++c) limitLine_[c - 1] = image.Table2D(c, 2);
     original_ = values_;
     texts_.resize(values_.size());
     copyChartToGrid();
@@ -124,11 +124,15 @@ void TableSession::copyToTableArray(ConfigImage& image) {
         arraysImage_ = &image;
         arraysStart_ = std::make_shared<const ConfigImage>(image);
     }
+    writeArray(image);
+}
+
+void TableSession::writeArray(ConfigImage& image) const {
     for (int r = 1; r <= rows(); ++r)
         for (int c = 1; c <= kColumns; ++c) {
             if (kind_ == TableKind::Table2D) {
                 image.Table2D(c, 1) = value(r, c);
-                image.Table2D(c, 2) = limitLine_[c - 1];
+                image.Table2D(c, 2) = limitLine(c);
             } else {
                 image.Table3D(c, 9 - r) = value(r, c);
             }
@@ -136,21 +140,20 @@ void TableSession::copyToTableArray(ConfigImage& image) {
 }
 
 bool TableSession::save(ConfigImage& image, Trap& trap) const {
+    // The whole chart into the array first: an overflow answered with Abort leaves the
+    // array whole and only the region's bytes part done.
+    writeArray(image);
     // The encoding is relative to the trigger timing of the moment.
     const int t = image.TrigTiming;
     for (int r = 1; r <= rows(); ++r) {
         for (int c = 1; c <= kColumns; ++c) {
-            const double v = value(r, c);
             const bool ok = trap.step([&] {
-                if (kind_ == TableKind::Table2D) {
-                    image.Table2D(c, 1) = v;
-                    image.Table2D(c, 2) = limitLine_[c - 1];
-                    image.DataBuffer[ConfigImage::offset2D(c)] = ConfigImage::encodeCell(t, v);
-                } else {
-                    image.Table3D(c, 9 - r) = v;
+                if (kind_ == TableKind::Table2D)
+                    image.DataBuffer[ConfigImage::offset2D(c)] =
+                        ConfigImage::encodeCell(t, image.Table2D(c, 1));
+                else
                     image.DataBuffer[ConfigImage::offset3D(c, 9 - r)] =
-                        ConfigImage::encodeCell(t, v);
-                }
+                        ConfigImage::encodeCell(t, image.Table3D(c, 9 - r));
             });
             if (!ok) return false;
         }
@@ -232,7 +235,7 @@ void TableSession::endAction() {
     for (const double to : std::as_const(limited_)) ++counts[to];
     limited_.clear();
     if (!counts.isEmpty())
-        emit limitNotice(velo::limitNotice(actionName_, counts, trigTiming_, lowerLimit()));
+        emit limitNotice(velo::limitNotice(actionName_, counts, trigTiming(), lowerLimit()));
 }
 
 void TableSession::runAction(const QString& name, const std::function<void()>& action) {

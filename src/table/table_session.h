@@ -26,23 +26,25 @@ class TableSession : public QObject {
   public:
     static constexpr int kColumns = 21;
 
-    // Opens the table of `image` (Table2D or Table3D) with the current TrigTiming.
+    // Opens the table of `image` (Table2D or Table3D). The image outlives the table: its
+    // TrigTiming of the moment gives the limits and the trigger line, even after the
+    // parameters dialog changed it under the open table.
     TableSession(TableKind kind, const ConfigImage& image, QObject* parent = nullptr);
 
     TableKind kind() const { return kind_; }
     int rows() const { return kind_ == TableKind::Table2D ? 1 : 8; }
-    int trigTiming() const { return trigTiming_; }
+    int trigTiming() const;
     // The allowed window: [lower, upper] whole degrees; the 2D table is also kept >= 0.
     int lowerLimit() const;
-    int upperLimit() const { return trigTiming_; }
+    int upperLimit() const { return trigTiming(); }
 
     double value(int row, int col) const { return values_[index(row, col)]; }
     QString text(int row, int col) const { return texts_[index(row, col)]; }
     // The value the table had when it was opened (what the buffer holds).
     double originalValue(int row, int col) const { return original_[index(row, col)]; }
     bool cellEdited(int row, int col) const;
-    // The 2D chart's second series, the limit line: Table2D(col, 2) as loaded.
-    double limitLine(int col) const { return limitLine_[col - 1]; }
+    // The 2D chart's second series, the limit line: the trigger timing at every column.
+    double limitLine(int) const { return trigTiming(); }
     // Any value or text changed since the table was opened, or a wizard's table.
     bool hasEdits() const;
     // Made by a wizard: not in the buffer until saved, edited or not.
@@ -74,8 +76,9 @@ class TableSession : public QObject {
     // The chart's values copied out into Table2D or Table3D, the buffer untouched. Inside
     // an action the arrays go back and forth with its undo step.
     void copyToTableArray(ConfigImage& image);
-    // Writes the working values into the table array and the table region of `image`,
-    // each cell one statement of `trap`. False when the user aborted.
+    // Writes the working values into the table array, then encodes the array into the
+    // table region of `image`, each cell one statement of `trap`. False when the user
+    // aborted.
     bool save(ConfigImage& image, Trap& trap) const;
 
     // Header texts.
@@ -115,12 +118,12 @@ class TableSession : public QObject {
 
   private:
     int index(int row, int col) const { return (row - 1) * kColumns + (col - 1); }
+    void writeArray(ConfigImage& image) const;
 
     TableKind kind_;
-    int trigTiming_;
+    const ConfigImage* image_;
     QVector<double> values_, original_;
     QVector<QString> texts_, originalTexts_;
-    QVector<double> limitLine_;  // the 2D chart's second series, as loaded
 
     QUndoStack undoStack_;
     Cells actionStart_;

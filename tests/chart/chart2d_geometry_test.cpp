@@ -29,6 +29,10 @@ class Chart2DGeometryTest : public QObject {
         QTest::newRow("tenths as decimals")
             << 0.0 << 0.65 << 8 << QVector<double>{0, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7};
         QTest::newRow("empty range widened") << 5.0 << 5.0 << 3 << QVector<double>{4, 5, 6};
+        QTest::newRow("two ticks asked across 0")
+            << -12.5 << 10.5 << 2 << QVector<double>{-20, 0, 20};
+        QTest::newRow("a pasted pair whose difference overflows")
+            << -1e308 << 1e308 << 3 << QVector<double>{-1e300, 0, 1e300};
     }
     void niceScaleCoversTheRangeInReadableSteps() {
         QFETCH(double, lo);

@@ -118,6 +118,7 @@ class Chart3DGesturesTest : public QObject {
         QFETCH(double, z);
         QFETCH(double, value);
         Rig r(trigTiming, start);
+        r.table->setValue(8, 11, start + 10);  // MAP index 1: the pick reads rows right way up
         r.table->setText(1, 11, "typed");
         QCOMPARE(r.press(at(11, 8, start)), (GridCell{1, 11}));
         r.gestures.move(r.g, Qt::LeftButton, {}, QPoint(400, int(400 - 16 * (z - 5))));

@@ -49,6 +49,9 @@ class HistoryEntriesTest : public QObject {
         QTest::newRow("Close answered No")
             << "close" << QStringList{}
             << QStringList{"table-edits: Close Timing Table answered No"} << edits << "";
+        QTest::newRow("Save with the other table in use now")
+            << "switch" << QStringList{} << QStringList{"table-edits: before the table closed"}
+            << edits << "";
         QTest::newRow("trigger timing clips the tables")
             << "clip" << QStringList{} << QStringList{"before-clip: before Trig Timing 20"}
             << QString("OK brought 21 cells into 0.0° to 20.0°. ") + history::kClippedKept << "";
@@ -81,6 +84,8 @@ class HistoryEntriesTest : public QObject {
         if (action == "upload") rig.link->upload();
         if (action == "edit") mnuEditTimingTable_Click(editor);
         if (action == "close") rig.ui.answer(Answer::No), mnuCloseTbl_Click(editor);
+        if (action == "switch") std::swap(rig.image.Table2DEnabled, rig.image.Table3DEnabled);
+        if (action == "switch") mnuSaveTbl_Click(editor);
         if (action == "clip") {
             ModParamsForm form(rig.ctx);
             form.Form_Load();

@@ -24,3 +24,13 @@ execute_process(COMMAND ${ROOT}/usr/bin/velo-igx-cli show ${ROOT}/usr/share/velo
 if(NOT rc EQUAL 0 OR NOT out MATCHES "Trig Timing +38 deg" OR NOT out MATCHES "Timing Table +3D Timing Table")
   message(FATAL_ERROR "installed velo-igx-cli show: exit ${rc}\n${out}${err}")
 endif()
+
+# What only prints needs no display: a platform that cannot start is never asked.
+foreach(option --help --version --no-such)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY
+                          QT_QPA_PLATFORM=none ${ROOT}/usr/bin/velo-igx ${option}
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc MATCHES "^[01]$" OR NOT "${out}${err}" MATCHES "no-splash|Velo_IGX_Main 1.0|Unknown option")
+    message(FATAL_ERROR "installed velo-igx ${option} without a display: exit ${rc}\n${out}${err}")
+  endif()
+endforeach()

@@ -14,6 +14,7 @@ struct Built {
     QStringList lines;  // the parameters sheet's lines, as text
 };
 
+// The 3D grid's labels as the window last set them up: 2 bar, whatever MAPSensor says.
 Built build(const ConfigImage& image, const QString& comment = {}) {
     ReportInput in;
     in.image = &image;
@@ -21,7 +22,7 @@ Built build(const ConfigImage& image, const QString& comment = {}) {
     in.firmwareId = image.BufferEmpty ? "" : "IGX-1 V2.1";
     in.printed = QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7));
     in.comment = comment;
-    in.mapLabels = image.mapSensorInUse();
+    in.mapLabels = 1;
     const ReportTables tables(in);
     Built b{buildReport(in, tables, kA4Landscape), {}};
     for (const ReportLine& l : b.pages.last().lines) b.lines << l.text();
@@ -46,9 +47,9 @@ class ReportModelTest : public QObject {
         const Built b = build(im);
         QCOMPARE(b.pages.size(), 1);
         QVERIFY(!b.pages[0].chart);
-        const QString heading =
-            at(10, "Orvane IGX-1 Data Printed: " +
-                       reportDateTime(QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7))));
+        const QDateTime printed(QDate(2026, 3, 4), QTime(5, 6, 7));
+        const QString heading = at(10, "Orvane IGX-1 Data Printed: " + reportDateTime(printed));
+        QVERIFY(!heading.contains(printed.timeZoneAbbreviation()));
         QStringList expected{heading, heading, ""};
         expected << at(10, "Firmware ID:") << "" << at(10, "Module Parameters") << ""
                  << at(10, "General Options") << at(50, "8 Cylinder Engine")
@@ -155,6 +156,8 @@ class ReportModelTest : public QObject {
             QVERIFY(table[first + 1].startsWith(at(10, "     ADV     0.0     0.0    12.5")));
         } else {
             QCOMPARE(table[first].left(17), at(10, " MAP/RPM"));
+            QCOMPARE(table[first + 1].left(17), at(10, "      18"));  // as the chart's axis
+            QCOMPARE(b.pages[0].mapSensor, 1);
             QVERIFY(table.last().endsWith("     7.3"));
             QVERIFY(
                 b.lines.contains(at(10, mapSensor == 2 ? "3 bar MAP Sensor" : "1 bar MAP Sensor")));

@@ -66,11 +66,11 @@ class ImageDiffTest : public QObject {
             << t2 + "48=30"
             << "48=31 50=0x08 16=11"
             << QStringList{"Trig Timing: 30 deg | 31 deg", "2D 21 cells, ADV 0: 30.00 | 30.03"};
-        QTest::newRow("what the dialogs hide shows as stored")
+        QTest::newRow("what the dialogs hide shows as stored, the tops of the ranges as they are")
             << "48=55 53=7 64=0x52 80=7"
-            << "48=60 64=2"
-            << QStringList{"MAP Sensor: 1 bar (stored value 7) | 1 bar",
-                           "Trig Timing: 40 deg (stored value 55) | 40 deg (stored value 60)",
+            << "48=40 53=2 64=2"
+            << QStringList{"MAP Sensor: 1 bar (stored value 7) | 3 bar",
+                           "Trig Timing: 40 deg (stored value 55) | 40 deg",
                            "General Purpose Input 1: Digital Retard (mode byte 0x52) | Digital "
                            "Retard",
                            "General Purpose Input/Output 3: Off (mode byte 0x07) | Off"};

@@ -120,16 +120,23 @@ class TableCommandsTest : public QObject {
         QTest::addColumn<int>("answer");
         QTest::addColumn<bool>("stored");
         QTest::addColumn<bool>("stillOpen");
-        QTest::newRow("Yes") << int(Answer::Yes) << true << false;
-        QTest::newRow("No") << int(Answer::No) << false << false;
-        QTest::newRow("Cancel") << int(Answer::Cancel) << false << true;
+        QTest::addColumn<int>("mode");  // the table in use at the question
+        QTest::newRow("Yes") << int(Answer::Yes) << true << false << int(Use3D);
+        QTest::newRow("No") << int(Answer::No) << false << false << int(Use3D);
+        QTest::newRow("Cancel") << int(Answer::Cancel) << false << true << int(Use3D);
+        // The parameters switched to 2D under the open 3D table: Yes writes the 2D region,
+        // from Table2D (all 0: 341 counts, limited to 255).
+        QTest::newRow("Yes, 2D in use now") << int(Answer::Yes) << false << false << int(Use2D);
     }
     void closeAsksWhileATableIsOpen() {
         QFETCH(int, answer);
         QFETCH(bool, stored);
         QFETCH(bool, stillOpen);
+        QFETCH(int, mode);
         Rig r(Use3D);
         r.openAndEdit("30");  // 0 counts below the trigger timing of 30
+        r.image.Table2DEnabled = mode == Use2D;
+        r.image.Table3DEnabled = mode == Use3D;
         r.image.DataBuffer.fill(0x55);
         r.editor.copy = {"x", 1, 1};
         r.state.setPaste(true, true);
@@ -137,6 +144,7 @@ class TableCommandsTest : public QObject {
         mnuCloseTbl_Click(r.editor);
         QCOMPARE(r.boxes(), QStringList{kCloseQuestion});
         QCOMPARE(r.image.DataBuffer[ConfigImage::offset3D(1, 8)], stored ? 0 : 0x55);
+        QCOMPARE(r.image.DataBuffer[ConfigImage::offset2D(1)], mode == Use2D ? 255 : 0x55);
         QCOMPARE(r.state.tableOpen(), stillOpen);
         QCOMPARE(r.editor.copy.CopyText.isEmpty(), !stillOpen);
         QCOMPARE(r.state.menus().paste2D, stillOpen);

@@ -5,16 +5,21 @@
 #include "table/table_session.h"
 
 #include <QtTest>
+#include <list>
 
 using namespace velo;
 using Range = CellRange;
 Q_DECLARE_METATYPE(velo::CellRange)
 
 namespace {
+// Opened at 30, then the trigger timing set: the commands go by that of the moment.
 std::unique_ptr<TableSession> open(bool is3D, int trigTiming = 30) {
-    ConfigImage image;
+    static std::list<ConfigImage> images;  // read by the tables as long as they live
+    ConfigImage& image = images.emplace_back();
+    auto table =
+        std::make_unique<TableSession>(is3D ? TableKind::Table3D : TableKind::Table2D, image);
     image.TrigTiming = int16_t(trigTiming);
-    return std::make_unique<TableSession>(is3D ? TableKind::Table3D : TableKind::Table2D, image);
+    return table;
 }
 // A command is one undo step when it changed anything; undo and redo give back every
 // value and text exactly.
@@ -55,6 +60,7 @@ class TableEditTest : public QObject {
         row("empty or cancelled", 30, "", "8.0\t8.0\t8.0");
         row("no zero floor", 10, "-40", "-12.0\t-12.0\t-12.0");
         row("big step down", 30, stepEntry(false, true), "10.0\t18.0\t26.0");
+        row("small step up", 30, stepEntry(true, false), "12.5\t20.5\t28.5");
     }
     // Both grids; the old value is the cell's text, not its working value.
     void modify() {

@@ -4,14 +4,16 @@
 #include "support/model_rig.h"
 
 #include <QtTest>
+#include <list>
 
 using namespace velo;
 
 namespace {
+// The tables read their image as long as they live.
 TableSession open(TableKind kind, int trigTiming) {
-    ConfigImage image;
-    image.TrigTiming = int16_t(trigTiming);
-    return TableSession(kind, image);
+    static std::list<ConfigImage> images;
+    images.emplace_back().TrigTiming = int16_t(trigTiming);
+    return TableSession(kind, images.back());
 }
 }  // namespace
 
@@ -27,15 +29,16 @@ class TableSessionTest : public QObject {
         QTest::newRow("-11.38 limited") << 31.0 << 0;
         QTest::newRow("227.53") << 10.0 << 228;
     }
-    // Both tables, at the cell's own offset; the 2D limit line comes back as loaded.
+    // Both tables, at the cell's own offset; the 2D limit line is the trigger timing of the
+    // moment.
     void saveEncodesRelativeToTrigTiming() {
         QFETCH(double, advance);
         QFETCH(int, count);
         for (auto kind : {TableKind::Table2D, TableKind::Table3D}) {
             test::ModelRig r;
-            r.image.TrigTiming = 30;
-            r.image.Table2D(4, 2) = 30;
+            r.image.TrigTiming = 20;  // until after the opening: the trigger line is 30 too
             TableSession s(kind, r.image);
+            r.image.TrigTiming = 30;
             const int row = kind == TableKind::Table2D ? 1 : 3;
             s.acceptEdit(row, 5, QString::number(advance));
             Trap trap(r.ui);
@@ -44,7 +47,7 @@ class TableSessionTest : public QObject {
             QCOMPARE(int(r.image.DataBuffer[offset]), count);
             QCOMPARE(kind == TableKind::Table2D ? r.image.Table2D(5, 1) : r.image.Table3D(5, 6),
                      advance);
-            QCOMPARE(r.image.Table2D(4, 2), 30.0);
+            QCOMPARE(r.image.Table2D(4, 2), kind == TableKind::Table2D ? 30.0 : 0.0);
             QVERIFY(r.image.BufferEmpty);
         }
     }
@@ -59,8 +62,10 @@ class TableSessionTest : public QObject {
         QVERIFY(s.save(r.image, trap));
         QCOMPARE(r.ui.texts(), QStringList{"Overflow"});
         QCOMPARE(int(r.image.DataBuffer[ConfigImage::offset3D(2, 8)]), 228);
+        s.setValue(8, 21, 12);
         r.ui.answer(Answer::Abort);
         QVERIFY(!s.save(r.image, trap));
+        QCOMPARE(r.image.Table3D(21, 1), 12.0);  // the whole chart is in the array first
     }
 
     void validateEdit_data() {

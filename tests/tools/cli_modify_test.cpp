@@ -12,7 +12,7 @@ class CliModifyTest : public QObject {
 };
 
 void CliModifyTest::modify_data() {
-    QTest::addColumn<int>("options");  // 0x0C: 2D table, 0x14: 3D table, 0x04: none
+    QTest::addColumn<int>("options");  // 0x0C: 2D table, 0x14: 3D table, 0x04: none, -1: no IN
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("changes");  // "offset=count ..." of OUT against IN
@@ -29,6 +29,7 @@ void CliModifyTest::modify_data() {
         "118=10 119=20");
     row("table disabled", 0x04, {"30"}, 1, "", "Timing table disabled.");
     row("short file", 0, {"30"}, 1, "", "premature end-of-file");
+    row("IN cannot be read", -1, {"30"}, 2, "", "Open Data File");
     row("row 2 of a 2D table", 0x0C, {"30", "--rows", "2-2"}, 2, "", "--rows");
     row("row 9", 0x14, {"30", "--rows", "1-9"}, 2, "", "--rows");
     row("reversed", 0x14, {"30", "--cols", "5-2"}, 2, "", "--cols");
@@ -51,7 +52,9 @@ void CliModifyTest::modify() {
     for (int k = 0; k < 21; ++k) in[k] = in[117 + k] = char(k * 10);
     in[118] = in[119] = char(99);
     QTemporaryDir dir;
-    const QString file = velo::test::writeFile(dir.filePath("in.dat"), options ? in : in.left(263));
+    const QString file =
+        options < 0 ? dir.filePath("missing.dat")
+                    : velo::test::writeFile(dir.filePath("in.dat"), options ? in : in.left(263));
     const auto run =
         velo::test::runCli(QStringList{"modify", file, dir.filePath("out.dat")} + args);
     QCOMPARE(run.exitCode, exitCode);

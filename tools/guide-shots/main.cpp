@@ -93,7 +93,7 @@ void shootReport(MainWindow& window, const BrandInfo& brand, const QString& fold
     if (const TableSession* open = editor.session())
         (open->kind() == TableKind::Table2D ? in.table2D : in.table3D) = open;
     const ReportTables tables(in);
-    const ReportCharts charts{&tables, folder, image.mapSensorInUse(), std::nullopt};
+    const ReportCharts charts{&tables, folder, std::nullopt};
     // A4 landscape less 10 mm margins.
     const QSizeF page(16838 - 2 * 567, 11906 - 2 * 567);
     const QVector<ReportPage> pages = buildReport(in, tables, page);

@@ -48,7 +48,7 @@ int report(const QStringList& args) {
     in.comment = comment;
     in.mapLabels = image.mapSensorInUse();
     const ReportTables tables(in);
-    const ReportCharts charts{&tables, appFiles, image.mapSensorInUse(), std::nullopt};
+    const ReportCharts charts{&tables, appFiles, std::nullopt};
 
     if (files[1] == "-") {
         const QSizeF a4(16838, 11906);

@@ -287,6 +287,7 @@ void MainWindow::cmdPortSelectOK_Click() {
 void MainWindow::mnuEditModParams_Click() {
     mnuCloseTbl_Click();
     showModParamsDialog(ctx_, this);
+    tableParametersChanged(*tableEditor_);
 }
 
 void MainWindow::mnuEditGPIOParams_Click() {

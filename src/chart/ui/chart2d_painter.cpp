@@ -31,7 +31,8 @@ QRectF plotAreaIn(const QRectF& b, const Metrics& m, const ChartLook& look) {
 std::pair<double, double> advanceSpan(const Chart2DContent& c) {
     double lo = c.lowerLimit, hi = c.upperLimit;
     for (const QVector<double>* s : {&c.advance, &c.limit})
-        for (double v : *s) {
+        for (double x : *s) {
+            const double v = std::clamp(x, c.lowerLimit - kAxisReach, c.upperLimit + kAxisReach);
             lo = std::min(lo, v);
             hi = std::max(hi, v);
         }

@@ -36,7 +36,8 @@ QRectF fitAreaIn(const QRectF& plot, const Metrics& m) {
 
 std::pair<double, double> advanceSpan(const Chart3DContent& c) {
     double lo = c.lowerLimit, hi = c.upperLimit;
-    for (double v : c.values) {
+    for (double x : c.values) {
+        const double v = std::clamp(x, c.lowerLimit - kAxisReach, c.upperLimit + kAxisReach);
         lo = std::min(lo, v);
         hi = std::max(hi, v);
     }

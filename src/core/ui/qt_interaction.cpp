@@ -2,18 +2,25 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QRegularExpression>
+#include <QSettings>
 #include <QSpacerItem>
+#include <QStandardPaths>
 #include <QStyle>
 
 namespace velo {
 
 namespace {
+
+constexpr const char* kLastFolderKey = "Files/LastFolder";
 
 QMessageBox::StandardButtons standardButtons(Buttons b) {
     switch (b) {
@@ -158,23 +165,48 @@ std::optional<QString> QtInteraction::inputBox(const QString& title, const QStri
     return box.textValue();
 }
 
-std::optional<QString> QtInteraction::openFileName(const QString& title, const QString& filter) {
+QString QtInteraction::startFolder() const {
+    const QString last = settings_ ? settings_->value(kLastFolderKey).toString() : QString();
+    if (!last.isEmpty() && QFileInfo(last).isDir()) return last;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir()) return documents;
+    return QDir::homePath();
+}
+
+std::optional<QString> QtInteraction::fileName(bool save, const QString& title,
+                                               const QString& filter) {
     const QStringList filters = qtFilters(filter);
-    QString selected = filters.value(0);
-    QString path =
-        QFileDialog::getOpenFileName(owner(), title, QString(), filters.join(";;"), &selected);
+    QFileDialog dialog(owner(), title, startFolder(), filters.join(";;"));
+    dialog.setObjectName("dlgCommonDialog1");
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // The existence questions are the program's own, so the dialog must not ask them too.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.selectNameFilter(filters.value(0));
+    if (save) {
+        // A name typed without an extension takes the filter's (".dat"), as a Windows
+        // dialog with a default extension does: the replace question asks about that file.
+        auto suffixOf = [](const QString& nameFilter) {
+            static const QRegularExpression single(R"(\(\*\.(\w+)\)$)");
+            return single.match(nameFilter).captured(1);
+        };
+        dialog.setDefaultSuffix(suffixOf(filters.value(0)));
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&](const QString& f) { dialog.setDefaultSuffix(suffixOf(f)); });
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    const QString path = dialog.selectedFiles().first();
     if (path.isEmpty()) return std::nullopt;
+    if (settings_) settings_->setValue(kLastFolderKey, QFileInfo(path).absolutePath());
     return path;
 }
 
+std::optional<QString> QtInteraction::openFileName(const QString& title, const QString& filter) {
+    return fileName(false, title, filter);
+}
+
 std::optional<QString> QtInteraction::saveFileName(const QString& title, const QString& filter) {
-    const QStringList filters = qtFilters(filter);
-    QString selected = filters.value(0);
-    // The existence question is the program's own, so the dialog must not ask it too.
-    QString path = QFileDialog::getSaveFileName(owner(), title, QString(), filters.join(";;"),
-                                                &selected, QFileDialog::DontConfirmOverwrite);
-    if (path.isEmpty()) return std::nullopt;
-    return path;
+    return fileName(true, title, filter);
 }
 
 }  // namespace velo

@@ -2,6 +2,7 @@
 
 #include "core/interaction.h"
 
+class QSettings;
 class QWidget;
 
 namespace velo {
@@ -11,6 +12,8 @@ class QtInteraction : public UserInteraction {
   public:
     explicit QtInteraction(QWidget* parent = nullptr) : parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }
+    // Where the file dialogs remember the folder of the last data file ("Files/LastFolder").
+    void setSettings(QSettings* settings) { settings_ = settings; }
 
     Answer message(const QString& title, const QString& text, Buttons buttons, Icon icon) override;
     std::optional<QString> inputBox(const QString& title, const QString& prompt,
@@ -23,11 +26,16 @@ class QtInteraction : public UserInteraction {
     static QStringList qtFilters(const QString& filter);
     // The least width of a box whose title bar shows `title` whole.
     static int minimumWidthFor(const QString& title);
+    // Where a file dialog opens: the last data file's folder if it is still there, else
+    // the user's Documents folder, else home; never the program's own folder.
+    QString startFolder() const;
 
   private:
     QWidget* owner() const;
+    std::optional<QString> fileName(bool save, const QString& title, const QString& filter);
 
     QWidget* parent_;
+    QSettings* settings_ = nullptr;
     QString pendingDetail_;
 };
 

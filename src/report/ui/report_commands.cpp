@@ -24,6 +24,8 @@ void mnuPrintTable_Click(QWidget* parent, TableEditor& editor, const BrandInfo& 
     AppContext& ctx = editor.ctx;
     const QString comment =
         ctx.ui.inputBox("Optional Information Entry", "Serial number or comment?").value_or("");
+    // The printed charts carry no value label; the one on the screen goes too.
+    if (editor.hideValueLabels) editor.hideValueLabels();
     ReportInput in;
     in.image = &ctx.image;
     try {
@@ -38,8 +40,7 @@ void mnuPrintTable_Click(QWidget* parent, TableEditor& editor, const BrandInfo& 
     if (const TableSession* open = editor.session())
         (open->kind() == TableKind::Table2D ? in.table2D : in.table3D) = open;
     const ReportTables tables(in);
-    const ReportCharts charts{&tables, editor.files, ctx.image.mapSensorInUse(),
-                              turnedChart3DView()};
+    const ReportCharts charts{&tables, editor.files, turnedChart3DView()};
 
     QPrinter& printer = reportPrinter();
     printer.setPageOrientation(QPageLayout::Landscape);

@@ -26,7 +26,9 @@ ChartLook lookFrom(const AppFiles& templates, const QString& file) {
     return loadChartLook(templates.path(file)).value_or(ChartLook{});
 }
 
-void paintChart(QPainter& painter, const QRect& rect, TableKind kind, const ReportCharts& charts) {
+void paintChart(QPainter& painter, const QRect& rect, const ReportPage& page,
+                const ReportCharts& charts) {
+    const TableKind kind = *page.chart;
     const TableSession* table = charts.tables ? charts.tables->table(kind) : nullptr;
     if (!table) return;
     // Data label 1 hidden: the contents' default.
@@ -34,8 +36,8 @@ void paintChart(QPainter& painter, const QRect& rect, TableKind kind, const Repo
         paintChart2D(painter, rect, lookFrom(charts.templates, kChart2DTemplate),
                      Chart2DContent::of(*table));
     } else {
-        const ChartLook look = lookFrom(charts.templates, chart3DTemplate(charts.mapSensor));
-        paintChart3D(painter, rect, look, Chart3DContent::of(*table, charts.mapSensor),
+        const ChartLook look = lookFrom(charts.templates, chart3DTemplate(page.mapSensor));
+        paintChart3D(painter, rect, look, Chart3DContent::of(*table, page.mapSensor),
                      charts.view3D.value_or(ViewAngles{look.rotation, look.elevation}));
     }
 }
@@ -80,7 +82,7 @@ void paintReportPage(QPainter& painter, const ReportPage& page, const ReportChar
             int(roundHalfEven(t.left() * perTwipX)), int(roundHalfEven(t.top() * perTwipY)),
             int(roundHalfEven(t.width() * perTwipX)), int(roundHalfEven(t.height() * perTwipY)));
         painter.save();
-        paintChart(painter, rect, *page.chart, charts);
+        paintChart(painter, rect, page, charts);
         painter.restore();
     }
     const QFont font = reportFont();

@@ -29,7 +29,6 @@ QSizeF pageTwips(const QPagedPaintDevice& device);
 struct ReportCharts {
     const ReportTables* tables = nullptr;
     AppFiles templates;
-    int mapSensor = 0;  // the 3D chart's MAP axis and template
     // The 3D view as the window shows it; without one, the template's.
     std::optional<ViewAngles> view3D;
 };

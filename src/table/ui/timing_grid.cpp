@@ -200,7 +200,8 @@ TimingGrid::TimingGrid(QWidget* parent) : QTableView(parent), model_(new GridMod
         h->setMinimumSectionSize(0);
         h->setSectionResizeMode(QHeaderView::Fixed);
     }
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // One rectangular block: Ctrl+click stretches it as Shift+click does, never adds a cell.
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
     setToolTip("Click to select or double click to edit cell");

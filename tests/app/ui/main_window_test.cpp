@@ -1,6 +1,7 @@
 #include "app/ui/main_window.h"
 #include "app/ui/port_setup_frame.h"
 #include "app/ui/table_views.h"
+#include "chart/ui/chart2d_widget.h"
 #include "core/scripted_interaction.h"
 #include "data/data_file.h"
 #include "data/mod_params.h"
@@ -16,7 +17,9 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QSlider>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -290,6 +293,28 @@ class MainWindowTest : public QObject {
         QVERIFY(w.editStatus()->text().contains("changes not yet written"));
     }
 
+    // Cancel at the close question leaves the table open under the parameters dialog: it
+    // then goes by the trigger timing the dialog set, on the chart and in the grid. Printing
+    // hides the chart's value label.
+    void aTableLeftOpenFollowsTheParameters() {
+        Fixture f;
+        MainWindow& w = f.start();
+        openTable(w, false)->setCurrentCell(1, 3);
+        f.ui.answer(Answer::Cancel);
+        QTimer::singleShot(0, [] {
+            QWidget* d = QApplication::activeModalWidget();
+            d->findChild<QSlider*>("sldTrigTiming")->setValue(20);  // 20 degrees
+            d->findChild<QPushButton*>("cmdOK")->click();
+        });
+        w.action("mnuEditModParams")->trigger();
+        QVERIFY(w.tableViews()->chart2D()->accessibleDescription().contains("limit 20"));
+        QVERIFY(!validateCellEdit(w.tableEditor(), "25"));
+        QVERIFY(w.tableViews()->chart2D()->valueLabelPoint() == 3);
+        QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+        w.action("mnuPrintTable")->trigger();
+        QCOMPARE(w.tableViews()->chart2D()->valueLabelPoint(), 0);
+    }
+
     // The buffer as Save File would write it against a picked file, the buffer untouched;
     // the open table's unsaved edits are named, not compared.
     void compareWithFileShowsTheDifferences() {
@@ -387,7 +412,15 @@ class MainWindowTest : public QObject {
             w.action("mnuPopUp" + command + dim)->trigger();
         }
         if (command == "Modify")
-            QCOMPARE(f.ui.fileDialogs(), QStringList("input Modify Selection: " + modifyPrompt()));
+            QCOMPARE(f.ui.fileDialogs(),
+                     QStringList("input Modify Selection: Enter a new value. See examples below "
+                                 "or Help for details.\r\n"
+                                 "   Enter 30 to set all cells in selection to 30\r\n"
+                                 "   Enter -5 to subtract 5 from each cell in selection\r\n"
+                                 "   Enter +10 to add 10 to each cell in selection\r\n"
+                                 "   Enter 80% to multiply each cell in selection by 80%\r\n"
+                                 "   Enter -7.5% to reduce each cell in selection by 7.5%\r\n"
+                                 "   Enter +15% to increase each cell in selection by 15%"));
         const bool paste = command == "Paste";
         QCOMPARE(g->text(paste ? at.bottom : 3, paste ? at.right : 3), text33);
         QCOMPARE(g->selection(), at);

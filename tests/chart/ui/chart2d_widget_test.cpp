@@ -31,8 +31,11 @@ struct ChartRig {
         chart.setSession(session.get());
         chart.show();
     }
+    // The point's pixel, never above the frame: a point drawn on the top edge is taken
+    // by a press on its marker inside the frame.
     QPoint at(int col) const {
-        return chart.chartGeometry().point(col, session->value(1, col)).toPoint();
+        const QPointF p = chart.chartGeometry().point(col, session->value(1, col));
+        return {qRound(p.x()), int(std::ceil(p.y()))};
     }
     void drag(int col, int pixelsUp) {
         QTest::mousePress(&chart, Qt::LeftButton, {}, at(col));
@@ -53,6 +56,7 @@ class Chart2DWidgetTest : public QObject {
         QTest::newRow("2 up") << 30 << 10.0 << 2 << 10.2;
         QTest::newRow("above the trigger timing") << 30 << 29.0 << 40 << 30.0;
         QTest::newRow("lower limit before 0") << 10 << 2.0 << -170 << -12.0;
+        QTest::newRow("a pasted 1e308, drawn on the edge") << 30 << 1e308 << 2 << 30.0;
     }
     // The arithmetic is the table's (tested there); here: the press gives the start and
     // the origin, up is more, the limits apply, and the cell takes the value's "#0.0"
@@ -63,6 +67,7 @@ class Chart2DWidgetTest : public QObject {
         QFETCH(int, pixelsUp);
         QFETCH(double, value);
         ChartRig r(trigTiming, start);
+        QVERIFY(r.chart.chartGeometry().advanceAxis().max < 1000);  // near the limits
         r.session->setText(1, 6, "typed");
         QSignalSpy picked(&r.chart, &Chart2DWidget::pointPicked);
         const QPoint from = r.at(6);

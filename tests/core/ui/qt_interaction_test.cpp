@@ -1,9 +1,13 @@
 #include "core/ui/qt_interaction.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QStyle>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -69,6 +73,30 @@ class QtInteractionTest : public QObject {
         const QString title = "Optional Information Entry";
         QCOMPARE(ui.inputBox(title, "Serial number or comment?", ""), QString("S/N 42"));
         QVERIFY(width >= QtInteraction::minimumWidthFor(title));
+    }
+
+    // A dialog starts in the last data file's folder (at first Documents or home, never the
+    // program's own); a name typed without an extension is given the filter's ".dat".
+    void fileDialogsStartInTheLastFolder() {
+        QTemporaryDir dir;
+        QSettings settings(dir.filePath("user.ini"), QSettings::IniFormat);
+        QtInteraction ui;
+        ui.setSettings(&settings);
+        QStringList started;
+        for (bool save : {true, false}) {
+            QTimer::singleShot(0, [&] {
+                auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                started << d->directory().absolutePath();
+                d->selectFile(dir.filePath(save ? "tune" : "tune.dat"));
+                static_cast<QDialog*>(d)->accept();  // as Save or Open does
+            });
+            const QString filter = "IGX-1 data files (*.dat)|*.dat";
+            const auto path =
+                save ? ui.saveFileName("Save File", filter) : ui.openFileName("Open File", filter);
+            QCOMPARE(path, dir.filePath("tune.dat"));
+            QFile(*path).open(QIODevice::WriteOnly);  // for Open, which takes only a file there is
+        }
+        QVERIFY(started[0] != QDir::currentPath() && started[1] == dir.path());
     }
 };
 

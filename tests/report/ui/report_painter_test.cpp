@@ -27,7 +27,7 @@ class ReportPainterTest : public QObject {
         const ReportTables tables(in);
         const QSizeF page(16838, 11906);
         const QVector<ReportPage> pages = buildReport(in, tables, page);
-        const QImage img = reportPageImage(pages[0], {&tables, {}, 0, std::nullopt}, page, 60);
+        const QImage img = reportPageImage(pages[0], {&tables, {}, std::nullopt}, page, 60);
         auto inked = [&](int top, int bottom) {
             int n = 0;
             for (int y = top; y < bottom; ++y)
@@ -38,7 +38,7 @@ class ReportPainterTest : public QObject {
         QVERIFY(inked(0, chartTop) > 0);
         QVERIFY(inked(chartTop, img.height()) > img.width() * img.height() / 20);
         // A view the user turned to is the one printed.
-        ReportCharts turned{&tables, {}, 0, ViewAngles{60, 10}};
+        ReportCharts turned{&tables, {}, ViewAngles{60, 10}};
         QVERIFY(reportPageImage(pages[0], turned, page, 60) != img);
     }
 };

@@ -95,13 +95,19 @@ class TimingGridTest : public QObject {
         QCOMPARE(r.grid.clip(readBack), expected);
     }
 
-    void selectionExtendsFromTheCurrentCell() {
+    // One block, from the current cell. Ctrl+click stretches it as Shift+click does: every
+    // cell a command works on is one the grid shows selected.
+    void selectionIsOneBlockFromTheCurrentCell() {
         Rig r;
         r.grid.setCurrentCell(5, 6);
         r.grid.extendSelection(3, 2);
         QCOMPARE(r.grid.selection(), (Sel{3, 2, 5, 6}));
         r.grid.extendSelection(40, 0);  // clipped to the data cells
         QCOMPARE(r.grid.selection(), (Sel{5, 1, 8, 6}));
+        QTest::mouseClick(r.view(), Qt::LeftButton, {}, r.at(2, 2));
+        QTest::mouseClick(r.view(), Qt::LeftButton, Qt::ControlModifier, r.at(2, 10));
+        QCOMPARE(r.grid.selection(), (Sel{2, 2, 2, 10}));
+        QCOMPARE(r.grid.selectionModel()->selectedIndexes().size(), 9);
     }
 
     // A refused text keeps the editor open with the text selected; the cell keeps its
