@@ -61,8 +61,7 @@ asan: deps
 monkey: deps
 	cmake -S . -B $(MONKEY_BUILD) -G Ninja -DVELO_SANITIZE=ON -DVELO_MONKEY=ON -DCMAKE_BUILD_TYPE=Debug
 	cmake --build $(MONKEY_BUILD) -j $(JOBS) --target velo-monkey
-	QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
-	  $(MONKEY_BUILD)/tools/velo-monkey --seconds $(MONKEY_SECONDS) \
+	QT_QPA_PLATFORM=offscreen $(MONKEY_BUILD)/tools/velo-monkey --seconds $(MONKEY_SECONDS) \
 	  $(if $(MONKEY_SEED),--seed $(MONKEY_SEED)) $(if $(filter on,$(MONKEY_HUGE)),--huge)
 
 bench: deps build

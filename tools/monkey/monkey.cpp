@@ -24,6 +24,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -38,11 +39,19 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <deque>
 #include <map>
 #include <mutex>
 #include <thread>
+
+extern "C" const char* __ubsan_default_options() {
+    return "print_stacktrace=1:abort_on_error=1";
+}
+extern "C" const char* __asan_default_options() {
+    return "detect_leaks=0";
+}
 
 using namespace velo;
 using namespace monkey;
@@ -101,6 +110,14 @@ int64_t nowMs() {
 
 void onSanitizerDeath() {
     events.dump("sanitizer report");
+}
+
+// UBSan has a runtime of its own that knows nothing of the death callback: it aborts,
+// and the signal brings the report.
+void onSignal(int sig) {
+    events.dump(sig == SIGABRT ? "abort" : "crash");
+    std::signal(sig, SIG_DFL);
+    std::raise(sig);
 }
 
 void onQtMessage(QtMsgType type, const QMessageLogContext&, const QString& text) {
@@ -224,6 +241,7 @@ class Monkey : public QObject {
     Monkey(Options o, uint64_t seed, QString binDir, QString root)
         : options_(o),
           dice_(seed),
+          busyDice_(~seed),
           bin_(std::move(binDir)),
           root_(std::move(root)),
           sim_(bin_, root_),
@@ -267,7 +285,9 @@ class Monkey : public QObject {
         // events, a command letting messages run gets only Escape now and then.
         if (depth_ > 0 && modal == outerModal_.back()) {
             QTimer::singleShot(2, this, [this] { step(); });
-            if (w().state().progressVisible() && dice_.chance(0.001)) key(Qt::Key_Escape);
+            // Dice of their own: how often a transfer lets messages run is the line's
+            // timing, and must not shift the rest of the run.
+            if (w().state().progressVisible() && busyDice_.chance(0.001)) key(Qt::Key_Escape);
             return;
         }
         QTimer::singleShot(0, this, [this] { step(); });
@@ -331,12 +351,14 @@ class Monkey : public QObject {
                 if (!sim_.start(f)) fail("igx1-sim did not restart");
                 return;
             }
-            case 8: {
-                const QSize s(dice_.between(400, 1600), dice_.between(300, 1000));
-                events.add(QString("resize %1x%2").arg(s.width()).arg(s.height()));
-                w().resize(s);
-                return;
-            }
+            case 8:
+                if (dice_.chance(0.5)) return windowControl();
+                {
+                    const QSize s(dice_.between(400, 1600), dice_.between(300, 1000));
+                    events.add(QString("resize %1x%2").arg(s.width()).arg(s.height()));
+                    w().resize(s);
+                    return;
+                }
             default:
                 for (QWidget* t : QApplication::topLevelWidgets())
                     if (t != window_.get() && t->isVisible() && !qobject_cast<QMenu*>(t)) {
@@ -344,6 +366,25 @@ class Monkey : public QObject {
                         t->close();
                     }
                 return;
+        }
+    }
+
+    // The port frame's list and button, whenever they show.
+    void windowControl() {
+        QList<QWidget*> controls;
+        for (QWidget* c : w().centralWidget()->findChildren<QWidget*>())
+            if (c->isVisible() && c->isEnabled() &&
+                (qobject_cast<QComboBox*>(c) || qobject_cast<QAbstractButton*>(c)))
+                controls << c;
+        if (controls.isEmpty()) return;
+        QWidget* c = dice_.pick(controls);
+        if (auto* b = qobject_cast<QComboBox*>(c)) {
+            const int i = dice_.below(b->count());
+            events.add(QString("combo %1 to %2").arg(b->objectName()).arg(i));
+            b->setCurrentIndex(i);
+        } else {
+            events.add("click " + c->objectName());
+            QTest::mouseClick(c, Qt::LeftButton, {}, c->rect().center());
         }
     }
 
@@ -393,6 +434,8 @@ class Monkey : public QObject {
         Qt::KeyboardModifiers mods;
         if (k == Qt::Key_Z || k == Qt::Key_Y || k == Qt::Key_C || k == Qt::Key_V)
             mods = dice_.chance(0.8) ? Qt::ControlModifier : Qt::NoModifier;
+        // Ctrl+Up/Down step the selected cells.
+        if ((k == Qt::Key_Up || k == Qt::Key_Down) && dice_.chance(0.4)) mods = Qt::ControlModifier;
         if (dice_.chance(0.2)) mods |= Qt::ShiftModifier;
         key(k, mods, target);
     }
@@ -459,6 +502,11 @@ class Monkey : public QObject {
             g.setFocus();
             g.setCurrentCell(r1, c1);
             g.extendSelection(r2, c2);
+            return;
+        }
+        if (dice_.chance(0.1)) {
+            events.add("  double click");
+            QTest::mouseDClick(vp, Qt::LeftButton, mods, cellPoint(g, r1, c1));
             return;
         }
         QTest::mousePress(vp, Qt::LeftButton, mods, cellPoint(g, r1, c1));
@@ -539,6 +587,11 @@ class Monkey : public QObject {
             QApplication::sendEvent(chart, &e);
         };
         send(QEvent::MouseButtonPress, from, button, button);
+        if (dice_.chance(0.1)) {
+            events.add("  double click");
+            send(QEvent::MouseButtonRelease, from, button, Qt::NoButton);
+            send(QEvent::MouseButtonDblClick, from, button, button);
+        }
         QPoint p = from;
         for (int i = 0; i < moves; ++i) send(QEvent::MouseMove, p = at(), Qt::NoButton, button);
         if (dice_.chance(0.05)) {
@@ -622,6 +675,12 @@ class Monkey : public QObject {
             if (QAction* a = m.action(name); a && a->isEnabled() != on)
                 fail(QString("%1 is %2 against the window state").arg(name, on ? "off" : "on"));
         TableSession* s = m.tableEditor().session();
+        // The status line tells what is unsaved: it must not lag behind.
+        const QString status = m.editStatus()->text();
+        if (s && status.contains("edits not yet saved") != s->hasEdits())
+            fail("the status line says \"" + status + "\" of the table");
+        if (status.contains("Buffer:") == bool(m.image().BufferEmpty))
+            fail("the status line says \"" + status + "\" of the buffer");
         if (m.state().tableOpen() != (s != nullptr)) fail("the open table and the editor disagree");
         if (s) {
             const bool is2D = s->kind() == TableKind::Table2D;
@@ -673,6 +732,7 @@ class Monkey : public QObject {
 
     Options options_;
     Dice dice_;
+    Dice busyDice_;
     QString bin_, root_;
     Simulator sim_;
     FileCorpus files_;
@@ -710,6 +770,8 @@ int main(int argc, char** argv) {
     std::printf("velo-monkey: seed %llu\n", events.seed);
     std::fflush(stdout);
     __sanitizer_set_death_callback(onSanitizerDeath);
+    std::signal(SIGABRT, onSignal);
+    std::signal(SIGSEGV, onSignal);
     qInstallMessageHandler(onQtMessage);
 
     QTemporaryDir root;
