@@ -58,8 +58,10 @@ asan: deps
 
 # A seeded random user drives the window against igx1-sim under the sanitizers for
 # MONKEY_SECONDS; a fault prints the seed and the last events (MONKEY_SEED=N replays it).
+# It also traps a double beyond an integer's range: pasted values reach pixel conversions.
 monkey: deps
-	cmake -S . -B $(MONKEY_BUILD) -G Ninja -DVELO_SANITIZE=ON -DVELO_MONKEY=ON -DCMAKE_BUILD_TYPE=Debug
+	cmake -S . -B $(MONKEY_BUILD) -G Ninja -DVELO_SANITIZE=ON -DVELO_MONKEY=ON -DCMAKE_BUILD_TYPE=Debug \
+	  -DCMAKE_CXX_FLAGS="-fsanitize=float-cast-overflow -fno-sanitize-recover=float-cast-overflow"
 	cmake --build $(MONKEY_BUILD) -j $(JOBS) --target velo-monkey
 	QT_QPA_PLATFORM=offscreen $(MONKEY_BUILD)/tools/velo-monkey --seconds $(MONKEY_SECONDS) \
 	  $(if $(MONKEY_SEED),--seed $(MONKEY_SEED)) $(if $(filter on,$(MONKEY_HUGE)),--huge)

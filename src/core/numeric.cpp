@@ -8,6 +8,9 @@
 namespace velo {
 
 long long roundHalfEven(double value) {
+    // A pasted 1e308 dragged on the chart: the limits follow, so saturating is exact.
+    using Limits = std::numeric_limits<long long>;
+    if (!(std::abs(value) < 9e18)) return value < 0 ? Limits::min() : Limits::max();
     const double floor = std::floor(value);
     const double diff = value - floor;
     double result = floor;
