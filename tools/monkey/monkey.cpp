@@ -361,7 +361,9 @@ class Monkey : public QObject {
             case 8:
                 if (dice_.chance(0.5)) return windowControl();
                 {
-                    const QSize s(dice_.between(400, 1600), dice_.between(300, 1000));
+                    // Now and then far below any sensible size.
+                    const int low = dice_.chance(0.2) ? 0 : 400;
+                    const QSize s(dice_.between(low, 1600), dice_.between(low * 3 / 4, 1000));
                     events.add(QString("resize %1x%2").arg(s.width()).arg(s.height()));
                     w().resize(s);
                     return;

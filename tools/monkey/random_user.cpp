@@ -49,7 +49,13 @@ QString cellText(Dice& dice, bool huge) {
                                     "1e300",
                                     "١٢",
                                     "½",
-                                    "999999999999999999999"};
+                                    "999999999999999999999",
+                                    "80%",
+                                    "-7.5%",
+                                    "+15%",
+                                    "%",
+                                    "+-5",
+                                    "1e300%"};
     static const QStringList hugeOnes = {"1e308", "-1e308", "1e309", "1e400", "-1.7e308"};
     switch (dice.weighted({6, 3, 2, 3, huge ? 1 : 0})) {
         case 0:
