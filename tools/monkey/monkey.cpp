@@ -14,6 +14,7 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAbstractSlider>
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -254,6 +255,8 @@ class Monkey : public QObject {
           sim_(bin_, root_),
           ui_(dice_, files_, o.huge) {
         ui_.log = [](const QString& l) { events.add("  " + l); };
+        // Tune History keeps its store under the data home: a run of its own.
+        qputenv("XDG_DATA_HOME", QFile::encodeName(root_ + "/data"));
         files_.make(root_ + "/files", bin_);
         // The chart templates the program looks for beside itself.
         QDir().mkpath(root_ + "/app");
@@ -359,7 +362,7 @@ class Monkey : public QObject {
                 return;
             }
             case 8:
-                if (dice_.chance(0.5)) return windowControl();
+                if (dice_.chance(0.7)) return windowControl();
                 {
                     // Now and then far below any sensible size.
                     const int low = dice_.chance(0.2) ? 0 : 400;
@@ -378,19 +381,34 @@ class Monkey : public QObject {
         }
     }
 
-    // The port frame's list and button, whenever they show.
+    // The port frame, and the windows beside the main one (Tune History, the guide),
+    // whenever they show.
     void windowControl() {
-        QList<QWidget*> controls;
-        for (QWidget* c : w().centralWidget()->findChildren<QWidget*>())
-            if (c->isVisible() && c->isEnabled() &&
-                (qobject_cast<QComboBox*>(c) || qobject_cast<QAbstractButton*>(c)))
-                controls << c;
+        QList<QWidget*> roots{w().centralWidget()}, controls;
+        for (QWidget* t : QApplication::topLevelWidgets())
+            if (t != window_.get() && t->isVisible() && !qobject_cast<QMenu*>(t)) roots << t;
+        for (QWidget* root : roots)
+            for (QWidget* c : root->findChildren<QWidget*>())
+                if (c->isVisible() && c->isEnabled() &&
+                    (qobject_cast<QComboBox*>(c) || qobject_cast<QAbstractButton*>(c) ||
+                     qobject_cast<QLineEdit*>(c) || qobject_cast<QAbstractItemView*>(c)))
+                    controls << c;
         if (controls.isEmpty()) return;
         QWidget* c = dice_.pick(controls);
         if (auto* b = qobject_cast<QComboBox*>(c)) {
             const int i = dice_.below(b->count());
             events.add(QString("combo %1 to %2").arg(b->objectName()).arg(i));
             b->setCurrentIndex(i);
+        } else if (auto* e = qobject_cast<QLineEdit*>(c)) {
+            const QString text = cellText(dice_, options_.huge);
+            events.add(QString("type \"%1\" into %2").arg(text, e->objectName()));
+            e->setFocus();
+            typeText(e, text);
+        } else if (auto* v = qobject_cast<QAbstractItemView*>(c)) {
+            const QPoint at(dice_.below(v->viewport()->width()),
+                            dice_.below(v->viewport()->height()));
+            events.add(QString("click %1 at (%2,%3)").arg(v->objectName()).arg(at.x()).arg(at.y()));
+            QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, at);
         } else {
             events.add("click " + c->objectName());
             QTest::mouseClick(c, Qt::LeftButton, {}, c->rect().center());
