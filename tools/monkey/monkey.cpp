@@ -160,10 +160,19 @@ class Simulator {
     bool start(const QStringList& faults) {
         stop();
         process_.start(bin_ + "/igx1-sim", QStringList{"--image", bin_ + "/demo_3d.dat"} + faults);
-        while (!process_.canReadLine() && process_.waitForReadyRead(5000)) {
+        // A busy machine may take seconds to start it: the watchdog is for the window.
+        QElapsedTimer waited;
+        waited.start();
+        while (!process_.canReadLine() && waited.elapsed() < 20000 &&
+               process_.state() != QProcess::NotRunning) {
+            process_.waitForReadyRead(500);
+            heartbeatMs = nowMs();
         }
         const QString pty = QString::fromUtf8(process_.readLine()).trimmed();
-        if (pty.isEmpty()) return false;
+        if (pty.isEmpty()) {
+            std::fprintf(stderr, "igx1-sim: %s\n", process_.readAllStandardError().constData());
+            return false;
+        }
         const QString temp = device() + ".new";
         QFile::remove(temp);
         return ::symlink(qPrintable(pty), qPrintable(temp)) == 0 &&
@@ -339,7 +348,7 @@ class Monkey : public QObject {
             return key(Qt::Key_Return, {}, editor);
         }
         switch (dice_.weighted({10, 14, grid ? 14 : 0, grid ? 14 : 0, grid ? 8 : 0, grid ? 8 : 0,
-                                grid ? 3 : 0, 1, 1, 1})) {
+                                grid ? 3 : 0, 1, 3, 1})) {
             case 0:
                 return menuCommand();
             case 1:
@@ -387,6 +396,8 @@ class Monkey : public QObject {
         QList<QWidget*> roots{w().centralWidget()}, controls;
         for (QWidget* t : QApplication::topLevelWidgets())
             if (t != window_.get() && t->isVisible() && !qobject_cast<QMenu*>(t)) roots << t;
+        // A window that came up gets most of the attention.
+        if (roots.size() > 1 && dice_.chance(0.8)) roots.removeFirst();
         for (QWidget* root : roots)
             for (QWidget* c : root->findChildren<QWidget*>())
                 if (c->isVisible() && c->isEnabled() &&
