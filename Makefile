@@ -2,6 +2,11 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+MONKEY_BUILD ?= build-monkey
+MONKEY_SECONDS ?= 120
+MONKEY_SEED ?=
+# Exponents above 300 in typed and pasted texts; off until the chart axes take them.
+MONKEY_HUGE ?= off
 FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
@@ -12,7 +17,7 @@ FUZZ_PACKAGES = clang libfuzzer-14-dev libclang-rt-14-dev
 FUZZ_TARGETS = $(patsubst fuzz/%.cpp,%,$(wildcard fuzz/*_fuzz.cpp))
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all build deps run test asan bench guide-shots package fuzz fuzz-deps fuzz-merge format clean
+.PHONY: all build deps run test asan monkey bench guide-shots package fuzz fuzz-deps fuzz-merge format clean
 
 all: build
 
@@ -50,6 +55,16 @@ asan: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+# A seeded random user drives the window against igx1-sim under the sanitizers for
+# MONKEY_SECONDS; a fault prints the seed and the last events (MONKEY_SEED=N replays it).
+# It also traps a double beyond an integer's range: pasted values reach pixel conversions.
+monkey: deps
+	cmake -S . -B $(MONKEY_BUILD) -G Ninja -DVELO_SANITIZE=ON -DVELO_MONKEY=ON -DCMAKE_BUILD_TYPE=Debug \
+	  -DCMAKE_CXX_FLAGS="-fsanitize=float-cast-overflow -fno-sanitize-recover=float-cast-overflow"
+	cmake --build $(MONKEY_BUILD) -j $(JOBS) --target velo-monkey
+	QT_QPA_PLATFORM=offscreen $(MONKEY_BUILD)/tools/velo-monkey --seconds $(MONKEY_SECONDS) \
+	  $(if $(MONKEY_SEED),--seed $(MONKEY_SEED)) $(if $(filter on,$(MONKEY_HUGE)),--huge)
 
 bench: deps build
 	$(BUILD)/bin/velo-bench
@@ -96,4 +111,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(MONKEY_BUILD)

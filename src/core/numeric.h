@@ -5,7 +5,8 @@
 namespace velo {
 
 // Real to whole number the way every explicit conversion in the program does it:
-// nearest integer, a half going to the even neighbour (2.5 -> 2, 3.5 -> 4).
+// nearest integer, a half going to the even neighbour (2.5 -> 2, 3.5 -> 4); beyond the
+// range of long long, its nearer end.
 long long roundHalfEven(double value);
 
 // Text of a number with a fixed count of decimals, as the patterns "#0", "####0",

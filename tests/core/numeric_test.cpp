@@ -21,6 +21,7 @@ class NumericTest : public QObject {
         row("2.5 to even 2", "round", "2.5", "2");
         row("-2.5 to even -2", "round", "-2.5", "-2");
         row("just above half", "round", "2.5000001", "3");
+        row("beyond the range saturates", "round", "8e300", "9223372036854775807");
         row("half away from zero, whole", "fixed", "2.5 0", "3");
         row("negative half away from zero", "fixed", "-2.5 0", "-3");
         row("2.25 as text rounds up", "fixed", "2.25 1", "2.3");
