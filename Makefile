@@ -6,7 +6,7 @@ MONKEY_BUILD ?= build-monkey
 MONKEY_SECONDS ?= 120
 MONKEY_SEED ?=
 # Exponents above 300 in typed and pasted texts; off until the chart axes take them.
-MONKEY_HUGE ?= off
+MONKEY_HUGE ?= on
 FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=

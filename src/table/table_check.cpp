@@ -56,7 +56,8 @@ QString TableFinding::sentence(const CheckRules& rules) const {
     return {};
 }
 
-QVector<TableFinding> checkTable(const CheckedTable& t, const CheckRules& rules) {
+QVector<TableFinding> checkTable(const CheckedTable& t, const CheckRules& rules,
+                                 PressureUnit unit) {
     const int rows = t.rows(), cols = ConfigImage::kRpmColumns;
     // The lowest advance an edit may give; the 2D table also stops at 0.
     double lower = t.trigTiming - ConfigImage::TimingRange;
@@ -64,7 +65,7 @@ QVector<TableFinding> checkTable(const CheckedTable& t, const CheckRules& rules)
     QVector<TableFinding> findings, notes;
     for (int r = 1; r <= rows; ++r) {
         const QString label =
-            t.kind == TableKind::Table3D ? TableSession::mapLabel(r, t.mapSensor) : QString();
+            t.kind == TableKind::Table3D ? mapLabelIn(r, t.mapSensor, unit) : QString();
         for (int c = 1; c <= cols; ++c) {
             const double v = t.value(r, c);
             double sum = 0;

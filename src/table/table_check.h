@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/app_context.h"
+#include "table/pressure_units.h"
 #include "table/table_session.h"
 
 #include <QString>
@@ -50,7 +51,9 @@ struct CheckedTable {
 };
 
 // Findings first, in grid order, then the notes.
-QVector<TableFinding> checkTable(const CheckedTable& table, const CheckRules& rules);
+// Row labels name the MAP in `unit`, as the grid shows them.
+QVector<TableFinding> checkTable(const CheckedTable& table, const CheckRules& rules,
+                                 PressureUnit unit = PressureUnit::InHg);
 int countFindings(const QVector<TableFinding>& all);
 
 // The table in use in the buffer (none when neither is enabled), and the open table.

@@ -18,8 +18,10 @@ class CliCheckTest : public QObject {
         QTest::newRow("3D demo") << QStringList{res + "demo_3d.dat"} << 0 << "13 cells at the trigger timing";
         QTest::newRow("spike")   << QStringList{"spike"} << 1 << "Spike at 2000 RPM: 25.3° against 30.0°";
         QTest::newRow("json")    << QStringList{"spike", "--json"} << 1 << "\"kind\": \"spike\",\n            \"row\": null";
+        QTest::newRow("kPa")     << QStringList{res + "demo_3d.dat", "--json", "--units", "kPa"} << 0 << "MAP 61: 38.0°";
         QTest::newRow("short")   << QStringList{"short"} << 1 << "";
         QTest::newRow("usage")   << QStringList{"spike", "--rows"} << 2 << "";
+        QTest::newRow("unit")    << QStringList{"spike", "--units", "hPa"} << 2 << "";
         // clang-format on
     }
     void exitAndFindings() {

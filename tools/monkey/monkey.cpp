@@ -810,7 +810,7 @@ int main(int argc, char** argv) {
     events.seed = parser.isSet(seed) ? parser.value(seed).toULongLong()
                                      : std::random_device{}() % 1000000000u;
     events.trace = parser.isSet(trace);
-    if (parser.isSet(huge)) events.switches += " MONKEY_HUGE=on";
+    if (!parser.isSet(huge)) events.switches += " MONKEY_HUGE=off";
     std::printf("velo-monkey: seed %llu\n", events.seed);
     std::fflush(stdout);
     __sanitizer_set_death_callback(onSanitizerDeath);

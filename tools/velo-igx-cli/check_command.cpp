@@ -41,9 +41,11 @@ void printFindings(const QVector<TableFinding>& all, const CheckRules& rules, FI
                      notes[0], notes[1]);
 }
 
-int runCheck(const QStringList& args) {
+int runCheck(QStringList args) {
     QString path;
     bool json = false;
+    PressureUnit unit = PressureUnit::InHg;
+    if (!takeUnits(args, unit)) return kUsage;
     for (const QString& a : args) {
         if (a == "--json") {
             json = true;
@@ -63,7 +65,8 @@ int runCheck(const QStringList& args) {
     const auto settings = openUserSettings();
     const CheckRules rules = CheckRules::fromSettings(*settings);
     const auto table = checkedTableInUse(*image);
-    const QVector<TableFinding> all = table ? checkTable(*table, rules) : QVector<TableFinding>{};
+    const QVector<TableFinding> all =
+        table ? checkTable(*table, rules, unit) : QVector<TableFinding>{};
     if (json) {
         QJsonArray findings, notes;
         for (const TableFinding& f : all) (f.isNote() ? notes : findings).append(toJson(f, rules));

@@ -41,7 +41,7 @@ int runReport(int argc, char** argv);
 
 // Finding the controller and checking a table.
 int runPorts(const QStringList& args);
-int runCheck(const QStringList& args);
+int runCheck(QStringList args);
 // The findings' sentences, then one line that counts the notes.
 void printFindings(const QVector<TableFinding>& all, const CheckRules& rules, FILE* to);
 

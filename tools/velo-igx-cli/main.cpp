@@ -20,7 +20,7 @@ void printUsage(FILE* to) {
         "  velo-igx-cli import IN.dat TABLE.csv OUT.dat\n"
         "  velo-igx-cli history [--json] | export ID OUT.dat | note ID TEXT\n"
         "  velo-igx-cli ports [--device PATH]... [--json]\n"
-        "  velo-igx-cli check FILE.dat [--json]\n"
+        "  velo-igx-cli check FILE.dat [--json] [--units inHg|kPa|psi|bar]\n"
         "Wherever a data file is read, @ID reads entry ID of Tune History instead.\n"
         "\n"
         "Messages are printed as \"TITLE: TEXT\" on stderr; questions are answered so that\n"

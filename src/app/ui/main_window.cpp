@@ -12,8 +12,8 @@
 #include "data/ui/param_dialogs.h"
 #include "report/ui/report_commands.h"
 #include "table/csv_commands.h"
-#include "table/ui/check_marks.h"
 #include "table/table_commands.h"
+#include "table/ui/check_marks.h"
 #include "table/ui/compare_dialog.h"
 #include "table/ui/new_table_wizards.h"
 #include "table/ui/table_popup.h"
@@ -203,7 +203,6 @@ void MainWindow::buildCentral() {
 
     portSetup_ = new PortSetupFrame(portSettings_, options_.deviceOverride, central);
     portSetup_->hide();
-    portSetup_->setMaximumWidth(760);
     connect(portSetup_, &PortSetupFrame::portChosen, this, &MainWindow::cboPort_Click);
     connect(portSetup_, &PortSetupFrame::deviceChanged, this, [this] {
         link_->closePort();

@@ -18,6 +18,7 @@ PortSetupFrame::PortSetupFrame(PortSettings& settings, QString deviceOverride, Q
       settings_(settings),
       override_(std::move(deviceOverride)) {
     setObjectName("fraPortSelect");
+    setMaximumWidth(760);
     auto* grid = new QGridLayout(this);
     auto* lblPort = new QLabel("Port", this);
     lblPort->setObjectName("lblPort");

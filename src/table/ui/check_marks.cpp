@@ -136,7 +136,8 @@ void TableCheckPanel::recheck() {
     const TableSession* s = editor_.session();
     if (!s) return;
     const CheckRules rules = CheckRules::fromSettings(settings_);
-    const QVector<TableFinding> all = checkTable(openTable(*s, editor_.mapSensorShown()), rules);
+    const QVector<TableFinding> all =
+        checkTable(openTable(*s, editor_.mapSensorShown()), rules, editor_.pressureUnit());
     findings_.clear();
     for (const TableFinding& f : all)
         if (!f.isNote()) findings_ << f;
