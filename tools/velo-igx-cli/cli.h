@@ -46,6 +46,8 @@ int runCheck(QStringList args);
 void printFindings(const QVector<TableFinding>& all, const CheckRules& rules, FILE* to);
 
 void printUsage(FILE* to);
+// Says why on stderr, then the usage; gives the usage exit code.
+int usage(const QString& why);
 // Reads a data file into `image` as File Open does; otherwise says why on stderr and
 // gives the exit code.
 int readImage(const QString& path, ConfigImage& image);

@@ -17,12 +17,6 @@ namespace velo::cli {
 
 namespace {
 
-int usage(const QString& why) {
-    std::fprintf(stderr, "velo-igx-cli: %s\n", qPrintable(why));
-    printUsage(stderr);
-    return kUsage;
-}
-
 // The data file loaded as File Open does and the table Edit Timing Table would open.
 struct OpenedTable {
     ConfigImage image;

@@ -26,12 +26,6 @@ TuneHistory* cliHistory() {
 
 namespace {
 
-int usage(const char* why) {
-    std::fprintf(stderr, "velo-igx-cli history: %s\n", why);
-    printUsage(stderr);
-    return kUsage;
-}
-
 int list(TuneHistory& store, bool json) {
     QJsonArray out;
     // Page by page: a long history is never held whole.
@@ -68,7 +62,7 @@ int runHistory(const QStringList& args) {
     bool isId = false;
     const qint64 id = args.value(1).toLongLong(&isId);
     if (args.size() != 3 || !isId || (args[0] != "export" && args[0] != "note"))
-        return usage("give --json, export ID OUT.dat or note ID TEXT");
+        return usage("history: give --json, export ID OUT.dat or note ID TEXT");
     const auto entry = store.entry(id);
     if (!entry) {
         std::fprintf(stderr, "velo-igx-cli: no entry %lld in Tune History\n", id);

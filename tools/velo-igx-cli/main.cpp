@@ -7,6 +7,12 @@
 
 namespace velo::cli {
 
+int usage(const QString& why) {
+    std::fprintf(stderr, "velo-igx-cli: %s\n", qPrintable(why));
+    printUsage(stderr);
+    return kUsage;
+}
+
 void printUsage(FILE* to) {
     std::fputs(
         "Usage:\n"

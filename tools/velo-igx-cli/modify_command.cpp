@@ -14,12 +14,6 @@ namespace velo::cli {
 
 namespace {
 
-int usage(const QString& why) {
-    std::fprintf(stderr, "velo-igx-cli: %s\n", qPrintable(why));
-    printUsage(stderr);
-    return kUsage;
-}
-
 // "A-B" or "A"; the bounds are checked once the table is known.
 bool parseSpan(const QString& text, int& first, int& last) {
     static const QRegularExpression span(R"(^(\d+)(?:-(\d+))?$)");

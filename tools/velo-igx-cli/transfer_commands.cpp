@@ -25,12 +25,6 @@ struct TransferArgs {
     bool trace = false;
 };
 
-int usage(const char* why) {
-    std::fprintf(stderr, "velo-igx-cli: %s\n", why);
-    printUsage(stderr);
-    return kUsage;
-}
-
 std::optional<TransferArgs> parse(const QStringList& args, int& status) {
     TransferArgs out;
     for (int i = 0; i < args.size(); ++i) {
@@ -39,7 +33,7 @@ std::optional<TransferArgs> parse(const QStringList& args, int& status) {
             out.trace = true;
         } else if (a == "--device" || a == "--port") {
             if (i + 1 >= args.size()) {
-                status = usage(qPrintable(a + " needs a value"));
+                status = usage(a + " needs a value");
                 return std::nullopt;
             }
             const QString value = args[++i];
@@ -54,7 +48,7 @@ std::optional<TransferArgs> parse(const QStringList& args, int& status) {
                 }
             }
         } else if (a.startsWith("--") || !out.file.isEmpty()) {
-            status = usage(qPrintable("unexpected argument " + a));
+            status = usage("unexpected argument " + a);
             return std::nullopt;
         } else {
             out.file = a;
@@ -157,8 +151,7 @@ int runUpload(const QStringList& args) {
         const CheckRules rules = CheckRules::fromSettings(session.settings());
         printFindings(checkTable(*table, rules), rules, stderr);
     }
-    if (!uploadDespiteFindings(session.ctx(), session.settings()))
-        return kFailed;
+    if (!uploadDespiteFindings(session.ctx(), session.settings())) return kFailed;
     return session.link().upload() == TransferOutcome::Completed ? kOk : kFailed;
 }
 
