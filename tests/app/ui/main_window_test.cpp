@@ -100,9 +100,9 @@ QString captions(QWidget* menu) {
 class MainWindowTest : public QObject {
     Q_OBJECT
   private slots:
-    void startUpMenusStateAndTitle() {
+    void startUpMenusStateTitleAndAbout() {
         Fixture f;
-        MainWindow& w = f.start(BrandInfo{{"Alpha"}, {"Alpha Works", "Main Street"}});
+        MainWindow& w = f.start(BrandInfo{{"Alpha"}, {"Alpha Works", "Main Street", "Tel 1"}});
         QCOMPARE(w.windowTitle(), QString("Alpha Works Velo IGX Version 1.0"));
         QCOMPARE(captions(w.menuBar()), "&File, &Edit, &Communications, &Help");
         QCOMPARE(captions(w.menu("mnuFile")),
@@ -132,6 +132,24 @@ class MainWindowTest : public QObject {
         QCOMPARE(w.portSetup()->cboPort()->count(), 255);
         QCOMPARE(w.portSetup()->cboPort()->itemText(254), QString("Com255"));
         QVERIFY(f.ui.shown().isEmpty());
+
+        const QLabel* status = test::child<QLabel>(w, "lblBufferStatus");
+        QCOMPARE(status->text(), QString("Data buffer empty"));
+        ModParamsForm form(w.context());  // the module dialog's OK, the title unchanged
+        form.Form_Load();
+        form.cmdOK_Click();
+        QCOMPARE(status->text(), QString("Data buffer loaded"));
+        w.image().ClearEEPROMBuffer();
+        QCOMPARE(status->text(), QString("Data buffer empty"));
+
+        w.action("mnuAbout")->trigger();
+        w.action("mnuHelpContents")->trigger();  // the fixture's folder has no guide
+        QCOMPARE(f.ui.shown().size(), 2);
+        QCOMPARE(test::boxLine(f.ui.shown()[0]),
+                 "About | Alpha Works Velo IGX Version 1.00\n\nMain Street\nTel 1\n | OK | "
+                 "information");
+        QVERIFY(f.ui.shown()[1].text.contains("Velo_IGX_Help.html"));
+        QVERIFY(!w.helpWindow());
     }
 
     void missingMakerLineIsReported() {
@@ -231,32 +249,6 @@ class MainWindowTest : public QObject {
                 test::boxLine(f.ui.shown()[0]),
                 "Exit Program | Save timing table before exiting? | Yes/No/Cancel | exclamation");
         QVERIFY(!w.link().port().isOpen());  // whatever the answer
-    }
-
-    void aboutAndMissingHelp() {
-        Fixture f;
-        MainWindow& w = f.start(BrandInfo{{"A"}, {"Alpha", "Alpha Works", "Main Street"}});
-        w.action("mnuAbout")->trigger();
-        w.action("mnuHelpContents")->trigger();  // the fixture's folder has no guide
-        QCOMPARE(f.ui.shown().size(), 2);
-        QCOMPARE(test::boxLine(f.ui.shown()[0]),
-                 "About | Alpha Velo IGX Version 1.00\n\nAlpha Works\nMain Street\n | OK | "
-                 "information");
-        QVERIFY(f.ui.shown()[1].text.contains("Velo_IGX_Help.html"));
-        QVERIFY(!w.helpWindow());
-    }
-
-    void statusFollowsTheBuffer() {
-        Fixture f;
-        MainWindow& w = f.start();
-        const QLabel* status = test::child<QLabel>(w, "lblBufferStatus");
-        QCOMPARE(status->text(), QString("Data buffer empty"));
-        ModParamsForm form(w.context());  // the module dialog's OK, the title unchanged
-        form.Form_Load();
-        form.cmdOK_Click();
-        QCOMPARE(status->text(), QString("Data buffer loaded"));
-        w.image().ClearEEPROMBuffer();
-        QCOMPARE(status->text(), QString("Data buffer empty"));
     }
 
     // The views show the open table where the layout puts them, the status line follows its
