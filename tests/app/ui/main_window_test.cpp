@@ -1,18 +1,21 @@
 #include "app/ui/main_window.h"
+#include "app/ui/history_wiring.h"
 #include "app/ui/port_setup_frame.h"
 #include "app/ui/table_views.h"
 #include "chart/ui/chart2d_widget.h"
 #include "core/scripted_interaction.h"
 #include "data/data_file.h"
 #include "data/mod_params.h"
+#include "support/dialogs.h"
 #include "support/fake_link.h"
+#include "support/files.h"
 #include "table/table_commands.h"
 #include "table/table_edit.h"
 #include "table/ui/timing_grid.h"
+#include "table/ui/tune_history_window.h"
 
 #include <QClipboard>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -20,6 +23,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -31,15 +37,16 @@ namespace {
 
 struct Fixture {
     QTemporaryDir dir;
-    std::unique_ptr<QSettings> settings;
+    QSettings settings{dir.filePath("user.ini"), QSettings::IniFormat};
     ScriptedInteraction ui;
     test::FakeClock clock;
     test::FakePort* port = nullptr;
     std::unique_ptr<MainWindow> window;
 
+    // Each window keeps its tune history in a folder of its own.
     explicit Fixture(const QVariant& storedPort = {}) {
-        settings = std::make_unique<QSettings>(dir.filePath("user.ini"), QSettings::IniFormat);
-        if (storedPort.isValid()) settings->setValue("Properties/CommPort", storedPort);
+        qputenv("XDG_DATA_HOME", dir.filePath("data").toUtf8());
+        if (storedPort.isValid()) settings.setValue("Properties/CommPort", storedPort);
     }
     MainWindow& start(BrandInfo brand = BrandInfo::defaults()) {
         // The chart templates the program ships sit beside it.
@@ -48,15 +55,15 @@ struct Fixture {
             QFile::copy(bin.filePath(t), dir.filePath(t));
         auto fake = std::make_unique<test::FakePort>(clock);
         port = fake.get();
-        window = std::make_unique<MainWindow>(ui, *settings, brand,
+        window = std::make_unique<MainWindow>(ui, settings, brand,
                                               MainWindow::Options{dir.path(), {}}, std::move(fake));
         window->state().CommErrorCount = 3;  // the load starts the count afresh
         window->Form_Load();
         return *window;
     }
     QString storedPort() {
-        settings->sync();
-        return settings->value("Properties/CommPort").toString();
+        settings.sync();
+        return settings.value("Properties/CommPort").toString();
     }
 };
 
@@ -75,6 +82,12 @@ TimingGrid* openTable(MainWindow& w, bool is3D) {
     return is3D ? w.tableViews()->grid3D() : w.tableViews()->grid2D();
 }
 
+QByteArray image(int n) {
+    QByteArray b(264, char(n));
+    b[0] = char(n >> 8);
+    return b;
+}
+
 QString captions(QWidget* menu) {
     QStringList out;
     for (QAction* a : menu->actions())
@@ -87,22 +100,23 @@ QString captions(QWidget* menu) {
 class MainWindowTest : public QObject {
     Q_OBJECT
   private slots:
-    void startUpMenusStateAndTitle() {
+    void startUpMenusStateTitleAndAbout() {
         Fixture f;
-        MainWindow& w = f.start(BrandInfo{{"Alpha"}, {"Alpha Works", "Main Street"}});
+        MainWindow& w = f.start(BrandInfo{{"Alpha"}, {"Alpha Works", "Main Street", "Tel 1"}});
         QCOMPARE(w.windowTitle(), QString("Alpha Works Velo IGX Version 1.0"));
         QCOMPARE(captions(w.menuBar()), "&File, &Edit, &Communications, &Help");
         QCOMPARE(captions(w.menu("mnuFile")),
                  "&New Timing Table, &Open File, &Save File, &Recent Files, &Compare With "
                  "File..., Tune &History..., &Export Timing Table As CSV..., &Import Timing Table "
                  "From CSV..., -, &Print Parameters And Timing Table, Print Set&up..., -, E&xit");
-        QCOMPARE(captions(w.menu("mnuEdit")),
-                 "Edit &Module Parameters, Edit &GPIO Parameters, Edit &Timing Table (off), Save "
-                 "Timing Table Edits To Buffer (off), Close Timing Table (off), Chec&k Timing Table, "
-                 "-, Undo (off), "
-                 "Redo (off), Pressure &Units");
+        QCOMPARE(
+            captions(w.menu("mnuEdit")),
+            "Edit &Module Parameters, Edit &GPIO Parameters, Edit &Timing Table (off), Save "
+            "Timing Table Edits To Buffer (off), Close Timing Table (off), Chec&k Timing Table, "
+            "-, Undo (off), "
+            "Redo (off), Pressure &Units");
         // The empty window names where to start, by the menus' own captions.
-        auto* hint = w.findChild<QLabel*>("lblFirstScreenHint");
+        auto* hint = test::child<QLabel>(w, "lblFirstScreenHint");
         QVERIFY(hint->text().contains("Communications &gt; Download From EEPROM") &&
                 hint->text().contains("File &gt; Open File") && hint->isVisibleTo(&w));
         QCOMPARE(captions(w.menu("mnuComm")),
@@ -119,11 +133,31 @@ class MainWindowTest : public QObject {
         QCOMPARE(w.portSetup()->cboPort()->itemText(254), QString("Com255"));
         QVERIFY(f.ui.shown().isEmpty());
 
-        // The shipped configuration file gives the maker line of the title.
-        Fixture shipped;
-        MainWindow& w2 =
-            shipped.start(loadBrandInfo(shipped.ui, QString(VELO_SOURCE_DIR "/resources")));
-        QCOMPARE(w2.windowTitle(), QString("Orvane Velo IGX Version 1.0"));
+        const QLabel* status = test::child<QLabel>(w, "lblBufferStatus");
+        QCOMPARE(status->text(), QString("Data buffer empty"));
+        ModParamsForm form(w.context());  // the module dialog's OK, the title unchanged
+        form.Form_Load();
+        form.cmdOK_Click();
+        QCOMPARE(status->text(), QString("Data buffer loaded"));
+        w.image().ClearEEPROMBuffer();
+        QCOMPARE(status->text(), QString("Data buffer empty"));
+
+        w.action("mnuAbout")->trigger();
+        w.action("mnuHelpContents")->trigger();  // the fixture's folder has no guide
+        QCOMPARE(f.ui.shown().size(), 2);
+        QCOMPARE(test::boxLine(f.ui.shown()[0]),
+                 "About | Alpha Works Velo IGX Version 1.00\n\nMain Street\nTel 1\n | OK | "
+                 "information");
+        QVERIFY(f.ui.shown()[1].text.contains("Velo_IGX_Help.html"));
+        QVERIFY(!w.helpWindow());
+
+        // Only Escape asks a running transfer to stop.
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(&w, Qt::Key_A);
+        QVERIFY(!w.state().AbortRequested);
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QVERIFY(w.state().AbortRequested);
     }
 
     void missingMakerLineIsReported() {
@@ -137,7 +171,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(f.ui.texts(), QStringList(2, missing));
     }
 
-    void storedPortSelectsItsEntry_data() {
+    void storedPortSelectsItsEntryAndAChoiceIsStored_data() {
         QTest::addColumn<QVariant>("stored");
         QTest::addColumn<int>("commPort");
         QTest::addColumn<int>("reports");
@@ -147,13 +181,13 @@ class MainWindowTest : public QObject {
         QTest::newRow("not a number") << QVariant("abc") << 0 << 1;
         QTest::newRow("outside the list") << QVariant("300") << 300 << 1;
     }
-    void storedPortSelectsItsEntry() {
+    void storedPortSelectsItsEntryAndAChoiceIsStored() {
         QFETCH(QVariant, stored);
         QFETCH(int, commPort);
         QFETCH(int, reports);
         Fixture f(stored);
         f.ui.answer(Answer::Ignore);
-        MainWindow& w = f.start();
+        MainWindow& w = f.start(loadBrandInfo(f.ui, QString(VELO_SOURCE_DIR "/resources")));
         const bool listed = commPort >= 1 && commPort <= 255;
         QCOMPARE(w.portSetup()->cboPort()->currentIndex(), listed ? commPort - 1 : -1);
         QCOMPARE(w.state().CommPort, commPort);
@@ -162,13 +196,10 @@ class MainWindowTest : public QObject {
             QVERIFY(f.ui.shown()[0].title == "Error" &&
                     f.ui.shown()[0].text.contains(stored.toString()));
         QCOMPARE(f.storedPort(), stored.isValid() ? stored.toString() : "1");  // kept as it was
-        // Ignore goes on with the start-up: the window is complete.
+        // Ignore goes on with the start-up: the window is complete, titled by the shipped file.
         QCOMPARE(w.windowTitle(), QString("Orvane Velo IGX Version 1.0"));
-    }
 
-    void choosingAnEntryStoresIt() {
-        Fixture f;
-        MainWindow& w = f.start();
+        // Whatever was stored, the entry chosen is stored and used.
         w.mnuPortSetup_Click();
         QVERIFY(!w.portSetup()->isHidden());
         w.portSetup()->cboPort()->setCurrentIndex(2);
@@ -178,17 +209,6 @@ class MainWindowTest : public QObject {
         QVERIFY(w.portSetup()->lblDevice()->text().contains("Com3"));
         w.cmdPortSelectOK_Click();
         QVERIFY(w.portSetup()->isHidden());
-    }
-
-    void escapeRequestsAbort() {
-        Fixture f;
-        MainWindow& w = f.start();
-        w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-        QTest::keyClick(&w, Qt::Key_A);
-        QVERIFY(!w.state().AbortRequested);
-        QTest::keyClick(&w, Qt::Key_Escape);
-        QVERIFY(w.state().AbortRequested);
     }
 
     void exitAsksOnlyWithATableOpen_data() {
@@ -220,37 +240,12 @@ class MainWindowTest : public QObject {
         QCOMPARE(w.image().DataBuffer[ConfigImage::offset3D(1, 8)],
                  answer == int(Answer::Yes) && tableOpen ? 0 : (tableOpen ? 0x55 : 0));
         QCOMPARE(w.state().tableOpen(), tableOpen && answer != int(Answer::Yes));
-        const QString asked =
-            "Exit Program | Save timing table before exiting? | Yes/No/Cancel | exclamation";
         QCOMPARE(f.ui.shown().size(), int(tableOpen));
-        if (tableOpen) QCOMPARE(test::boxLine(f.ui.shown()[0]), asked);
+        if (tableOpen)
+            QCOMPARE(
+                test::boxLine(f.ui.shown()[0]),
+                "Exit Program | Save timing table before exiting? | Yes/No/Cancel | exclamation");
         QVERIFY(!w.link().port().isOpen());  // whatever the answer
-    }
-
-    void aboutAndMissingHelp() {
-        Fixture f;
-        MainWindow& w = f.start(BrandInfo{{"A"}, {"Alpha", "Alpha Works", "Main Street"}});
-        w.action("mnuAbout")->trigger();
-        w.action("mnuHelpContents")->trigger();  // the fixture's folder has no guide
-        QCOMPARE(f.ui.shown().size(), 2);
-        QCOMPARE(test::boxLine(f.ui.shown()[0]),
-                 "About | Alpha Velo IGX Version 1.00\n\nAlpha Works\nMain Street\n | OK | "
-                 "information");
-        QVERIFY(f.ui.shown()[1].text.contains("Velo_IGX_Help.html"));
-        QVERIFY(!w.helpWindow());
-    }
-
-    void statusFollowsTheBuffer() {
-        Fixture f;
-        MainWindow& w = f.start();
-        const QLabel* status = w.findChild<QLabel*>("lblBufferStatus");
-        QCOMPARE(status->text(), QString("Data buffer empty"));
-        ModParamsForm form(w.context());  // the module dialog's OK, the title unchanged
-        form.Form_Load();
-        form.cmdOK_Click();
-        QCOMPARE(status->text(), QString("Data buffer loaded"));
-        w.image().ClearEEPROMBuffer();
-        QCOMPARE(status->text(), QString("Data buffer empty"));
     }
 
     // The views show the open table where the layout puts them, the status line follows its
@@ -260,8 +255,8 @@ class MainWindowTest : public QObject {
         MainWindow& w = f.start();
         TimingGrid* grid = openTable(w, false);
         QCOMPARE(grid->objectName(), QString("VSFlexGrid1"));
-        QVERIFY(grid->isVisible() && w.findChild<QWidget*>("Chart2D1")->isVisible());
-        QVERIFY(!w.findChild<QWidget*>("VSFlexGrid2")->isVisible());
+        QVERIFY(grid->isVisible() && test::child<QWidget>(w, "Chart2D1")->isVisible());
+        QVERIFY(!test::child<QWidget>(w, "VSFlexGrid2")->isVisible());
         QCOMPARE(grid->text(0, 21), QString("10000"));
         QCOMPARE(grid->text(1, 0), QString("ADV"));
         QCOMPARE(grid->row(), 0);
@@ -302,9 +297,9 @@ class MainWindowTest : public QObject {
         openTable(w, false)->setCurrentCell(1, 3);
         f.ui.answer(Answer::Cancel);
         QTimer::singleShot(0, [] {
-            QWidget* d = QApplication::activeModalWidget();
-            d->findChild<QSlider*>("sldTrigTiming")->setValue(20);  // 20 degrees
-            d->findChild<QPushButton*>("cmdOK")->click();
+            QWidget& d = *QApplication::activeModalWidget();
+            test::child<QSlider>(d, "sldTrigTiming")->setValue(20);  // 20 degrees
+            test::child<QPushButton>(d, "cmdOK")->click();
         });
         w.action("mnuEditModParams")->trigger();
         QVERIFY(w.tableViews()->chart2D()->accessibleDescription().contains("limit 20"));
@@ -335,33 +330,33 @@ class MainWindowTest : public QObject {
         f.ui.answerFile(path);
         QStringList seen;
         QTimer::singleShot(0, [&] {
-            QWidget* d = QApplication::activeModalWidget();
-            auto* params = d->findChild<QTableWidget*>("tblParameters");
-            auto* grid = d->findChild<QTableWidget*>("grdCompare3D");
-            seen << d->windowTitle() << QString::number(params->rowCount());
+            QWidget& d = *QApplication::activeModalWidget();
+            auto* params = test::child<QTableWidget>(d, "tblParameters");
+            auto* grid = test::child<QTableWidget>(d, "grdCompare3D");
+            test::child<QLabel>(d, "lblTableEdits");
+            seen << d.windowTitle() << QString::number(params->rowCount());
             for (int c = 0; c < 3; ++c) seen << params->item(0, c)->text();
             seen << grid->item(0, 0)->text() << grid->item(1, 0)->text()
                  << grid->item(1, 2)->toolTip() << grid->item(1, 1)->toolTip();
             seen << QString::number(grid->item(1, 2)->background() !=
                                     grid->item(1, 1)->background());
-            seen << QString::number(d->findChild<QLabel*>("lblTableEdits") != nullptr);
             // Every column in sight: the dialog never narrows the grid.
             seen << QString::number(grid->parentWidget()->width() >= grid->width());
-            d->findChild<QRadioButton*>("optShowFile")->click();
+            test::child<QRadioButton>(d, "optShowFile")->click();
             seen << grid->item(1, 2)->text();
-            d->findChild<QRadioButton*>("optShowDifference")->click();
+            test::child<QRadioButton>(d, "optShowDifference")->click();
             seen << grid->item(1, 2)->text();
-            d->close();
+            d.close();
         });
-        w.findChild<QAction*>("mnuUnitskPa")->trigger();
+        test::child<QAction>(w, "mnuUnitskPa")->trigger();
         w.action("mnuCompareFile")->trigger();
         QCOMPARE(seen, (QStringList{"Compare With File", "1", "GPI1 Retard", "2 deg (23 counts)",
                                     "4 deg (46 counts)", "MAP/RPM", "54",
-                                    "Buffer 30.0, File 29.0, difference -1.0", "", "1", "1", "1",
-                                    "29.0", "-1.0"}));
+                                    "Buffer 30.0, File 29.0, difference -1.0", "", "1", "1", "29.0",
+                                    "-1.0"}));
         QCOMPARE(w.tableViews()->grid3D()->text(1, 0), QString("54"));
         QVERIFY(w.image().DataBuffer == before && w.state().tableOpen());
-        QVERIFY(!w.findChild<QLabel*>("lblFirstScreenHint")->isVisibleTo(&w));
+        QVERIFY(!test::child<QLabel>(w, "lblFirstScreenHint")->isVisibleTo(&w));
     }
 
     void gridCommandsAreOneUndoStepEach_data() {
@@ -433,6 +428,67 @@ class MainWindowTest : public QObject {
         f.ui.answer(Answer::No);
         w.action("mnuCloseTbl")->trigger();
         QVERIFY(!w.action("mnuUndo")->isEnabled() && !w.state().menus().paste3D);
+    }
+
+    // Tune History: the question after a run that crashed, and the window.
+    void restoreAfterCrash_data() {
+        QTest::addColumn<bool>("ask");
+        QTest::addColumn<int>("answer");  // -1: no question
+        QTest::newRow("Yes puts the edits back") << true << int(Answer::Yes);
+        QTest::newRow("No leaves them in the history") << true << int(Answer::No);
+        QTest::newRow("question turned off") << false << -1;
+    }
+    void restoreAfterCrash() {
+        QFETCH(bool, ask);
+        QFETCH(int, answer);
+        Fixture f;
+        f.settings.setValue(HistoryWiring::kAskToRestoreKey, ask);
+        {
+            TuneHistory crashed;
+            crashed.keepUnsavedTable({{}, 0, image(0), image(1), QVector<double>(21, 12.5)});
+        }
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "raw");
+            db.setDatabaseName(TuneHistory::defaultPath());
+            QVERIFY(db.open() && QSqlQuery(db).exec("UPDATE runs SET pid = 2147483000"));
+        }
+        QSqlDatabase::removeDatabase("raw");
+        if (answer >= 0) f.ui.answer(Answer(answer));
+        MainWindow& w = f.start();
+        QCoreApplication::processEvents();
+        QCOMPARE(f.ui.shown().size(), answer >= 0 ? 1 : 0);
+        const TableSession* s = w.tableEditor().session();
+        QCOMPARE(s != nullptr, answer == int(Answer::Yes));
+        if (s) QVERIFY(s->hasEdits() && s->value(1, 21) == 12.5);
+        QCOMPARE(w.history().store().newest()->event, "crash-recovery");
+    }
+
+    void historyWindowFetchesFiltersAndActs() {
+        Fixture f;
+        MainWindow& w = f.start();
+        int dialogs = 0;
+        w.context().editModParams = [&dialogs] { ++dialogs; };
+        TuneHistory& store = w.history().store();
+        for (int i = 1; i <= 450; ++i)
+            store.record("open", image(i), "f.dat", {}, QString("n%1").arg(i));
+        w.show();
+        w.action("mnuTuneHistory")->trigger();
+        auto* win = test::child<TuneHistoryWindow>(w, "frmTuneHistory");
+        QVERIFY(QTest::qWaitForWindowExposed(win));
+        QCOMPARE(win->model()->rowCount(), HistoryModel::kPage);
+        win->filter()->setText("n44");
+        QTRY_COMPARE(win->model()->rowCount(), 11);  // n44, n440..n449
+        QVERIFY(win->model()->setData(win->model()->index(10, HistoryModel::Note), "best",
+                                      Qt::EditRole));
+        QCOMPARE(store.entry(44)->note, "best");
+
+        win->view()->selectRow(10);
+        f.ui.answerFile(f.dir.filePath("e.dat"));
+        win->saveAs();
+        QCOMPARE(test::readFile(f.dir.filePath("e.dat")), image(44));
+        win->openInBuffer();
+        QVERIFY(!w.image().BufferEmpty && dialogs == 1);
+        QCOMPARE(test::bytesOf(w.image().imageBytes()), image(44));
     }
 };
 
