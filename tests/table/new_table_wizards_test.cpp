@@ -60,7 +60,6 @@ class NewTableWizardsTest : public QObject {
                       const QStringList& messages = {}) {
             QTest::newRow(name) << trig << b << text << shown << messages;
         };
-        row("loaded at 30", 30, -1, "", "30 1500 3000 10 30");
         row("loaded at 15", 15, -1, "", "15 1500 3000 5 15");
         row("loaded at 5", 5, -1, "", "5 1500 3000 0 5");
         row("trigger fraction cut off", 30, Box::TrigTiming, "39.9", "39 1500 3000 10 30");
@@ -105,21 +104,18 @@ class NewTableWizardsTest : public QObject {
         QTest::addColumn<QList<int>>("values");  // trigger, start/final RPM, start/final adv
         QTest::addColumn<QString>("cells");
         QTest::addColumn<QList<int>>("counts");  // column, count: cells exactly on the grid
-        QTest::newRow("defaults") << QList<int>{30, 1500, 3000, 10, 30}
-                                  << repeat("10.0", 4) + " 16.7 23.3 " + repeat("30.0", 15)
-                                  << QList<int>{4, 114, 7, 341};
-        QTest::newRow("raised to the trigger window")
-            << QList<int>{30, 1000, 6000, 0, 25}
-            << repeat("8.0", 6) + " 10.0 12.5 15.0 17.5 20.0 22.5 25.0 " + repeat("25.0", 8)
-            << QList<int>{7, 114, 8, 142, 13, 284};
-        QTest::newRow("equal RPMs: a step")
-            << QList<int>{30, 3000, 3000, 10, 30} << repeat("10.0", 7) + " " + repeat("30.0", 14)
-            << QList<int>{7, 114};
-        QTest::newRow("falling ramp")
-            << QList<int>{20, 2000, 3000, 20, 10}
-            << repeat("20.0", 5) + " 15.0 " + repeat("10.0", 15) << QList<int>{6, 171};
-        QTest::newRow("start above final: refused")
-            << QList<int>{25, 4000, 3000, 10, 30} << QString() << QList<int>{};
+        auto row = [](const char* name, QList<int> values, const QString& cells,
+                      QList<int> counts) { QTest::newRow(name) << values << cells << counts; };
+        row("defaults", {30, 1500, 3000, 10, 30},
+            repeat("10.0", 4) + " 16.7 23.3 " + repeat("30.0", 15), {4, 114, 7, 341});
+        row("raised to the trigger window", {30, 1000, 6000, 0, 25},
+            repeat("8.0", 6) + " 10.0 12.5 15.0 17.5 20.0 22.5 25.0 " + repeat("25.0", 8),
+            {7, 114, 8, 142, 13, 284});
+        row("equal RPMs: a step", {30, 3000, 3000, 10, 30},
+            repeat("10.0", 7) + " " + repeat("30.0", 14), {7, 114});
+        row("falling ramp", {20, 2000, 3000, 20, 10},
+            repeat("20.0", 5) + " 15.0 " + repeat("10.0", 15), {6, 171});
+        row("start above final: refused", {25, 4000, 3000, 10, 30}, "", {});
     }
     void generated2DTables() {
         QFETCH(QList<int>, values);
@@ -149,21 +145,14 @@ class NewTableWizardsTest : public QObject {
     void openTableAskedAboutOnLoad_data() {
         QTest::addColumn<bool>("use3D");
         QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("saved");
-        QTest::addColumn<bool>("stillOpen");
-        for (bool use3D : {false, true}) {
-            const char* kind = use3D ? "3D" : "2D";
-            QTest::addRow("%s Yes", kind) << use3D << int(Answer::Yes) << true << false;
-            QTest::addRow("%s No, the other kind open", kind)
-                << use3D << int(Answer::No) << false << false;
-            QTest::addRow("%s Cancel", kind) << use3D << int(Answer::Cancel) << false << true;
-        }
+        QTest::newRow("2D Yes") << false << int(Answer::Yes);
+        QTest::newRow("3D No, the 2D table open") << true << int(Answer::No);
+        QTest::newRow("3D Cancel") << true << int(Answer::Cancel);
     }
     void openTableAskedAboutOnLoad() {
         QFETCH(bool, use3D);
         QFETCH(int, answer);
-        QFETCH(bool, saved);
-        QFETCH(bool, stillOpen);
+        const bool saved = answer == int(Answer::Yes), stillOpen = answer == int(Answer::Cancel);
         Rig r(30, use3D);
         r.image.BufferEmpty = false;
         // The parameters may have switched the mode under the open table: asked all the same.
@@ -197,9 +186,7 @@ class NewTableWizardsTest : public QObject {
         QTest::addColumn<int>("base");
         QTest::newRow("loaded at 30") << 30 << QList<int>{} << 30 << 20;
         QTest::newRow("loaded at 15") << 15 << QList<int>{} << 15 << 15;
-        QTest::newRow("loaded at 40") << 40 << QList<int>{} << 40 << 20;
-        QTest::newRow("trigger raised to 40 with base 10: 18")
-            << 30 << QList<int>{0, 30, 1, 0} << 40 << 18;
+        QTest::newRow("raised to 40 from base 10: 18") << 30 << QList<int>{0, 30, 1, 0} << 40 << 18;
         QTest::newRow("trigger lowered to 12: base 12") << 30 << QList<int>{1, 28} << 12 << 12;
         QTest::newRow("base above the trigger springs back") << 30 << QList<int>{0, 5} << 30 << 30;
         QTest::newRow("base stops 22 below") << 30 << QList<int>{0, 40} << 30 << 8;
