@@ -187,7 +187,6 @@ class TableCommandsTest : public QObject {
         QTest::addColumn<int>("sensor");
         QTest::addColumn<int>("bar");
         QTest::addColumn<QString>("labels");
-        QTest::newRow("0: 1 bar") << 0 << 1 << "16 18 20 22 24 26 28 30";
         QTest::newRow("1: 2 bar") << 1 << 2 << "18 24 30 36 42 48 54 60";
         QTest::newRow("2: 3 bar") << 2 << 3 << "20 30 40 50 60 70 80 90";
         QTest::newRow("5: 1 bar") << 5 << 1 << "16 18 20 22 24 26 28 30";
