@@ -124,8 +124,6 @@ class TableSessionTest : public QObject {
         QTest::newRow("50.5 to even") << 30 << 10.0 << 199 << 10.0 << 10.0;
         QTest::newRow("51.5 to even") << 30 << 10.0 << 197 << 10.4 << 10.4;
         QTest::newRow("snaps to the grid") << 30 << 8.79 << 200 << 8.8 << 8.8;
-        QTest::newRow("floor") << 30 << 10.0 << 300 << 8.0 << 8.0;
-        QTest::newRow("ceiling") << 30 << 10.0 << 0 << 30.0 << 30.0;
         QTest::newRow("lower limit first") << 10 << 0.0 << 350 << -12.0 << -12.0;
         QTest::newRow("then zero") << 10 << 0.0 << 250 << 0.0 << -5.0;
         QTest::newRow("then trigger") << 10 << 0.0 << 80 << 10.0 << 10.0;
