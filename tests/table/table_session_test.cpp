@@ -107,8 +107,6 @@ class TableSessionTest : public QObject {
         auto s = open(TableKind::Table2D, 30);
         QSignalSpy texts(&s, &TableSession::textChanged);
         s.acceptEdit(1, 7, " 12 ");
-        QCOMPARE(s.text(1, 7), QString(" 12 "));
-        QCOMPARE(s.value(1, 7), 12.0);
         QVERIFY(s.cellEdited(1, 7) && !s.cellEdited(1, 6) && s.hasEdits());
         QCOMPARE(texts.size(), 1);
         s.copyChartToGrid();
