@@ -216,7 +216,6 @@ class TableCommandsTest : public QObject {
         Rig start;
         start.templateFound = start.template3DFound = false;
         loadChartTemplates(start.editor);
-        QCOMPARE(start.templates3D, QStringList{"/velo/IGX_3D_1Bar_Timing_Chart.oc3"});
         QCOMPARE(start.boxes(),
                  (QStringList{"Form Load: Chart template file IGX_2D_Timing_Chart.oc2 not found. "
                               "[OK, exclamation]",
