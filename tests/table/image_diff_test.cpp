@@ -46,37 +46,28 @@ class ImageDiffTest : public QObject {
         QTest::addColumn<QString>("a");
         QTest::addColumn<QString>("b");
         QTest::addColumn<QStringList>("expected");
+        auto row = [](const char* name, const QString& a, const QString& b,
+                      const QStringList& expected) { QTest::newRow(name) << a << b << expected; };
         const QString t2 = "48=30 50=0x08 ", t3 = "48=30 50=0x10 ";
-        QTest::newRow("equal") << t3 + "130=9" << t3 + "130=9" << QStringList{"3D 0 cells"};
-        QTest::newRow("a retard") << "65=23"
-                                  << "65=46"
-                                  << QStringList{
-                                         "GPI1 Retard: 2 deg (23 counts) | 4 deg (46 counts)"};
-        QTest::newRow("a trigger timing moves every cell")
-            << t2 << "48=31 50=0x08"
-            << QStringList{"Trig Timing: 30 deg | 31 deg", "2D 21 cells, ADV 0: 30.0 | 31.0"};
-        QTest::newRow("a 3D cell on the lowest MAP row, labelled for each sensor")
-            << t3 + "53=1 116=5" << t3
-            << QStringList{"MAP Sensor: 2 bar | 1 bar", "3D 1 cells, 18/16 2000: 29.6 | 30.0"};
-        QTest::newRow("tables in use differ: both compared")
-            << t2 + "16=11" << t3 + "112=11"
-            << QStringList{"Timing Table: 2D Timing Table | 3D Timing Table",
-                           "2D 1 cells, ADV 0: 29.0 | 30.0", "3D 1 cells, 16 0: 30.0 | 29.0"};
-        QTest::newRow("same at one decimal")
-            << t2 + "48=30"
-            << "48=31 50=0x08 16=11"
-            << QStringList{"Trig Timing: 30 deg | 31 deg", "2D 21 cells, ADV 0: 30.00 | 30.03"};
-        QTest::newRow("what the dialogs hide shows as stored, the tops of the ranges as they are")
-            << "48=55 53=7 64=0x52 80=7"
-            << "48=40 53=2 64=2"
-            << QStringList{"MAP Sensor: 1 bar (stored value 7) | 3 bar",
-                           "Trig Timing: 40 deg (stored value 55) | 40 deg",
-                           "General Purpose Input 1: Digital Retard (mode byte 0x52) | Digital "
-                           "Retard",
-                           "General Purpose Input/Output 3: Off (mode byte 0x07) | Off"};
-        QTest::newRow("unused byte, high option bits, table not in use")
-            << "40=1 50=0x20 120=3"
-            << "" << QStringList{"3 other"};
+        row("equal", t3 + "130=9", t3 + "130=9", {"3D 0 cells"});
+        row("a retard", "65=23", "65=46", {"GPI1 Retard: 2 deg (23 counts) | 4 deg (46 counts)"});
+        row("a trigger timing moves every cell", t2, "48=31 50=0x08",
+            {"Trig Timing: 30 deg | 31 deg", "2D 21 cells, ADV 0: 30.0 | 31.0"});
+        row("a 3D cell on the lowest MAP row, labelled for each sensor", t3 + "53=1 116=5", t3,
+            {"MAP Sensor: 2 bar | 1 bar", "3D 1 cells, 18/16 2000: 29.6 | 30.0"});
+        row("tables in use differ: both compared", t2 + "16=11", t3 + "112=11",
+            {"Timing Table: 2D Timing Table | 3D Timing Table", "2D 1 cells, ADV 0: 29.0 | 30.0",
+             "3D 1 cells, 16 0: 30.0 | 29.0"});
+        row("same at one decimal", t2 + "48=30", "48=31 50=0x08 16=11",
+            {"Trig Timing: 30 deg | 31 deg", "2D 21 cells, ADV 0: 30.00 | 30.03"});
+        row("what the dialogs hide shows as stored, the tops of the ranges as they are",
+            "48=55 53=7 64=0x52 80=7", "48=40 53=2 64=2",
+            {"MAP Sensor: 1 bar (stored value 7) | 3 bar",
+             "Trig Timing: 40 deg (stored value 55) | 40 deg",
+             "General Purpose Input 1: Digital Retard (mode byte 0x52) | Digital Retard",
+             "General Purpose Input/Output 3: Off (mode byte 0x07) | Off"});
+        row("unused byte, high option bits, table not in use", "40=1 50=0x20 120=3", "",
+            {"3 other"});
     }
     void differences() {
         QFETCH(QString, a);

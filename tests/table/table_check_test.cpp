@@ -1,7 +1,6 @@
 #include "table/table_check.h"
 
-#include "core/scripted_interaction.h"
-#include "data/config_image.h"
+#include "support/model_rig.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
@@ -56,28 +55,25 @@ class TableCheckTest : public QObject {
     void askBeforeUpload() {
         // One 2D dip in the buffer: the question comes, No stops the upload, and the
         // settings can widen the rule or turn the question off.
-        ConfigImage im;
-        im.DataBuffer[ConfigImage::kTrigTiming] = 30;
-        im.DataBuffer[ConfigImage::kOptions] = 0x0C;   // 2D table in use
-        im.DataBuffer[ConfigImage::offset2D(5)] = 60;  // 5.3 degrees below the rest
-        im.UpdateParams();
-        im.BufferEmpty = false;
+        test::ModelRig r;
+        r.image.DataBuffer[ConfigImage::kTrigTiming] = 30;
+        r.image.DataBuffer[ConfigImage::kOptions] = 0x0C;   // 2D table in use
+        r.image.DataBuffer[ConfigImage::offset2D(5)] = 60;  // 5.3 degrees below the rest
+        r.image.UpdateParams();
+        r.image.BufferEmpty = false;
         QTemporaryDir dir;
         QSettings s(dir.filePath("s.ini"), QSettings::IniFormat);
-        ScriptedInteraction ui;
-        MainState state;
-        const AppContext ctx(im, state, ui);
-        ui.answer(Answer::No);
-        QVERIFY(!uploadDespiteFindings(ctx, s));
-        QCOMPARE(ui.texts(), QStringList{"The timing table has 1 findings (spikes or advance "
-                                         "rising with load). Upload anyway?"});
-        QCOMPARE(ui.shown()[0].buttons, Buttons::YesNoDefaultNo);
+        r.ui.answer(Answer::No);
+        QVERIFY(!uploadDespiteFindings(r.ctx, s));
+        QCOMPARE(r.ui.texts(), QStringList{"The timing table has 1 findings (spikes or advance "
+                                           "rising with load). Upload anyway?"});
+        QCOMPARE(r.ui.shown()[0].buttons, Buttons::YesNoDefaultNo);
         s.setValue("TableCheck/SpikeDegrees", 20);
-        QVERIFY(uploadDespiteFindings(ctx, s));
+        QVERIFY(uploadDespiteFindings(r.ctx, s));
         s.setValue("TableCheck/SpikeDegrees", 4);
         s.setValue("TableCheck/AskBeforeUpload", false);
-        QVERIFY(uploadDespiteFindings(ctx, s));
-        QCOMPARE(ui.shown().size(), 1);
+        QVERIFY(uploadDespiteFindings(r.ctx, s));
+        QCOMPARE(r.ui.shown().size(), 1);
     }
 };
 

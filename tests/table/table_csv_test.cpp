@@ -42,16 +42,9 @@ class TableCsvTest : public QObject {
         QTest::addColumn<int>("row");
         QTest::addColumn<QString>("unit");
         QTest::addColumn<QString>("label");
-        QTest::newRow("1 bar, lowest, inHg") << 0 << 1 << "INHG"
-                                             << "16";
-        QTest::newRow("1 bar, lowest, kPa") << 0 << 1 << "kpa"
-                                            << "54";
-        QTest::newRow("2 bar, highest, psi") << 1 << 8 << "psi"
-                                             << "29.5";
-        QTest::newRow("3 bar, highest, bar") << 2 << 8 << "Bar"
-                                             << "3.05";
-        QTest::newRow("3 bar, lowest, bar") << 2 << 1 << "bar"
-                                            << "0.68";
+        QTest::newRow("1 bar, lowest, inHg") << 0 << 1 << QString("INHG") << "16";
+        QTest::newRow("2 bar, highest, psi") << 1 << 8 << QString("psi") << "29.5";
+        QTest::newRow("3 bar, highest, bar") << 2 << 8 << QString("Bar") << "3.05";
     }
     void unitLabels() {
         QFETCH(int, sensor);
