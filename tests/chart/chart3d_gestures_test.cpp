@@ -177,14 +177,13 @@ class Chart3DGesturesTest : public QObject {
         QTest::addColumn<int>("button");
         QTest::addColumn<int>("keys");
         QTest::addColumn<bool>("keepsPick");  // pressed on a point when it keeps the pick
-        QTest::newRow("Ctrl") << int(Qt::LeftButton) << int(Qt::ControlModifier) << true;
-        QTest::newRow("Alt") << int(Qt::LeftButton) << int(Qt::AltModifier) << true;
-        QTest::newRow("Shift and Ctrl")
-            << int(Qt::LeftButton) << int(Qt::ShiftModifier | Qt::ControlModifier) << true;
+        const int left = Qt::LeftButton, shift = Qt::ShiftModifier;
+        QTest::newRow("Ctrl") << left << int(Qt::ControlModifier) << true;
+        QTest::newRow("Alt") << left << int(Qt::AltModifier) << true;
+        QTest::newRow("Shift and Ctrl") << left << int(shift | Qt::ControlModifier) << true;
         QTest::newRow("right button") << int(Qt::RightButton) << 0 << true;
-        QTest::newRow("plain, far from every point") << int(Qt::LeftButton) << 0 << false;
-        QTest::newRow("Shift, far from every point")
-            << int(Qt::LeftButton) << int(Qt::ShiftModifier) << false;
+        QTest::newRow("plain, far from every point") << left << 0 << false;
+        QTest::newRow("Shift, far from every point") << left << shift << false;
     }
     // After a press that keeps the pick, a plain drag still moves the old point; after
     // one that clears it, nothing moves.

@@ -93,14 +93,13 @@ class Chart2DWidgetTest : public QObject {
         QTest::addColumn<int>("keys");
         QTest::addColumn<QString>("where");
         QTest::addColumn<bool>("keepsPick");
+        const int left = Qt::LeftButton;
         QTest::newRow("right button") << int(Qt::RightButton) << 0 << "point 8" << true;
-        QTest::newRow("Shift") << int(Qt::LeftButton) << int(Qt::ShiftModifier) << "point 8"
-                               << true;
-        QTest::newRow("Ctrl") << int(Qt::LeftButton) << int(Qt::ControlModifier) << "point 8"
-                              << true;
-        QTest::newRow("far from every point") << int(Qt::LeftButton) << 0 << "between" << false;
-        QTest::newRow("outside the plot area") << int(Qt::LeftButton) << 0 << "corner" << false;
-        QTest::newRow("on the limit line") << int(Qt::LeftButton) << 0 << "limit 8" << false;
+        QTest::newRow("Shift") << left << int(Qt::ShiftModifier) << "point 8" << true;
+        QTest::newRow("Ctrl") << left << int(Qt::ControlModifier) << "point 8" << true;
+        QTest::newRow("far from every point") << left << 0 << "between" << false;
+        QTest::newRow("outside the plot area") << left << 0 << "corner" << false;
+        QTest::newRow("on the limit line") << left << 0 << "limit 8" << false;
     }
     // A right or Shift press neither picks nor clears; a plain press that takes nothing
     // clears the pick, so the drag that follows changes nothing.
