@@ -12,14 +12,12 @@ namespace {
 
 using Run = velo::test::CliRun;
 const auto cli = velo::test::runCli;
-
-QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
-    return velo::test::writeFile(dir.filePath(name), bytes);
-}
+using velo::test::writeFile;
 
 }  // namespace
 
-// The decoding itself is the image's test; here what show prints of it.
+// The decoding itself is the image's test; here what show, diff, check and report print,
+// and how every command refuses what it cannot use.
 class CliShowTest : public QObject {
     Q_OBJECT
   private slots:
@@ -30,7 +28,8 @@ class CliShowTest : public QObject {
         image[0] = 10;    // 2D column 1
         image[96] = 20;   // 3D row 8 column 1
         image[263] = 30;  // 3D row 1 column 21
-        const Run r = cli({"show", writeFile(dir, "a.dat", image + "extra is ignored"), "--json"});
+        const Run r =
+            cli({"show", writeFile(dir.filePath("a.dat"), image + "extra is ignored"), "--json"});
         QCOMPARE(r.exitCode, 0);
         const QJsonObject o = QJsonDocument::fromJson(r.out).object();
         QCOMPARE(o.keys(),
@@ -80,6 +79,64 @@ class CliShowTest : public QObject {
                  (QStringList{"a", "b", "gridRow", "row", "rpm", "table"}));
     }
 
+    // Three sheets, chart, table and parameters: as PDF pages, or as text to stdout.
+    void reportHasOneSheetPerPage_data() {
+        QTest::addColumn<QString>("table");
+        QTest::newRow("2D") << "2D";
+        QTest::newRow("3D") << "3D";
+    }
+    void reportHasOneSheetPerPage() {
+        QFETCH(QString, table);
+        const QString file = VELO_SOURCE_DIR "/resources/demo_" + table.toLower() + ".dat";
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("r.pdf");
+        QCOMPARE(cli({"report", file, pdf, "--comment", "SN 4711"}).exitCode, 0);
+        const QByteArray bytes = velo::test::readFile(pdf);
+        QVERIFY(bytes.startsWith("%PDF"));
+        QCOMPARE(QString::fromLatin1(bytes).count(QRegularExpression("/Type\\s*/Page[^s]")), 3);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"r.pdf"});
+        const Run r = cli({"report", file, "-", "--comment", "SN 4711"});
+        QCOMPARE(r.exitCode, 0);
+        const QString out = QString::fromUtf8(r.out);
+        QCOMPARE(out.count("         Serial/Comment: SN 4711\n"), 3);
+        QCOMPARE(out.count('\f'), 2);
+        QVERIFY(out.contains("\n         " + table + " Timing Table Enabled\n"));
+    }
+
+    // The demo tunes check clean; a 2D spike in text and JSON; files as show reads them.
+    void checkExitAndFindings_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("out");
+        const QString res = VELO_SOURCE_DIR "/resources/";
+        // clang-format off
+        QTest::newRow("2D demo") << QStringList{res + "demo_2d.dat"} << 0 << "2D timing table: 0 findings";
+        QTest::newRow("3D demo") << QStringList{res + "demo_3d.dat"} << 0 << "13 cells at the trigger timing";
+        QTest::newRow("spike")   << QStringList{"spike"} << 1 << "Spike at 2000 RPM: 25.3° against 30.0°";
+        QTest::newRow("json")    << QStringList{"spike", "--json"} << 1 << "\"kind\": \"spike\",\n            \"row\": null";
+        QTest::newRow("kPa")     << QStringList{res + "demo_3d.dat", "--json", "--units", "kPa"} << 0 << "MAP 61: 38.0°";
+        QTest::newRow("short")   << QStringList{"short"} << 1 << "";
+        QTest::newRow("usage")   << QStringList{"spike", "--rows"} << 2 << "";
+        QTest::newRow("unit")    << QStringList{"spike", "--units", "hPa"} << 2 << "";
+        // clang-format on
+    }
+    void checkExitAndFindings() {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, out);
+        QTemporaryDir dir;
+        QByteArray image(264, '\0');
+        image[32] = 30;    // trigger timing
+        image[34] = 0x0C;  // 2D table in use
+        image[4] = 53;     // 2000 RPM, 4.7 degrees below its neighbours
+        writeFile(dir.filePath("spike"), image);
+        writeFile(dir.filePath("short"), image.left(100));
+        if (!args[0].contains('/')) args[0] = dir.filePath(args[0]);
+        const auto r = cli(QStringList{"check"} + args);
+        QCOMPARE(r.exitCode, exitCode);
+        QVERIFY2(QString::fromUtf8(r.out).contains(out), r.out.constData());
+    }
+
     void badFilesAndUsage_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
@@ -98,16 +155,35 @@ class CliShowTest : public QObject {
         QTest::newRow("diff of one file") << QStringList{"diff", "x"} << 2 << "Usage";
         QTest::newRow("unknown unit")
             << QStringList{"show", "x", "--units", "mmHg"} << 2 << "--units takes";
+        QTest::newRow("report: no output") << QStringList{"report", "short"} << 2 << "Usage";
+        QTest::newRow("report: missing file")
+            << QStringList{"report", "missing", "-"} << 2 << "missing";
+        QTest::newRow("report: short file")
+            << QStringList{"report", "short", "-"} << 1 << "premature end-of-file";
+        QTest::newRow("report: unwritable")
+            << QStringList{"report", VELO_SOURCE_DIR "/resources/demo_3d.dat", "/nonexistent/r.pdf"}
+            << 2 << "Report: /nonexistent/r.pdf";
+        QTest::newRow("download of nothing")
+            << QStringList{"download"} << 2 << "a data file is needed";
+        QTest::newRow("port out of range")
+            << QStringList{"upload", "a.dat", "--port", "256"} << 2 << "--port takes a number";
+        QTest::newRow("port and device")
+            << QStringList{"upload", "a.dat", "--port", "2", "--device", "/dev/null"} << 2
+            << "not both";
+        QTest::newRow("download to two files")
+            << QStringList{"download", "a.dat", "b.dat"} << 2 << "unexpected argument b.dat";
+        QTest::newRow("download into no folder")
+            << QStringList{"download", "/no/such/folder/a.dat"} << 2 << "the folder of";
+        QTest::newRow("upload of a missing file")
+            << QStringList{"upload", "missing", "--device", "/dev/null"} << 2 << "Open Data File";
     }
     void badFilesAndUsage() {
         QFETCH(QStringList, args);
         QFETCH(int, exitCode);
         QFETCH(QString, stderrHas);
         QTemporaryDir dir;
-        writeFile(dir, "short", QByteArray(263, '\1'));
-        for (QString& a : args)
-            if (a == "short" || a == "missing" || a == ".") a = dir.filePath(a);
-        const Run r = cli(args);
+        writeFile(dir.filePath("short"), QByteArray(263, '\1'));
+        const Run r = velo::test::runCliIn(dir.path(), args);
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2(r.err.contains(stderrHas.toUtf8()), r.err.constData());
         QVERIFY(r.out.isEmpty());
