@@ -1,24 +1,18 @@
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include "support/cli_run.h"
 #include "support/files.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
+using namespace velo::test;
 
-using Run = velo::test::CliRun;
-const auto cli = velo::test::runCli;
-using velo::test::writeFile;
-
-}  // namespace
-
-// The decoding itself is the image's test; here what show, diff, check and report print,
-// and how every command refuses what it cannot use.
-class CliShowTest : public QObject {
+// What show, diff, check and report print (the decoding itself is the image's test), what
+// export, import and modify write, and how every command refuses what it cannot use.
+class CliFilesTest : public QObject {
     Q_OBJECT
   private slots:
     void jsonHasEveryParameterAndBothTables() {
@@ -28,8 +22,8 @@ class CliShowTest : public QObject {
         image[0] = 10;    // 2D column 1
         image[96] = 20;   // 3D row 8 column 1
         image[263] = 30;  // 3D row 1 column 21
-        const Run r =
-            cli({"show", writeFile(dir.filePath("a.dat"), image + "extra is ignored"), "--json"});
+        const CliRun r = runCli(
+            {"show", writeFile(dir.filePath("a.dat"), image + "extra is ignored"), "--json"});
         QCOMPARE(r.exitCode, 0);
         const QJsonObject o = QJsonDocument::fromJson(r.out).object();
         QCOMPARE(o.keys(),
@@ -45,7 +39,7 @@ class CliShowTest : public QObject {
         QVERIFY(t3.size() == 8 && t3[0].toArray().size() == 21);
         QCOMPARE(t3[7].toArray()[0].toDouble(), 30 - 0.0879 * 20);   // MAP index 8
         QCOMPARE(t3[0].toArray()[20].toDouble(), 30 - 0.0879 * 30);  // MAP index 1
-        QVERIFY(cli({"show", dir.filePath("a.dat")})
+        QVERIFY(runCli({"show", dir.filePath("a.dat")})
                     .out.contains("\nTrig Timing" + QByteArray(21, ' ') + "30 deg\n"));
     }
 
@@ -53,10 +47,10 @@ class CliShowTest : public QObject {
     void diffTextAndJson() {
         const QString d2 = VELO_SOURCE_DIR "/resources/demo_2d.dat";
         const QString d3 = VELO_SOURCE_DIR "/resources/demo_3d.dat";
-        const Run same = cli({"diff", d2, d2});
+        const CliRun same = runCli({"diff", d2, d2});
         QCOMPARE(same.exitCode, 0);
         QVERIFY(same.out.endsWith("\n\nNo differences.\n"));
-        const Run text = cli({"diff", d2, d3});
+        const CliRun text = runCli({"diff", d2, d3});
         QCOMPARE(text.exitCode, 1);
         const QStringList lines = QString::fromUtf8(text.out).split('\n');
         const QString header = lines.filter(QRegularExpression("^Parameter ")).value(0);
@@ -64,9 +58,9 @@ class CliShowTest : public QObject {
         QVERIFY(row.mid(header.indexOf(" A ") + 1).startsWith("2D Timing Table "));
         QCOMPARE(row.mid(header.lastIndexOf('B')), "3D Timing Table");
         QVERIFY(text.out.contains("\n2D table: ") && text.out.contains("\n3D table: "));
-        QVERIFY(cli({"diff", d2, d3, "--units", "kPa"}).out.contains("MAP in kPa)\n  MAP"));
-        QVERIFY(cli({"show", d3, "--units", "bar"}).out.contains("\n  0.61  16.0"));
-        const Run json = cli({"diff", d2, d3, "--json"});
+        QVERIFY(runCli({"diff", d2, d3, "--units", "kPa"}).out.contains("MAP in kPa)\n  MAP"));
+        QVERIFY(runCli({"show", d3, "--units", "bar"}).out.contains("\n  0.61  16.0"));
+        const CliRun json = runCli({"diff", d2, d3, "--json"});
         QCOMPARE(json.exitCode, 1);
         const QJsonObject o = QJsonDocument::fromJson(json.out).object();
         QCOMPARE(o.keys(),
@@ -90,12 +84,12 @@ class CliShowTest : public QObject {
         const QString file = VELO_SOURCE_DIR "/resources/demo_" + table.toLower() + ".dat";
         QTemporaryDir dir;
         const QString pdf = dir.filePath("r.pdf");
-        QCOMPARE(cli({"report", file, pdf, "--comment", "SN 4711"}).exitCode, 0);
-        const QByteArray bytes = velo::test::readFile(pdf);
+        QCOMPARE(runCli({"report", file, pdf, "--comment", "SN 4711"}).exitCode, 0);
+        const QByteArray bytes = readFile(pdf);
         QVERIFY(bytes.startsWith("%PDF"));
         QCOMPARE(QString::fromLatin1(bytes).count(QRegularExpression("/Type\\s*/Page[^s]")), 3);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"r.pdf"});
-        const Run r = cli({"report", file, "-", "--comment", "SN 4711"});
+        const CliRun r = runCli({"report", file, "-", "--comment", "SN 4711"});
         QCOMPARE(r.exitCode, 0);
         const QString out = QString::fromUtf8(r.out);
         QCOMPARE(out.count("         Serial/Comment: SN 4711\n"), 3);
@@ -132,7 +126,7 @@ class CliShowTest : public QObject {
         writeFile(dir.filePath("spike"), image);
         writeFile(dir.filePath("short"), image.left(100));
         if (!args[0].contains('/')) args[0] = dir.filePath(args[0]);
-        const auto r = cli(QStringList{"check"} + args);
+        const auto r = runCli(QStringList{"check"} + args);
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2(QString::fromUtf8(r.out).contains(out), r.out.constData());
     }
@@ -183,12 +177,123 @@ class CliShowTest : public QObject {
         QFETCH(QString, stderrHas);
         QTemporaryDir dir;
         writeFile(dir.filePath("short"), QByteArray(263, '\1'));
-        const Run r = velo::test::runCliIn(dir.path(), args);
+        const CliRun r = runCliIn(dir.path(), args);
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2(r.err.contains(stderrHas.toUtf8()), r.err.constData());
         QVERIFY(r.out.isEmpty());
     }
+
+    // export, import and modify: OUT is IN with the edit, written whole or not at all.
+    // Export and import with nothing changed in between must not move a single count.
+    void roundTripKeepsEveryByte() {
+        QTemporaryDir dir;
+        const QString csv = dir.filePath("t.csv"), out = dir.filePath("out.dat");
+        for (const char* demo : {"demo_2d.dat", "demo_3d.dat"}) {
+            const QString in = VELO_SOURCE_DIR "/resources/" + QString(demo);
+            QCOMPARE(runCli({"export", in, csv}).exitCode, 0);
+            QCOMPARE(runCli({"import", in, csv, out}).exitCode, 0);
+            QCOMPARE(readFile(out), readFile(in));
+        }
+        QCOMPARE(runCli({"import", out, csv}).exitCode, 2);  // OUT missing: usage
+    }
+
+    void import_data() {
+        QTest::addColumn<QString>("edit");  // applied to the exported text: "regex=>to|..."
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("stderrHas");
+        QTest::addColumn<int>("bytesChanged");
+        auto row = [](const char* name, const char* edit, int code, const char* err, int changed) {
+            QTest::newRow(name) << edit << code << err << changed;
+        };
+        // The 3D demo: trigger timing 38; its last row ends "...,19.0".
+        row("semicolons, a decimal comma", ",=>;|19.0\n=>30,0\n", 0, "", 1);
+        row("tabs", ",=>\t|19.0\n=>30.0\n", 0, "", 1);
+        row("a cell past the trigger timing", "19.0\n=>39\n", 1, "between 16 and 38 degrees", 0);
+        row("a line short", ",19.0\n=>\n", 1, "Line 9", 0);
+        row("a 2D shape", "MAP/RPM=>RPM", 1, "The first line", 0);
+        row("a row missing", "\n60,[^\n]*=>", 1, "8 rows", 0);
+    }
+
+    // IN is the 3D demo; OUT is written whole when the import is taken, never when refused.
+    void import() {
+        QFETCH(QString, edit);
+        QFETCH(int, exitCode);
+        QFETCH(QString, stderrHas);
+        QFETCH(int, bytesChanged);
+        QTemporaryDir dir;
+        const QString in = VELO_SOURCE_DIR "/resources/demo_3d.dat", csv = dir.filePath("t.csv");
+        QCOMPARE(runCli({"export", in, csv}).exitCode, 0);
+        QString text = QString::fromUtf8(readFile(csv));
+        for (const QString& step : edit.split('|')) {
+            const QStringList fromTo = step.split("=>");
+            text.replace(QRegularExpression(fromTo[0]), fromTo[1]);
+        }
+        writeFile(csv, text.toUtf8());
+        const auto run = runCli({"import", in, csv, dir.filePath("out.dat")});
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.err.contains(stderrHas.toUtf8()), run.err.constData());
+        const QByteArray out = readFile(dir.filePath("out.dat")), original = readFile(in);
+        QCOMPARE(out.isEmpty(), exitCode != 0);
+        if (exitCode != 0) return;
+        int changed = 0;
+        for (int i = 0; i < out.size(); ++i) changed += out[i] != original[i];
+        QCOMPARE(changed, bytesChanged);
+    }
+
+    void modify_data() {
+        QTest::addColumn<int>("options");  // 0x0C: 2D table, 0x14: 3D table, 0x04: none, -1: no IN
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("changes");  // "offset=count ..." of OUT against IN
+        QTest::addColumn<QString>("stderrHas");
+        auto row = [](const char* name, int options, const QStringList& args, int exitCode,
+                      const char* changes, const char* stderrHas = "") {
+            QTest::newRow(name) << options << args << exitCode << QString(changes)
+                                << QString(stderrHas);
+        };
+        row("2D +10", 0x0C, {"+10", "--cols", "3-4"}, 0, "2=0 3=0");
+        // 28.2 and 27.4 read from the cells' texts, less 5: 77.36 and 86.46 counts.
+        row("2D -5", 0x0C, {"-5", "--rows", "1-1", "--cols", "3-4"}, 0, "2=77 3=86");
+        row("3D interpolate", 0x14, {"interpolate", "--rows", "2-2", "--cols", "1-4"}, 0,
+            "118=10 119=20");
+        row("table disabled", 0x04, {"30"}, 1, "", "Timing table disabled.");
+        row("short file", 0, {"30"}, 1, "", "premature end-of-file");
+        row("IN cannot be read", -1, {"30"}, 2, "", "Open Data File");
+        row("row 2 of a 2D table", 0x0C, {"30", "--rows", "2-2"}, 2, "", "--rows");
+        row("row 9", 0x14, {"30", "--rows", "1-9"}, 2, "", "--rows");
+        row("reversed", 0x14, {"30", "--cols", "5-2"}, 2, "", "--cols");
+        row("not a range", 0x14, {"30", "--cols", "a"}, 2, "", "Usage");
+        row("no entry", 0x14, {}, 2, "", "Usage");
+    }
+
+    // Trigger timing 30; 2D column k and 3D grid row 2 column k hold (k - 1) * 10 counts,
+    // but for 3D (2, 2) and (2, 3). OUT is IN with the expected changes, or not written.
+    void modify() {
+        QFETCH(int, options);
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, changes);
+        QFETCH(QString, stderrHas);
+        QByteArray in(264, '\0');
+        in[32] = 30;
+        in[33] = 4;  // cranking pulses in range: the save keeps every parameter byte
+        in[34] = char(options);
+        for (int k = 0; k < 21; ++k) in[k] = in[117 + k] = char(k * 10);
+        in[118] = in[119] = char(99);
+        QTemporaryDir dir;
+        const QString file = options < 0
+                                 ? dir.filePath("missing.dat")
+                                 : writeFile(dir.filePath("in.dat"), options ? in : in.left(263));
+        const auto run = runCli(QStringList{"modify", file, dir.filePath("out.dat")} + args);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY(run.err.contains(stderrHas.toUtf8()));
+        QFile out(dir.filePath("out.dat"));
+        QCOMPARE(out.open(QIODevice::ReadOnly), exitCode == 0);
+        for (const QString& c : changes.split(' ', Qt::SkipEmptyParts))
+            in[c.section('=', 0, 0).toInt()] = char(c.section('=', 1).toInt());
+        if (exitCode == 0) QCOMPARE(out.readAll().toHex(' '), in.toHex(' '));
+    }
 };
 
-QTEST_APPLESS_MAIN(CliShowTest)
-#include "cli_show_test.moc"
+QTEST_GUILESS_MAIN(CliFilesTest)
+#include "cli_files_test.moc"
