@@ -135,41 +135,31 @@ class CliFilesTest : public QObject {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("stderrHas");
-        QTest::newRow("263 bytes") << QStringList{"show", "short"} << 1
-                                   << "Open Data File: Error - reached premature end-of-file";
-        QTest::newRow("missing file") << QStringList{"show", "missing"} << 2 << "missing";
-        QTest::newRow("a folder") << QStringList{"show", "."} << 2 << "Open Data File:";
-        QTest::newRow("no file") << QStringList{"show"} << 2 << "Usage";
-        QTest::newRow("unknown option") << QStringList{"show", "x", "--xml"} << 2 << "Usage";
-        QTest::newRow("unknown command") << QStringList{"burn"} << 2 << "unknown command";
-        QTest::newRow("diff of short files")
-            << QStringList{"diff", "short", "short"} << 1 << "premature end-of-file";
-        QTest::newRow("diff: the unreadable file decides")
-            << QStringList{"diff", "short", "missing"} << 2 << "missing";
-        QTest::newRow("diff of one file") << QStringList{"diff", "x"} << 2 << "Usage";
-        QTest::newRow("unknown unit")
-            << QStringList{"show", "x", "--units", "mmHg"} << 2 << "--units takes";
-        QTest::newRow("report: no output") << QStringList{"report", "short"} << 2 << "Usage";
-        QTest::newRow("report: missing file")
-            << QStringList{"report", "missing", "-"} << 2 << "missing";
-        QTest::newRow("report: short file")
-            << QStringList{"report", "short", "-"} << 1 << "premature end-of-file";
-        QTest::newRow("report: unwritable")
-            << QStringList{"report", VELO_SOURCE_DIR "/resources/demo_3d.dat", "/nonexistent/r.pdf"}
-            << 2 << "Report: /nonexistent/r.pdf";
-        QTest::newRow("download of nothing")
-            << QStringList{"download"} << 2 << "a data file is needed";
-        QTest::newRow("port out of range")
-            << QStringList{"upload", "a.dat", "--port", "256"} << 2 << "--port takes a number";
-        QTest::newRow("port and device")
-            << QStringList{"upload", "a.dat", "--port", "2", "--device", "/dev/null"} << 2
-            << "not both";
-        QTest::newRow("download to two files")
-            << QStringList{"download", "a.dat", "b.dat"} << 2 << "unexpected argument b.dat";
-        QTest::newRow("download into no folder")
-            << QStringList{"download", "/no/such/folder/a.dat"} << 2 << "the folder of";
-        QTest::newRow("upload of a missing file")
-            << QStringList{"upload", "missing", "--device", "/dev/null"} << 2 << "Open Data File";
+        auto row = [](const char* name, const QStringList& args, int exitCode, const char* err) {
+            QTest::newRow(name) << args << exitCode << QString(err);
+        };
+        // clang-format off
+        row("263 bytes", {"show", "short"}, 1, "Open Data File: Error - reached premature end-of-file");
+        row("missing file", {"show", "missing"}, 2, "missing");
+        row("a folder", {"show", "."}, 2, "Open Data File:");
+        row("no file", {"show"}, 2, "Usage");
+        row("unknown option", {"show", "x", "--xml"}, 2, "Usage");
+        row("unknown command", {"burn"}, 2, "unknown command");
+        row("diff of short files", {"diff", "short", "short"}, 1, "premature end-of-file");
+        row("diff: the unreadable file decides", {"diff", "short", "missing"}, 2, "missing");
+        row("diff of one file", {"diff", "x"}, 2, "Usage");
+        row("unknown unit", {"show", "x", "--units", "mmHg"}, 2, "--units takes");
+        row("report: no output", {"report", "short"}, 2, "Usage");
+        row("report: missing file", {"report", "missing", "-"}, 2, "missing");
+        row("report: short file", {"report", "short", "-"}, 1, "premature end-of-file");
+        row("report: unwritable", {"report", VELO_SOURCE_DIR "/resources/demo_3d.dat", "/no/r.pdf"}, 2, "Report: /no/r.pdf");
+        row("download of nothing", {"download"}, 2, "a data file is needed");
+        row("port out of range", {"upload", "a.dat", "--port", "256"}, 2, "--port takes a number");
+        row("port and device", {"upload", "a.dat", "--port", "2", "--device", "/dev/null"}, 2, "not both");
+        row("download to two files", {"download", "a.dat", "b.dat"}, 2, "unexpected argument b.dat");
+        row("download into no folder", {"download", "/no/such/folder/a.dat"}, 2, "the folder of");
+        row("upload of a missing file", {"upload", "missing", "--device", "/dev/null"}, 2, "Open Data File");
+        // clang-format on
     }
     void badFilesAndUsage() {
         QFETCH(QStringList, args);
