@@ -201,23 +201,6 @@ class ChartWidgetsTest : public QObject {
         QCOMPARE(r.chart.valueLabelPoint(), 0);
     }
 
-    // The picture and the pick agree on where a point is, on screen and on a 300 dpi page.
-    void pointsAreDrawnWhereTheyArePicked2D() {
-        ChartRig r(30, 14.2);
-        r.chart.showValueLabel(6);  // filled in the series colour
-        QImage page(3000, 2000, QImage::Format_ARGB32);
-        page.setDotsPerMeterX(11811);
-        page.setDotsPerMeterY(11811);
-        const Chart2DContent content = Chart2DContent::of(*r.session, 6);
-        QPainter p(&page);
-        paintChart2D(p, page.rect(), r.chart.look(), content);
-        p.end();
-        const QPointF onPage =
-            chart2DGeometry(page.rect(), &page, r.chart.look(), content).point(6, 14.2);
-        QCOMPARE(page.pixelColor(onPage.toPoint()), r.chart.look().series1);
-        QCOMPARE(r.chart.grab().toImage().pixelColor(r.at(6)), r.chart.look().series1);
-    }
-
     // Home: each test starts from the 3D template's view, which outlives its chart.
     void init() {
         Chart3DRig r;
@@ -289,33 +272,45 @@ class ChartWidgetsTest : public QObject {
         QCOMPARE(picked.value(0), (QVariantList{8, 21}));
     }
 
-    void pointsAreDrawnWhereTheyArePicked3D() {
-        Chart3DRig r;
-        r.chart.showValueLabel(7, 2);
+    // The picture and the pick agree on where a point is, on screen and on a 300 dpi page.
+    void pointsAreDrawnWhereTheyArePicked() {
         QImage page(3000, 2000, QImage::Format_ARGB32);
         page.setDotsPerMeterX(11811);
         page.setDotsPerMeterY(11811);
-        const Chart3DContent content = Chart3DContent::of(*r.session, 0, r.chart.valueLabel());
+        QImage page3D = page;
+        ChartRig r(30, 14.2);
+        r.chart.showValueLabel(6);  // filled in the series colour
+        const Chart2DContent content = Chart2DContent::of(*r.session, 6);
         QPainter p(&page);
-        paintChart3D(p, page.rect(), r.chart.look(), content, r.chart.view());
+        paintChart2D(p, page.rect(), r.chart.look(), content);
         p.end();
         const QPointF onPage =
-            chart3DGeometry(page.rect(), &page, r.chart.look(), content, r.chart.view())
+            chart2DGeometry(page.rect(), &page, r.chart.look(), content).point(6, 14.2);
+        QCOMPARE(page.pixelColor(onPage.toPoint()), r.chart.look().series1);
+        QCOMPARE(r.chart.grab().toImage().pixelColor(r.at(6)), r.chart.look().series1);
+        Chart3DRig r3;
+        r3.chart.showValueLabel(7, 2);
+        const Chart3DContent content3D = Chart3DContent::of(*r3.session, 0, r3.chart.valueLabel());
+        QPainter p3(&page3D);
+        paintChart3D(p3, page3D.rect(), r3.chart.look(), content3D, r3.chart.view());
+        p3.end();
+        const QPointF onPage3D =
+            chart3DGeometry(page3D.rect(), &page3D, r3.chart.look(), content3D, r3.chart.view())
                 .project(7, 2, 20);
-        QCOMPARE(page.pixelColor(onPage.toPoint()), r.chart.look().labelBackground);
-        QCOMPARE(r.chart.grab().toImage().pixelColor(r.at(7, 2, 20)),
-                 r.chart.look().labelBackground);
+        QCOMPARE(page3D.pixelColor(onPage3D.toPoint()), r3.chart.look().labelBackground);
+        QCOMPARE(r3.chart.grab().toImage().pixelColor(r3.at(7, 2, 20)),
+                 r3.chart.look().labelBackground);
         // However small it is laid out, and whatever a paste put in, the chart still draws
         // with an axis near the limits.
-        r.session->setValue(1, 1, -1e308);
-        r.session->setValue(1, 2, 1e308);
-        const Chart3DContent pasted = Chart3DContent::of(*r.session, 0);
+        r3.session->setValue(1, 1, -1e308);
+        r3.session->setValue(1, 2, 1e308);
+        const Chart3DContent pasted = Chart3DContent::of(*r3.session, 0);
         QImage tiny(30, 20, QImage::Format_ARGB32);
         tiny.fill(Qt::magenta);
         QPainter tp(&tiny);
-        paintChart3D(tp, tiny.rect(), r.chart.look(), pasted, r.chart.view());
-        QCOMPARE(tiny.pixelColor(0, 0), r.chart.look().background);
-        QVERIFY(chart3DGeometry(tiny.rect(), &tiny, r.chart.look(), pasted, r.chart.view())
+        paintChart3D(tp, tiny.rect(), r3.chart.look(), pasted, r3.chart.view());
+        QCOMPARE(tiny.pixelColor(0, 0), r3.chart.look().background);
+        QVERIFY(chart3DGeometry(tiny.rect(), &tiny, r3.chart.look(), pasted, r3.chart.view())
                     .advanceAxis()
                     .max < 1000);
     }
