@@ -76,19 +76,16 @@ class ChartGeometryTest : public QObject {
         QTest::addColumn<double>("hi");
         QTest::addColumn<int>("maxTicks");
         QTest::addColumn<QVector<double>>("ticks");
-        QTest::newRow("room for fives")
-            << 7.5 << 30.5 << 7 << QVector<double>{5, 10, 15, 20, 25, 30, 35};
-        QTest::newRow("not for twos")
-            << 7.5 << 30.5 << 13 << QVector<double>{5, 10, 15, 20, 25, 30, 35};
-        QTest::newRow("negative lower limit")
-            << -12.5 << 10.5 << 6 << QVector<double>{-20, -10, 0, 10, 20};
-        QTest::newRow("tenths as decimals")
-            << 0.0 << 0.65 << 8 << QVector<double>{0, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7};
-        QTest::newRow("empty range widened") << 5.0 << 5.0 << 3 << QVector<double>{4, 5, 6};
-        QTest::newRow("two ticks asked across 0")
-            << -12.5 << 10.5 << 2 << QVector<double>{-20, 0, 20};
-        QTest::newRow("a pasted pair whose difference overflows")
-            << -1e308 << 1e308 << 3 << QVector<double>{-1e300, 0, 1e300};
+        auto row = [](const char* name, double lo, double hi, int maxTicks, QVector<double> t) {
+            QTest::newRow(name) << lo << hi << maxTicks << t;
+        };
+        row("room for fives", 7.5, 30.5, 7, {5, 10, 15, 20, 25, 30, 35});
+        row("not for twos", 7.5, 30.5, 13, {5, 10, 15, 20, 25, 30, 35});
+        row("negative lower limit", -12.5, 10.5, 6, {-20, -10, 0, 10, 20});
+        row("tenths as decimals", 0, 0.65, 8, {0, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7});
+        row("empty range widened", 5, 5, 3, {4, 5, 6});
+        row("two ticks asked across 0", -12.5, 10.5, 2, {-20, 0, 20});
+        row("a pasted pair whose difference overflows", -1e308, 1e308, 3, {-1e300, 0, 1e300});
     }
     void niceScaleCoversTheRangeInReadableSteps() {
         QFETCH(double, lo);
