@@ -1,10 +1,13 @@
-// velo-igx-cli download and upload against igx1-sim.
+// velo-igx-cli download, upload and ports against igx1-sim.
 #include "data/data_file.h"
 #include "support/cli_run.h"
 #include "support/fake_link.h"
 #include "support/files.h"
 #include "support/sim_process.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -95,24 +98,23 @@ class CliTransferTest : public QObject {
         QCOMPARE(r.exitCode, 0);
     }
 
-    void usageErrors_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::newRow("nothing") << QStringList{"download"};
-        QTest::newRow("port out of range") << QStringList{"upload", "a.dat", "--port", "256"};
-        QTest::newRow("port and device")
-            << QStringList{"upload", "a.dat", "--port", "2", "--device", "/dev/null"};
-        QTest::newRow("two files") << QStringList{"download", "a.dat", "b.dat"};
-        QTest::newRow("missing folder") << QStringList{"download", "/no/such/folder/a.dat"};
-        QTest::newRow("missing file")
-            << QStringList{"upload", "/no/such/file.dat", "--device", "/dev/null"};
-    }
-
-    void usageErrors() {
-        QFETCH(QStringList, args);
-        QTemporaryDir home;
-        const CliRun r = runCliIn(home.path(), args);
-        QCOMPARE(r.exitCode, 2);
-        QVERIFY(!r.err.isEmpty());
+    // A simulated IGX-1 beside a silent one: the answer, the JSON fields, the exit codes.
+    void findsTheControllerAmongSilentPorts() {
+        SimProcess igx, silent({"--silent-from", "1"});
+        const auto r =
+            runCli({"ports", "--device", silent.device(), "--device", igx.device(), "--json"});
+        QCOMPARE(r.exitCode, 0);
+        QJsonObject found, quiet;
+        for (const QJsonValue v : QJsonDocument::fromJson(r.out).array()) {
+            if (v["device"] == igx.device()) found = v.toObject();
+            if (v["device"] == silent.device()) quiet = v.toObject();
+        }
+        QCOMPARE(found.keys(), (QStringList{"description", "device", "firmware", "igx",
+                                            "manufacturer", "serial"}));
+        QVERIFY(found["igx"].toBool() && found["firmware"].toString().contains("IGX-1"));
+        QVERIFY(quiet["firmware"].isNull() && !quiet["igx"].toBool());
+        QCOMPARE(runCli({"ports", "--device", silent.device()}).exitCode, 1);
+        QCOMPARE(runCli({"ports", "--bogus"}).exitCode, 2);
     }
 };
 

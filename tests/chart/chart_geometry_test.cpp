@@ -1,5 +1,6 @@
-#include "chart/chart3d_gestures.h"
+#include "chart/chart2d_geometry.h"
 #include "chart/chart3d_geometry.h"
+#include "chart/chart3d_gestures.h"
 #include "chart/ui/chart_look.h"
 #include "data/config_image.h"
 #include "support/files.h"
@@ -11,6 +12,12 @@
 using namespace velo;
 
 namespace {
+
+// 50 pixels a column from x = 125 (0 RPM) to 1125 (10000 RPM); 15 pixels a degree from
+// y = 440 (6 degrees) up to 50 (32 degrees), the scale for limits 8..30 at 30-pixel ticks.
+Chart2DGeometry sample() {
+    return Chart2DGeometry(QRectF(100, 50, 1050, 390), 8, 30, QSizeF(100, 30));
+}
 
 // The test template: seen square from the front, tilted 30 degrees, a box half as deep
 // and half as high as wide. Fitted into 800 x 600 over advances 5..30 it puts column k
@@ -61,9 +68,73 @@ struct Rig {
 
 }  // namespace
 
-class Chart3DGesturesTest : public QObject {
+class ChartGeometryTest : public QObject {
     Q_OBJECT
   private slots:
+    void niceScaleCoversTheRangeInReadableSteps_data() {
+        QTest::addColumn<double>("lo");
+        QTest::addColumn<double>("hi");
+        QTest::addColumn<int>("maxTicks");
+        QTest::addColumn<QVector<double>>("ticks");
+        auto row = [](const char* name, double lo, double hi, int maxTicks, QVector<double> t) {
+            QTest::newRow(name) << lo << hi << maxTicks << t;
+        };
+        row("room for fives", 7.5, 30.5, 7, {5, 10, 15, 20, 25, 30, 35});
+        row("not for twos", 7.5, 30.5, 13, {5, 10, 15, 20, 25, 30, 35});
+        row("negative lower limit", -12.5, 10.5, 6, {-20, -10, 0, 10, 20});
+        row("tenths as decimals", 0, 0.65, 8, {0, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7});
+        row("empty range widened", 5, 5, 3, {4, 5, 6});
+        row("two ticks asked across 0", -12.5, 10.5, 2, {-20, 0, 20});
+        row("a pasted pair whose difference overflows", -1e308, 1e308, 3, {-1e300, 0, 1e300});
+    }
+    void niceScaleCoversTheRangeInReadableSteps() {
+        QFETCH(double, lo);
+        QFETCH(double, hi);
+        QFETCH(int, maxTicks);
+        QFETCH(QVector<double>, ticks);
+        const AxisScale s = niceScale(lo, hi, maxTicks);
+        QCOMPARE(s.ticks(), ticks);  // exact: 0.3 is not 0.30000000000000004
+        QCOMPARE(s.decimals(), s.step < 1 ? 1 : 0);
+    }
+
+    void valuesMapToPixelsAndBack() {
+        const Chart2DGeometry g = sample();
+        QCOMPARE(g.advanceAxis().step, 2.0);
+        QCOMPARE(g.rpmAxis().step, 1000.0);
+        QCOMPARE(g.point(1, 6), QPointF(125, 440));
+        QCOMPARE(g.point(6, 20), QPointF(375, 230));
+        QCOMPARE(g.point(21, 32), QPointF(1125, 50));
+        QCOMPARE(g.rpmAt(375), 2500.0);
+        QCOMPARE(g.advanceAt(230), 20.0);
+    }
+
+    void pickMeasuresBothDirections_data() {
+        QTest::addColumn<QPointF>("at");
+        QTest::addColumn<QString>("pick");  // region series/point distance, and if taken
+        // Table at 20 (y 230) except point 6 at 26 (y 140) and point 21 at 30, on the limit
+        // line (y 80).
+        QTest::newRow("on the point") << QPointF(375, 140) << "-100 1/6 0 taken";
+        QTest::newRow("14 above") << QPointF(375, 126) << "-100 1/6 14 taken";
+        QTest::newRow("15 above") << QPointF(375, 125) << "-100 1/6 15";
+        QTest::newRow("15 left") << QPointF(360, 140) << "-100 1/6 15";
+        QTest::newRow("9 and 12 diagonally") << QPointF(384, 128) << "-100 1/6 15";
+        QTest::newRow("nearer the limit line") << QPointF(425, 90) << "-100 2/7 10";
+        QTest::newRow("left of the frame") << QPointF(99, 230) << "0 1/1 26";
+        QTest::newRow("on the frame") << QPointF(100, 230) << "-100 1/1 25";
+        // A cell at the trigger timing must stay draggable.
+        QTest::newRow("a tie goes to the table") << QPointF(1125, 80) << "-100 1/21 0 taken";
+    }
+    void pickMeasuresBothDirections() {
+        QFETCH(QPointF, at);
+        QFETCH(QString, pick);
+        QVector<double> table(21, 20.0), limit(21, 30.0);
+        table[5] = 26;
+        table[20] = 30;
+        const ChartPick p = sample().pick(at, table, limit);
+        QCOMPARE(QString::asprintf("%d %d/%d %g%s", p.region, p.series, p.point, p.distance,
+                                   p.takesPoint() ? " taken" : ""),
+                 pick);
+    }
     // The projection and its inverse, by hand from the test template.
     void projectionAndMap() {
         const Chart3DGeometry g = testGeometry();
@@ -177,14 +248,13 @@ class Chart3DGesturesTest : public QObject {
         QTest::addColumn<int>("button");
         QTest::addColumn<int>("keys");
         QTest::addColumn<bool>("keepsPick");  // pressed on a point when it keeps the pick
-        QTest::newRow("Ctrl") << int(Qt::LeftButton) << int(Qt::ControlModifier) << true;
-        QTest::newRow("Alt") << int(Qt::LeftButton) << int(Qt::AltModifier) << true;
-        QTest::newRow("Shift and Ctrl")
-            << int(Qt::LeftButton) << int(Qt::ShiftModifier | Qt::ControlModifier) << true;
+        const int left = Qt::LeftButton, shift = Qt::ShiftModifier;
+        QTest::newRow("Ctrl") << left << int(Qt::ControlModifier) << true;
+        QTest::newRow("Alt") << left << int(Qt::AltModifier) << true;
+        QTest::newRow("Shift and Ctrl") << left << int(shift | Qt::ControlModifier) << true;
         QTest::newRow("right button") << int(Qt::RightButton) << 0 << true;
-        QTest::newRow("plain, far from every point") << int(Qt::LeftButton) << 0 << false;
-        QTest::newRow("Shift, far from every point")
-            << int(Qt::LeftButton) << int(Qt::ShiftModifier) << false;
+        QTest::newRow("plain, far from every point") << left << 0 << false;
+        QTest::newRow("Shift, far from every point") << left << shift << false;
     }
     // After a press that keeps the pick, a plain drag still moves the old point; after
     // one that clears it, nothing moves.
@@ -218,5 +288,5 @@ class Chart3DGesturesTest : public QObject {
     }
 };
 
-QTEST_GUILESS_MAIN(Chart3DGesturesTest)
-#include "chart3d_gestures_test.moc"
+QTEST_GUILESS_MAIN(ChartGeometryTest)
+#include "chart_geometry_test.moc"

@@ -1,6 +1,8 @@
 #include "chart/ui/chart2d_widget.h"
 
 #include "chart/ui/chart2d_painter.h"
+#include "chart/ui/chart3d_painter.h"
+#include "chart/ui/chart3d_widget.h"
 #include "data/config_image.h"
 #include "support/files.h"
 
@@ -10,6 +12,8 @@
 #include <QtTest>
 
 using namespace velo;
+
+Q_DECLARE_METATYPE(velo::ViewAngles)
 
 namespace {
 
@@ -43,9 +47,33 @@ struct ChartRig {
     }
 };
 
+// A 3D table on a chart on the offscreen screen, every cell at 20, trigger timing 30,
+// seen through a template that fixes the view.
+struct Chart3DRig {
+    QTemporaryDir dir;
+    ConfigImage image;
+    std::unique_ptr<TableSession> session;
+    Chart3DWidget chart;
+
+    explicit Chart3DRig(const QString& view = "view.rotation = 20\nview.elevation = 30\n") {
+        image.TrigTiming = 30;
+        for (int k = 1; k <= 21; ++k)
+            for (int m = 1; m <= 8; ++m) image.Table3D(k, m) = 20;
+        session = std::make_unique<TableSession>(TableKind::Table3D, image);
+        if (!chart.loadTemplate(test::writeFile(dir.filePath("test.oc3"), view.toUtf8())))
+            qFatal("test template");
+        chart.resize(1000, 640);
+        chart.setSession(session.get());
+        chart.show();
+    }
+    QPoint at(int x, int y, double value) const {
+        return chart.chartGeometry().project(x, y, value).toPoint();
+    }
+};
+
 }  // namespace
 
-class Chart2DWidgetTest : public QObject {
+class ChartWidgetsTest : public QObject {
     Q_OBJECT
   private slots:
     void dragMovesOnTheGridWithinTheLimits_data() {
@@ -93,14 +121,13 @@ class Chart2DWidgetTest : public QObject {
         QTest::addColumn<int>("keys");
         QTest::addColumn<QString>("where");
         QTest::addColumn<bool>("keepsPick");
+        const int left = Qt::LeftButton;
         QTest::newRow("right button") << int(Qt::RightButton) << 0 << "point 8" << true;
-        QTest::newRow("Shift") << int(Qt::LeftButton) << int(Qt::ShiftModifier) << "point 8"
-                               << true;
-        QTest::newRow("Ctrl") << int(Qt::LeftButton) << int(Qt::ControlModifier) << "point 8"
-                              << true;
-        QTest::newRow("far from every point") << int(Qt::LeftButton) << 0 << "between" << false;
-        QTest::newRow("outside the plot area") << int(Qt::LeftButton) << 0 << "corner" << false;
-        QTest::newRow("on the limit line") << int(Qt::LeftButton) << 0 << "limit 8" << false;
+        QTest::newRow("Shift") << left << int(Qt::ShiftModifier) << "point 8" << true;
+        QTest::newRow("Ctrl") << left << int(Qt::ControlModifier) << "point 8" << true;
+        QTest::newRow("far from every point") << left << 0 << "between" << false;
+        QTest::newRow("outside the plot area") << left << 0 << "corner" << false;
+        QTest::newRow("on the limit line") << left << 0 << "limit 8" << false;
     }
     // A right or Shift press neither picks nor clears; a plain press that takes nothing
     // clears the pick, so the drag that follows changes nothing.
@@ -174,13 +201,85 @@ class Chart2DWidgetTest : public QObject {
         QCOMPARE(r.chart.valueLabelPoint(), 0);
     }
 
+    // Home: each test starts from the 3D template's view, which outlives its chart.
+    void init() {
+        Chart3DRig r;
+        QTest::keyClick(&r.chart, Qt::Key_Home);
+    }
+
+    // Real events reach the gestures (whose arithmetic is tested there): the cell follows
+    // the mouse and takes its text at the release.
+    void plainDragMovesOnePoint() {
+        Chart3DRig r;
+        QSignalSpy picked(&r.chart, &Chart3DWidget::pointPicked);
+        QTest::mousePress(&r.chart, Qt::LeftButton, {}, r.at(5, 3, 20));
+        QCOMPARE(picked, (QList<QVariantList>{{6, 5}}));
+        const QPoint to = r.at(5, 3, 24.4);
+        QTest::mouseMove(&r.chart, to);
+        QCOMPARE(r.session->value(6, 5), 24.4);  // a pixel is far less than a 0.2 step
+        QTest::mouseRelease(&r.chart, Qt::LeftButton, {}, to);
+        QCOMPARE(r.session->text(6, 5), QString("24.4"));
+        QVERIFY(r.chart.accessibleDescription().contains("24.4"));
+    }
+
+    // The right button turns and tilts; starting it cancels the table gesture on both
+    // charts until the next release. The view outlives the chart.
+    void rightDragTurnsTheViewAndCancels() {
+        ChartDragState shared;
+        Chart2DWidget chart2D;
+        chart2D.setDragState(&shared);
+        ViewAngles turned;
+        {
+            Chart3DRig r;
+            r.chart.setDragState(&shared);
+            const QPoint from = r.at(11, 8, 20);
+            QTest::mousePress(&r.chart, Qt::LeftButton, {}, from);
+            QTest::mousePress(&r.chart, Qt::RightButton, {}, from);
+            QVERIFY(shared.IgnoreChartMouse);
+            QTest::mouseMove(&r.chart, from + QPoint(40, -20));
+            turned = r.chart.view();
+            QCOMPARE(turned, (ViewAngles{40, 20}));
+            QCOMPARE(r.session->value(1, 11), 20.0);
+            QTest::mouseRelease(&chart2D, Qt::LeftButton);
+            QVERIFY(!shared.IgnoreChartMouse);
+            QTest::mouseRelease(&r.chart, Qt::RightButton);
+        }
+        Chart3DRig again;
+        QCOMPARE(again.chart.view(), turned);
+        QTest::keyClick(&again.chart, Qt::Key_Home);
+        QCOMPARE(again.chart.view(), (ViewAngles{20, 30}));
+    }
+
+    void arrowKeysTurnWithinTheTilt_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("presses");
+        QTest::addColumn<ViewAngles>("view");
+        QTest::newRow("right") << int(Qt::Key_Right) << 2 << ViewAngles{30, 30};
+        QTest::newRow("left past -180") << int(Qt::Key_Left) << 41 << ViewAngles{175, 30};
+        QTest::newRow("up to the top") << int(Qt::Key_Up) << 20 << ViewAngles{20, 85};
+        QTest::newRow("down to the floor edge") << int(Qt::Key_Down) << 20 << ViewAngles{20, 5};
+    }
+    void arrowKeysTurnWithinTheTilt() {
+        QFETCH(int, key);
+        QFETCH(int, presses);
+        QFETCH(ViewAngles, view);
+        Chart3DRig r;
+        for (int i = 0; i < presses; ++i) QTest::keyClick(&r.chart, Qt::Key(key));
+        QCOMPARE(r.chart.view(), view);
+        // Every view keeps the points pickable where they are drawn.
+        QSignalSpy picked(&r.chart, &Chart3DWidget::pointPicked);
+        QTest::mouseClick(&r.chart, Qt::LeftButton, {}, r.at(21, 1, 20));
+        QCOMPARE(picked.value(0), (QVariantList{8, 21}));
+    }
+
     // The picture and the pick agree on where a point is, on screen and on a 300 dpi page.
     void pointsAreDrawnWhereTheyArePicked() {
-        ChartRig r(30, 14.2);
-        r.chart.showValueLabel(6);  // filled in the series colour
         QImage page(3000, 2000, QImage::Format_ARGB32);
         page.setDotsPerMeterX(11811);
         page.setDotsPerMeterY(11811);
+        QImage page3D = page;
+        ChartRig r(30, 14.2);
+        r.chart.showValueLabel(6);  // filled in the series colour
         const Chart2DContent content = Chart2DContent::of(*r.session, 6);
         QPainter p(&page);
         paintChart2D(p, page.rect(), r.chart.look(), content);
@@ -189,8 +288,33 @@ class Chart2DWidgetTest : public QObject {
             chart2DGeometry(page.rect(), &page, r.chart.look(), content).point(6, 14.2);
         QCOMPARE(page.pixelColor(onPage.toPoint()), r.chart.look().series1);
         QCOMPARE(r.chart.grab().toImage().pixelColor(r.at(6)), r.chart.look().series1);
+        Chart3DRig r3;
+        r3.chart.showValueLabel(7, 2);
+        const Chart3DContent content3D = Chart3DContent::of(*r3.session, 0, r3.chart.valueLabel());
+        QPainter p3(&page3D);
+        paintChart3D(p3, page3D.rect(), r3.chart.look(), content3D, r3.chart.view());
+        p3.end();
+        const QPointF onPage3D =
+            chart3DGeometry(page3D.rect(), &page3D, r3.chart.look(), content3D, r3.chart.view())
+                .project(7, 2, 20);
+        QCOMPARE(page3D.pixelColor(onPage3D.toPoint()), r3.chart.look().labelBackground);
+        QCOMPARE(r3.chart.grab().toImage().pixelColor(r3.at(7, 2, 20)),
+                 r3.chart.look().labelBackground);
+        // However small it is laid out, and whatever a paste put in, the chart still draws
+        // with an axis near the limits.
+        r3.session->setValue(1, 1, -1e308);
+        r3.session->setValue(1, 2, 1e308);
+        const Chart3DContent pasted = Chart3DContent::of(*r3.session, 0);
+        QImage tiny(30, 20, QImage::Format_ARGB32);
+        tiny.fill(Qt::magenta);
+        QPainter tp(&tiny);
+        paintChart3D(tp, tiny.rect(), r3.chart.look(), pasted, r3.chart.view());
+        QCOMPARE(tiny.pixelColor(0, 0), r3.chart.look().background);
+        QVERIFY(chart3DGeometry(tiny.rect(), &tiny, r3.chart.look(), pasted, r3.chart.view())
+                    .advanceAxis()
+                    .max < 1000);
     }
 };
 
-QTEST_MAIN(Chart2DWidgetTest)
-#include "chart2d_widget_test.moc"
+QTEST_MAIN(ChartWidgetsTest)
+#include "chart_widgets_test.moc"

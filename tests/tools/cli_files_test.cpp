@@ -1,0 +1,289 @@
+#include "support/cli_run.h"
+#include "support/files.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace velo::test;
+
+// What show, diff, check and report print (the decoding itself is the image's test), what
+// export, import and modify write, and how every command refuses what it cannot use.
+class CliFilesTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void jsonHasEveryParameterAndBothTables() {
+        QTemporaryDir dir;
+        QByteArray image(264, '\0');
+        image[32] = 30;   // trigger timing
+        image[0] = 10;    // 2D column 1
+        image[96] = 20;   // 3D row 8 column 1
+        image[263] = 30;  // 3D row 1 column 21
+        const CliRun r = runCli(
+            {"show", writeFile(dir.filePath("a.dat"), image + "extra is ignored"), "--json"});
+        QCOMPARE(r.exitCode, 0);
+        const QJsonObject o = QJsonDocument::fromJson(r.out).object();
+        QCOMPARE(o.keys(),
+                 (QStringList{"CrankPulses",    "Cyl4",       "Cyl6",           "GPI1Mode",
+                              "GPI1Retard",     "GPI2Mode",   "GPI2Retard",     "GPIO3MaxRPM",
+                              "GPIO3MinRPM",    "GPIO3Mode",  "GPIO3Retard",    "MAPSensor",
+                              "OptionsByte",    "RetardComp", "StartRetard",    "Table2D",
+                              "Table2DEnabled", "Table3D",    "Table3DEnabled", "TimingEnable",
+                              "TrigTiming"}));
+        QVERIFY(o["Table3DEnabled"].isBool());
+        QCOMPARE(o["Table2D"].toArray()[0].toDouble(), 30 - 0.0879 * 10);
+        const QJsonArray t3 = o["Table3D"].toArray();
+        QVERIFY(t3.size() == 8 && t3[0].toArray().size() == 21);
+        QCOMPARE(t3[7].toArray()[0].toDouble(), 30 - 0.0879 * 20);   // MAP index 8
+        QCOMPARE(t3[0].toArray()[20].toDouble(), 30 - 0.0879 * 30);  // MAP index 1
+        QVERIFY(runCli({"show", dir.filePath("a.dat")})
+                    .out.contains("\nTrig Timing" + QByteArray(21, ' ') + "30 deg\n"));
+    }
+
+    // diff exits 0 only for equal images; its columns line up and its JSON keeps its keys.
+    void diffTextAndJson() {
+        const QString d2 = VELO_SOURCE_DIR "/resources/demo_2d.dat";
+        const QString d3 = VELO_SOURCE_DIR "/resources/demo_3d.dat";
+        const CliRun same = runCli({"diff", d2, d2});
+        QCOMPARE(same.exitCode, 0);
+        QVERIFY(same.out.endsWith("\n\nNo differences.\n"));
+        const CliRun text = runCli({"diff", d2, d3});
+        QCOMPARE(text.exitCode, 1);
+        const QStringList lines = QString::fromUtf8(text.out).split('\n');
+        const QString header = lines.filter(QRegularExpression("^Parameter ")).value(0);
+        const QString row = lines.filter(QRegularExpression("^Timing Table ")).value(0);
+        QVERIFY(row.mid(header.indexOf(" A ") + 1).startsWith("2D Timing Table "));
+        QCOMPARE(row.mid(header.lastIndexOf('B')), "3D Timing Table");
+        QVERIFY(text.out.contains("\n2D table: ") && text.out.contains("\n3D table: "));
+        QVERIFY(runCli({"diff", d2, d3, "--units", "kPa"}).out.contains("MAP in kPa)\n  MAP"));
+        QVERIFY(runCli({"show", d3, "--units", "bar"}).out.contains("\n  0.61  16.0"));
+        const CliRun json = runCli({"diff", d2, d3, "--json"});
+        QCOMPARE(json.exitCode, 1);
+        const QJsonObject o = QJsonDocument::fromJson(json.out).object();
+        QCOMPARE(o.keys(),
+                 (QStringList{"a", "b", "cells", "equal", "otherBytes", "parameters", "tables"}));
+        QCOMPARE(o["tables"].toArray(), (QJsonArray{"2D", "3D"}));
+        QCOMPARE(o["parameters"].toArray()[0].toObject(), (QJsonObject{{"name", "Timing Table"},
+                                                                       {"a", "2D Timing Table"},
+                                                                       {"b", "3D Timing Table"}}));
+        QCOMPARE(o["cells"].toArray()[0].toObject().keys(),
+                 (QStringList{"a", "b", "gridRow", "row", "rpm", "table"}));
+    }
+
+    // Three sheets, chart, table and parameters: as PDF pages, or as text to stdout.
+    void reportHasOneSheetPerPage_data() {
+        QTest::addColumn<QString>("table");
+        QTest::newRow("2D") << "2D";
+        QTest::newRow("3D") << "3D";
+    }
+    void reportHasOneSheetPerPage() {
+        QFETCH(QString, table);
+        const QString file = VELO_SOURCE_DIR "/resources/demo_" + table.toLower() + ".dat";
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("r.pdf");
+        QCOMPARE(runCli({"report", file, pdf, "--comment", "SN 4711"}).exitCode, 0);
+        const QByteArray bytes = readFile(pdf);
+        QVERIFY(bytes.startsWith("%PDF"));
+        QCOMPARE(QString::fromLatin1(bytes).count(QRegularExpression("/Type\\s*/Page[^s]")), 3);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"r.pdf"});
+        const CliRun r = runCli({"report", file, "-", "--comment", "SN 4711"});
+        QCOMPARE(r.exitCode, 0);
+        const QString out = QString::fromUtf8(r.out);
+        QCOMPARE(out.count("         Serial/Comment: SN 4711\n"), 3);
+        QCOMPARE(out.count('\f'), 2);
+        QVERIFY(out.contains("\n         " + table + " Timing Table Enabled\n"));
+    }
+
+    // The demo tunes check clean; a 2D spike in text and JSON; files as show reads them.
+    void checkExitAndFindings_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("out");
+        const QString res = VELO_SOURCE_DIR "/resources/";
+        // clang-format off
+        QTest::newRow("2D demo") << QStringList{res + "demo_2d.dat"} << 0 << "2D timing table: 0 findings";
+        QTest::newRow("3D demo") << QStringList{res + "demo_3d.dat"} << 0 << "13 cells at the trigger timing";
+        QTest::newRow("spike")   << QStringList{"spike"} << 1 << "Spike at 2000 RPM: 25.3° against 30.0°";
+        QTest::newRow("json")    << QStringList{"spike", "--json"} << 1 << "\"kind\": \"spike\",\n            \"row\": null";
+        QTest::newRow("kPa")     << QStringList{res + "demo_3d.dat", "--json", "--units", "kPa"} << 0 << "MAP 61: 38.0°";
+        QTest::newRow("short")   << QStringList{"short"} << 1 << "";
+        QTest::newRow("usage")   << QStringList{"spike", "--rows"} << 2 << "";
+        QTest::newRow("unit")    << QStringList{"spike", "--units", "hPa"} << 2 << "";
+        // clang-format on
+    }
+    void checkExitAndFindings() {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, out);
+        QTemporaryDir dir;
+        QByteArray image(264, '\0');
+        image[32] = 30;    // trigger timing
+        image[34] = 0x0C;  // 2D table in use
+        image[4] = 53;     // 2000 RPM, 4.7 degrees below its neighbours
+        writeFile(dir.filePath("spike"), image);
+        writeFile(dir.filePath("short"), image.left(100));
+        if (!args[0].contains('/')) args[0] = dir.filePath(args[0]);
+        const auto r = runCli(QStringList{"check"} + args);
+        QCOMPARE(r.exitCode, exitCode);
+        QVERIFY2(QString::fromUtf8(r.out).contains(out), r.out.constData());
+    }
+
+    void badFilesAndUsage_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("stderrHas");
+        auto row = [](const char* name, const QStringList& args, int exitCode, const char* err) {
+            QTest::newRow(name) << args << exitCode << QString(err);
+        };
+        // clang-format off
+        row("263 bytes", {"show", "short"}, 1, "Open Data File: Error - reached premature end-of-file");
+        row("missing file", {"show", "missing"}, 2, "missing");
+        row("a folder", {"show", "."}, 2, "Open Data File:");
+        row("no file", {"show"}, 2, "Usage");
+        row("unknown option", {"show", "x", "--xml"}, 2, "Usage");
+        row("unknown command", {"burn"}, 2, "unknown command");
+        row("diff of short files", {"diff", "short", "short"}, 1, "premature end-of-file");
+        row("diff: the unreadable file decides", {"diff", "short", "missing"}, 2, "missing");
+        row("diff of one file", {"diff", "x"}, 2, "Usage");
+        row("unknown unit", {"show", "x", "--units", "mmHg"}, 2, "--units takes");
+        row("report: no output", {"report", "short"}, 2, "Usage");
+        row("report: missing file", {"report", "missing", "-"}, 2, "missing");
+        row("report: short file", {"report", "short", "-"}, 1, "premature end-of-file");
+        row("report: unwritable", {"report", VELO_SOURCE_DIR "/resources/demo_3d.dat", "/no/r.pdf"}, 2, "Report: /no/r.pdf");
+        row("download of nothing", {"download"}, 2, "a data file is needed");
+        row("port out of range", {"upload", "a.dat", "--port", "256"}, 2, "--port takes a number");
+        row("port and device", {"upload", "a.dat", "--port", "2", "--device", "/dev/null"}, 2, "not both");
+        row("download to two files", {"download", "a.dat", "b.dat"}, 2, "unexpected argument b.dat");
+        row("download into no folder", {"download", "/no/such/folder/a.dat"}, 2, "the folder of");
+        row("upload of a missing file", {"upload", "missing", "--device", "/dev/null"}, 2, "Open Data File");
+        // clang-format on
+    }
+    void badFilesAndUsage() {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, stderrHas);
+        QTemporaryDir dir;
+        writeFile(dir.filePath("short"), QByteArray(263, '\1'));
+        const CliRun r = runCliIn(dir.path(), args);
+        QCOMPARE(r.exitCode, exitCode);
+        QVERIFY2(r.err.contains(stderrHas.toUtf8()), r.err.constData());
+        QVERIFY(r.out.isEmpty());
+    }
+
+    // export, import and modify: OUT is IN with the edit, written whole or not at all.
+    // Export and import with nothing changed in between must not move a single count.
+    void roundTripKeepsEveryByte() {
+        QTemporaryDir dir;
+        const QString csv = dir.filePath("t.csv"), out = dir.filePath("out.dat");
+        for (const char* demo : {"demo_2d.dat", "demo_3d.dat"}) {
+            const QString in = VELO_SOURCE_DIR "/resources/" + QString(demo);
+            QCOMPARE(runCli({"export", in, csv}).exitCode, 0);
+            QCOMPARE(runCli({"import", in, csv, out}).exitCode, 0);
+            QCOMPARE(readFile(out), readFile(in));
+        }
+        QCOMPARE(runCli({"import", out, csv}).exitCode, 2);  // OUT missing: usage
+    }
+
+    void import_data() {
+        QTest::addColumn<QString>("edit");  // applied to the exported text: "regex=>to|..."
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("stderrHas");
+        QTest::addColumn<int>("bytesChanged");
+        auto row = [](const char* name, const char* edit, int code, const char* err, int changed) {
+            QTest::newRow(name) << edit << code << err << changed;
+        };
+        // The 3D demo: trigger timing 38; its last row ends "...,19.0".
+        row("semicolons, a decimal comma", ",=>;|19.0\n=>30,0\n", 0, "", 1);
+        row("tabs", ",=>\t|19.0\n=>30.0\n", 0, "", 1);
+        row("a cell past the trigger timing", "19.0\n=>39\n", 1, "between 16 and 38 degrees", 0);
+        row("a line short", ",19.0\n=>\n", 1, "Line 9", 0);
+        row("a 2D shape", "MAP/RPM=>RPM", 1, "The first line", 0);
+        row("a row missing", "\n60,[^\n]*=>", 1, "8 rows", 0);
+    }
+
+    // IN is the 3D demo; OUT is written whole when the import is taken, never when refused.
+    void import() {
+        QFETCH(QString, edit);
+        QFETCH(int, exitCode);
+        QFETCH(QString, stderrHas);
+        QFETCH(int, bytesChanged);
+        QTemporaryDir dir;
+        const QString in = VELO_SOURCE_DIR "/resources/demo_3d.dat", csv = dir.filePath("t.csv");
+        QCOMPARE(runCli({"export", in, csv}).exitCode, 0);
+        QString text = QString::fromUtf8(readFile(csv));
+        for (const QString& step : edit.split('|')) {
+            const QStringList fromTo = step.split("=>");
+            text.replace(QRegularExpression(fromTo[0]), fromTo[1]);
+        }
+        writeFile(csv, text.toUtf8());
+        const auto run = runCli({"import", in, csv, dir.filePath("out.dat")});
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.err.contains(stderrHas.toUtf8()), run.err.constData());
+        const QByteArray out = readFile(dir.filePath("out.dat")), original = readFile(in);
+        QCOMPARE(out.isEmpty(), exitCode != 0);
+        if (exitCode != 0) return;
+        int changed = 0;
+        for (int i = 0; i < out.size(); ++i) changed += out[i] != original[i];
+        QCOMPARE(changed, bytesChanged);
+    }
+
+    void modify_data() {
+        QTest::addColumn<int>("options");  // 0x0C: 2D table, 0x14: 3D table, 0x04: none, -1: no IN
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("changes");  // "offset=count ..." of OUT against IN
+        QTest::addColumn<QString>("stderrHas");
+        auto row = [](const char* name, int options, const QStringList& args, int exitCode,
+                      const char* changes, const char* stderrHas = "") {
+            QTest::newRow(name) << options << args << exitCode << QString(changes)
+                                << QString(stderrHas);
+        };
+        row("2D +10", 0x0C, {"+10", "--cols", "3-4"}, 0, "2=0 3=0");
+        // 28.2 and 27.4 read from the cells' texts, less 5: 77.36 and 86.46 counts.
+        row("2D -5", 0x0C, {"-5", "--rows", "1-1", "--cols", "3-4"}, 0, "2=77 3=86");
+        row("3D interpolate", 0x14, {"interpolate", "--rows", "2-2", "--cols", "1-4"}, 0,
+            "118=10 119=20");
+        row("table disabled", 0x04, {"30"}, 1, "", "Timing table disabled.");
+        row("short file", 0, {"30"}, 1, "", "premature end-of-file");
+        row("IN cannot be read", -1, {"30"}, 2, "", "Open Data File");
+        row("row 2 of a 2D table", 0x0C, {"30", "--rows", "2-2"}, 2, "", "--rows");
+        row("row 9", 0x14, {"30", "--rows", "1-9"}, 2, "", "--rows");
+        row("reversed", 0x14, {"30", "--cols", "5-2"}, 2, "", "--cols");
+        row("not a range", 0x14, {"30", "--cols", "a"}, 2, "", "Usage");
+        row("no entry", 0x14, {}, 2, "", "Usage");
+    }
+
+    // Trigger timing 30; 2D column k and 3D grid row 2 column k hold (k - 1) * 10 counts,
+    // but for 3D (2, 2) and (2, 3). OUT is IN with the expected changes, or not written.
+    void modify() {
+        QFETCH(int, options);
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, changes);
+        QFETCH(QString, stderrHas);
+        QByteArray in(264, '\0');
+        in[32] = 30;
+        in[33] = 4;  // cranking pulses in range: the save keeps every parameter byte
+        in[34] = char(options);
+        for (int k = 0; k < 21; ++k) in[k] = in[117 + k] = char(k * 10);
+        in[118] = in[119] = char(99);
+        QTemporaryDir dir;
+        const QString file = options < 0
+                                 ? dir.filePath("missing.dat")
+                                 : writeFile(dir.filePath("in.dat"), options ? in : in.left(263));
+        const auto run = runCli(QStringList{"modify", file, dir.filePath("out.dat")} + args);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY(run.err.contains(stderrHas.toUtf8()));
+        QFile out(dir.filePath("out.dat"));
+        QCOMPARE(out.open(QIODevice::ReadOnly), exitCode == 0);
+        for (const QString& c : changes.split(' ', Qt::SkipEmptyParts))
+            in[c.section('=', 0, 0).toInt()] = char(c.section('=', 1).toInt());
+        if (exitCode == 0) QCOMPARE(out.readAll().toHex(' '), in.toHex(' '));
+    }
+};
+
+QTEST_GUILESS_MAIN(CliFilesTest)
+#include "cli_files_test.moc"
