@@ -74,7 +74,6 @@ class ConfigImageTest : public QObject {
         QTest::addColumn<int>("byte");
         QTest::newRow("3025 half to even") << 3025 << 60;
         QTest::newRow("3075 half to even") << 3075 << 62;
-        QTest::newRow("3030") << 3030 << 61;
         QTest::newRow("12750 top") << 12750 << 255;
     }
     void rpmWindowEncodesHalfToEven() {

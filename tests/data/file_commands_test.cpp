@@ -337,8 +337,6 @@ class FileCommandsTest : public QObject {
         const QString forty = QString(36, 'a') + ".dat";
         QTest::newRow("40 in full") << "/x/" + forty << forty;
         QTest::newRow("41 cut") << "/x/b" + forty << "..." + forty;
-        QTest::newRow("backslash") << "C:\\tunes\\race.dat"
-                                   << "race.dat";
         QTest::newRow("both") << "C:\\tunes/x\\y.dat"
                               << "y.dat";
     }

@@ -63,7 +63,6 @@ class CommandsTest : public QObject {
         row("resync, no controller", "--silent-from 1", "resync", "33", false, true, "full");
         row("status", "", "status", "2E p2", true, true);
         row("identification", "", "id", "10 p2", true, false);
-        row("address 16", "", "address 16", "14 p2 10 p2 00 p2", true, true);
         row("address 200", "", "address 200", "14 p2 C8 p2 00 p2", true, true);
         row("address 279", "", "address 279", "14 p2 17 p2 01 p2", true, true);
         row("address refused: no pause", "--addr-answer 0x15", "address 16", "14 p2 10 p2 00",
