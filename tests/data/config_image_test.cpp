@@ -53,9 +53,7 @@ class ConfigImageTest : public QObject {
         QTest::newRow("start-up 0x04 unchanged") << 0x04 << 0x04;
         QTest::newRow("0xFF: 6 cylinders win, high bits dropped") << 0xFF << 0x1E;
         QTest::newRow("4 cylinders and 2D") << 0x0D << 0x0D;
-        QTest::newRow("6 cylinders") << 0x02 << 0x02;
         QTest::newRow("both tables kept by the image") << 0x18 << 0x18;
-        QTest::newRow("high bits only") << 0xE0 << 0x00;
     }
     void optionsByte() {
         QFETCH(int, byte);

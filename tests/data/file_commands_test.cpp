@@ -75,7 +75,6 @@ class FileCommandsTest : public QObject {
         const QString loaded =
             "Open Data File | Loaded image.dat to buffer. Ready for editing or upload. | OK | none";
         const QString error = "Error | %1: %2 | Abort/Retry/Ignore | critical";
-        QTest::newRow("empty") << "0" << shortFile;
         QTest::newRow("one short") << "263" << shortFile;
         QTest::newRow("exact") << "264" << loaded;
         QTest::newRow("longer") << "400" << loaded;

@@ -152,7 +152,6 @@ class ModParamsTest : public QObject {
         QTest::addColumn<double>("in");
         QTest::addColumn<double>("out");
         QTest::newRow("above T") << 20 << 35.0 << 20.0;
-        QTest::newRow("below T-22") << 40 << 5.0 << 18.0;
         QTest::newRow("just below T-22") << 40 << 17.5 << 18.0;
         QTest::newRow("negative") << 40 << -3.0 << 0.0;
         QTest::newRow("small T: no lower bound") << 10 << 0.0 << 0.0;
