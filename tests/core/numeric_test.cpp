@@ -28,15 +28,11 @@ class NumericTest : public QObject {
         row("carry into whole", "fixed", "9.96 1", "10.0");
         row("carry adds digit", "fixed", "99.5 0", "100");
         row("small negative is zero", "fixed", "-0.04 1", "0.0");
-        row("advance of 30 counts", "fixed", QString::number(30 - 0.0879 * 30, 'g', 17) + " 1",
-            "27.4");
         row("seventy places", "fixed", "1e-70 1", "0.0");
         row("prefix then letters", "leading", "2.9abc", "2.9");
         row("letters only", "leading", "abc", "0");
         row("empty", "leading", "", "0");
         row("leading blanks", "leading", "   7", "7");
-        row("sign only", "leading", "-", "0");
-        row("point only", "leading", ".", "0");
         row("leading point", "leading", ".5", "0.5");
         row("trailing point", "leading", "5.", "5");
         row("exponent", "leading", "1e3", "1000");
