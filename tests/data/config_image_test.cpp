@@ -94,11 +94,8 @@ class ConfigImageTest : public QObject {
             im.UpdateEEPROM();
             for (int a = 0; a <= 279; ++a)
                 if (im.DataBuffer[a] != (a < 16 ? 0 : normalised(a, before[a])))
-                    QFAIL(qPrintable(QString("run %1 offset %2: %3 became %4")
-                                         .arg(run)
-                                         .arg(a)
-                                         .arg(before[a])
-                                         .arg(im.DataBuffer[a])));
+                    QFAIL(qPrintable(QString::asprintf("run %d offset %d: %d became %d", run, a,
+                                                       before[a], im.DataBuffer[a])));
         }
     }
 
