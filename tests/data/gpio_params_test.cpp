@@ -25,7 +25,6 @@ class GPIOParamsTest : public QObject {
         QTest::addColumn<int>("shown");
         QTest::addColumn<int>("afterLoad");
         QTest::newRow("in1 0x52 digital") << 1 << 0x52 << 2 << 0x52;
-        QTest::newRow("in1 0x51 analog") << 1 << 0x51 << 1 << 0x51;
         QTest::newRow("in1 0x5F unknown") << 1 << 0x5F << 0 << 0x50;
         QTest::newRow("in2 0x32 unknown") << 2 << 0x32 << 0 << 0x30;
         QTest::newRow("in2 0x01 digital") << 2 << 0x01 << 1 << 0x01;
