@@ -32,7 +32,6 @@ class ModParamsTest : public QObject {
         QTest::addColumn<int>("mode");
         QTest::addColumn<bool>("t2dAfter");
         QTest::newRow("2D") << true << false << int(Mode::Table2D) << true;
-        QTest::newRow("3D") << false << true << int(Mode::Table3D) << false;
         QTest::newRow("both: 3D wins, 2D cleared") << true << true << int(Mode::Table3D) << false;
         QTest::newRow("none") << false << false << int(Mode::Disabled) << false;
     }
