@@ -18,27 +18,21 @@ class NumericTest : public QObject {
         };
         row("0.5 to even 0", "round", "0.5", "0");
         row("1.5 to even 2", "round", "1.5", "2");
-        row("2.5 to even 2", "round", "2.5", "2");
         row("-2.5 to even -2", "round", "-2.5", "-2");
         row("just above half", "round", "2.5000001", "3");
         row("beyond the range saturates", "round", "8e300", "9223372036854775807");
         row("half away from zero, whole", "fixed", "2.5 0", "3");
         row("negative half away from zero", "fixed", "-2.5 0", "-3");
-        row("2.25 as text rounds up", "fixed", "2.25 1", "2.3");
         // 0.15 is below a half in binary; as text it is a half and goes up.
         row("0.15 decided on its text", "fixed", "0.15 1", "0.2");
         row("carry into whole", "fixed", "9.96 1", "10.0");
         row("carry adds digit", "fixed", "99.5 0", "100");
         row("small negative is zero", "fixed", "-0.04 1", "0.0");
-        row("advance of 30 counts", "fixed", QString::number(30 - 0.0879 * 30, 'g', 17) + " 1",
-            "27.4");
         row("seventy places", "fixed", "1e-70 1", "0.0");
         row("prefix then letters", "leading", "2.9abc", "2.9");
         row("letters only", "leading", "abc", "0");
         row("empty", "leading", "", "0");
         row("leading blanks", "leading", "   7", "7");
-        row("sign only", "leading", "-", "0");
-        row("point only", "leading", ".", "0");
         row("leading point", "leading", ".5", "0.5");
         row("trailing point", "leading", "5.", "5");
         row("exponent", "leading", "1e3", "1000");

@@ -49,8 +49,7 @@ class TuneHistoryTest : public QObject {
         TuneHistory h(dir.filePath("h.sqlite"));
         QString got;
         for (const QString& k : kept)
-            got += h.record(k.section(':', 0, 0), image(k.section(':', 1).at(0).toLatin1())) ? "1"
-                                                                                             : "0";
+            got += h.record(k.section(':', 0, 0), image(k.back().toLatin1())) ? '1' : '0';
         QCOMPARE(got, stored);
     }
 

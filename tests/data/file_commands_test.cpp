@@ -75,7 +75,6 @@ class FileCommandsTest : public QObject {
         const QString loaded =
             "Open Data File | Loaded image.dat to buffer. Ready for editing or upload. | OK | none";
         const QString error = "Error | %1: %2 | Abort/Retry/Ignore | critical";
-        QTest::newRow("empty") << "0" << shortFile;
         QTest::newRow("one short") << "263" << shortFile;
         QTest::newRow("exact") << "264" << loaded;
         QTest::newRow("longer") << "400" << loaded;
@@ -337,8 +336,6 @@ class FileCommandsTest : public QObject {
         const QString forty = QString(36, 'a') + ".dat";
         QTest::newRow("40 in full") << "/x/" + forty << forty;
         QTest::newRow("41 cut") << "/x/b" + forty << "..." + forty;
-        QTest::newRow("backslash") << "C:\\tunes\\race.dat"
-                                   << "race.dat";
         QTest::newRow("both") << "C:\\tunes/x\\y.dat"
                               << "y.dat";
     }

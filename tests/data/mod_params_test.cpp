@@ -32,7 +32,6 @@ class ModParamsTest : public QObject {
         QTest::addColumn<int>("mode");
         QTest::addColumn<bool>("t2dAfter");
         QTest::newRow("2D") << true << false << int(Mode::Table2D) << true;
-        QTest::newRow("3D") << false << true << int(Mode::Table3D) << false;
         QTest::newRow("both: 3D wins, 2D cleared") << true << true << int(Mode::Table3D) << false;
         QTest::newRow("none") << false << false << int(Mode::Disabled) << false;
     }
@@ -152,8 +151,6 @@ class ModParamsTest : public QObject {
         QTest::addColumn<double>("in");
         QTest::addColumn<double>("out");
         QTest::newRow("above T") << 20 << 35.0 << 20.0;
-        QTest::newRow("inside") << 20 << 5.0 << 5.0;
-        QTest::newRow("below T-22") << 40 << 5.0 << 18.0;
         QTest::newRow("just below T-22") << 40 << 17.5 << 18.0;
         QTest::newRow("negative") << 40 << -3.0 << 0.0;
         QTest::newRow("small T: no lower bound") << 10 << 0.0 << 0.0;

@@ -23,38 +23,27 @@ class HistoryEntriesTest : public QObject {
         QTest::addColumn<QString>("warning");
         const QString buffer = history::kBufferKept, edits = history::kEditsKept;
         const QString partly = history::kPartlyProgrammed;
-        QTest::newRow("download over a buffer and a table")
-            << "download" << QStringList{}
-            << QStringList{"download: ", "buffer-kept: before Download",
-                           "table-edits: before Download"}
-            << buffer << "";
-        QTest::newRow("failed download")
-            << "download" << QStringList{"--read-drop", "100"}
-            << QStringList{"buffer-kept: before Download", "table-edits: before Download"} << buffer
-            << "unchanged";
-        QTest::newRow("verified upload")
-            << "upload" << QStringList{} << QStringList{"upload: verified"} << ""
-            << "";
-        QTest::newRow("programming stopped")
-            << "upload" << QStringList{"--write-refuse", "100"}
-            << QStringList{"upload-failed: programming stopped after EEPROM address 99"} << ""
-            << partly;
-        QTest::newRow("read-back differs")
-            << "upload" << QStringList{"--read-corrupt", "77"}
-            << QStringList{"upload-failed: verification found EEPROM address 77 different"} << ""
-            << partly;
-        QTest::newRow("Edit drops the table's edits")
-            << "edit" << QStringList{} << QStringList{"table-edits: before Edit Timing Table"}
-            << edits << "";
-        QTest::newRow("Close answered No")
-            << "close" << QStringList{}
-            << QStringList{"table-edits: Close Timing Table answered No"} << edits << "";
-        QTest::newRow("Save with the other table in use now")
-            << "switch" << QStringList{} << QStringList{"table-edits: before the table closed"}
-            << edits << "";
-        QTest::newRow("trigger timing clips the tables")
-            << "clip" << QStringList{} << QStringList{"before-clip: before Trig Timing 20"}
-            << QString("OK brought 21 cells into 0.0° to 20.0°. ") + history::kClippedKept << "";
+        auto row = [](const char* tag, const char* action, const QStringList& sim,
+                      const QStringList& kept, const QString& notice, const QString& warning = {}) {
+            QTest::newRow(tag) << action << sim << kept << notice << warning;
+        };
+        row("download over a buffer and a table", "download", {},
+            {"download: ", "buffer-kept: before Download", "table-edits: before Download"}, buffer);
+        row("failed download", "download", {"--read-drop", "100"},
+            {"buffer-kept: before Download", "table-edits: before Download"}, buffer, "unchanged");
+        row("verified upload", "upload", {}, {"upload: verified"}, "");
+        row("programming stopped", "upload", {"--write-refuse", "100"},
+            {"upload-failed: programming stopped after EEPROM address 99"}, "", partly);
+        row("read-back differs", "upload", {"--read-corrupt", "77"},
+            {"upload-failed: verification found EEPROM address 77 different"}, "", partly);
+        row("Edit drops the table's edits", "edit", {}, {"table-edits: before Edit Timing Table"},
+            edits);
+        row("Close answered No", "close", {}, {"table-edits: Close Timing Table answered No"},
+            edits);
+        row("Save with the other table in use now", "switch", {},
+            {"table-edits: before the table closed"}, edits);
+        row("trigger timing clips the tables", "clip", {}, {"before-clip: before Trig Timing 20"},
+            QString("OK brought 21 cells into 0.0° to 20.0°. ") + history::kClippedKept);
     }
     void workflowKeepsEntries() {
         QFETCH(QString, action);

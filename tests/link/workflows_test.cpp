@@ -31,10 +31,6 @@ QStringList boxes(const ScriptedInteraction& ui) {
     return out;
 }
 
-QString hex(int b) {
-    return "0x" + QString("%1").arg(b, 2, 16, QChar('0')).toUpper();
-}
-
 }  // namespace
 
 class WorkflowsTest : public QObject {
@@ -102,8 +98,9 @@ class WorkflowsTest : public QObject {
         row("upload: read-back differs twice", true, "loaded",
             {"--read-corrupt", "77", "--read-corrupt", "200"},
             {kId, kVerifyFailed,
-             "> First difference at EEPROM address 77: expected " + hex(kBuffer77) + ", read " +
-                 hex(kBuffer77 ^ 0xFF) + " (2 bytes differ)."},
+             QString::asprintf("> First difference at EEPROM address 77: expected 0x%02X, read "
+                               "0x%02X (2 bytes differ).",
+                               kBuffer77, kBuffer77 ^ 0xFF)},
             0x15);
         // Escape, pressed when the run is at that address: the read stops at once, programming
         // goes on and the verification after it stops at its first byte.

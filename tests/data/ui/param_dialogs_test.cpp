@@ -29,13 +29,9 @@ class ParamDialogsTest : public QObject {
   private slots:
     void modParamsShowsTheLoadedImage() {
         Rig r;
-        r.image.Table3DEnabled = true;
-        r.image.MAPSensor = 1;
-        r.image.Cyl4 = true;
-        r.image.StartRetard = 46;
-        r.image.RetardComp = 51;
-        r.image.CrankPulses = 6;
-        r.image.TrigTiming = 25;
+        ConfigImage& i = r.image;
+        i.Table3DEnabled = i.Cyl4 = true, i.MAPSensor = 1, i.TrigTiming = 25;
+        i.StartRetard = 46, i.RetardComp = 51, i.CrankPulses = 6;
         frmModParams d(r.ctx);
         d.show();
         QCOMPARE(d.windowTitle(), QString("Velo IGX - Edit Module Parameters"));
@@ -90,9 +86,7 @@ class ParamDialogsTest : public QObject {
 
     void gpioShowsTheLoadedImage() {
         Rig r;
-        r.image.GPI1Mode = 0x51;
-        r.image.GPI2Mode = 0;
-        r.image.GPIO3Mode = 2;
+        r.image.GPI1Mode = 0x51, r.image.GPI2Mode = 0, r.image.GPIO3Mode = 2;
         r.image.GPIO3MinRPM = 2500;
         frmGPIOParams d(r.ctx);
         d.show();
