@@ -135,6 +135,7 @@ velo::Answer RandomInteraction::message(const QString& title, const QString& tex
             offered = {Answer::Ok, Answer::Cancel};
             break;
         case velo::Buttons::YesNo:
+        case velo::Buttons::YesNoDefaultNo:
             offered = {Answer::Yes, Answer::No};
             break;
         case velo::Buttons::YesNoCancel:
@@ -181,6 +182,7 @@ std::optional<QString> RandomInteraction::saveFileName(const QString& title,
                                                        const QString& filter) {
     // The first pattern of the filter names the kind of file asked for.
     const QString ext = QRegularExpression(R"(\*\.(\w+))").match(filter).captured(1);
+    const bool isDat = ext.compare("dat", Qt::CaseInsensitive) == 0;
     std::optional<QString> out;
     switch (dice_.weighted({1, 5, 2, 2})) {
         case 0:
@@ -192,14 +194,16 @@ std::optional<QString> RandomInteraction::saveFileName(const QString& title,
                       .arg(ext.isEmpty() ? "dat" : ext);
             break;
         case 2:
-            out = files_.saved.isEmpty() ? files_.dir + "/first." + ext : dice_.pick(files_.saved);
+            // Only a data file is put back over a data file: the whole-file check counts on it.
+            out = isDat && !files_.saved.isEmpty() ? dice_.pick(files_.saved)
+                                                   : files_.dir + "/first." + ext;
             break;
         default:
             out = dice_.pick(files_.unwritable);
             break;
     }
-    if (out && ext.compare("dat", Qt::CaseInsensitive) == 0 && out->startsWith(files_.dir) &&
-        !files_.saved.contains(*out) && !out->contains("/in/"))
+    if (out && isDat && out->startsWith(files_.dir) && !files_.saved.contains(*out) &&
+        !out->contains("/in/"))
         files_.saved << *out;
     if (log) log(QString("save \"%1\" -> %2").arg(title, out.value_or("cancel")));
     return out;
