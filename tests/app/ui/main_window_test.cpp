@@ -129,8 +129,6 @@ class MainWindowTest : public QObject {
         QCOMPARE(captions(w.menu("mnuHelp")), "&Contents, &About...");
         for (const char* popup : {"mnuPopUpEdit2D", "mnuPopUpEdit3D"})
             QCOMPARE(captions(w.menu(popup)), "Copy, Paste (off), Modify, Interpolate, Smooth");
-        QVERIFY(w.image().BufferEmpty && w.state().FirmwareID.isEmpty());
-        QCOMPARE(w.state().UnitModel, QString("IGX-1"));
         QCOMPARE(w.state().CommErrorCount, 0);
         QVERIFY(!w.link().port().isOpen());
         QVERIFY(w.portSetup()->isHidden() && w.progressFrame()->isHidden());
