@@ -235,15 +235,14 @@ class TableCommandsTest : public QObject {
         QFETCH(int, bar);
         QFETCH(QString, labels);
         Rig r{Use3D};
-        mnuEditTimingTable_Click(r.editor);
-        r.editor.session()->acceptEdit(3, 4, "12");
+        r.openAndEdit("12");
         r.image.MAPSensor = uint8_t(sensor);
         ChartSetup3D(r.editor);
         QCOMPARE(r.templates3D.last(), QString("/velo/IGX_3D_%1Bar_Timing_Chart.oc3").arg(bar));
         QStringList shown;
         for (int row = 1; row <= 8; ++row) shown << r.editor.mapLabel(row);
         QCOMPARE(shown.join(" "), labels);
-        QCOMPARE(r.editor.session()->text(3, 4), QString("0.0"));
+        QCOMPARE(r.editor.session()->text(1, 1), QString("0.0"));
         QVERIFY(r.boxes().isEmpty());
     }
 
@@ -473,10 +472,7 @@ class TableCommandsTest : public QObject {
         const QString title = r.state.title();
         r.ui.answer(Answer(answer));
         New3DTableForm f3(r.editor);
-        if (use3D)
-            f3.Form_Load();
-        else
-            New2DTableForm(r.editor).Form_Load();
+        use3D ? f3.Form_Load() : New2DTableForm(r.editor).Form_Load();
         QCOMPARE(r.titled(), QStringList{"Close File: Save timing table before closing file?"});
         QCOMPARE(r.image.DataBuffer[offset], saved ? 0 : 0x55);
         QCOMPARE(r.state.tableOpen(), stillOpen);
