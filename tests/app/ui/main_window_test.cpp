@@ -1,11 +1,14 @@
 #include "app/ui/main_window.h"
 #include "app/ui/history_wiring.h"
 #include "app/ui/port_setup_frame.h"
+#include "app/ui/splash.h"
 #include "app/ui/table_views.h"
 #include "chart/ui/chart2d_widget.h"
+#include "core/port_settings.h"
 #include "core/scripted_interaction.h"
 #include "data/data_file.h"
 #include "data/mod_params.h"
+#include "link/ui/adapter_list.h"
 #include "support/dialogs.h"
 #include "support/fake_link.h"
 #include "support/files.h"
@@ -22,12 +25,14 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSlider>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 #include <QtTest>
 #include <memory>
 
@@ -124,8 +129,6 @@ class MainWindowTest : public QObject {
         QCOMPARE(captions(w.menu("mnuHelp")), "&Contents, &About...");
         for (const char* popup : {"mnuPopUpEdit2D", "mnuPopUpEdit3D"})
             QCOMPARE(captions(w.menu(popup)), "Copy, Paste (off), Modify, Interpolate, Smooth");
-        QVERIFY(w.image().BufferEmpty && w.state().FirmwareID.isEmpty());
-        QCOMPARE(w.state().UnitModel, QString("IGX-1"));
         QCOMPARE(w.state().CommErrorCount, 0);
         QVERIFY(!w.link().port().isOpen());
         QVERIFY(w.portSetup()->isHidden() && w.progressFrame()->isHidden());
@@ -489,6 +492,121 @@ class MainWindowTest : public QObject {
         win->openInBuffer();
         QVERIFY(!w.image().BufferEmpty && dialogs == 1);
         QCOMPARE(test::bytesOf(w.image().imageBytes()), image(44));
+    }
+
+    // Plugged adapters appear while the frame is open; Find Controller asks each port
+    // and the typed device, and the IGX-1 that answered becomes the Com entry's device.
+    void adaptersAndFindController() {
+        Fixture f;
+        PortSettings settings(f.settings);
+        PortSetupFrame frame(settings, {});
+        AdapterList* list = frame.adapters();
+        QVector<SerialPortEntry> plugged{{"/dev/ttyS0", "", "", "", ""}};
+        list->listPorts = [&] { return plugged; };
+        QStringList asked;
+        list->probe = [&](const QString& d) {
+            asked << d;
+            return ProbeAnswer{d, d == "/dev/ttyUSB0" ? "IGX-1 V2.1" : std::optional<QString>(),
+                               d == "/dev/ttyUSB0"};
+        };
+        frame.fillPortList();
+        frame.cboPort()->setCurrentIndex(2);
+        frame.showDeviceOf(3);
+        frame.show();
+        QCOMPARE(list->tree()->topLevelItemCount(), 1);
+        plugged.append({"/dev/ttyUSB0", "FT232R USB UART", "FTDI", "A10K", "/dev/serial/by-id/x"});
+        list->refresh();
+        QCOMPARE(list->tree()->topLevelItem(1)->text(1), QString("FT232R USB UART"));
+
+        QSignalSpy changed(&frame, &PortSetupFrame::deviceChanged);
+        frame.cboDevice()->setCurrentText("/dev/pts/7");
+        list->cmdFind()->click();
+        QCOMPARE(asked, (QStringList{"/dev/ttyS0", "/dev/ttyUSB0", "/dev/pts/7"}));
+        QCOMPARE(settings.deviceFor(3), QString("/dev/ttyUSB0"));
+        QVERIFY(changed.size() >= 1);  // the link lets go of the port before the search
+        QVERIFY(list->lblFound()->text().startsWith("1 of 3 ports answered"));
+    }
+
+    // A guide that points at a missing picture or section shows a hole to the tuner.
+    void picturesAndSectionsResolve() {
+        const QDir resources(VELO_SOURCE_DIR "/resources");
+        QFile file(resources.filePath("Velo_IGX_Help.html"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(file.readAll());
+        QSet<QString> ids;
+        for (const auto& m : QRegularExpression("\\bid=\"([^\"]+)\"").globalMatch(html))
+            ids << m.captured(1);
+        for (const auto& m : QRegularExpression("href=\"#([^\"]+)\"").globalMatch(html))
+            QVERIFY2(ids.contains(m.captured(1)), qPrintable("no section " + m.captured(1)));
+        QSet<QString> shown;
+        for (const auto& m : QRegularExpression("<img src=\"([^\"]+)\"").globalMatch(html)) {
+            QVERIFY2(resources.exists(m.captured(1)), qPrintable("no picture " + m.captured(1)));
+            shown << m.captured(1);
+        }
+        // A picture the guide no longer shows would be installed for nothing.
+        for (const QString& png : QDir(resources.filePath("guide")).entryList({"*.png"}))
+            QVERIFY2(shown.contains("guide/" + png), qPrintable("unused picture " + png));
+    }
+
+    // The splash screen: last, as it renames the application.
+    // config: the file's text, empty for the shipped file; then what it should give, and
+    // the error reports (answered Ignore) with a word each must contain.
+    void readsTheConfiguration_data() {
+        QTest::addColumn<QString>("config");
+        QTest::addColumn<QString>("shows");  // company, points, bold, italic, logo
+        QTest::addColumn<QStringList>("reports");
+        auto row = [](const char* name, const char* config, const char* shows,
+                      const QStringList& reports = {}) {
+            QTest::newRow(name) << QString(config) << QString(shows) << reports;
+        };
+        row("nine-line file",
+            "!c\nAlpha\nTimes New Roman\n20\nItalic\nNULL\n!\nAlpha Works\nMain Street\n",
+            "Alpha 20 0 1 0");
+        row("shipped file", "", "Orvane 28 1 1 1");
+        // Style words in any case and order, a size with a unit or a fraction.
+        row("BOLD, nUlL", "A\nArial\n20pt\nBOLD\nnUlL\n!\nA\n", "A 20 1 0 0");
+        row("Italic Bold", "A\nArial\n14.6\nItalic Bold\nNULL\n!\nA\n", "A 14 1 1 0");
+        row("neither word", "A\nArial\n12\nregular\nNULL\n!\nA\n", "A 12 0 0 0");
+        row("missing logo file", "A\nArial\n12\nbold\nnone.gif\n!\nA\n", "A 12 1 0 0",
+            {"none.gif"});
+        row("font size not a number", "A\nArial\nbig\nbold\nNULL\n!\nA\n", "A 9 0 0 0", {"big"});
+        row("three splash lines", "A\nArial\n12\n!\nA\n", "A 9 0 0 0",
+            {"splash line 4", "splash line 5"});
+    }
+    void readsTheConfiguration() {
+        QFETCH(QString, config);
+        QFETCH(QString, shows);
+        QFETCH(QStringList, reports);
+        QTemporaryDir dir;
+        QString folder = VELO_SOURCE_DIR "/resources";
+        if (!config.isEmpty()) {
+            folder = dir.path();
+            test::writeFile(dir.filePath("Velo_IGX.cfg"), config.toLatin1());
+        }
+        ScriptedInteraction ui;
+        ui.answer(Answer::Ignore);
+        ui.answer(Answer::Ignore);
+        SplashForm splash(ui, folder);
+        QCOMPARE(ui.shown().size(), reports.size());
+        for (int i = 0; i < reports.size(); ++i)
+            QVERIFY2(ui.shown()[i].title == "Error" && ui.shown()[i].text.contains(reports[i]),
+                     qPrintable(ui.shown()[i].text));
+        const QFont f = splash.companyLine()->font();
+        QCOMPARE(QString("%1 %2 %3 %4 %5")
+                     .arg(splash.companyLine()->text())
+                     .arg(f.pointSize())
+                     .arg(f.bold())
+                     .arg(f.italic())
+                     .arg(!splash.logo()->isHidden()),
+                 shows);
+        QCOMPARE(QCoreApplication::applicationName(), QString("Velo_IGX_Splash"));
+    }
+
+    void closesItself() {
+        ScriptedInteraction ui;
+        SplashForm splash(ui, QString(VELO_SOURCE_DIR "/resources"));
+        splash.show();
+        QVERIFY(QTest::qWaitFor([&] { return !splash.isVisible(); }, 8000));
     }
 };
 

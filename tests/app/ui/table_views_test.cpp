@@ -1,33 +1,41 @@
 #include "app/ui/table_views.h"
 
+#include "app/window_layout.h"
 #include "chart/ui/chart2d_widget.h"
 #include "chart/ui/chart3d_widget.h"
 #include "support/model_rig.h"
+#include "table/grid_metrics.h"
 #include "table/table_commands.h"
+#include "table/ui/check_marks.h"
 #include "table/ui/timing_grid.h"
 
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace velo;
 
 namespace {
 
-// The window's table views with a 3D table open on them.
+// The window's table views with a flat 3D table at 20 in use, open on them unless told.
 struct Views : test::ModelRig {
     TableEditor editor{ctx};
     QWidget window;
     QMenu popup2D, popup3D;
     TableViews views{editor, &window, &popup2D, &popup3D};
 
-    Views() {
+    explicit Views(bool open = true) {
         image.BufferEmpty = false;
         image.Table3DEnabled = true;
+        for (int i = 0; i < 168; ++i) image.Table3D(i % 21 + 1, i / 21 + 1) = 20;
         views.setUpGrids();
         window.resize(1260, 740);
         views.layout(1260 * TimingGrid::twipsPerPixel(), 740 * TimingGrid::twipsPerPixel());
         window.show();
-        mnuEditTimingTable_Click(editor);
+        if (open) mnuEditTimingTable_Click(editor);
     }
 };
 
@@ -71,7 +79,6 @@ class TableViewsTest : public QObject {
         Chart3DWidget* chart = v.views.chart3D();
         QCOMPARE(&v.views.chart2D()->dragState(), &chart->dragState());
         TableSession* s = v.editor.session();
-        for (int i = 0; i < 168; ++i) s->setValue(i / 21 + 1, i % 21 + 1, 20);
         s->setValue(2, 3, 19);  // an earlier plain drag
         const double start = 20;
         auto at = [&](double value) {
@@ -91,6 +98,69 @@ class TableViewsTest : public QObject {
         QCOMPARE(s->undoStack()->count(), 1);  // the whole gesture is one step
         s->undo();
         QCOMPARE(s->value(2, 3), 19.0);
+    }
+
+    // Marks, list and tooltip agree, follow edits, and the grid still edits through the
+    // marking delegate; a closed table takes the marks and the panel with it.
+    void marksFollowTheOpenTable() {
+        Views v(false);
+        TableEditor& editor = v.editor;
+        QTemporaryDir dir;
+        QSettings settings(dir.filePath("s.ini"), QSettings::IniFormat);
+        TimingGrid* grid = v.views.grid3D();
+
+        mnuCheckTable_Click(editor, v.views.grid2D(), grid, settings, &v.window);  // opens it
+        QVERIFY(editor.session());
+        auto* panel = v.window.findChild<TableCheckPanel*>("dlgTableCheck");
+        QCOMPARE(panel->list()->count(), 0);
+        editor.session()->runAction("t", [&] { editor.session()->setValue(3, 5, 26); });
+        QCOMPARE(panel->list()->count(), 2);  // a spike that also rises with load
+        auto* marks = dynamic_cast<CheckMarkDelegate*>(grid->itemDelegate());
+        QVERIFY(marks->tipAt(3, 5).startsWith("Spike at 2000 RPM, MAP 20: 26.0°"));
+        QVERIFY(marks->tipAt(3, 4).isEmpty());
+        const QRect cell = grid->visualRect(grid->model()->index(3, 5));
+        QCOMPARE(grid->viewport()->grab().toImage().pixelColor(cell.left() + 1, cell.center().y()),
+                 QColor(0xe0, 0x10, 0x90));
+        emit panel->list()->itemClicked(panel->list()->item(1));
+        QCOMPARE(QPoint(grid->row(), grid->col()), QPoint(3, 5));
+
+        grid->editCell(3, 5, "20");
+        QVERIFY(grid->findChild<QLineEdit*>("cellEditor"));
+        QVERIFY(grid->finishEdit());
+        QCOMPARE(panel->list()->count(), 0);
+
+        editor.session()->runAction("t", [&] { editor.session()->setValue(1, 1, 10); });
+        QVERIFY(!marks->tipAt(1, 1).isEmpty());
+        editor.close();
+        QVERIFY(marks->tipAt(1, 1).isEmpty() && !panel->isVisible());
+    }
+
+    void chartsOverGridsFromTheOuterSize_data() {
+        QTest::addColumn<double>("W");
+        QTest::addColumn<double>("H");
+        QTest::addColumn<QList<int>>("chart");
+        QTest::addColumn<QList<int>>("grid");
+        QTest::addColumn<int>("columnWidth");  // the grid's 22 columns, the header's with them
+        QTest::newRow("12000 x 8000") << 12000.0 << 8000.0 << QList<int>{0, 0, 12000, 5600}
+                                      << QList<int>{0, 5600, 11850, 1675} << 537;
+        QTest::newRow("too low for a grid") << 12000.0 << 2000.0 << QList<int>{0, 0, 12000, 1400}
+                                            << QList<int>{0, 1400, 11850, 0} << 537;
+        QTest::newRow("too narrow for a grid")
+            << 100.0 << 8000.0 << QList<int>{0, 0, 100, 5600} << QList<int>{0, 5600, 0, 1675} << -1;
+        // 0.7 x 1005 = 703.5 and 0.3 x 1005 - 725 = -423.5: halves to the even neighbour.
+        QTest::newRow("halves") << 150.5 << 1005.0 << QList<int>{0, 0, 150, 704}
+                                << QList<int>{0, 704, 0, 0} << -1;
+    }
+    void chartsOverGridsFromTheOuterSize() {
+        QFETCH(double, W);
+        QFETCH(double, H);
+        QFETCH(QList<int>, chart);
+        QFETCH(QList<int>, grid);
+        const FormLayout l = formLayout(W, H);
+        auto list = [](const TwipsRect& r) { return QList<int>{r.left, r.top, r.width, r.height}; };
+        QCOMPARE(list(l.chart), chart);
+        QCOMPARE(list(l.grid), grid);
+        QTEST(columnWidth(l.grid.width), "columnWidth");
     }
 };
 
