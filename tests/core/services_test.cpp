@@ -117,8 +117,6 @@ class ServicesTest : public QObject {
         QCOMPARE(b.fontSize(), 20);
         QVERIFY_THROWS_EXCEPTION(RunError, b.bold());
         QVERIFY_THROWS_EXCEPTION(RunError, b.hasLogo());
-        QVERIFY_THROWS_EXCEPTION(RunError, b.makerName());
-        QVERIFY_THROWS_EXCEPTION(RunError, velo::aboutText(b));
     }
 
     // Newest first, each file once however it was named, never more than eight.
@@ -256,7 +254,6 @@ class ServicesTest : public QObject {
     void keepsAnImageOnceInARow_data() {
         QTest::addColumn<QStringList>("kept");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("same bytes twice") << QStringList{"open:a", "save:a"} << "10";
         QTest::newRow("back to earlier bytes")
             << QStringList{"open:a", "open:b", "open:a"} << "111";
         QTest::newRow("a failed upload always")
