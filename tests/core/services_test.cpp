@@ -46,7 +46,11 @@ QVariant sql(const QString& path, const QString& statement) {
 
 class ServicesTest : public QObject {
     Q_OBJECT
+    std::unique_ptr<QTemporaryDir> dir;  // a fresh one for each test and row
+
   private slots:
+    void init() { dir = std::make_unique<QTemporaryDir>(); }
+
     void ownFolderFirstThenDataFolder_data() {
         QTest::addColumn<QStringList>("holders");  // the folders that have the file
         QTest::addColumn<QString>("found");
@@ -58,8 +62,7 @@ class ServicesTest : public QObject {
     void ownFolderFirstThenDataFolder() {
         QFETCH(QStringList, holders);
         QFETCH(QString, found);
-        QTemporaryDir dir;
-        QDir root(dir.path());
+        QDir root(dir->path());
         QVERIFY(root.mkdir("own") && root.mkdir("data"));
         for (const QString& sub : holders)
             QVERIFY(QFile(root.filePath(sub + "/Velo_IGX.cfg")).open(QIODevice::WriteOnly));
@@ -68,8 +71,7 @@ class ServicesTest : public QObject {
     }
 
     void missingFileGivesDefaults() {
-        QTemporaryDir dir;
-        const BrandInfo b = readConfigFile(dir.path());
+        const BrandInfo b = readConfigFile(dir->path());
         QCOMPARE(b.SplashInfo,
                  (QStringList{"Orvane", "Arial", "28", "bold italic", "Orvane_Logo.gif"}));
         QCOMPARE(b.MakerInfo.size(), 6);
@@ -96,9 +98,8 @@ class ServicesTest : public QObject {
         QFETCH(QString, text);
         QFETCH(QStringList, splash);
         QFETCH(QStringList, maker);
-        QTemporaryDir dir;
-        writeConfig(dir, text);
-        const BrandInfo b = readConfigFile(dir.path());
+        writeConfig(*dir, text);
+        const BrandInfo b = readConfigFile(dir->path());
         QCOMPARE(b.SplashInfo, splash);
         QCOMPARE(b.MakerInfo, maker);
     }
@@ -106,11 +107,10 @@ class ServicesTest : public QObject {
     // A file that ends before its closing marker is reported, and Ignore goes on with what
     // was read; a read of a line it lacks fails, never gives a blank.
     void shortConfigFile() {
-        QTemporaryDir dir;
-        writeConfig(dir, "!c\nAlpha\nArial\n20\n");
+        writeConfig(*dir, "!c\nAlpha\nArial\n20\n");
         ScriptedInteraction ui;
         ui.answer(Answer::Ignore);
-        const BrandInfo b = loadBrandInfo(ui, dir.path());
+        const BrandInfo b = loadBrandInfo(ui, dir->path());
         QCOMPARE(ui.shown().size(), 1);
         QVERIFY(ui.shown()[0].title == "Error" && ui.shown()[0].text.contains("Velo_IGX.cfg"));
         QCOMPARE(b.SplashInfo, (QStringList{"Alpha", "Arial", "20"}));
@@ -121,11 +121,10 @@ class ServicesTest : public QObject {
 
     // Newest first, each file once however it was named, never more than eight.
     void recentFilesNewestFirstOnceEach() {
-        QTemporaryDir dir;
-        QSettings settings(dir.filePath("s.ini"), QSettings::IniFormat);
+        QSettings settings(dir->filePath("s.ini"), QSettings::IniFormat);
         RecentFiles recent(settings);
-        for (int i = 1; i <= 9; ++i) recent.add(dir.filePath(QString("t%1.dat").arg(i)));
-        recent.add(dir.filePath("sub/../t5.dat"));
+        for (int i = 1; i <= 9; ++i) recent.add(dir->filePath(QString("t%1.dat").arg(i)));
+        recent.add(dir->filePath("sub/../t5.dat"));
         QStringList names;
         for (const QString& p : RecentFiles(settings).paths()) names << QFileInfo(p).fileName();
         QCOMPARE(names.join(' '),
@@ -193,8 +192,7 @@ class ServicesTest : public QObject {
     }
 
     void portDevices() {
-        QTemporaryDir dir;
-        QSettings s(dir.filePath("s.ini"), QSettings::IniFormat);
+        QSettings s(dir->filePath("s.ini"), QSettings::IniFormat);
         PortSettings ps(s);
         QCOMPARE(ps.deviceFor(12), QString("/dev/ttyS11"));
         ps.storeDevice(12, "/dev/ttyUSB0");
@@ -261,8 +259,7 @@ class ServicesTest : public QObject {
     void keepsAnImageOnceInARow() {
         QFETCH(QStringList, kept);
         QFETCH(QString, stored);
-        QTemporaryDir dir;
-        TuneHistory h(dir.filePath("h.sqlite"));
+        TuneHistory h(dir->filePath("h.sqlite"));
         QString got;
         for (const QString& k : kept)
             got += h.record(k.section(':', 0, 0), image(k.back().toLatin1())) ? '1' : '0';
@@ -270,8 +267,7 @@ class ServicesTest : public QObject {
     }
 
     void twoProgramsShareOneStore() {
-        QTemporaryDir dir;
-        TuneHistory a(dir.filePath("h.sqlite")), b(dir.filePath("h.sqlite"));
+        TuneHistory a(dir->filePath("h.sqlite")), b(dir->filePath("h.sqlite"));
         for (int i = 0; i < 20; ++i) {
             QVERIFY(a.record("open", image(char(2 * i)), "a"));
             QVERIFY(b.record("save", image(char(2 * i + 1)), "b"));
@@ -285,8 +281,7 @@ class ServicesTest : public QObject {
     }
 
     void oldStoreIsBroughtUpToDate() {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("h.sqlite");
+        const QString path = dir->filePath("h.sqlite");
         sql(path,
             "CREATE TABLE entries(id INTEGER PRIMARY KEY, time TEXT NOT NULL, event TEXT NOT "
             "NULL, source TEXT NOT NULL DEFAULT '', firmware TEXT NOT NULL DEFAULT '', bytes BLOB "
@@ -302,12 +297,12 @@ class ServicesTest : public QObject {
     void unreadableStoreIsPutAsideOnce_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::newRow("not a database") << QByteArray(4096, 'x');
-        QTemporaryDir dir;
+        QTemporaryDir seed;
         {
-            TuneHistory h(dir.filePath("h.sqlite"));
+            TuneHistory h(seed.filePath("h.sqlite"));
             for (int i = 0; i < 200; ++i) h.record("open", image(char(i)));
         }
-        QByteArray damaged = test::readFile(dir.filePath("h.sqlite"));
+        QByteArray damaged = test::readFile(seed.filePath("h.sqlite"));
         damaged.replace(damaged.size() / 2, 8192, QByteArray(8192, '\x5a'));
         QTest::newRow("a damaged page inside") << damaged;
         QTest::newRow("cut after its header")
@@ -315,23 +310,21 @@ class ServicesTest : public QObject {
     }
     void unreadableStoreIsPutAsideOnce() {
         QFETCH(QByteArray, content);
-        QTemporaryDir dir;
-        test::writeFile(dir.filePath("h.sqlite"), content);
+        test::writeFile(dir->filePath("h.sqlite"), content);
         QStringList told;
-        TuneHistory h(dir.filePath("h.sqlite"), [&](const QString& t) { told << t; });
+        TuneHistory h(dir->filePath("h.sqlite"), [&](const QString& t) { told << t; });
         QVERIFY(h.usable());
         QVERIFY(h.record("open", image('a')));
-        const QStringList aside = QDir(dir.path()).entryList({"h.sqlite.corrupt-*"});
+        const QStringList aside = QDir(dir->path()).entryList({"h.sqlite.corrupt-*"});
         QCOMPARE(aside.size(), 1);
-        QCOMPARE(test::readFile(dir.filePath(aside.first())), content);
+        QCOMPARE(test::readFile(dir->filePath(aside.first())), content);
         QCOMPARE(told.size(), 1);
     }
 
     void storeThatCannotBeMadeCostsOnlyTheEntry() {
-        QTemporaryDir dir;
-        test::writeFile(dir.filePath("file"), "x");
+        test::writeFile(dir->filePath("file"), "x");
         QStringList told;
-        TuneHistory h(dir.filePath("file/h.sqlite"), [&](const QString& t) { told << t; });
+        TuneHistory h(dir->filePath("file/h.sqlite"), [&](const QString& t) { told << t; });
         QVERIFY(!h.usable());
         QCOMPARE(h.record("open", image('a')), 0);
         QVERIFY(!h.takeLostTable());
@@ -340,8 +333,7 @@ class ServicesTest : public QObject {
 
     // Edits written by a run that is gone come back once; those of a live run never.
     void lostTableComesBackOnce() {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("h.sqlite");
+        const QString path = dir->filePath("h.sqlite");
         {
             TuneHistory crashed(path);
             crashed.keepUnsavedTable({{}, 1, image('b'), image('e'), {1.5, 2.5}});
