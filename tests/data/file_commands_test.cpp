@@ -64,7 +64,11 @@ struct FileSizeLimit {
 
 class FileCommandsTest : public QObject {
     Q_OBJECT
+    std::unique_ptr<Rig> r;  // a fresh one for each test and row
+
   private slots:
+    void init() { r = std::make_unique<Rig>(); }
+
     // The file holds this many bytes, or is a folder, or cannot be read; the box an open
     // shows, with %1 for the file's path.
     void open_data() {
@@ -85,39 +89,38 @@ class FileCommandsTest : public QObject {
         QFETCH(QString, file);
         QFETCH(QString, box);
         if (file == "locked" && geteuid() == 0) QSKIP("root reads any file");
-        Rig r;
-        r.state.setTableMenus(true);
-        r.state.setOpenTable(MainState::OpenTable::Table2D);
-        r.state.FirmwareID = "V2.1";
-        const QString p = r.path("image.dat");
+        r->state.setTableMenus(true);
+        r->state.setOpenTable(MainState::OpenTable::Table2D);
+        r->state.FirmwareID = "V2.1";
+        const QString p = r->path("image.dat");
         bool isSize = false;
         const int size = file.toInt(&isSize);
         const QByteArray bytes = (randomFile(7) + randomFile(8)).left(size);
         if (isSize)
-            r.write("image.dat", bytes);
+            r->write("image.dat", bytes);
         else if (file == "folder")
-            QDir(r.dir.path()).mkdir("image.dat");
+            QDir(r->dir.path()).mkdir("image.dat");
         else
-            QFile::setPermissions(r.write("image.dat", bytes), QFile::WriteOwner);
-        r.open(p);
-        QCOMPARE(boxLine(r.last()), box.arg(QDir::toNativeSeparators(p)));
-        QCOMPARE(r.ui.shown().size(), 1);  // nothing more, no confirmation of a failed open
-        QVERIFY(r.state.FirmwareID.isEmpty() && r.state.UnitModel.isEmpty() &&
-                !r.state.tableOpen());
+            QFile::setPermissions(r->write("image.dat", bytes), QFile::WriteOwner);
+        r->open(p);
+        QCOMPARE(boxLine(r->last()), box.arg(QDir::toNativeSeparators(p)));
+        QCOMPARE(r->ui.shown().size(), 1);  // nothing more, no confirmation of a failed open
+        QVERIFY(r->state.FirmwareID.isEmpty() && r->state.UnitModel.isEmpty() &&
+                !r->state.tableOpen());
         const bool loaded = size >= 264;
-        QCOMPARE(r.image.BufferEmpty, !loaded);
-        QCOMPARE(r.dialogsShown, int(loaded));
+        QCOMPARE(r->image.BufferEmpty, !loaded);
+        QCOMPARE(r->dialogsShown, int(loaded));
         if (loaded) {
-            QCOMPARE(bytesOf(r.image.imageBytes()), bytes.left(264));
-            QCOMPARE(r.state.title(), kBase + " - image.dat");
+            QCOMPARE(bytesOf(r->image.imageBytes()), bytes.left(264));
+            QCOMPARE(r->state.title(), kBase + " - image.dat");
             return;
         }
-        QCOMPARE(bytesOf(r.image.imageBytes()), QByteArray(264, 0));
-        QVERIFY(r.state.menus().editTimingTable);  // the menus are only set by a load
+        QCOMPARE(bytesOf(r->image.imageBytes()), QByteArray(264, 0));
+        QVERIFY(r->state.menus().editTimingTable);  // the menus are only set by a load
         if (isSize)
-            QCOMPARE(r.ui.details().last(), QString("%1 holds %2 bytes; a data file has 264.")
-                                                .arg(QDir::toNativeSeparators(p))
-                                                .arg(size));
+            QCOMPARE(r->ui.details().last(), QString("%1 holds %2 bytes; a data file has 264.")
+                                                 .arg(QDir::toNativeSeparators(p))
+                                                 .arg(size));
     }
 
     void openDecodesTheLayout_data() {
@@ -140,10 +143,9 @@ class FileCommandsTest : public QObject {
         f[48] = char(2), f[49] = char(7), f[56] = char(1), f[57] = char(9);
         f[64] = char(1), f[65] = char(11), f[66] = char(60), f[67] = char(130);
         f[96] = char(10), f[263] = char(20);  // 3D: first cell of the lowest row, last of the top
-        Rig r;
-        r.state.setTableMenus(!tables);
-        r.open(r.write("layout.dat", f));
-        const ConfigImage& i = r.image;
+        r->state.setTableMenus(!tables);
+        r->open(r->write("layout.dat", f));
+        const ConfigImage& i = r->image;
         const QList<int> decoded{i.TrigTiming,  i.CrankPulses, i.OptionsByte, i.RetardComp,
                                  i.StartRetard, i.MAPSensor,   i.GPI1Mode,    i.GPI1Retard,
                                  i.GPI2Mode,    i.GPI2Retard,  i.GPIO3Mode,   i.GPIO3Retard,
@@ -153,35 +155,34 @@ class FileCommandsTest : public QObject {
         QCOMPARE(
             (QList<double>{i.Table2D(1, 1), i.Table2D(21, 1), i.Table3D(1, 8), i.Table3D(21, 1)}),
             (QList<double>{25 - 100 * count, 25 - 50 * count, 25 - 10 * count, 25 - 20 * count}));
-        QCOMPARE(r.state.menus(), (MainState::Menus{true, tables, tables, tables}));
-        QCOMPARE(r.chartSetups, charts);
+        QCOMPARE(r->state.menus(), (MainState::Menus{true, tables, tables, tables}));
+        QCOMPARE(r->chartSetups, charts);
     }
 
     void openAsksBeforeItClears() {
-        Rig r;
-        r.open(r.write("a.dat", randomFile(1)));
-        const QByteArray before = bytesOf(r.image.imageBytes());
-        r.state.setOpenTable(MainState::OpenTable::Table2D);
-        r.ui.clear();
-        r.ui.answer(Answer::Cancel);
-        mnuOpenFile_Click(r.ctx);
-        QCOMPARE(r.ui.shown().size(), 1);
-        QCOMPARE(boxLine(r.last()),
+        r->open(r->write("a.dat", randomFile(1)));
+        const QByteArray before = bytesOf(r->image.imageBytes());
+        r->state.setOpenTable(MainState::OpenTable::Table2D);
+        r->ui.clear();
+        r->ui.answer(Answer::Cancel);
+        mnuOpenFile_Click(r->ctx);
+        QCOMPARE(r->ui.shown().size(), 1);
+        QCOMPARE(boxLine(r->last()),
                  "Open Data File | Data buffer not empty. OK to overwrite? | OK/Cancel | none");
-        QCOMPARE(bytesOf(r.image.imageBytes()), before);
-        QCOMPARE(r.state.title(), kBase + " - a.dat");
-        QVERIFY(r.state.tableOpen() && r.ui.fileDialogs().isEmpty());
+        QCOMPARE(bytesOf(r->image.imageBytes()), before);
+        QCOMPARE(r->state.title(), kBase + " - a.dat");
+        QVERIFY(r->state.tableOpen() && r->ui.fileDialogs().isEmpty());
 
         // OK, then the dialog cancelled: the buffer stays cleared, nothing else is said.
-        r.ui.clear();
-        r.ui.answer(Answer::Ok);
-        r.ui.answerFile(std::nullopt);
-        mnuOpenFile_Click(r.ctx);
-        QCOMPARE(r.ui.shown().size(), 1);
-        QVERIFY(r.image.BufferEmpty);
-        QVERIFY(!r.state.tableOpen());
-        QCOMPARE(r.state.DisplayName, QString("Data Buffer Empty"));
-        QCOMPARE(r.dialogsShown, 1);
+        r->ui.clear();
+        r->ui.answer(Answer::Ok);
+        r->ui.answerFile(std::nullopt);
+        mnuOpenFile_Click(r->ctx);
+        QCOMPARE(r->ui.shown().size(), 1);
+        QVERIFY(r->image.BufferEmpty);
+        QVERIFY(!r->state.tableOpen());
+        QCOMPARE(r->state.DisplayName, QString("Data Buffer Empty"));
+        QCOMPARE(r->dialogsShown, 1);
     }
 
     void openOfAMissingFile_data() {
@@ -198,48 +199,45 @@ class FileCommandsTest : public QObject {
     void openOfAMissingFile() {
         QFETCH(QList<int>, answers);
         QFETCH(bool, loaded);
-        Rig r;
-        const QString missing = r.path("missing.dat");
-        r.ui.answerFile(missing);
-        for (int a : answers) r.ui.answer(Answer(a));
-        r.ui.answerFile(r.write("good.dat", randomFile(3)));
-        mnuOpenFile_Click(r.ctx);
-        QCOMPARE(boxLine(r.ui.shown().first()),
+        const QString missing = r->path("missing.dat");
+        r->ui.answerFile(missing);
+        for (int a : answers) r->ui.answer(Answer(a));
+        r->ui.answerFile(r->write("good.dat", randomFile(3)));
+        mnuOpenFile_Click(r->ctx);
+        QCOMPARE(boxLine(r->ui.shown().first()),
                  "File Open | " + QDir::toNativeSeparators(missing) +
                      "\r\nFile not found. | Retry/Cancel | exclamation");
         if (answers.size() > 1)
-            QCOMPARE(boxLine(r.ui.shown()[1]),
+            QCOMPARE(boxLine(r->ui.shown()[1]),
                      "Error | Canceled File Open | Abort/Retry/Ignore | critical");
-        QCOMPARE(r.ui.shown().size(), answers.size() + int(loaded));
-        QCOMPARE(r.ui.fileDialogs(),
+        QCOMPARE(r->ui.shown().size(), answers.size() + int(loaded));
+        QCOMPARE(r->ui.fileDialogs(),
                  QStringList(1 + int(loaded), "open Open File [IGX-1 data files (*.dat)|*.dat]"));
-        QCOMPARE(r.state.DisplayName, QString(loaded ? "good.dat" : "Data Buffer Empty"));
-        QCOMPARE(r.state.title(), kBase + " - " + r.state.DisplayName);
-        QCOMPARE(r.image.BufferEmpty, !loaded);
-        QCOMPARE(r.dialogsShown, int(loaded));
+        QCOMPARE(r->state.DisplayName, QString(loaded ? "good.dat" : "Data Buffer Empty"));
+        QCOMPARE(r->state.title(), kBase + " - " + r->state.DisplayName);
+        QCOMPARE(r->image.BufferEmpty, !loaded);
+        QCOMPARE(r->dialogsShown, int(loaded));
     }
 
     void fileOpenWithItsOwnQuestion() {
-        Rig r;
         QString filter;
-        r.ui.answerFile(r.path("new.dat"));
-        r.ui.answer(Answer::Yes);
-        QCOMPARE(FileOpen(r.ui, "Pick", filter, "Create it?"), r.path("new.dat"));
+        r->ui.answerFile(r->path("new.dat"));
+        r->ui.answer(Answer::Yes);
+        QCOMPARE(FileOpen(r->ui, "Pick", filter, "Create it?"), r->path("new.dat"));
         QCOMPARE(filter, QString("All Files (*.*)|*.*"));
-        QVERIFY(r.last().text.endsWith("File not found.\r\n\r\nCreate it?"));
-        QCOMPARE(r.last().buttons, Buttons::YesNoCancel);
+        QVERIFY(r->last().text.endsWith("File not found.\r\n\r\nCreate it?"));
+        QCOMPARE(r->last().buttons, Buttons::YesNoCancel);
     }
 
     void saveRefusals() {
-        Rig r;
-        mnuSaveFile_Click(r.ctx);
-        QCOMPARE(boxLine(r.last()), "Save Data File | Data buffer empty. | OK | exclamation");
-        r.state.setOpenTable(MainState::OpenTable::Table3D);  // this one is asked first
-        mnuSaveFile_Click(r.ctx);
-        QCOMPARE(boxLine(r.last()),
+        mnuSaveFile_Click(r->ctx);
+        QCOMPARE(boxLine(r->last()), "Save Data File | Data buffer empty. | OK | exclamation");
+        r->state.setOpenTable(MainState::OpenTable::Table3D);  // this one is asked first
+        mnuSaveFile_Click(r->ctx);
+        QCOMPARE(boxLine(r->last()),
                  "Save Data File | You must close or save any open table before "
                  "saving data to a file. | OK | exclamation");
-        QVERIFY(r.ui.fileDialogs().isEmpty() && r.state.title() == kBase);
+        QVERIFY(r->ui.fileDialogs().isEmpty() && r->state.title() == kBase);
     }
 
     void saveOverAnExistingFile_data() {
@@ -249,27 +247,26 @@ class FileCommandsTest : public QObject {
     }
     void saveOverAnExistingFile() {
         QFETCH(bool, cancel);
-        Rig r;
-        r.image.BufferEmpty = false;
-        const QString old = r.write("old.dat", "previous");
-        r.ui.answerFile(old);
-        r.ui.answer(cancel ? Answer::Cancel : Answer::No);
+        r->image.BufferEmpty = false;
+        const QString old = r->write("old.dat", "previous");
+        r->ui.answerFile(old);
+        r->ui.answer(cancel ? Answer::Cancel : Answer::No);
         if (!cancel) {
-            r.ui.answerFile(old);
-            r.ui.answer(Answer::Yes);
+            r->ui.answerFile(old);
+            r->ui.answer(Answer::Yes);
         }
-        mnuSaveFile_Click(r.ctx);
-        QCOMPARE(r.ui.fileDialogs(),
+        mnuSaveFile_Click(r->ctx);
+        QCOMPARE(r->ui.fileDialogs(),
                  QStringList(cancel ? 1 : 2, "save Save File [IGX-1 data files (*.dat)|*.dat]"));
-        QCOMPARE(boxLine(r.ui.shown().first()),
+        QCOMPARE(boxLine(r->ui.shown().first()),
                  "File Save | " + QDir::toNativeSeparators(old) +
                      "\r\nThis file already exists.\r\n\r\nReplace existing file? | "
                      "Yes/No/Cancel | exclamation");
-        QCOMPARE(r.ui.shown().size(), 2);  // the second question or the error; no confirmation
-        if (cancel) QCOMPARE(r.last().text, QString("Canceled File Save"));
-        QCOMPARE(r.read("old.dat"),
-                 cancel ? QByteArray("previous") : bytesOf(r.image.imageBytes()));
-        QCOMPARE(r.state.title(), kBase + (cancel ? "" : " - old.dat"));
+        QCOMPARE(r->ui.shown().size(), 2);  // the second question or the error; no confirmation
+        if (cancel) QCOMPARE(r->last().text, QString("Canceled File Save"));
+        QCOMPARE(r->read("old.dat"),
+                 cancel ? QByteArray("previous") : bytesOf(r->image.imageBytes()));
+        QCOMPARE(r->state.title(), kBase + (cancel ? "" : " - old.dat"));
     }
 
     void aFailedSaveKeepsTheOldFile_data() {
@@ -283,9 +280,8 @@ class FileCommandsTest : public QObject {
     void aFailedSaveKeepsTheOldFile() {
         QFETCH(int, failure);
         if (failure == FolderReadOnly && geteuid() == 0) QSKIP("root writes any folder");
-        Rig r;
-        r.open(r.write("in.dat", randomFile(40)));
-        const QString folder = r.path("out");
+        r->open(r->write("in.dat", randomFile(40)));
+        const QString folder = r->path("out");
         const QString target = folder + "/t.dat";
         const QByteArray old = randomFile(41);
         std::optional<FileSizeLimit> limit;
@@ -302,30 +298,30 @@ class FileCommandsTest : public QObject {
         };
         for (bool retry : {false, true}) {
             repair();
-            r.write("out/t.dat", old);
-            r.ui.clear();
-            r.ui.onShow = [&](const ScriptedInteraction::Shown& s) {
+            r->write("out/t.dat", old);
+            r->ui.clear();
+            r->ui.onShow = [&](const ScriptedInteraction::Shown& s) {
                 if (s.title == "File Save") breakIt();
                 if (s.title == "Error" && retry) repair();
             };
-            r.ui.answerFile(target);
-            r.ui.answer(Answer::Yes);
-            r.ui.answer(retry ? Answer::Retry : Answer::Abort);
-            mnuSaveFile_Click(r.ctx);
-            QCOMPARE(r.ui.shown().size(), 2);
-            const auto& error = r.ui.shown()[1];
+            r->ui.answerFile(target);
+            r->ui.answer(Answer::Yes);
+            r->ui.answer(retry ? Answer::Retry : Answer::Abort);
+            mnuSaveFile_Click(r->ctx);
+            QCOMPARE(r->ui.shown().size(), 2);
+            const auto& error = r->ui.shown()[1];
             const QString file = QDir::toNativeSeparators(target) + ": ";
             QVERIFY2(error.text.startsWith(file) && error.text.size() > file.size(),
                      qPrintable(error.text));
             QCOMPARE(boxLine(error), "Error | " + error.text + " | Abort/Retry/Ignore | critical");
             if (retry) {
-                QCOMPARE(r.read("out/t.dat"), r.read("in.dat"));
-                QCOMPARE(r.state.title(), kBase + " - t.dat");
+                QCOMPARE(r->read("out/t.dat"), r->read("in.dat"));
+                QCOMPARE(r->state.title(), kBase + " - t.dat");
                 break;
             }
-            QCOMPARE(r.state.title(), kBase + " - in.dat");
+            QCOMPARE(r->state.title(), kBase + " - in.dat");
             if (failure == FolderGone) continue;
-            QCOMPARE(r.read("out/t.dat"), old);
+            QCOMPARE(r->read("out/t.dat"), old);
             QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"t.dat"});
         }
     }

@@ -28,11 +28,10 @@ std::optional<LineErrorCounts> counts(const QList<int>& c) {
 void checkLineSettings(QtSerialPort& port) {
     port.open();
     QSerialPort& device = port.device();
-    QCOMPARE(device.baudRate(), 56000);
-    QCOMPARE(device.dataBits(), QSerialPort::Data8);
-    QCOMPARE(device.parity(), QSerialPort::NoParity);
-    QCOMPARE(device.stopBits(), QSerialPort::OneStop);
-    QCOMPARE(device.flowControl(), QSerialPort::NoFlowControl);
+    QCOMPARE((QList<int>{device.baudRate(), device.dataBits(), device.parity(), device.stopBits(),
+                         device.flowControl()}),
+             (QList<int>{56000, QSerialPort::Data8, QSerialPort::NoParity, QSerialPort::OneStop,
+                         QSerialPort::NoFlowControl}));
     const auto lines = device.pinoutSignals();
     if (device.error() == QSerialPort::NoError) {
         QVERIFY(lines & QSerialPort::DataTerminalReadySignal);
