@@ -29,8 +29,8 @@ class CliTest : public QObject {
   private slots:
     void initTestCase() { qputenv("XDG_DATA_HOME", home_.path().toUtf8()); }
 
-    // First, while the ids count from an empty history: the tool keeps what it reads and
-    // writes, and gives it back by id.
+    // First, while the ids count from an empty history (the refusals use its entries): the
+    // tool keeps what it reads and writes, and gives it back by id.
     void historyKeepsWhatModifyReadAndWrote() {
         const QString out = home_.filePath("out.dat");
         QCOMPARE(runCli({"modify", kDemo2D, out, "+1"}).exitCode, 0);
