@@ -1,6 +1,7 @@
-#include "report/report_model.h"
 #include "data/config_image.h"
+#include "report/ui/report_painter.h"
 
+#include <QFontMetricsF>
 #include <QtTest>
 
 using namespace velo;
@@ -12,6 +13,7 @@ const QSizeF kA4Landscape(16838, 11906);
 struct Built {
     QVector<ReportPage> pages;
     QStringList lines;  // the parameters sheet's lines, as text
+    std::shared_ptr<const ReportTables> tables;
 };
 
 // The 3D grid's labels as the window last set them up: 2 bar, whatever MAPSensor says.
@@ -23,8 +25,8 @@ Built build(const ConfigImage& image, const QString& comment = {}) {
     in.printed = QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7));
     in.comment = comment;
     in.mapLabels = 1;
-    const ReportTables tables(in);
-    Built b{buildReport(in, tables, kA4Landscape), {}};
+    auto tables = std::make_shared<const ReportTables>(in);
+    Built b{buildReport(in, *tables, kA4Landscape), {}, tables};
     for (const ReportLine& l : b.pages.last().lines) b.lines << l.text();
     return b;
 }
@@ -39,7 +41,7 @@ QString pair(const QString& label, const QString& value) {
 
 }  // namespace
 
-class ReportModelTest : public QObject {
+class ReportTest : public QObject {
     Q_OBJECT
   private slots:
     void startupValuesPrintOneSheetWithTheHeadingTwice() {
@@ -137,6 +139,7 @@ class ReportModelTest : public QObject {
         const Built b = build(im, comment);
         QCOMPARE(b.pages.size(), 3);
         QCOMPARE(b.pages[0].chart, mode == 2 ? TableKind::Table2D : TableKind::Table3D);
+        QVERIFY(b.lines.contains(at(10, QString("%1D Timing Table Enabled").arg(mode))));
         QCOMPARE(b.pages[0].chartTwips, QRectF(0, 1000, 16838, 10906));
         QVERIFY(!b.pages[1].chart && !b.pages[2].chart);
 
@@ -169,7 +172,36 @@ class ReportModelTest : public QObject {
         // A typed text longer than its field keeps its start.
         QCOMPARE(reportField("123456789abc"), "12345678");
     }
+
+    // The table's columns only line up in a fixed-pitch font.
+    void fontIsFixedPitchAtEightPoints() {
+        const QFont f = reportFont();
+        const QFontMetricsF fm(f);
+        QCOMPARE(fm.horizontalAdvance("iiii"), fm.horizontalAdvance("WW.0"));
+        QCOMPARE(f.pointSize(), 8);
+    }
+
+    // The chart fills its rectangle below the heading; the text stays above it.
+    void chartIsDrawnIntoItsRectangle() {
+        ConfigImage im;
+        im.Table3DEnabled = true;
+        const Built b = build(im);
+        const QImage img =
+            reportPageImage(b.pages[0], {b.tables.get(), {}, std::nullopt}, kA4Landscape, 60);
+        auto inked = [&](int top, int bottom) {
+            int n = 0;
+            for (int y = top; y < bottom; ++y)
+                for (int x = 0; x < img.width(); ++x) n += img.pixel(x, y) != qRgb(255, 255, 255);
+            return n;
+        };
+        const int chartTop = 1000 * 60 / 1440;
+        QVERIFY(inked(0, chartTop) > 0);
+        QVERIFY(inked(chartTop, img.height()) > img.width() * img.height() / 20);
+        // A view the user turned to is the one printed.
+        const ReportCharts turned{b.tables.get(), {}, ViewAngles{60, 10}};
+        QVERIFY(reportPageImage(b.pages[0], turned, kA4Landscape, 60) != img);
+    }
 };
 
-QTEST_GUILESS_MAIN(ReportModelTest)
-#include "report_model_test.moc"
+QTEST_MAIN(ReportTest)
+#include "report_test.moc"

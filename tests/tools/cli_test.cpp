@@ -1,20 +1,54 @@
+// velo-igx-cli end to end: what each command prints and writes, how it refuses what it
+// cannot use, and its exit codes (the decoding, checks and transfers are the libraries' tests).
 #include "support/cli_run.h"
+#include "support/fake_link.h"
 #include "support/files.h"
+#include "support/sim_process.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace velo::test;
 
-// What show, diff, check and report print (the decoding itself is the image's test), what
-// export, import and modify write, and how every command refuses what it cannot use.
-class CliFilesTest : public QObject {
+namespace {
+const QString kDemo2D = VELO_SOURCE_DIR "/resources/demo_2d.dat";
+const QString kDemo3D = VELO_SOURCE_DIR "/resources/demo_3d.dat";
+}  // namespace
+
+class CliTest : public QObject {
     Q_OBJECT
+    QTemporaryDir home_;  // Tune History's folder for every run here
+
+    QJsonArray list() { return QJsonDocument::fromJson(runCli({"history", "--json"}).out).array(); }
+
   private slots:
+    void initTestCase() { qputenv("XDG_DATA_HOME", home_.path().toUtf8()); }
+
+    // First, while the ids count from an empty history (the refusals use its entries): the
+    // tool keeps what it reads and writes, and gives it back by id.
+    void historyKeepsWhatModifyReadAndWrote() {
+        const QString out = home_.filePath("out.dat");
+        QCOMPARE(runCli({"modify", kDemo2D, out, "+1"}).exitCode, 0);
+        // Read back by id: the same bytes are not kept twice.
+        QCOMPARE(runCli({"modify", "@2", home_.filePath("again.dat"), "+0"}).exitCode, 0);
+        const QJsonArray a = list();
+        QCOMPARE(a.size(), 2);
+        QCOMPARE(a[0]["event"].toString(), "save");
+        QCOMPARE(a[1]["source"].toString(), QFileInfo(kDemo2D).absoluteFilePath());
+        QCOMPARE(QJsonObject(a[0].toObject()).keys(),
+                 (QStringList{"event", "firmware", "hash", "id", "note", "source", "time"}));
+        QCOMPARE(runCli({"history", "note", "1", "as it came"}).exitCode, 0);
+        QCOMPARE(list().at(1)["note"].toString(), "as it came");
+        QCOMPARE(runCli({"history", "export", "2", home_.filePath("e.dat")}).exitCode, 0);
+        QCOMPARE(readFile(home_.filePath("e.dat")), readFile(out));
+        QCOMPARE(runCli({"diff", "@2", out}).exitCode, 0);
+    }
+
     void jsonHasEveryParameterAndBothTables() {
         QTemporaryDir dir;
         QByteArray image(264, '\0');
@@ -26,13 +60,10 @@ class CliFilesTest : public QObject {
             {"show", writeFile(dir.filePath("a.dat"), image + "extra is ignored"), "--json"});
         QCOMPARE(r.exitCode, 0);
         const QJsonObject o = QJsonDocument::fromJson(r.out).object();
-        QCOMPARE(o.keys(),
-                 (QStringList{"CrankPulses",    "Cyl4",       "Cyl6",           "GPI1Mode",
-                              "GPI1Retard",     "GPI2Mode",   "GPI2Retard",     "GPIO3MaxRPM",
-                              "GPIO3MinRPM",    "GPIO3Mode",  "GPIO3Retard",    "MAPSensor",
-                              "OptionsByte",    "RetardComp", "StartRetard",    "Table2D",
-                              "Table2DEnabled", "Table3D",    "Table3DEnabled", "TimingEnable",
-                              "TrigTiming"}));
+        QCOMPARE(o.keys().join(' '),
+                 "CrankPulses Cyl4 Cyl6 GPI1Mode GPI1Retard GPI2Mode GPI2Retard GPIO3MaxRPM "
+                 "GPIO3MinRPM GPIO3Mode GPIO3Retard MAPSensor OptionsByte RetardComp StartRetard "
+                 "Table2D Table2DEnabled Table3D Table3DEnabled TimingEnable TrigTiming");
         QVERIFY(o["Table3DEnabled"].isBool());
         QCOMPARE(o["Table2D"].toArray()[0].toDouble(), 30 - 0.0879 * 10);
         const QJsonArray t3 = o["Table3D"].toArray();
@@ -45,8 +76,7 @@ class CliFilesTest : public QObject {
 
     // diff exits 0 only for equal images; its columns line up and its JSON keeps its keys.
     void diffTextAndJson() {
-        const QString d2 = VELO_SOURCE_DIR "/resources/demo_2d.dat";
-        const QString d3 = VELO_SOURCE_DIR "/resources/demo_3d.dat";
+        const QString &d2 = kDemo2D, &d3 = kDemo3D;
         const CliRun same = runCli({"diff", d2, d2});
         QCOMPARE(same.exitCode, 0);
         QVERIFY(same.out.endsWith("\n\nNo differences.\n"));
@@ -74,44 +104,33 @@ class CliFilesTest : public QObject {
     }
 
     // Three sheets, chart, table and parameters: as PDF pages, or as text to stdout.
-    void reportHasOneSheetPerPage_data() {
-        QTest::addColumn<QString>("table");
-        QTest::newRow("2D") << "2D";
-        QTest::newRow("3D") << "3D";
-    }
     void reportHasOneSheetPerPage() {
-        QFETCH(QString, table);
-        const QString file = VELO_SOURCE_DIR "/resources/demo_" + table.toLower() + ".dat";
         QTemporaryDir dir;
         const QString pdf = dir.filePath("r.pdf");
-        QCOMPARE(runCli({"report", file, pdf, "--comment", "SN 4711"}).exitCode, 0);
+        QCOMPARE(runCli({"report", kDemo2D, pdf, "--comment", "SN 4711"}).exitCode, 0);
         const QByteArray bytes = readFile(pdf);
         QVERIFY(bytes.startsWith("%PDF"));
         QCOMPARE(QString::fromLatin1(bytes).count(QRegularExpression("/Type\\s*/Page[^s]")), 3);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"r.pdf"});
-        const CliRun r = runCli({"report", file, "-", "--comment", "SN 4711"});
+        const CliRun r = runCli({"report", kDemo2D, "-", "--comment", "SN 4711"});
         QCOMPARE(r.exitCode, 0);
         const QString out = QString::fromUtf8(r.out);
         QCOMPARE(out.count("         Serial/Comment: SN 4711\n"), 3);
         QCOMPARE(out.count('\f'), 2);
-        QVERIFY(out.contains("\n         " + table + " Timing Table Enabled\n"));
+        QVERIFY(out.contains("\n         2D Timing Table Enabled\n"));
     }
 
-    // The demo tunes check clean; a 2D spike in text and JSON; files as show reads them.
+    // The demo tunes check clean; a 2D spike in text and JSON.
     void checkExitAndFindings_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("out");
-        const QString res = VELO_SOURCE_DIR "/resources/";
         // clang-format off
-        QTest::newRow("2D demo") << QStringList{res + "demo_2d.dat"} << 0 << "2D timing table: 0 findings";
-        QTest::newRow("3D demo") << QStringList{res + "demo_3d.dat"} << 0 << "13 cells at the trigger timing";
+        QTest::newRow("2D demo") << QStringList{kDemo2D} << 0 << "2D timing table: 0 findings";
+        QTest::newRow("3D demo") << QStringList{kDemo3D} << 0 << "13 cells at the trigger timing";
         QTest::newRow("spike")   << QStringList{"spike"} << 1 << "Spike at 2000 RPM: 25.3° against 30.0°";
         QTest::newRow("json")    << QStringList{"spike", "--json"} << 1 << "\"kind\": \"spike\",\n            \"row\": null";
-        QTest::newRow("kPa")     << QStringList{res + "demo_3d.dat", "--json", "--units", "kPa"} << 0 << "MAP 61: 38.0°";
-        QTest::newRow("short")   << QStringList{"short"} << 1 << "";
-        QTest::newRow("usage")   << QStringList{"spike", "--rows"} << 2 << "";
-        QTest::newRow("unit")    << QStringList{"spike", "--units", "hPa"} << 2 << "";
+        QTest::newRow("kPa")     << QStringList{kDemo3D, "--json", "--units", "kPa"} << 0 << "MAP 61: 38.0°";
         // clang-format on
     }
     void checkExitAndFindings() {
@@ -124,13 +143,13 @@ class CliFilesTest : public QObject {
         image[34] = 0x0C;  // 2D table in use
         image[4] = 53;     // 2000 RPM, 4.7 degrees below its neighbours
         writeFile(dir.filePath("spike"), image);
-        writeFile(dir.filePath("short"), image.left(100));
         if (!args[0].contains('/')) args[0] = dir.filePath(args[0]);
         const auto r = runCli(QStringList{"check"} + args);
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2(QString::fromUtf8(r.out).contains(out), r.out.constData());
     }
 
+    // Each refused: why on stderr, nothing on stdout, Tune History as it was.
     void badFilesAndUsage_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
@@ -141,23 +160,30 @@ class CliFilesTest : public QObject {
         // clang-format off
         row("263 bytes", {"show", "short"}, 1, "Open Data File: Error - reached premature end-of-file");
         row("missing file", {"show", "missing"}, 2, "missing");
-        row("a folder", {"show", "."}, 2, "Open Data File:");
         row("no file", {"show"}, 2, "Usage");
         row("unknown option", {"show", "x", "--xml"}, 2, "Usage");
         row("unknown command", {"burn"}, 2, "unknown command");
+        row("history: no such entry", {"history", "export", "99", "x.dat"}, 1, "no entry 99");
+        row("history: unknown word", {"history", "drop", "1", "x"}, 2, "history: give");
+        row("history: into no folder", {"history", "export", "1", "/no/x.dat"}, 2, "cannot write /no/x.dat");
+        row("@ of no entry", {"show", "@99"}, 2, "No such entry in Tune History");
         row("diff of short files", {"diff", "short", "short"}, 1, "premature end-of-file");
         row("diff: the unreadable file decides", {"diff", "short", "missing"}, 2, "missing");
         row("diff of one file", {"diff", "x"}, 2, "Usage");
         row("unknown unit", {"show", "x", "--units", "mmHg"}, 2, "--units takes");
+        row("check: short file", {"check", "short"}, 1, "premature end-of-file");
+        row("check: unknown option", {"check", "x", "--rows"}, 2, "Usage");
+        row("check: unknown unit", {"check", "x", "--units", "hPa"}, 2, "--units takes");
         row("report: no output", {"report", "short"}, 2, "Usage");
         row("report: missing file", {"report", "missing", "-"}, 2, "missing");
         row("report: short file", {"report", "short", "-"}, 1, "premature end-of-file");
-        row("report: unwritable", {"report", VELO_SOURCE_DIR "/resources/demo_3d.dat", "/no/r.pdf"}, 2, "Report: /no/r.pdf");
+        row("report: unwritable", {"report", kDemo3D, "/no/r.pdf"}, 2, "Report: /no/r.pdf");
         row("download of nothing", {"download"}, 2, "a data file is needed");
         row("port out of range", {"upload", "a.dat", "--port", "256"}, 2, "--port takes a number");
         row("port and device", {"upload", "a.dat", "--port", "2", "--device", "/dev/null"}, 2, "not both");
         row("download to two files", {"download", "a.dat", "b.dat"}, 2, "unexpected argument b.dat");
         row("download into no folder", {"download", "/no/such/folder/a.dat"}, 2, "the folder of");
+        row("import without OUT", {"import", "a.dat", "t.csv"}, 2, "import needs");
         row("upload of a missing file", {"upload", "missing", "--device", "/dev/null"}, 2, "Open Data File");
         // clang-format on
     }
@@ -167,34 +193,28 @@ class CliFilesTest : public QObject {
         QFETCH(QString, stderrHas);
         QTemporaryDir dir;
         writeFile(dir.filePath("short"), QByteArray(263, '\1'));
+        const QJsonArray history = list();
         const CliRun r = runCliIn(dir.path(), args);
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2(r.err.contains(stderrHas.toUtf8()), r.err.constData());
         QVERIFY(r.out.isEmpty());
+        QCOMPARE(list(), history);
     }
 
     // export, import and modify: OUT is IN with the edit, written whole or not at all.
-    // Export and import with nothing changed in between must not move a single count.
-    void roundTripKeepsEveryByte() {
-        QTemporaryDir dir;
-        const QString csv = dir.filePath("t.csv"), out = dir.filePath("out.dat");
-        for (const char* demo : {"demo_2d.dat", "demo_3d.dat"}) {
-            const QString in = VELO_SOURCE_DIR "/resources/" + QString(demo);
-            QCOMPARE(runCli({"export", in, csv}).exitCode, 0);
-            QCOMPARE(runCli({"import", in, csv, out}).exitCode, 0);
-            QCOMPARE(readFile(out), readFile(in));
-        }
-        QCOMPARE(runCli({"import", out, csv}).exitCode, 2);  // OUT missing: usage
-    }
-
     void import_data() {
+        QTest::addColumn<QString>("in");
         QTest::addColumn<QString>("edit");  // applied to the exported text: "regex=>to|..."
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("stderrHas");
         QTest::addColumn<int>("bytesChanged");
-        auto row = [](const char* name, const char* edit, int code, const char* err, int changed) {
-            QTest::newRow(name) << edit << code << err << changed;
+        auto row = [](const char* name, const char* edit, int code, const char* err, int changed,
+                      const QString& in = kDemo3D) {
+            QTest::newRow(name) << in << edit << code << err << changed;
         };
+        // Export and import with nothing changed in between must not move a single count.
+        row("2D as exported", "", 0, "", 0, kDemo2D);
+        row("3D as exported", "", 0, "", 0);
         // The 3D demo: trigger timing 38; its last row ends "...,19.0".
         row("semicolons, a decimal comma", ",=>;|19.0\n=>30,0\n", 0, "", 1);
         row("tabs", ",=>\t|19.0\n=>30.0\n", 0, "", 1);
@@ -204,17 +224,18 @@ class CliFilesTest : public QObject {
         row("a row missing", "\n60,[^\n]*=>", 1, "8 rows", 0);
     }
 
-    // IN is the 3D demo; OUT is written whole when the import is taken, never when refused.
+    // OUT is written whole when the import is taken, never when refused.
     void import() {
+        QFETCH(QString, in);
         QFETCH(QString, edit);
         QFETCH(int, exitCode);
         QFETCH(QString, stderrHas);
         QFETCH(int, bytesChanged);
         QTemporaryDir dir;
-        const QString in = VELO_SOURCE_DIR "/resources/demo_3d.dat", csv = dir.filePath("t.csv");
+        const QString csv = dir.filePath("t.csv");
         QCOMPARE(runCli({"export", in, csv}).exitCode, 0);
         QString text = QString::fromUtf8(readFile(csv));
-        for (const QString& step : edit.split('|')) {
+        for (const QString& step : edit.split('|', Qt::SkipEmptyParts)) {
             const QStringList fromTo = step.split("=>");
             text.replace(QRegularExpression(fromTo[0]), fromTo[1]);
         }
@@ -223,8 +244,8 @@ class CliFilesTest : public QObject {
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2(run.err.contains(stderrHas.toUtf8()), run.err.constData());
         const QByteArray out = readFile(dir.filePath("out.dat")), original = readFile(in);
-        QCOMPARE(out.isEmpty(), exitCode != 0);
-        if (exitCode != 0) return;
+        QCOMPARE(out.size(), exitCode ? 0 : original.size());
+        if (exitCode) return;
         int changed = 0;
         for (int i = 0; i < out.size(); ++i) changed += out[i] != original[i];
         QCOMPARE(changed, bytesChanged);
@@ -241,16 +262,13 @@ class CliFilesTest : public QObject {
             QTest::newRow(name) << options << args << exitCode << QString(changes)
                                 << QString(stderrHas);
         };
-        row("2D +10", 0x0C, {"+10", "--cols", "3-4"}, 0, "2=0 3=0");
-        // 28.2 and 27.4 read from the cells' texts, less 5: 77.36 and 86.46 counts.
-        row("2D -5", 0x0C, {"-5", "--rows", "1-1", "--cols", "3-4"}, 0, "2=77 3=86");
+        row("2D -30, to the lower limit", 0x0C, {"-30", "--cols", "3-4"}, 0, "2=250 3=250");
         row("3D interpolate", 0x14, {"interpolate", "--rows", "2-2", "--cols", "1-4"}, 0,
             "118=10 119=20");
         row("table disabled", 0x04, {"30"}, 1, "", "Timing table disabled.");
         row("short file", 0, {"30"}, 1, "", "premature end-of-file");
         row("IN cannot be read", -1, {"30"}, 2, "", "Open Data File");
         row("row 2 of a 2D table", 0x0C, {"30", "--rows", "2-2"}, 2, "", "--rows");
-        row("row 9", 0x14, {"30", "--rows", "1-9"}, 2, "", "--rows");
         row("reversed", 0x14, {"30", "--cols", "5-2"}, 2, "", "--cols");
         row("not a range", 0x14, {"30", "--cols", "a"}, 2, "", "Usage");
         row("no entry", 0x14, {}, 2, "", "Usage");
@@ -283,7 +301,91 @@ class CliFilesTest : public QObject {
             in[c.section('=', 0, 0).toInt()] = char(c.section('=', 1).toInt());
         if (exitCode == 0) QCOMPARE(out.readAll().toHex(' '), in.toHex(' '));
     }
+
+    // A download writes data.dat, whose size before is fileSize; an upload reads it. The
+    // lines are patterns stderr must match. The stored port is bad: it is reported as the
+    // window reports it, and --device still reaches the controller.
+    void transfer_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("sim");
+        QTest::addColumn<int>("fileSize");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QStringList>("lines");
+        // The trace: each byte with its time, the resync first.
+        QTest::newRow("download")
+            << "download" << QStringList{} << 19 << 0
+            << QStringList{R"(^Error: The stored port setting "abc" is not a port number \(Type )"
+                           R"(mismatch\)\.\n)",
+                           "Download From EEPROM: Firmware ID: IGX-1 V2.1\n",
+                           "Download From EEPROM: Downloaded data to buffer. Ready for editing.\n",
+                           R"(\d+\.\d{3} ms > 0x33\n)", "ms < 0x06\n"};
+        QTest::newRow("failed download keeps the old file")
+            << "download" << QStringList{"--resync-answer", "0"} << 19 << 1
+            << QStringList{"Download From EEPROM: Cannot establish RS-232 link."};
+        QTest::newRow("upload") << "upload" << QStringList{} << 264 << 0
+                                << QStringList{"Upload To EEPROM: Upload completed."};
+        QTest::newRow("upload of a short file")
+            << "upload" << QStringList{} << 263 << 1
+            << QStringList{"Open Data File: Error - reached premature end-of-file",
+                           "  data.dat holds 263 bytes"};
+        QTest::newRow("upload, read-back differs")
+            << "upload" << QStringList{"--read-corrupt", "40"} << 264 << 1
+            << QStringList{"Upload To EEPROM: Upload aborted - EEPROM verification failed."};
+    }
+
+    void transfer() {
+        QFETCH(QString, command);
+        QFETCH(QStringList, sim);
+        QFETCH(int, fileSize);
+        QFETCH(int, exitCode);
+        QFETCH(QStringList, lines);
+        QTemporaryDir dir;
+        const QByteArray controller = bytesOf(randomImage(51));
+        QByteArray data = bytesOf(randomImage(61));
+        data.resize(fileSize, 'x');
+        writeFile(dir.filePath("data.dat"), data);
+        QSettings(dir.filePath("Velo_IGX_Main/Velo_IGX_Main.ini"), QSettings::IniFormat)
+            .setValue("Properties/CommPort", "abc");
+        const QString saved = dir.filePath("saved.dat");
+        SimProcess process(sim + QStringList{"--image",
+                                             writeFile(dir.filePath("c.dat"), controller), "--save",
+                                             saved, "--verbose"});
+        // Run in the folder, so the short-file detail names the file as given.
+        const CliRun r =
+            runCliIn(dir.path(), {command, "data.dat", "--device", process.device(), "--trace"});
+        QCOMPARE(r.exitCode, exitCode);
+        for (const QString& line : lines)
+            QVERIFY2(QRegularExpression(line).match(QString(r.err)).hasMatch(), r.err.constData());
+        QCOMPARE(process.stop(), 0);
+        const bool downloaded = command == "download" && exitCode == 0;
+        QCOMPARE(readFile(dir.filePath("data.dat")), downloaded ? controller : data);
+        // Nothing half-written beside it.
+        QCOMPARE(QDir(dir.path()).entryList({"data.dat*"}, QDir::Files), QStringList{"data.dat"});
+        if (command == "upload" && exitCode == 0) QCOMPARE(readFile(saved), data);
+        // A file that cannot be used costs no traffic at all.
+        if (command == "upload" && fileSize < 264)
+            QVERIFY2(!process.log().contains(" rx "), process.log().constData());
+    }
+
+    // A simulated IGX-1 beside a silent one: the answer, the JSON fields, the exit codes.
+    void findsTheControllerAmongSilentPorts() {
+        SimProcess igx, silent({"--silent-from", "1"});
+        const auto r =
+            runCli({"ports", "--device", silent.device(), "--device", igx.device(), "--json"});
+        QCOMPARE(r.exitCode, 0);
+        QJsonObject found, quiet;
+        for (const QJsonValue v : QJsonDocument::fromJson(r.out).array()) {
+            if (v["device"] == igx.device()) found = v.toObject();
+            if (v["device"] == silent.device()) quiet = v.toObject();
+        }
+        QCOMPARE(found.keys(), (QStringList{"description", "device", "firmware", "igx",
+                                            "manufacturer", "serial"}));
+        QVERIFY(found["igx"].toBool() && found["firmware"].toString().contains("IGX-1"));
+        QVERIFY(quiet["firmware"].isNull() && !quiet["igx"].toBool());
+        QCOMPARE(runCli({"ports", "--device", silent.device()}).exitCode, 1);
+        QCOMPARE(runCli({"ports", "--bogus"}).exitCode, 2);
+    }
 };
 
-QTEST_GUILESS_MAIN(CliFilesTest)
-#include "cli_files_test.moc"
+QTEST_GUILESS_MAIN(CliTest)
+#include "cli_test.moc"
