@@ -105,8 +105,9 @@ Stats timeWindow(const QString& path) {
     MainState state;
     ScriptedInteraction ui;
     AppContext ctx(image, state, ui);
+    TableEditor editor(ctx);
     return timeEach(20, [&](int) {
-        TuneHistoryWindow w(ctx, store);
+        TuneHistoryWindow w(editor, store);
         w.show();
         QCoreApplication::processEvents();
         if (w.model()->rowCount() == 0 && store.newest()) std::abort();

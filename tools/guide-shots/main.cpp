@@ -244,7 +244,7 @@ void shootTuneHistory(MainWindow& window, const QString& demo) {
     }
     QSqlDatabase::removeDatabase("shots");
     TuneHistory store(dir.filePath("history.sqlite"));
-    TuneHistoryWindow w(window.context(), store, &window);
+    TuneHistoryWindow w(window.tableEditor(), store, &window);
     w.resize(900, 300);
     w.view()->selectRow(1);
     shoot(w, "tune_history");

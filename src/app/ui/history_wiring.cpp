@@ -28,7 +28,7 @@ HistoryWiring::~HistoryWiring() {
 
 TuneHistoryWindow* HistoryWiring::showWindow() {
     if (!historyWindow_)
-        historyWindow_ = new TuneHistoryWindow(window_.context(), *store_, &window_);
+        historyWindow_ = new TuneHistoryWindow(window_.tableEditor(), *store_, &window_);
     else
         historyWindow_->refresh();
     historyWindow_->show();

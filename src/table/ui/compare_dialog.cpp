@@ -284,10 +284,6 @@ void showCompareDialog(const CompareSides& sides, bool tableEdits, QWidget* pare
     dialog.exec();
 }
 
-void showCompareDialog(const FileComparison& comparison, bool tableEdits, QWidget* parent) {
-    showCompareDialog(CompareSides::ofFile(comparison), tableEdits, parent);
-}
-
 void compareWithFile(TableEditor& editor) {
     const TableSession* open = editor.session();
     if (const auto c = mnuCompareFile_Click(editor.ctx))

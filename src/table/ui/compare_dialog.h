@@ -49,7 +49,6 @@ class CompareDialog : public QDialog {
 };
 
 void showCompareDialog(const CompareSides& sides, bool tableEdits, QWidget* parent);
-void showCompareDialog(const FileComparison& comparison, bool tableEdits, QWidget* parent);
 // File menu: "Compare With File..." against the buffer, MAP in the editor's unit, over
 // the active window.
 void compareWithFile(TableEditor& editor);

@@ -8,7 +8,6 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QHeaderView>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
@@ -42,8 +41,12 @@ ConfigImage imageOf(const HistoryEntry& e) {
 
 }  // namespace
 
-TuneHistoryWindow::TuneHistoryWindow(AppContext& ctx, TuneHistory& store, QWidget* parent)
-    : QDialog(parent), ctx_(ctx), store_(store), model_(new HistoryModel(store, this)) {
+TuneHistoryWindow::TuneHistoryWindow(TableEditor& editor, TuneHistory& store, QWidget* parent)
+    : QDialog(parent),
+      editor_(editor),
+      ctx_(editor.ctx),
+      store_(store),
+      model_(new HistoryModel(store, this)) {
     setObjectName("frmTuneHistory");
     setWindowTitle(kTitle);
     auto* col = new QVBoxLayout(this);
@@ -133,24 +136,21 @@ void TuneHistoryWindow::compareWithBuffer() {
     c.buffer = ctx_.image;
     if (!trap.step([&] { c.buffer.UpdateEEPROM(); })) return;
     c.buffer.UpdateParams();
-    c.diff = compareImages(c.buffer, c.file);
-    showCompareDialog(c, ctx_.state.tableOpen(), this);
+    showCompareDialog(CompareSides::ofFile(c, editor_.pressureUnit()), ctx_.state.tableOpen(),
+                      this);
 }
 
 void TuneHistoryWindow::compareTwo() {
     const QVector<HistoryEntry> s = selected();
     if (s.size() != 2) return;
-    FileComparison c;
-    c.path = nameOf(s[1]);
-    c.buffer = imageOf(s[0]);
-    c.file = imageOf(s[1]);
-    c.diff = compareImages(c.buffer, c.file);
-    CompareDialog dialog(c, false, this);
-    dialog.setWindowTitle("Compare Two");
-    if (auto* label = dialog.findChild<QLabel*>("lblCompareFile"))
-        label->setText(QString("%1, shown as Buffer, compared with %2, shown as File.")
-                           .arg(nameOf(s[0]), nameOf(s[1])));
-    dialog.exec();
+    CompareSides sides;
+    sides.a = imageOf(s[0]);
+    sides.b = imageOf(s[1]);
+    sides.title = "Compare Two";
+    sides.intro = QString("%1, shown as Buffer, compared with %2, shown as File.")
+                      .arg(nameOf(s[0]), nameOf(s[1]));
+    sides.unit = editor_.pressureUnit();
+    showCompareDialog(sides, false, this);
 }
 
 void TuneHistoryWindow::openInBuffer() {

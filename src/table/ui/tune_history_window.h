@@ -2,6 +2,7 @@
 
 #include "core/app_context.h"
 #include "core/history_model.h"
+#include "table/table_commands.h"
 
 #include <QDialog>
 #include <optional>
@@ -17,7 +18,8 @@ namespace velo {
 class TuneHistoryWindow : public QDialog {
     Q_OBJECT
   public:
-    TuneHistoryWindow(AppContext& ctx, TuneHistory& store, QWidget* parent = nullptr);
+    // The editor gives the buffer and the pressure unit the comparisons label MAP rows in.
+    TuneHistoryWindow(TableEditor& editor, TuneHistory& store, QWidget* parent = nullptr);
 
     HistoryModel* model() const { return model_; }
     QTableView* view() const { return view_; }
@@ -35,6 +37,7 @@ class TuneHistoryWindow : public QDialog {
     QVector<HistoryEntry> selected() const;
     void updateButtons();
 
+    TableEditor& editor_;
     AppContext& ctx_;
     TuneHistory& store_;
     HistoryModel* model_;

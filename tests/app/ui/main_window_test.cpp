@@ -19,6 +19,7 @@
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -492,6 +493,35 @@ class MainWindowTest : public QObject {
         win->openInBuffer();
         QVERIFY(!w.image().BufferEmpty && dialogs == 1);
         QCOMPARE(test::bytesOf(w.image().imageBytes()), image(44));
+
+        // Both comparisons label MAP rows in the unit chosen for the window.
+        QByteArray demo = test::readFile(QDir(VELO_BIN_DIR).filePath("demo_3d.dat"));
+        store.record("open", demo, "demo.dat");
+        demo[ConfigImage::offset3D(2, 8) - 16] = 11;
+        store.record("save", demo, "demo.dat");
+        win->filter()->clear();
+        win->refresh();
+        test::child<QAction>(w, "mnuUnitskPa")->trigger();
+        QStringList seen;
+        auto look = [&] {
+            QWidget& d = *QApplication::activeModalWidget();
+            seen << d.windowTitle() << test::child<QGroupBox>(d, "fraCompare3D")->title();
+            d.close();
+        };
+        win->view()->selectRow(0);
+        win->view()->selectionModel()->select(
+            win->model()->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QTimer::singleShot(0, look);
+        win->compareTwo();
+        win->view()->selectRow(0);
+        QTimer::singleShot(0, look);
+        win->compareWithBuffer();
+        QCOMPARE(seen,
+                 (QStringList{"Compare Two",
+                              "3D Timing Table (advance, deg; MAP in kPa): 1 changed cell marked",
+                              "Compare With File",
+                              "3D Timing Table (advance, deg; MAP in kPa): "
+                              "168 changed cells marked"}));
     }
 
     // Plugged adapters appear while the frame is open; Find Controller asks each port
