@@ -264,8 +264,9 @@ QVector<HistoryEntry> TuneHistory::entries(const QString& filter, qint64 beforeI
     QString sql = QString("SELECT %1 FROM entries WHERE id < ?").arg(kColumns);
     if (!filter.isEmpty())
         sql +=
-            " AND (time || ' ' || event || ' ' || source || ' ' || firmware || ' ' || note) "
-            "LIKE ? ESCAPE '\\'";
+            // The time as the list shows it, in local time.
+            " AND (coalesce(datetime(time, 'localtime'), time) || ' ' || event || ' ' || source "
+            "|| ' ' || firmware || ' ' || note) LIKE ? ESCAPE '\\'";
     sql += " ORDER BY id DESC LIMIT ?";
     QSqlQuery q(QSqlDatabase::database(connection_, false));
     q.setForwardOnly(true);

@@ -17,6 +17,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
+#include <ctime>
 
 using namespace velo;
 
@@ -267,6 +269,7 @@ class ServicesTest : public QObject {
     }
 
     void twoProgramsShareOneStore() {
+        static constexpr const char* kShown = "yyyy-MM-dd HH:mm:ss";
         TuneHistory a(dir->filePath("h.sqlite")), b(dir->filePath("h.sqlite"));
         for (int i = 0; i < 20; ++i) {
             QVERIFY(a.record("open", image(char(2 * i)), "a"));
@@ -277,6 +280,14 @@ class ServicesTest : public QObject {
         QVERIFY(b.setNote(a.entries().first().id, "50% timing_x"));
         QCOMPARE(a.entries("50% timing_").size(), 1);
         QCOMPARE(a.entries("%").size(), 1);  // a filter's % is a character, not a wildcard
+        qputenv("TZ", "IST-5:30");
+        tzset();
+        auto shown = [](const HistoryEntry& e) { return e.time.toLocalTime().toString(kShown); };
+        const QString first = shown(a.entries().first());
+        QCOMPARE(a.entries(first).size(), int(std::ranges::count(a.entries(), first, shown)));
+        QCOMPARE(a.entries(a.entries().first().time.toUTC().toString(kShown)).size(), 0);
+        qunsetenv("TZ");
+        tzset();
         QCOMPARE(a.entries({}, a.entries()[10].id, 5).first().id, a.entries()[11].id);
     }
 
