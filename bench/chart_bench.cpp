@@ -2,8 +2,8 @@
 
 #include "chart/ui/chart2d_painter.h"
 #include "chart/ui/chart2d_widget.h"
-#include "data/config_image.h"
 #include "core/numeric.h"
+#include "data/config_image.h"
 #include "table/table_session.h"
 
 #include <QApplication>

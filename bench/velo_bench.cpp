@@ -1,8 +1,8 @@
 // Link benchmark: a download and an upload against igx1-sim, with the program's own
 // time at each step set against the pauses the protocol asks for there.
-#include "core/scripted_interaction.h"
 #include "chart3d_bench.h"
 #include "chart_bench.h"
+#include "core/scripted_interaction.h"
 #include "data/data_file.h"
 #include "link/controller_link.h"
 #include "link/port_decorator.h"

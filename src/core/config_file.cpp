@@ -1,7 +1,7 @@
 #include "core/config_file.h"
 
-#include "core/run_error.h"
 #include "core/numeric.h"
+#include "core/run_error.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "core/port_settings.h"
 
-#include "core/run_error.h"
 #include "core/numeric.h"
+#include "core/run_error.h"
 
 #include <cmath>
 

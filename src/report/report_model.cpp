@@ -1,7 +1,7 @@
 #include "report/report_model.h"
 
-#include "data/config_image.h"
 #include "core/numeric.h"
+#include "data/config_image.h"
 
 #include <QLocale>
 #include <QRegularExpression>

@@ -3,23 +3,23 @@
 //   velo-guide-shots APP_FOLDER OUT_FOLDER
 // APP_FOLDER holds the demo images and chart templates (build/bin); the PNG files go
 // to OUT_FOLDER (resources/guide).
-#include "core/config_file.h"
-#include "core/scripted_interaction.h"
 #include "app/ui/main_window.h"
 #include "app/ui/port_setup_frame.h"
+#include "app/ui/table_views.h"
+#include "core/config_file.h"
+#include "core/numeric.h"
+#include "core/scripted_interaction.h"
 #include "core/ui/qt_interaction.h"
 #include "data/file_commands.h"
-#include "table/ui/compare_dialog.h"
 #include "data/ui/param_dialogs.h"
 #include "report/ui/report_painter.h"
 #include "table/table_commands.h"
 #include "table/table_edit.h"
+#include "table/ui/check_marks.h"
+#include "table/ui/compare_dialog.h"
 #include "table/ui/new_table_wizards.h"
-#include "app/ui/table_views.h"
 #include "table/ui/timing_grid.h"
 #include "table/ui/tune_history_window.h"
-#include "core/numeric.h"
-#include "table/ui/check_marks.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/app_context.h"
-#include "data/config_image.h"
 #include "core/ui/form_dialog.h"
+#include "data/config_image.h"
 #include "data/gpio_params.h"
 #include "data/mod_params.h"
 

@@ -1,9 +1,9 @@
 #include "report/ui/report_commands.h"
 
+#include "chart/ui/chart3d_widget.h"
 #include "core/config_file.h"
 #include "core/error_report.h"
 #include "core/run_error.h"
-#include "chart/ui/chart3d_widget.h"
 #include "report/ui/report_painter.h"
 #include "table/table_commands.h"
 

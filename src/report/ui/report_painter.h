@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/app_files.h"
 #include "chart/chart3d_geometry.h"
+#include "core/app_files.h"
 #include "report/report_model.h"
 
 #include <QFont>
