@@ -8,26 +8,37 @@ namespace {
 constexpr const char* kCompareTitle = "Compare With File";
 }  // namespace
 
+namespace {
+bool refuseEmptyBuffer(AppContext& ctx, const QString& title) {
+    if (!ctx.image.BufferEmpty) return false;
+    ctx.ui.message(title, "Data buffer empty.", Buttons::Ok, Icon::Exclamation);
+    return true;
+}
+}  // namespace
+
 std::optional<FileComparison> mnuCompareFile_Click(AppContext& ctx) {
-    UserInteraction& ui = ctx.ui;
-    if (ctx.image.BufferEmpty) {
-        ui.message(kCompareTitle, "Data buffer empty.", Buttons::Ok, Icon::Exclamation);
+    if (refuseEmptyBuffer(ctx, kCompareTitle)) return {};
+    Trap trap(ctx.ui);
+    QString path, filter = kDataFileFilter;
+    if (!trap.step([&] { path = FileOpen(ctx.ui, kCompareTitle, filter); }) || path.isEmpty())
         return {};
-    }
-    Trap trap(ui);
+    return compareBufferWith(ctx, path, kCompareTitle);
+}
+
+std::optional<FileComparison> compareBufferWith(AppContext& ctx, const QString& path,
+                                                const QString& title) {
+    if (refuseEmptyBuffer(ctx, title)) return {};
+    Trap trap(ctx.ui);
     FileComparison c;
-    QString filter = kDataFileFilter;
-    if (!trap.step([&] { c.path = FileOpen(ui, kCompareTitle, filter); }) || c.path.isEmpty())
-        return {};
+    c.path = path;
     bool read = false;
-    if (!trap.step([&] { read = readImageFile(ui, c.path, c.file, kCompareTitle); }) || !read)
+    if (!trap.step([&] { read = readImageFile(ctx.ui, c.path, c.file, title); }) || !read)
         return {};
     // Parameters reach the bytes only when encoded; decoded again, the tables read the
     // regions against the trigger timing a saved file would carry.
     c.buffer = ctx.image;
     if (!trap.step([&] { c.buffer.UpdateEEPROM(); })) return {};
     c.buffer.UpdateParams();
-    c.diff = compareImages(c.buffer, c.file);
     return c;
 }
 

@@ -11,11 +11,13 @@ namespace velo {
 struct FileComparison {
     QString path;
     ConfigImage buffer, file;
-    ImageDiff diff;
 };
 // File menu: "Compare With File...". Picks and reads the file as Open File does but leaves
 // the buffer as it is. Nothing to show when the buffer is empty, the dialog is cancelled
 // or the file cannot be used; the user has been told why.
 std::optional<FileComparison> mnuCompareFile_Click(AppContext& ctx);
+// The same for a path already chosen: a data file or a Tune History entry ("@ID").
+std::optional<FileComparison> compareBufferWith(AppContext& ctx, const QString& path,
+                                                const QString& title);
 
 }  // namespace velo

@@ -284,11 +284,15 @@ void showCompareDialog(const CompareSides& sides, bool tableEdits, QWidget* pare
     dialog.exec();
 }
 
-void compareWithFile(TableEditor& editor) {
+void showBufferComparison(TableEditor& editor, const FileComparison& c, QWidget* parent) {
     const TableSession* open = editor.session();
+    showCompareDialog(CompareSides::ofFile(c, editor.pressureUnit()), open && open->hasEdits(),
+                      parent);
+}
+
+void compareWithFile(TableEditor& editor) {
     if (const auto c = mnuCompareFile_Click(editor.ctx))
-        showCompareDialog(CompareSides::ofFile(*c, editor.pressureUnit()), open && open->hasEdits(),
-                          QApplication::activeWindow());
+        showBufferComparison(editor, *c, QApplication::activeWindow());
 }
 
 }  // namespace velo

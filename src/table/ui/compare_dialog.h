@@ -49,6 +49,8 @@ class CompareDialog : public QDialog {
 };
 
 void showCompareDialog(const CompareSides& sides, bool tableEdits, QWidget* parent);
+// The buffer against `c`, MAP in the editor's unit, noting an open table's unsaved edits.
+void showBufferComparison(TableEditor& editor, const FileComparison& c, QWidget* parent);
 // File menu: "Compare With File..." against the buffer, MAP in the editor's unit, over
 // the active window.
 void compareWithFile(TableEditor& editor);

@@ -123,21 +123,10 @@ void TuneHistoryWindow::updateButtons() {
 void TuneHistoryWindow::compareWithBuffer() {
     const QVector<HistoryEntry> s = selected();
     if (s.size() != 1) return;
-    if (ctx_.image.BufferEmpty) {
-        ctx_.ui.message("Compare With Buffer", "Data buffer empty.", Buttons::Ok,
-                        Icon::Exclamation);
-        return;
-    }
-    Trap trap(ctx_.ui);
-    FileComparison c;
-    c.path = nameOf(s[0]);
-    c.file = imageOf(s[0]);
-    // As Compare With File: the buffer as Save File would write it.
-    c.buffer = ctx_.image;
-    if (!trap.step([&] { c.buffer.UpdateEEPROM(); })) return;
-    c.buffer.UpdateParams();
-    showCompareDialog(CompareSides::ofFile(c, editor_.pressureUnit()), ctx_.state.tableOpen(),
-                      this);
+    auto c = compareBufferWith(ctx_, QString("@%1").arg(s[0].id), "Compare With Buffer");
+    if (!c) return;
+    c->path = nameOf(s[0]);
+    showBufferComparison(editor_, *c, this);
 }
 
 void TuneHistoryWindow::compareTwo() {
