@@ -101,6 +101,11 @@ TableCheckPanel::TableCheckPanel(TableEditor& editor, TimingGrid* grid2D, Timing
         grid->scrollTo(grid->currentIndex());
     });
     // The marks follow the table: every edit checks again, a closed table takes them.
+    again_.setSingleShot(true);
+    again_.setInterval(0);
+    connect(&again_, &QTimer::timeout, this, [this] {
+        if (isVisible()) recheck();
+    });
     follow(editor_.session());
     connect(&editor_, &TableEditor::sessionChanged, this, [this](TableSession* s) {
         if (!s) {
@@ -114,9 +119,8 @@ TableCheckPanel::TableCheckPanel(TableEditor& editor, TimingGrid* grid2D, Timing
 
 void TableCheckPanel::follow(TableSession* s) {
     if (!s) return;
-    auto again = [this] {
-        if (isVisible()) recheck();
-    };
+    // A paste or an undo changes many cells one by one: one check once they all have.
+    auto again = [this] { again_.start(); };
     connect(s, &TableSession::valueChanged, this, again);
     connect(s, &TableSession::tableReset, this, again);
 }

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QPointer>
 #include <QStyledItemDelegate>
+#include <QTimer>
 
 class QLabel;
 class QListWidget;
@@ -62,6 +63,7 @@ class TableCheckPanel : public QDialog {
     QLabel* summary_;
     QListWidget* list_;
     QVector<TableFinding> findings_;
+    QTimer again_;
 };
 
 // The menu command: opens the table in the buffer when none is open, then checks it.
