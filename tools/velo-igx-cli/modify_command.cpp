@@ -1,9 +1,7 @@
 // modify: the grid's Modify, Interpolate and Smooth on the table of a data file.
 #include "cli.h"
+#include "opened_table.h"
 
-#include "core/error_report.h"
-#include "core/scripted_interaction.h"
-#include "data/file_commands.h"
 #include "table/table_edit.h"
 #include "table/table_session.h"
 
@@ -46,23 +44,9 @@ int runModify(const QStringList& args) {
         (!cols.isEmpty() && !parseSpan(cols, sel.left, sel.right)))
         return usage("a range is two numbers A-B");
 
-    ConfigImage image;
-    MainState state;
-    ScriptedInteraction ui(stderr);
-    AppContext ctx(image, state, ui);
-    ctx.history = cliHistory();
-    try {
-        if (loadDataFile(ctx, files[0]) != LoadResult::Loaded) return kFailed;
-    } catch (const RunError& e) {
-        std::fprintf(stderr, "Open Data File: %s\n", qPrintable(e.description));
-        return kUsage;
-    }
-    // The table Edit Timing Table would open.
-    if (!image.Table2DEnabled && !image.Table3DEnabled) {
-        std::fputs("Timing table disabled.\n", stderr);
-        return kFailed;
-    }
-    TableSession table(image.Table2DEnabled ? TableKind::Table2D : TableKind::Table3D, image);
+    OpenedTable opened;
+    if (const int failed = opened.open(files[0])) return failed;
+    TableSession& table = *opened.table;
     if (rows.isEmpty()) sel.bottom = table.rows();
     if (sel.top < 1 || sel.top > sel.bottom || sel.bottom > table.rows())
         return usage(QString("--rows takes A-B within 1-%1 in this table").arg(table.rows()));
@@ -78,15 +62,7 @@ int runModify(const QStringList& args) {
     else
         modifySelection(table, sel, entry);
 
-    Trap trap(ui);
-    if (!table.save(image, trap)) return kFailed;
-    try {
-        if (!saveDataFile(ctx, files[1], trap)) return kFailed;
-    } catch (const RunError& e) {
-        std::fprintf(stderr, "velo-igx-cli: cannot write %s\n", qPrintable(e.description));
-        return kUsage;
-    }
-    return kOk;
+    return opened.saveAs(files[1]);
 }
 
 }  // namespace velo::cli

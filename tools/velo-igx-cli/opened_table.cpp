@@ -1,0 +1,39 @@
+#include "opened_table.h"
+
+#include "cli.h"
+#include "core/error_report.h"
+#include "data/file_commands.h"
+
+#include <cstdio>
+
+namespace velo::cli {
+
+int OpenedTable::open(const QString& path) {
+    ctx.history = cliHistory();
+    try {
+        if (loadDataFile(ctx, path) != LoadResult::Loaded) return kFailed;
+    } catch (const RunError& e) {
+        std::fprintf(stderr, "Open Data File: %s\n", qPrintable(e.description));
+        return kFileError;
+    }
+    if (!image.Table2DEnabled && !image.Table3DEnabled) {
+        std::fputs("Timing table disabled.\n", stderr);
+        return kFailed;
+    }
+    table.emplace(image.Table2DEnabled ? TableKind::Table2D : TableKind::Table3D, image);
+    return kOk;
+}
+
+int OpenedTable::saveAs(const QString& path) {
+    Trap trap(ui);
+    if (!table->save(image, trap)) return kFailed;
+    try {
+        if (!saveDataFile(ctx, path, trap)) return kFailed;
+    } catch (const RunError& e) {
+        std::fprintf(stderr, "velo-igx-cli: cannot write %s\n", qPrintable(e.description));
+        return kFileError;
+    }
+    return kOk;
+}
+
+}  // namespace velo::cli
