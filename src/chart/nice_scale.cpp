@@ -47,4 +47,16 @@ AxisScale niceScale(double lo, double hi, int maxTicks) {
     }
 }
 
+std::pair<double, double> advanceSpan(double lowerLimit, double upperLimit,
+                                      std::initializer_list<const QVector<double>*> series) {
+    double lo = lowerLimit, hi = upperLimit;
+    for (const QVector<double>* s : series)
+        for (double x : *s) {
+            const double v = std::clamp(x, lowerLimit - kAxisReach, upperLimit + kAxisReach);
+            lo = std::min(lo, v);
+            hi = std::max(hi, v);
+        }
+    return {lo, hi};
+}
+
 }  // namespace velo

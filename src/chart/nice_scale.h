@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QVector>
+#include <initializer_list>
+#include <utility>
 
 namespace velo {
 
@@ -25,5 +27,9 @@ AxisScale niceScale(double lo, double hi, int maxTicks);
 // absurdly far out (a paste of 1e308) only this many degrees beyond the limits; such a
 // point is drawn on the chart's edge.
 inline constexpr double kAxisReach = 100;
+// The span such an axis covers: the limits and every value of `series`, each at most
+// kAxisReach beyond the limits.
+std::pair<double, double> advanceSpan(double lowerLimit, double upperLimit,
+                                      std::initializer_list<const QVector<double>*> series);
 
 }  // namespace velo

@@ -28,20 +28,10 @@ QRectF plotAreaIn(const QRectF& b, const Metrics& m, const ChartLook& look) {
     return QRectF(plot.topLeft(), plot.size().expandedTo(QSizeF(1, 1)));
 }
 
-std::pair<double, double> advanceSpan(const Chart2DContent& c) {
-    double lo = c.lowerLimit, hi = c.upperLimit;
-    for (const QVector<double>* s : {&c.advance, &c.limit})
-        for (double x : *s) {
-            const double v = std::clamp(x, c.lowerLimit - kAxisReach, c.upperLimit + kAxisReach);
-            lo = std::min(lo, v);
-            hi = std::max(hi, v);
-        }
-    return {lo, hi};
-}
-
 Chart2DGeometry geometryOf(const QRectF& bounds, const Metrics& m, const ChartLook& look,
                            const Chart2DContent& content) {
-    const auto [lo, hi] = advanceSpan(content);
+    const auto [lo, hi] =
+        advanceSpan(content.lowerLimit, content.upperLimit, {&content.advance, &content.limit});
     return Chart2DGeometry(plotAreaIn(bounds, m, look), lo, hi,
                            {m.fm.horizontalAdvance("10000") * 1.8, m.fm.height() * 2.5});
 }

@@ -34,22 +34,12 @@ QRectF fitAreaIn(const QRectF& plot, const Metrics& m) {
     return QRectF(fit.topLeft(), fit.size().expandedTo(QSizeF(1, 1)));
 }
 
-std::pair<double, double> advanceSpan(const Chart3DContent& c) {
-    double lo = c.lowerLimit, hi = c.upperLimit;
-    for (double x : c.values) {
-        const double v = std::clamp(x, c.lowerLimit - kAxisReach, c.upperLimit + kAxisReach);
-        lo = std::min(lo, v);
-        hi = std::max(hi, v);
-    }
-    return {lo, hi};
-}
-
 Chart3DGeometry geometryOf(const QRectF& bounds, const Metrics& m, const ChartLook& look,
                            const Chart3DContent& content, ViewAngles view) {
     const QRectF plot = plotAreaIn(bounds, m, look);
     const QRectF fit = fitAreaIn(plot, m);
     const BoxShape shape{look.boxDepth, look.boxHeight};
-    const auto [lo, hi] = advanceSpan(content);
+    const auto [lo, hi] = advanceSpan(content.lowerLimit, content.upperLimit, {&content.values});
     // The box's height in pixels does not depend on the scale's numbers.
     const double axisPixels =
         2 * shape.height * Chart3DGeometry(plot, fit, view, shape, {}).scale();
