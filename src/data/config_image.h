@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace velo {
 
@@ -22,7 +23,7 @@ class TableArray {
 };
 
 // `BufferEmpty`: a flag that tells whoever shows it of every change. A copy of the
-// image takes the value, not the listener.
+// image takes the value, not the listeners.
 class BufferFlag {
   public:
     BufferFlag(bool value = true) : value_(value) {}
@@ -31,16 +32,16 @@ class BufferFlag {
     BufferFlag& operator=(bool value) {
         if (value != value_) {
             value_ = value;
-            if (onChange) onChange(value_);
+            for (const auto& listener : listeners_) listener(value_);
         }
         return *this;
     }
     operator bool() const { return value_; }
-
-    std::function<void(bool)> onChange;
+    void onChange(std::function<void(bool)> listener) { listeners_.push_back(std::move(listener)); }
 
   private:
     bool value_;
+    std::vector<std::function<void(bool)>> listeners_;
 };
 
 // The controller's EEPROM image and its decoded form, shared by the window, the link,

@@ -229,7 +229,7 @@ void MainWindow::buildCentral() {
     layout->addStretch(1);
     setCentralWidget(central);
 
-    image_.BufferEmpty.onChange = [this](bool) { status_->updateStatus(); };
+    image_.BufferEmpty.onChange([this](bool) { status_->updateStatus(); });
     new TuningAids(*this, settings_);
 }
 

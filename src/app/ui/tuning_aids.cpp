@@ -45,12 +45,7 @@ TuningAids::TuningAids(MainWindow& window, QSettings& settings)
                             captionPath(w_, "mnuFile", "mnuOpenFile"), demos, w_.centralWidget());
     if (auto* box = qobject_cast<QBoxLayout*>(w_.centralWidget()->layout()))
         box->insertWidget(box->count() - 1, hint_, 1000, Qt::AlignCenter);  // the room, centred
-    // The flag has one listener, the status line: the hint follows it.
-    auto& flag = w_.image().BufferEmpty;
-    flag.onChange = [this, before = std::move(flag.onChange)](bool empty) {
-        if (before) before(empty);
-        showHint();
-    };
+    w_.image().BufferEmpty.onChange([this](bool) { showHint(); });
     connect(&w_.state(), &MainState::openTableChanged, this, &TuningAids::showHint);
     showHint();
 }
