@@ -10,6 +10,12 @@ struct Stats {
     double median, p99, worst;
 };
 
+// Median, 99th percentile and worst of `ms`.
+inline Stats statsOf(std::vector<double> ms) {
+    std::sort(ms.begin(), ms.end());
+    return {ms[ms.size() / 2], ms[ms.size() * 99 / 100], ms.back()};
+}
+
 inline Stats timeEach(int runs, const std::function<void(int)>& step) {
     using Clock = std::chrono::steady_clock;
     std::vector<double> ms;
@@ -19,6 +25,5 @@ inline Stats timeEach(int runs, const std::function<void(int)>& step) {
         const double d = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
         if (i >= 0) ms.push_back(d);
     }
-    std::sort(ms.begin(), ms.end());
-    return {ms[ms.size() / 2], ms[ms.size() * 99 / 100], ms.back()};
+    return statsOf(std::move(ms));
 }

@@ -22,11 +22,6 @@ using namespace velo;
 
 namespace {
 
-Stats statsOf(std::vector<double> ms) {
-    std::sort(ms.begin(), ms.end());
-    return {ms[ms.size() / 2], ms[ms.size() * 99 / 100], ms.back()};
-}
-
 ImageBytes randomBytes(QRandomGenerator& r) {
     ImageBytes b;
     for (auto& v : b) v = uint8_t(r.bounded(256));

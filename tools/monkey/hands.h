@@ -21,7 +21,8 @@ class Hands {
     Hands(Dice& dice, bool huge) : dice_(dice), huge_(huge) {}
     void setWindow(velo::MainWindow* window) { window_ = window; }
 
-    void randomKey(QWidget* target);
+    // On `target`, or as key() picks without one.
+    void randomKey(QWidget* target = nullptr);
     // On the focused widget, or the window, without a target.
     void key(Qt::Key k, Qt::KeyboardModifiers mods = {}, QWidget* target = nullptr);
     void typeCell(velo::TimingGrid& g);

@@ -148,8 +148,7 @@ class Monkey : public QObject {
             case 0:
                 return menuCommand();
             case 1:
-                return hands_.randomKey(QApplication::focusWidget() ? QApplication::focusWidget()
-                                                                    : window_.get());
+                return hands_.randomKey();
             case 2:
                 return hands_.typeCell(*grid);
             case 3:
@@ -177,11 +176,10 @@ class Monkey : public QObject {
                     return;
                 }
             default:
-                for (QWidget* t : QApplication::topLevelWidgets())
-                    if (t != window_.get() && t->isVisible() && !qobject_cast<QMenu*>(t)) {
-                        events.add("close " + t->objectName());
-                        t->close();
-                    }
+                for (QWidget* t : sideWindows()) {
+                    events.add("close " + t->objectName());
+                    t->close();
+                }
                 return;
         }
     }
@@ -190,8 +188,7 @@ class Monkey : public QObject {
     // whenever they show.
     void windowControl() {
         QList<QWidget*> roots{w().centralWidget()}, controls;
-        for (QWidget* t : QApplication::topLevelWidgets())
-            if (t != window_.get() && t->isVisible() && !qobject_cast<QMenu*>(t)) roots << t;
+        roots << sideWindows();
         // A window that came up gets most of the attention.
         if (roots.size() > 1 && dice_.chance(0.8)) roots.removeFirst();
         for (QWidget* root : roots)
@@ -220,6 +217,14 @@ class Monkey : public QObject {
             events.add("click " + c->objectName());
             QTest::mouseClick(c, Qt::LeftButton, {}, c->rect().center());
         }
+    }
+
+    // The windows shown beside the main one (Tune History, the guide, the check panel).
+    QList<QWidget*> sideWindows() const {
+        QList<QWidget*> out;
+        for (QWidget* t : QApplication::topLevelWidgets())
+            if (t != window_.get() && t->isVisible() && !qobject_cast<QMenu*>(t)) out << t;
+        return out;
     }
 
     TimingGrid* openGrid() {

@@ -17,8 +17,9 @@ using namespace velo;
 namespace monkey {
 
 std::optional<QString> windowFault(MainWindow& m, const QStringList& saved) {
-    static_assert(ConfigImage::kImageBytes == 264);
-    if (m.image().imageBytes().size() != 264) return QString("the buffer lost its 264 bytes");
+    constexpr int kBytes = ConfigImage::kImageBytes;
+    if (m.image().imageBytes().size() != kBytes)
+        return QString("the buffer lost its %1 bytes").arg(kBytes);
     const MainState::Menus menus = m.state().menus();
     const std::pair<const char*, bool> items[] = {
         {"mnuNewTable", menus.newTable},    {"mnuEditTimingTable", menus.editTimingTable},
@@ -65,7 +66,7 @@ std::optional<QString> windowFault(MainWindow& m, const QStringList& saved) {
     }
     // A data file is whole or not there at all.
     for (const QString& path : saved)
-        if (QFileInfo fi(path); fi.isFile() && fi.size() != 264)
+        if (QFileInfo fi(path); fi.isFile() && fi.size() != kBytes)
             return QString("%1 holds %2 bytes").arg(path).arg(fi.size());
     return std::nullopt;
 }
