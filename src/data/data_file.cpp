@@ -19,17 +19,10 @@ DataFileRead unreadable(const QString& path, const QString& reason) {
     return r;
 }
 
-}  // namespace
-
-namespace {
-
-// "@ID" names an entry of Tune History, read as its data file would be ("./@5" is a file).
-std::optional<DataFileRead> readHistoryEntry(const QString& path) {
-    static const QRegularExpression kEntry("^@(\\d+)$");
-    const QRegularExpressionMatch m = kEntry.match(path);
-    if (!m.hasMatch()) return std::nullopt;
+// An entry of Tune History, read as its data file would be.
+DataFileRead readHistoryEntry(const QString& path, qint64 id) {
     const TuneHistory store;
-    const auto e = store.entry(m.captured(1).toLongLong());
+    const auto e = store.entry(id);
     if (!e) return unreadable(path, "No such entry in Tune History");
     DataFileRead r;
     r.size = int(std::min<qsizetype>(e->bytes.size(), ConfigImage::kImageBytes));
@@ -40,8 +33,15 @@ std::optional<DataFileRead> readHistoryEntry(const QString& path) {
 
 }  // namespace
 
+std::optional<qint64> historyEntryId(const QString& path) {
+    static const QRegularExpression kEntry("^@(\\d+)$");
+    const QRegularExpressionMatch m = kEntry.match(path);
+    if (!m.hasMatch()) return std::nullopt;
+    return m.captured(1).toLongLong();
+}
+
 DataFileRead readDataFile(const QString& path) {
-    if (auto entry = readHistoryEntry(path)) return *entry;
+    if (const auto id = historyEntryId(path)) return readHistoryEntry(path, *id);
     if (QFileInfo(path).isDir()) return unreadable(path, "Is a folder, not a file");
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) return unreadable(path, f.errorString());

@@ -5,6 +5,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace velo {
 
@@ -21,7 +22,10 @@ struct DataFileRead {
     int size = 0;        // bytes read, at most 264
 };
 
+// Also reads "@ID", an entry of Tune History ("./@5" is a file).
 DataFileRead readDataFile(const QString& path);
+// The entry a path such as "@5" names, if it names one.
+std::optional<qint64> historyEntryId(const QString& path);
 
 // Writes a new file beside the old one and puts it in place only when it is complete
 // and on disk, so a failed save (disk full, no permission, a vanished folder) leaves

@@ -107,13 +107,14 @@ LoadResult loadDataFile(AppContext& ctx, const QString& path) {
         image.ClearEEPROMBuffer();
         return LoadResult::Short;
     }
+    const bool entry = historyEntryId(path).has_value();  // a Tune History entry is no file
     history::keep(ctx, "open", history::rawBytes(image),
-                  path.startsWith('@') ? path : QFileInfo(path).absoluteFilePath());
+                  entry ? path : QFileInfo(path).absoluteFilePath());
     if (image.Table3DEnabled) ctx.runChartSetup3D();
     ctx.state.setTableMenus(image.Table2DEnabled || image.Table3DEnabled);
     setDisplayName(ctx.state, DisplayNameOf(path));
     emit ctx.state.bufferWritten();
-    if (!path.startsWith('@')) ctx.usedFile(path);  // a Tune History entry is no file
+    if (!entry) ctx.usedFile(path);
     return LoadResult::Loaded;
 }
 
