@@ -8,16 +8,16 @@ namespace velo {
 QByteArray tableEditsBytes(const ConfigImage& image, const TableSession& table) {
     ConfigImage copy = image;
     const int t = copy.TrigTiming;
-    try {
-        for (int r = 1; r <= table.rows(); ++r)
-            for (int c = 1; c <= TableSession::kColumns; ++c) {
-                const int at = table.kind() == TableKind::Table2D ? ConfigImage::offset2D(c)
-                                                                  : ConfigImage::offset3D(c, 9 - r);
+    // A value beyond any byte keeps its old byte; the cells that fit are kept.
+    for (int r = 1; r <= table.rows(); ++r)
+        for (int c = 1; c <= TableSession::kColumns; ++c) {
+            const int at = table.kind() == TableKind::Table2D ? ConfigImage::offset2D(c)
+                                                              : ConfigImage::offset3D(c, 9 - r);
+            try {
                 copy.DataBuffer[at] = ConfigImage::encodeCell(t, table.value(r, c));
+            } catch (const RunError&) {
             }
-    } catch (const RunError&) {
-        // A value beyond any byte: the cells that fit are kept.
-    }
+        }
     return history::savedBytes(copy);
 }
 

@@ -7,6 +7,7 @@
 #include "table/pressure_units.h"
 #include "table/table_csv.h"
 #include "table/table_edit.h"
+#include "table/table_history.h"
 
 #include <QtTest>
 #include <list>
@@ -111,6 +112,8 @@ class TableSessionTest : public QObject {
         TableSession s(TableKind::Table3D, r.image);
         s.setValue(1, 1, -3000);  // 34471 counts: beyond 16 bits
         s.setValue(1, 2, 10);
+        // Kept for Tune History as they are, the cells after it included.
+        QCOMPARE(uint8_t(tableEditsBytes(r.image, s)[ConfigImage::offset3D(2, 8) - 16]), 228);
         r.ui.answer(Answer::Ignore);
         Trap trap(r.ui);
         QVERIFY(s.save(r.image, trap));
