@@ -205,30 +205,25 @@ void ModParamsForm::cmdOK_Click() {
         if (a > t) return t;
         return a;
     };
+    // Counted before anything moves: the table as it was goes to Tune History first.
     int brought = 0;
-    auto bringCounted = [&](double a) {
-        const double in = bring(a);
-        brought += in != a;
-        return in;
-    };
-    bool clips = false;
     for (int k = 1; k <= ConfigImage::kRpmColumns; ++k) {
-        clips = clips || bring(img.Table2D(k, 1)) != img.Table2D(k, 1);
+        brought += bring(img.Table2D(k, 1)) != img.Table2D(k, 1);
         for (int r = 1; r <= ConfigImage::kMapRows; ++r)
-            clips = clips || bring(img.Table3D(k, r)) != img.Table3D(k, r);
+            brought += bring(img.Table3D(k, r)) != img.Table3D(k, r);
     }
     bool kept = false;
-    if (clips && !img.BufferEmpty &&
+    if (brought > 0 && !img.BufferEmpty &&
         history::keep(ctx_, "before-clip", history::savedBytes(img), ctx_.state.DisplayName,
                       QString("before Trig Timing %1").arg(trigTiming_)))
         kept = true;
     for (int k = 1; k <= ConfigImage::kRpmColumns; ++k) {
-        img.Table2D(k, 1) = bringCounted(img.Table2D(k, 1));
+        img.Table2D(k, 1) = bring(img.Table2D(k, 1));
         img.Table2D(k, 2) = t;
     }
     for (int r = ConfigImage::kMapRows; r >= 1; --r)
         for (int k = 1; k <= ConfigImage::kRpmColumns; ++k)
-            img.Table3D(k, r) = bringCounted(img.Table3D(k, r));
+            img.Table3D(k, r) = bring(img.Table3D(k, r));
     img.BufferEmpty = false;
     img.TrigTiming = trigTiming_;
     // One word in the status bar for both: what was brought in, and where the old table is.
