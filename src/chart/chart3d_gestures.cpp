@@ -25,8 +25,12 @@ Gesture gestureOf(Qt::MouseButtons buttons, Qt::KeyboardModifiers keys) {
 
 }  // namespace
 
+double plainDragTarget(double z) {
+    return double(roundHalfEven(z * 5)) * 0.2;
+}
+
 double plainDragValue(double z, int lower, int upper) {
-    double v = double(roundHalfEven(z * 5)) * 0.2;
+    double v = plainDragTarget(z);
     // No test against 0: a 3D cell may lie below it, down to the lower limit.
     if (v < lower)
         v = lower;
@@ -91,7 +95,7 @@ void Chart3DGestures::move(const Chart3DGeometry& g, Qt::MouseButtons buttons,
     const double z = g.map(drag_.PickXIndex, drag_.PickYIndex, at.y());
     if (gesture == Gesture::Plain) {
         const double v = plainDragValue(z, table_.lowerLimit(), table_.upperLimit());
-        table_.noteLimit(row(), drag_.PickXIndex, double(roundHalfEven(z * 5)) * 0.2, v);
+        table_.noteLimit(row(), drag_.PickXIndex, plainDragTarget(z), v);
         table_.setValue(row(), drag_.PickXIndex, v);
         label_.text.reset();
     } else {

@@ -33,6 +33,7 @@ struct GridCell {
 // The two drag rules of the 3D chart, from the value under the mouse ("map").
 // Plain drag: z on the 0.2-degree grid, halves to even, then into [lower, upper].
 double plainDragValue(double z, int lower, int upper);
+double plainDragTarget(double z);  // the same before the limits
 // Offset drag: 0.2 degree per half degree between the mouse and the point, within +-5.
 double offsetDragValue(double z, double current);
 // One cell after the offset release.

@@ -95,8 +95,12 @@ void TableSession::acceptEdit(int row, int col, const QString& text) {
     setValue(row, col, leadingNumber(text));
 }
 
+double TableSession::dragTarget(double startValue, int originY, int y) {
+    return double(roundHalfEven(startValue * 5 + 0.5 * (originY - y))) * 0.2;
+}
+
 double TableSession::dragValue(double startValue, int originY, int y) const {
-    double v = double(roundHalfEven(startValue * 5 + 0.5 * (originY - y))) * 0.2;
+    double v = dragTarget(startValue, originY, y);
     if (v < lowerLimit())
         v = lowerLimit();
     else if (kind_ == TableKind::Table2D && v < 0)
@@ -108,7 +112,7 @@ double TableSession::dragValue(double startValue, int originY, int y) const {
 
 void TableSession::dragCell(int row, int col, double startValue, int originY, int y) {
     const double v = dragValue(startValue, originY, y);
-    noteLimit(row, col, double(roundHalfEven(startValue * 5 + 0.5 * (originY - y))) * 0.2, v);
+    noteLimit(row, col, dragTarget(startValue, originY, y), v);
     setValue(row, col, v);
 }
 

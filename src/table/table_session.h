@@ -67,6 +67,8 @@ class TableSession : public QObject {
     // The value a drag gives: 0.1 degree per pixel up, on the 0.2-degree grid, limited to
     // the window (lower limit first, then 0 for the 2D table, then the trigger timing).
     double dragValue(double startValue, int originY, int y) const;
+    // The same before the limits.
+    static double dragTarget(double startValue, int originY, int y);
     // A 2D chart drag of one cell to dragValue().
     void dragCell(int row, int col, double startValue, int originY, int y);
     // A command wanted `wanted` for the cell and the limits made it `got`: the action's
