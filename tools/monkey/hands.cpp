@@ -8,11 +8,17 @@
 #include "table/table_commands.h"
 #include "table/ui/timing_grid.h"
 
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
+#include <QDialog>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPrintPreviewDialog>
 #include <QtTest/QTest>
 #include <array>
 
@@ -186,6 +192,64 @@ void Hands::chartGesture() {
         if (!chart->isVisible()) return;
     }
     if (dice_.chance(0.95)) send(QEvent::MouseButtonRelease, p, button, Qt::NoButton);
+}
+
+// A modal dialog: the parameter dialogs, the wizards, compare, print.
+void Hands::onDialog(QWidget* dialog) {
+    auto* d = qobject_cast<QDialog*>(dialog);
+    const QString name =
+        dialog->objectName().isEmpty() ? dialog->metaObject()->className() : dialog->objectName();
+    // Printing dialogs only ever go away: a real printer may be behind them.
+    if (!d || dialog->inherits("QAbstractPrintDialog") || dialog->inherits("QPageSetupDialog") ||
+        qobject_cast<QPrintPreviewDialog*>(dialog)) {
+        events.add("reject " + name);
+        if (d)
+            d->reject();
+        else
+            dialog->close();
+        return;
+    }
+    QList<QWidget*> controls;
+    for (QWidget* c : dialog->findChildren<QWidget*>())
+        if (c->isVisible() && c->isEnabled() &&
+            (qobject_cast<QAbstractSlider*>(c) || qobject_cast<QAbstractSpinBox*>(c) ||
+             qobject_cast<QComboBox*>(c) || qobject_cast<QLineEdit*>(c) ||
+             qobject_cast<QAbstractButton*>(c)))
+            controls << c;
+    // Buttons that end the dialog are pressed less often than the rest is changed.
+    if (controls.isEmpty() || dice_.chance(0.15))
+        return key(dice_.chance(0.6) ? Qt::Key_Escape : Qt::Key_Return, {}, dialog);
+    if (dice_.chance(0.15))
+        return randomKey(QApplication::focusWidget() ? QApplication::focusWidget() : dialog);
+    QWidget* c = dice_.pick(controls);
+    const QString where = name + "." + c->objectName();
+    if (auto* s = qobject_cast<QAbstractSlider*>(c)) {
+        const int v = dice_.between(s->minimum() - 2, s->maximum() + 2);
+        events.add(QString("slider %1 to %2").arg(where).arg(v));
+        s->setFocus();
+        if (dice_.chance(0.5)) {
+            s->setSliderDown(true);
+            s->setSliderPosition(v);
+            s->setSliderDown(false);
+        } else {
+            QTest::keyClick(s, dice_.pick(std::array{Qt::Key_Left, Qt::Key_Right, Qt::Key_PageUp,
+                                                     Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End}));
+        }
+    } else if (auto* b = qobject_cast<QComboBox*>(c)) {
+        const int i = dice_.below(b->count());
+        events.add(QString("combo %1 to %2").arg(where).arg(i));
+        b->setCurrentIndex(i);
+    } else if (qobject_cast<QLineEdit*>(c) || qobject_cast<QAbstractSpinBox*>(c)) {
+        const QString text = cellText(dice_, huge_);
+        events.add(QString("type \"%1\" into %2").arg(text, where));
+        c->setFocus();
+        QTest::keyClick(c, Qt::Key_A, Qt::ControlModifier);
+        typeText(c, text);
+        if (dice_.chance(0.5)) QTest::keyClick(c, dice_.chance(0.5) ? Qt::Key_Tab : Qt::Key_Return);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(c)) {
+        events.add("click " + where + " \"" + button->text() + "\"");
+        QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+    }
 }
 
 }  // namespace monkey

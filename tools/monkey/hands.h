@@ -15,7 +15,8 @@ namespace monkey {
 // Key by key; QTest's own keyClicks knows only ASCII.
 void typeText(QWidget* w, const QString& text);
 
-// What the random user does with keys and the mouse in the window's grids and charts.
+// What the random user does with keys and the mouse in the window's grids, charts and
+// dialogs.
 class Hands {
   public:
     Hands(Dice& dice, bool huge) : dice_(dice), huge_(huge) {}
@@ -30,6 +31,8 @@ class Hands {
     void paste(velo::TimingGrid& g);
     void rightClick(velo::TimingGrid& g);
     void chartGesture();
+    // One step in a modal dialog: the parameter dialogs, the wizards, compare, print.
+    void onDialog(QWidget* dialog);
 
   private:
     QPoint cellPoint(velo::TimingGrid& g, int row, int col);

@@ -12,18 +12,14 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
-#include <QAbstractSlider>
-#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
 #include <QCommandLineParser>
-#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPrintPreviewDialog>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -112,7 +108,7 @@ class Monkey : public QObject {
         if (QWidget* popup = QApplication::activePopupWidget())
             onPopup(qobject_cast<QMenu*>(popup));
         else if (modal)
-            onDialog(modal);
+            hands_.onDialog(modal);
         else if (!w().isVisible())
             openWindow();
         else
@@ -274,67 +270,6 @@ class Monkey : public QObject {
         events.add("popup " + a->objectName());
         menu->close();
         a->trigger();
-    }
-
-    // A modal dialog: the parameter dialogs, the wizards, compare, print.
-    void onDialog(QWidget* dialog) {
-        auto* d = qobject_cast<QDialog*>(dialog);
-        const QString name = dialog->objectName().isEmpty() ? dialog->metaObject()->className()
-                                                            : dialog->objectName();
-        // Printing dialogs only ever go away: a real printer may be behind them.
-        if (!d || dialog->inherits("QAbstractPrintDialog") ||
-            dialog->inherits("QPageSetupDialog") || qobject_cast<QPrintPreviewDialog*>(dialog)) {
-            events.add("reject " + name);
-            if (d)
-                d->reject();
-            else
-                dialog->close();
-            return;
-        }
-        QList<QWidget*> controls;
-        for (QWidget* c : dialog->findChildren<QWidget*>())
-            if (c->isVisible() && c->isEnabled() &&
-                (qobject_cast<QAbstractSlider*>(c) || qobject_cast<QAbstractSpinBox*>(c) ||
-                 qobject_cast<QComboBox*>(c) || qobject_cast<QLineEdit*>(c) ||
-                 qobject_cast<QAbstractButton*>(c)))
-                controls << c;
-        // Buttons that end the dialog are pressed less often than the rest is changed.
-        if (controls.isEmpty() || dice_.chance(0.15))
-            return hands_.key(dice_.chance(0.6) ? Qt::Key_Escape : Qt::Key_Return, {}, dialog);
-        if (dice_.chance(0.15))
-            return hands_.randomKey(QApplication::focusWidget() ? QApplication::focusWidget()
-                                                                : dialog);
-        QWidget* c = dice_.pick(controls);
-        const QString where = name + "." + c->objectName();
-        if (auto* s = qobject_cast<QAbstractSlider*>(c)) {
-            const int v = dice_.between(s->minimum() - 2, s->maximum() + 2);
-            events.add(QString("slider %1 to %2").arg(where).arg(v));
-            s->setFocus();
-            if (dice_.chance(0.5)) {
-                s->setSliderDown(true);
-                s->setSliderPosition(v);
-                s->setSliderDown(false);
-            } else {
-                QTest::keyClick(
-                    s, dice_.pick(std::array{Qt::Key_Left, Qt::Key_Right, Qt::Key_PageUp,
-                                             Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End}));
-            }
-        } else if (auto* b = qobject_cast<QComboBox*>(c)) {
-            const int i = dice_.below(b->count());
-            events.add(QString("combo %1 to %2").arg(where).arg(i));
-            b->setCurrentIndex(i);
-        } else if (qobject_cast<QLineEdit*>(c) || qobject_cast<QAbstractSpinBox*>(c)) {
-            const QString text = cellText(dice_, options_.huge);
-            events.add(QString("type \"%1\" into %2").arg(text, where));
-            c->setFocus();
-            QTest::keyClick(c, Qt::Key_A, Qt::ControlModifier);
-            typeText(c, text);
-            if (dice_.chance(0.5))
-                QTest::keyClick(c, dice_.chance(0.5) ? Qt::Key_Tab : Qt::Key_Return);
-        } else if (auto* button = qobject_cast<QAbstractButton*>(c)) {
-            events.add("click " + where + " \"" + button->text() + "\"");
-            QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
-        }
     }
 
     void check() {
