@@ -1,5 +1,7 @@
 #include "core/tune_history.h"
 
+#include "core/run_lock.h"
+
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDataStream>
@@ -11,8 +13,6 @@
 #include <QStandardPaths>
 #include <QUuid>
 #include <QVariant>
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <limits>
 
@@ -20,12 +20,30 @@ namespace velo {
 
 namespace {
 
-enum Trouble { kRenamed = 1, kUnusable = 2, kWriteFailed = 4 };
+enum Trouble { kRenamed = 1, kUnusable = 2, kWriteFailed = 4, kNewer = 8, kNoWal = 16 };
 
-// SQLite's own codes for a file that is not, or no longer, a database it can read.
+constexpr const char* kBusy = "Tune History is busy (another Velo IGX is writing); try again";
+constexpr const char* kNewerText =
+    "Tune History was written by a newer version of Velo IGX; it is read only here.";
+
+int codeOf(const QSqlError& e) {
+    return e.nativeErrorCode().toInt() & 0xff;  // the primary code of an extended one
+}
+
+// SQLite's own codes for a file that is not, or no longer, a database it can read. A
+// busy, locked or unopenable file is none of these: it is left alone.
 bool isDamaged(const QSqlError& e) {
-    const int code = e.nativeErrorCode().toInt();
-    return code == 11 /* CORRUPT */ || code == 26 /* NOTADB */ || code == 14 /* CANTOPEN */;
+    const int code = codeOf(e);
+    return code == 11 /* CORRUPT */ || code == 26 /* NOTADB */;
+}
+
+bool isBusy(const QSqlError& e) {
+    const int code = codeOf(e);
+    return code == 5 /* BUSY */ || code == 6 /* LOCKED */;
+}
+
+QString why(const QSqlError& e) {
+    return isBusy(e) ? QString(kBusy) : e.text();
 }
 
 QString nowText() {
@@ -35,13 +53,6 @@ QString nowText() {
 // A null QString binds as NULL; the text columns hold '' instead.
 QVariant text(const QString& s) {
     return QVariant(s.isNull() ? QString("") : s);
-}
-
-bool processRuns(qint64 pid) {
-    if (pid <= 0 || (::kill(pid_t(pid), 0) != 0 && errno != EPERM)) return false;
-    // A crashed program not yet reaped by its parent still answers, as a zombie.
-    QFile stat(QString("/proc/%1/stat").arg(pid));
-    return !stat.open(QIODevice::ReadOnly) || !stat.readAll().contains(") Z ");
 }
 
 QByteArray packCells(const QVector<double>& cells) {
@@ -58,6 +69,13 @@ QVector<double> unpackCells(const QByteArray& data) {
     return cells;
 }
 
+// Safety copies: kept only when they differ from the newest entry. Every other event
+// says what happened and is always kept.
+bool isCopy(const QString& event) {
+    return event == "buffer-kept" || event == "table-edits" || event == "before-clip" ||
+           event == "crash-recovery";
+}
+
 // Each step takes the schema from one version to the next.
 const QStringList kMigrations[] = {
     {"CREATE TABLE IF NOT EXISTS entries(id INTEGER PRIMARY KEY, time TEXT NOT NULL, "
@@ -66,163 +84,24 @@ const QStringList kMigrations[] = {
     {"CREATE TABLE IF NOT EXISTS runs(id INTEGER PRIMARY KEY, pid INTEGER NOT NULL, "
      "started TEXT NOT NULL, clean INTEGER NOT NULL DEFAULT 0, saved TEXT, kind INTEGER, "
      "base BLOB, edited BLOB, cells BLOB)"},
+    // Rows with the same bytes share one image; a run keeps its parameters and the entry
+    // its work went to.
+    {"CREATE TABLE images(hash TEXT PRIMARY KEY, bytes BLOB NOT NULL) WITHOUT ROWID",
+     "INSERT OR IGNORE INTO images(hash, bytes) SELECT hash, bytes FROM entries ORDER BY id",
+     "CREATE TABLE events(id INTEGER PRIMARY KEY, time TEXT NOT NULL, event TEXT NOT NULL, "
+     "source TEXT NOT NULL DEFAULT '', firmware TEXT NOT NULL DEFAULT '', hash TEXT NOT NULL, "
+     "note TEXT NOT NULL DEFAULT '')",
+     "INSERT INTO events SELECT id, time, event, source, firmware, hash, note FROM entries",
+     "DROP TABLE entries", "ALTER TABLE events RENAME TO entries",
+     "ALTER TABLE runs ADD COLUMN params BLOB", "ALTER TABLE runs ADD COLUMN entry INTEGER"},
 };
 static_assert(std::size(kMigrations) == TuneHistory::kSchemaVersion);
 
-}  // namespace
+constexpr const char* kColumns =
+    "e.id, e.time, e.event, e.source, e.firmware, e.note, e.hash, i.bytes";
+constexpr const char* kFrom = "entries e LEFT JOIN images i ON i.hash = e.hash";
 
-QString TuneHistory::defaultPath() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           "/velo-igx/history.sqlite";
-}
-
-TuneHistory::TuneHistory(const QString& path, std::function<void(const QString&)> problem)
-    : path_(path),
-      connection_("velo-history-" + QUuid::createUuid().toString(QUuid::WithoutBraces)),
-      problem_(std::move(problem)) {
-    if (!problem_)
-        problem_ = [](const QString& text) { std::fprintf(stderr, "%s\n", qPrintable(text)); };
-    QSqlError error;
-    if (open(error)) return;
-    QSqlDatabase::removeDatabase(connection_);
-    // A file SQLite cannot read is put aside, never overwritten, and a new one started; a
-    // busy or unwritable one is left alone.
-    if (!QFileInfo::exists(path_) || !isDamaged(error)) {
-        tell(kUnusable, QString("Tune History is off for this run: %1: %2")
-                            .arg(QDir::toNativeSeparators(path_), error.text()));
-        return;
-    }
-    const QString aside =
-        path_ + ".corrupt-" + QDateTime::currentDateTimeUtc().toString("yyyyMMdd-HHmmss");
-    if (!QFile::rename(path_, aside)) {
-        tell(kUnusable, QString("Tune History is off for this run: %1 cannot be read.")
-                            .arg(QDir::toNativeSeparators(path_)));
-        return;
-    }
-    for (const char* side : {"-wal", "-shm"}) QFile::rename(path_ + side, aside + side);
-    tell(kRenamed, QString("Tune History could not read its store and started a new one; the "
-                           "old one is %1.")
-                       .arg(QDir::toNativeSeparators(aside)));
-    if (!open(error)) {
-        QSqlDatabase::removeDatabase(connection_);
-        tell(kUnusable, "Tune History is off for this run: " + error.text());
-    }
-}
-
-TuneHistory::~TuneHistory() {
-    if (usable_) {
-        QSqlDatabase::database(connection_, false).close();
-    }
-    QSqlDatabase::removeDatabase(connection_);
-}
-
-bool TuneHistory::open(QSqlError& error) {
-    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", connection_);
-    if (!QDir().mkpath(QFileInfo(path_).absolutePath())) {
-        error = QSqlError("cannot create the folder", {}, QSqlError::ConnectionError);
-        return false;
-    }
-    db.setDatabaseName(path_);
-    // Another window or the command-line tool may be writing: wait for it.
-    db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=5000");
-    if (!db.open()) {
-        error = db.lastError();
-        return false;
-    }
-    // A file that is not a database fails here, at its first statement.
-    QSqlQuery q(db);
-    if (!q.exec("PRAGMA journal_mode=WAL") || !q.exec("PRAGMA synchronous=NORMAL") ||
-        !migrate(error)) {
-        if (error.type() == QSqlError::NoError) error = q.lastError();
-        q = QSqlQuery();
-        db.close();
-        return false;
-    }
-    // A damaged page deep in the file shows only here: reads would stop short without a
-    // word and writes go on beside it.
-    if (!q.exec("PRAGMA quick_check(1)") || !q.next() || q.value(0).toString() != "ok") {
-        error = QSqlError("the store is damaged", q.value(0).toString(), QSqlError::StatementError,
-                          "11");
-        q = QSqlQuery();
-        db.close();
-        return false;
-    }
-    usable_ = true;
-    return true;
-}
-
-bool TuneHistory::exec(const QString& sql) {
-    QSqlQuery q(QSqlDatabase::database(connection_, false));
-    return q.exec(sql);
-}
-
-bool TuneHistory::migrate(QSqlError& error) {
-    QSqlDatabase db = QSqlDatabase::database(connection_, false);
-    QSqlQuery q(db);
-    // One program at a time brings the schema up to date.
-    if (!q.exec("BEGIN IMMEDIATE")) {
-        error = q.lastError();
-        return false;
-    }
-    int version = -1;
-    if (q.exec("PRAGMA user_version") && q.next()) version = q.value(0).toInt();
-    bool ok = version >= 0;
-    for (int v = std::max(version, 0); ok && v < kSchemaVersion; ++v)
-        for (const QString& sql : kMigrations[v]) ok = ok && q.exec(sql);
-    if (ok && version < kSchemaVersion)
-        ok = q.exec(QString("PRAGMA user_version=%1").arg(kSchemaVersion));
-    if (!ok || !q.exec("COMMIT")) {
-        error = q.lastError();
-        q.exec("ROLLBACK");
-        return false;
-    }
-    return true;
-}
-
-void TuneHistory::tell(int kind, const QString& text) {
-    if (told_ & kind) return;
-    told_ |= kind;
-    problem_(text);
-}
-
-QString TuneHistory::hashOf(const QByteArray& bytes) {
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
-}
-
-qint64 TuneHistory::record(const QString& event, const QByteArray& bytes, const QString& source,
-                           const QString& firmware, const QString& note) {
-    if (!usable_) return 0;
-    const QString hash = hashOf(bytes);
-    QSqlQuery q(QSqlDatabase::database(connection_, false));
-    // The look at the newest entry and the insert are one step, whoever else writes.
-    if (!q.exec("BEGIN IMMEDIATE")) {
-        tell(kWriteFailed, "Tune History could not keep an entry: " + q.lastError().text());
-        return 0;
-    }
-    if (event != "upload-failed" && q.exec("SELECT hash FROM entries ORDER BY id DESC LIMIT 1") &&
-        q.next() && q.value(0).toString() == hash) {
-        q.exec("ROLLBACK");
-        return 0;
-    }
-    q.prepare(
-        "INSERT INTO entries(time, event, source, firmware, bytes, hash, note) "
-        "VALUES(?, ?, ?, ?, ?, ?, ?)");
-    for (const QVariant& v : {QVariant(nowText()), text(event), text(source), text(firmware),
-                              QVariant(bytes), QVariant(hash), text(note)})
-        q.addBindValue(v);
-    const bool ok = q.exec();
-    const qint64 id = ok ? q.lastInsertId().toLongLong() : 0;
-    if (!ok || !q.exec("COMMIT")) {
-        tell(kWriteFailed, "Tune History could not keep an entry: " + q.lastError().text());
-        q.exec("ROLLBACK");
-        return 0;
-    }
-    return id;
-}
-
-namespace {
-
-HistoryEntry entryOf(const QSqlQuery& q, bool withBytes) {
+HistoryEntry entryOf(const QSqlQuery& q, bool withBytes = true) {
     HistoryEntry e;
     e.id = q.value(0).toLongLong();
     e.time = QDateTime::fromString(q.value(1).toString(), Qt::ISODateWithMs);
@@ -235,33 +114,304 @@ HistoryEntry entryOf(const QSqlQuery& q, bool withBytes) {
     return e;
 }
 
-constexpr const char* kColumns = "id, time, event, source, firmware, note, hash";
-
 }  // namespace
 
-std::optional<HistoryEntry> TuneHistory::entry(qint64 id) const {
-    if (!usable_) return std::nullopt;
+QString TuneHistory::defaultPath() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           "/velo-igx/history.sqlite";
+}
+
+TuneHistory::TuneHistory(const QString& path, std::function<void(const QString&)> problem,
+                         int busyMs)
+    : path_(path),
+      connection_("velo-history-" + QUuid::createUuid().toString(QUuid::WithoutBraces)),
+      problem_(std::move(problem)),
+      busyMs_(busyMs) {
+    if (!problem_)
+        problem_ = [](const QString& text) { std::fprintf(stderr, "%s\n", qPrintable(text)); };
+    QSqlError error;
+    if (open(error)) return;
+    QSqlDatabase::removeDatabase(connection_);
+    // A file SQLite cannot read is put aside, never overwritten, and what can still be
+    // read of it copied into a new one; a busy or unopenable one is left alone.
+    if (!QFileInfo::exists(path_) || !isDamaged(error)) {
+        tell(kUnusable, isBusy(error) ? QString(kBusy)
+                                      : QString("Tune History is off for this run: %1: %2")
+                                            .arg(QDir::toNativeSeparators(path_), error.text()));
+        return;
+    }
+    const QString aside =
+        path_ + ".corrupt-" + QDateTime::currentDateTimeUtc().toString("yyyyMMdd-HHmmss");
+    if (!QFile::rename(path_, aside)) {
+        tell(kUnusable, QString("Tune History is off for this run: %1 cannot be read.")
+                            .arg(QDir::toNativeSeparators(path_)));
+        return;
+    }
+    for (const char* side : {"-wal", "-shm"}) QFile::rename(path_ + side, aside + side);
+    if (!open(error)) {
+        QSqlDatabase::removeDatabase(connection_);
+        tell(kUnusable, "Tune History is off for this run: " + why(error));
+        return;
+    }
+    const int saved = salvage(aside);
+    tell(kRenamed, QString("Tune History found its store damaged: %1 entries came across into a "
+                           "new one; the damaged file is kept as %2.")
+                       .arg(saved)
+                       .arg(QDir::toNativeSeparators(aside)));
+}
+
+TuneHistory::~TuneHistory() {
+    if (usable_) QSqlDatabase::database(connection_, false).close();
+    QSqlDatabase::removeDatabase(connection_);
+}
+
+bool TuneHistory::open(QSqlError& error) {
+    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", connection_);
+    if (!QDir().mkpath(QFileInfo(path_).absolutePath())) {
+        error = QSqlError("cannot create the folder", {}, QSqlError::ConnectionError);
+        return false;
+    }
+    db.setDatabaseName(path_);
+    // Another window or the command-line tool may be writing: wait for it.
+    db.setConnectOptions(QString("QSQLITE_BUSY_TIMEOUT=%1").arg(busyMs_));
+    if (!db.open()) {
+        error = db.lastError();
+        return false;
+    }
+    QSqlQuery q(db);
+    auto fail = [&](const QSqlError& e) {
+        error = e;
+        q = QSqlQuery();
+        db.close();
+        return false;
+    };
+    // A file that is not a database fails here, at its first statement.
+    if (!q.exec("PRAGMA journal_mode=WAL") || !q.next()) return fail(q.lastError());
+    if (q.value(0).toString() != "wal")
+        tell(kNoWal, QString("Tune History cannot share %1 with other programs (journal mode "
+                             "%2): they wait for each other.")
+                         .arg(QDir::toNativeSeparators(path_), q.value(0).toString()));
+    if (!q.exec("PRAGMA synchronous=NORMAL")) return fail(q.lastError());
+    if (!migrate(error)) return fail(error);
+    // A damaged page deep in the file shows only here: reads would stop short without a
+    // word and writes go on beside it.
+    if (!q.exec("PRAGMA quick_check(1)") || !q.next()) return fail(q.lastError());
+    if (q.value(0).toString() != "ok")
+        return fail(QSqlError("the store is damaged", q.value(0).toString(),
+                              QSqlError::StatementError, "11"));
+    usable_ = true;
+    if (readOnly_) tell(kNewer, kNewerText);
+    return true;
+}
+
+bool TuneHistory::migrate(QSqlError& error) {
     QSqlQuery q(QSqlDatabase::database(connection_, false));
-    q.prepare(QString("SELECT %1, bytes FROM entries WHERE id = ?").arg(kColumns));
-    q.addBindValue(id);
-    if (!q.exec() || !q.next()) return std::nullopt;
-    return entryOf(q, true);
+    auto version = [&] {
+        return q.exec("PRAGMA user_version") && q.next() ? q.value(0).toInt() : -1;
+    };
+    // Most opens find the schema up to date and need no lock at all.
+    int v = version();
+    if (v == kSchemaVersion) return true;
+    if (v > kSchemaVersion) return readOnly_ = true;
+    // One program at a time brings the schema up to date.
+    if (!q.exec("BEGIN IMMEDIATE")) {
+        error = q.lastError();
+        return false;
+    }
+    v = version();
+    bool ok = v >= 0;
+    readOnly_ = v > kSchemaVersion;
+    for (int step = std::max(v, 0); ok && step < kSchemaVersion; ++step)
+        for (const QString& sql : kMigrations[step]) ok = ok && q.exec(sql);
+    if (ok && v < kSchemaVersion)
+        ok = q.exec(QString("PRAGMA user_version=%1").arg(kSchemaVersion));
+    if (!ok || !q.exec("COMMIT")) {
+        error = q.lastError();
+        q.exec("ROLLBACK");
+        return false;
+    }
+    return true;
+}
+
+// Copies every entry of the damaged file that still reads whole, one at a time so that
+// a bad page costs only the rows on it. How many came across.
+int TuneHistory::salvage(const QString& damaged) {
+    const QString name = connection_ + "-salvage";
+    // Read from a copy: even a reader may write beside a file, and the damaged one is
+    // kept as it was found.
+    const QString copy = damaged + ".reading";
+    QFile::copy(damaged, copy);
+    QFile::copy(damaged + "-wal", copy + "-wal");
+    int saved = 0;
+    {
+        QSqlDatabase from = QSqlDatabase::addDatabase("QSQLITE", name);
+        from.setDatabaseName(copy);
+        if (from.open()) {
+            QSqlQuery q(from);
+            const bool shared = q.exec("SELECT hash FROM images LIMIT 0");
+            qint64 last = 0;
+            if (q.exec("SELECT max(id) FROM entries") && q.next()) {
+                last = q.value(0).toLongLong();
+            } else if (q.exec("SELECT id FROM entries ORDER BY id")) {
+                while (q.next()) last = q.value(0).toLongLong();
+            }
+            q.prepare(shared ? QString("SELECT %1 FROM %2 WHERE e.id = ?").arg(kColumns, kFrom)
+                             : "SELECT id, time, event, source, firmware, note, hash, bytes "
+                               "FROM entries WHERE id = ?");
+            QSqlDatabase db = QSqlDatabase::database(connection_, false);
+            QSqlQuery to(db), image(db), row(db);
+            to.exec("BEGIN");
+            image.prepare("INSERT OR REPLACE INTO images(hash, bytes) VALUES(?, ?)");
+            row.prepare(
+                "INSERT INTO entries(id, time, event, source, firmware, hash, note) "
+                "VALUES(?, ?, ?, ?, ?, ?, ?)");
+            for (qint64 id = 1; id <= last; ++id) {
+                q.bindValue(0, id);
+                if (!q.exec() || !q.next()) continue;
+                const HistoryEntry e = entryOf(q);
+                if (hashOf(e.bytes) != e.hash) continue;
+                image.bindValue(0, e.hash);
+                image.bindValue(1, e.bytes);
+                int i = 0;
+                for (const QVariant& v :
+                     {QVariant(e.id), QVariant(q.value(1).toString()), text(e.event),
+                      text(e.source), text(e.firmware), QVariant(e.hash), text(e.note)})
+                    row.bindValue(i++, v);
+                if (image.exec() && row.exec()) ++saved;
+            }
+            if (!to.exec("COMMIT")) saved = 0;
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    for (const char* side : {"", "-wal", "-shm", "-journal"}) QFile::remove(copy + side);
+    return saved;
+}
+
+void TuneHistory::tell(int kind, const QString& text) {
+    if (told_ & kind) return;
+    told_ |= kind;
+    problem_(text);
+}
+
+void TuneHistory::setTroubleHandler(std::function<void(const QString&)> handler) {
+    trouble_ = std::move(handler);
+}
+
+bool TuneHistory::failed(const QSqlQuery& q, const QString& what) {
+    const QString text = QString("Tune History could not %1: %2").arg(what, why(q.lastError()));
+    tell(kWriteFailed, text);
+    troubled_ = true;
+    if (trouble_) trouble_(text);
+    return false;
+}
+
+void TuneHistory::worked() {
+    if (!troubled_) return;
+    troubled_ = false;
+    if (trouble_) trouble_({});
+}
+
+bool TuneHistory::readFailed(const QSqlQuery& q) const {
+    error_ = "Tune History could not be read: " + why(q.lastError());
+    return false;
+}
+
+QString TuneHistory::hashOf(const QByteArray& bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+}
+
+// Inside a transaction the caller holds. The new id, or 0; `same` when a safety copy
+// matched the newest entry and was left out.
+qint64 TuneHistory::insert(QSqlQuery& q, const QString& event, const QByteArray& bytes,
+                           const QString& source, const QString& firmware, const QString& note,
+                           bool* same) {
+    const QString hash = hashOf(bytes);
+    *same = false;
+    if (isCopy(event)) {
+        if (!q.exec("SELECT hash FROM entries ORDER BY id DESC LIMIT 1")) return 0;
+        if (q.next() && q.value(0).toString() == hash) {
+            *same = true;
+            return 0;
+        }
+    }
+    // Replaced, not ignored: good bytes mend an image stored damaged.
+    q.prepare("INSERT OR REPLACE INTO images(hash, bytes) VALUES(?, ?)");
+    q.addBindValue(hash);
+    q.addBindValue(bytes);
+    if (!q.exec()) return 0;
+    q.prepare(
+        "INSERT INTO entries(time, event, source, firmware, hash, note) VALUES(?, ?, ?, ?, ?, ?)");
+    for (const QVariant& v : {QVariant(nowText()), text(event), text(source), text(firmware),
+                              QVariant(hash), text(note)})
+        q.addBindValue(v);
+    return q.exec() ? q.lastInsertId().toLongLong() : 0;
+}
+
+qint64 TuneHistory::record(const QString& event, const QByteArray& bytes, const QString& source,
+                           const QString& firmware, const QString& note) {
+    if (!usable_ || readOnly_) return 0;
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    // The look at the newest entry and the insert are one step, whoever else writes.
+    if (!q.exec("BEGIN IMMEDIATE")) return failed(q, "keep an entry");
+    bool same = false;
+    const qint64 id = insert(q, event, bytes, source, firmware, note, &same);
+    if (!id || !q.exec("COMMIT")) {
+        QSqlQuery(QSqlDatabase::database(connection_, false)).exec("ROLLBACK");
+        return same ? 0 : failed(q, "keep an entry");
+    }
+    worked();
+    return id;
+}
+
+std::optional<HistoryEntry> TuneHistory::readOne(const QString& where, qint64 id) const {
+    error_.clear();
+    if (!usable_) {
+        error_ = "Tune History is off for this run";
+        return std::nullopt;
+    }
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    q.prepare(QString("SELECT %1 FROM %2 WHERE %3 ORDER BY e.id DESC LIMIT 1")
+                  .arg(kColumns, kFrom, where));
+    if (where.contains('?')) q.addBindValue(id);
+    if (!q.exec()) {
+        readFailed(q);
+        return std::nullopt;
+    }
+    if (!q.next()) return std::nullopt;
+    HistoryEntry e = entryOf(q);
+    // Never hand out damaged bytes as a tune.
+    if (hashOf(e.bytes) != e.hash) {
+        error_ = QString(
+                     "Tune History entry %1 is damaged: its bytes do not match their "
+                     "SHA-256.")
+                     .arg(e.id);
+        return std::nullopt;
+    }
+    return e;
+}
+
+std::optional<HistoryEntry> TuneHistory::entry(qint64 id) const {
+    return readOne("e.id = ?", id);
 }
 
 std::optional<HistoryEntry> TuneHistory::newest() const {
-    if (!usable_) return std::nullopt;
-    QSqlQuery q(QSqlDatabase::database(connection_, false));
-    if (!q.exec(QString("SELECT %1, bytes FROM entries ORDER BY id DESC LIMIT 1").arg(kColumns)) ||
-        !q.next())
-        return std::nullopt;
-    return entryOf(q, true);
+    return readOne("1");
+}
+
+std::optional<HistoryEntry> TuneHistory::newestTransfer() const {
+    return readOne(
+        "e.event IN ('download', 'upload', 'upload-failed', 'controller-before-upload')");
 }
 
 QVector<HistoryEntry> TuneHistory::entries(const QString& filter, qint64 beforeId,
                                            int limit) const {
     QVector<HistoryEntry> out;
-    if (!usable_) return out;
-    QString sql = QString("SELECT %1 FROM entries WHERE id < ?").arg(kColumns);
+    error_.clear();
+    if (!usable_) {
+        error_ = "Tune History is off for this run";
+        return out;
+    }
+    QString sql = "SELECT id, time, event, source, firmware, note, hash FROM entries WHERE id < ?";
     if (!filter.isEmpty())
         sql +=
             // The time as the list shows it, in local time.
@@ -278,18 +428,32 @@ QVector<HistoryEntry> TuneHistory::entries(const QString& filter, qint64 beforeI
         q.addBindValue("%" + like + "%");
     }
     q.addBindValue(limit);
-    if (!q.exec()) return out;
+    if (!q.exec()) {
+        readFailed(q);
+        return out;
+    }
     while (q.next()) out.push_back(entryOf(q, false));
+    // A page cut short by an error is no end of the list.
+    if (q.lastError().type() != QSqlError::NoError) {
+        readFailed(q);
+        out.clear();
+    }
     return out;
 }
 
 bool TuneHistory::setNote(qint64 id, const QString& note) {
-    if (!usable_) return false;
+    if (!usable_ || readOnly_) return false;
     QSqlQuery q(QSqlDatabase::database(connection_, false));
     q.prepare("UPDATE entries SET note = ? WHERE id = ?");
     q.addBindValue(text(note));
     q.addBindValue(id);
-    return q.exec() && q.numRowsAffected() == 1;
+    if (!q.exec()) return failed(q, "keep the note");
+    worked();
+    return q.numRowsAffected() == 1;
+}
+
+QString TuneHistory::lockPath(qint64 run) const {
+    return QString("%1.run-%2.lock").arg(path_).arg(run);
 }
 
 bool TuneHistory::ensureRun() {
@@ -298,74 +462,129 @@ bool TuneHistory::ensureRun() {
     q.prepare("INSERT INTO runs(pid, started) VALUES(?, ?)");
     q.addBindValue(QCoreApplication::applicationPid());
     q.addBindValue(nowText());
-    if (!q.exec()) return false;
+    if (!q.exec()) return failed(q, "keep this run's work");
     run_ = q.lastInsertId().toLongLong();
+    // Held as long as this process lives: the next start tells a crash by it.
+    lock_ = std::make_unique<RunLock>(lockPath(run_));
     return true;
 }
 
-void TuneHistory::keepUnsavedTable(const UnsavedTable& t) {
-    if (!usable_ || !ensureRun()) return;
+bool TuneHistory::keepUnsavedWork(const UnsavedWork& w) {
+    if (!usable_ || readOnly_ || !ensureRun()) return false;
     QSqlQuery q(QSqlDatabase::database(connection_, false));
-    q.prepare("UPDATE runs SET saved = ?, kind = ?, base = ?, edited = ?, cells = ? WHERE id = ?");
-    for (const QVariant& v : {QVariant(nowText()), QVariant(t.kind), QVariant(t.base),
-                              QVariant(t.edited), QVariant(packCells(t.cells)), QVariant(run_)})
+    q.prepare(
+        "UPDATE runs SET saved = ?, kind = ?, base = ?, edited = ?, cells = ?, params = ? "
+        "WHERE id = ?");
+    for (const QVariant& v :
+         {QVariant(nowText()), QVariant(w.kind), QVariant(w.base), QVariant(w.edited),
+          QVariant(w.cells.isEmpty() ? QByteArray() : packCells(w.cells)), QVariant(w.params),
+          QVariant(run_)})
         q.addBindValue(v);
-    if (!q.exec())
-        tell(kWriteFailed, "Tune History could not keep an entry: " + q.lastError().text());
+    if (!q.exec()) return failed(q, "keep the unsaved work");
+    worked();
+    return true;
 }
 
-void TuneHistory::clearUnsavedTable() {
-    if (!usable_ || !run_) return;
-    exec(QString("UPDATE runs SET saved = NULL, base = NULL, edited = NULL, cells = NULL "
-                 "WHERE id = %1")
-             .arg(run_));
+bool TuneHistory::clearUnsavedWork() {
+    if (!usable_ || readOnly_ || !run_) return true;
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    q.prepare(
+        "UPDATE runs SET saved = NULL, base = NULL, edited = NULL, cells = NULL, params = NULL "
+        "WHERE id = ?");
+    q.addBindValue(run_);
+    if (!q.exec()) return failed(q, "clear the unsaved work");
+    worked();
+    return true;
 }
 
-bool TuneHistory::holdsUnsavedTable() const {
+bool TuneHistory::holdsUnsavedWork() const {
     if (!usable_ || !run_) return false;
     QSqlQuery q(QSqlDatabase::database(connection_, false));
-    q.prepare("SELECT cells IS NOT NULL FROM runs WHERE id = ?");
+    q.prepare("SELECT saved IS NOT NULL FROM runs WHERE id = ?");
     q.addBindValue(run_);
     return q.exec() && q.next() && q.value(0).toBool();
 }
 
-void TuneHistory::endRun() {
-    if (!usable_ || !run_) return;
-    exec(QString("UPDATE runs SET clean = 1, saved = NULL, base = NULL, edited = NULL, "
-                 "cells = NULL WHERE id = %1")
-             .arg(run_));
+bool TuneHistory::endRun() {
+    if (!usable_ || readOnly_ || !run_) return true;
+    if (!settleLostRun(run_)) return false;
     run_ = 0;
+    return true;
 }
 
-std::optional<UnsavedTable> TuneHistory::takeLostTable() {
-    if (!usable_) return std::nullopt;
+bool TuneHistory::settleLostRun(qint64 run) {
+    if (!usable_ || readOnly_) return false;
     QSqlQuery q(QSqlDatabase::database(connection_, false));
-    if (!q.exec("SELECT id, pid, saved, kind, base, edited, cells FROM runs WHERE clean = 0 "
-                "ORDER BY id DESC"))
-        return std::nullopt;
-    std::optional<UnsavedTable> found;
-    QVector<qint64> lost;
+    q.prepare(
+        "UPDATE runs SET clean = 1, saved = NULL, base = NULL, edited = NULL, cells = NULL, "
+        "params = NULL WHERE id = ?");
+    q.addBindValue(run);
+    if (!q.exec()) return failed(q, "mark a run as ended");
+    worked();
+    if (run == run_) lock_.reset();
+    QFile::remove(lockPath(run));
+    return true;
+}
+
+QVector<UnsavedWork> TuneHistory::lostRuns() {
+    QVector<UnsavedWork> lost;
+    if (!usable_ || readOnly_) return lost;
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    if (!q.exec("SELECT id, pid, saved, kind, base, edited, cells, params, entry FROM runs "
+                "WHERE clean = 0 ORDER BY id DESC")) {
+        failed(q, "look for lost work");
+        return lost;
+    }
+    QVector<qint64> empty, unkept;
     while (q.next()) {
         const qint64 id = q.value(0).toLongLong();
-        if (id == run_ || processRuns(q.value(1).toLongLong())) continue;
-        lost << id;
-        if (found || q.value(2).isNull()) continue;
-        UnsavedTable t;
-        t.time = QDateTime::fromString(q.value(2).toString(), Qt::ISODateWithMs);
-        t.kind = q.value(3).toInt();
-        t.base = q.value(4).toByteArray();
-        t.edited = q.value(5).toByteArray();
-        t.cells = unpackCells(q.value(6).toByteArray());
-        found = t;
+        const QString lock = lockPath(id);
+        // A run from before the locks is judged by its process id alone.
+        const bool runs = QFileInfo::exists(lock) ? RunLock::heldElsewhere(lock)
+                                                  : RunLock::processMayRun(q.value(1).toLongLong());
+        if (id == run_ || runs) continue;
+        if (q.value(2).isNull()) {
+            empty << id;
+            continue;
+        }
+        UnsavedWork w;
+        w.run = id;
+        w.time = QDateTime::fromString(q.value(2).toString(), Qt::ISODateWithMs);
+        w.kind = q.value(3).isNull() ? -1 : q.value(3).toInt();
+        w.base = q.value(4).toByteArray();
+        w.edited = q.value(5).toByteArray();
+        w.cells = unpackCells(q.value(6).toByteArray());
+        w.params = q.value(7).toByteArray();
+        lost << w;
+        if (q.value(8).isNull()) unkept << id;
     }
     q.finish();
-    // Kept as an entry too, so that a No to the question loses nothing.
-    if (found) record("crash-recovery", found->edited, {}, {}, "unsaved table edits");
-    for (const qint64 id : lost)
-        exec(QString("UPDATE runs SET clean = 1, base = NULL, edited = NULL, cells = NULL "
-                     "WHERE id = %1")
-                 .arg(id));
-    return found;
+    for (const qint64 id : empty) settleLostRun(id);
+    // Each kept as an entry before it is offered, so that a No, or another crash, loses
+    // nothing; a run whose entry cannot be written waits for a later start.
+    QVector<UnsavedWork> offered;
+    for (const UnsavedWork& w : lost) {
+        if (unkept.contains(w.run)) {
+            if (!q.exec("BEGIN IMMEDIATE")) {
+                failed(q, "keep the lost work");
+                continue;
+            }
+            bool same = false;
+            const qint64 entry =
+                insert(q, "crash-recovery", w.edited, {}, {},
+                       w.cells.isEmpty() ? "unsaved buffer" : "unsaved table edits", &same);
+            q.prepare("UPDATE runs SET entry = ? WHERE id = ? AND entry IS NULL");
+            q.addBindValue(entry);
+            q.addBindValue(w.run);
+            if ((!entry && !same) || !q.exec() || !q.exec("COMMIT")) {
+                failed(q, "keep the lost work");
+                QSqlQuery(QSqlDatabase::database(connection_, false)).exec("ROLLBACK");
+                continue;
+            }
+        }
+        offered << w;
+    }
+    return offered;
 }
 
 }  // namespace velo

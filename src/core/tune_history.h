@@ -6,9 +6,14 @@
 #include <QString>
 #include <QVector>
 #include <functional>
+#include <memory>
 #include <optional>
 
+class QSqlQuery;
+
 namespace velo {
+
+class RunLock;
 
 // One image the program has seen.
 struct HistoryEntry {
@@ -18,68 +23,95 @@ struct HistoryEntry {
     QByteArray bytes;  // the 264 bytes of a data file
 };
 
-// The table edits of a run, written while they are unsaved so that a crash loses none.
-struct UnsavedTable {
-    QDateTime time;         // UTC, when they were written
-    int kind = 0;           // 0: 2D, 1: 3D
-    QByteArray base;        // the buffer the table was opened from
-    QByteArray edited;      // the buffer as Save would have written it
-    QVector<double> cells;  // the working values, row by row
+// What a run would lose in a crash, written while it differs from the last file or
+// transfer: the buffer, the parameters as they are in memory and any open table's edits.
+struct UnsavedWork {
+    QDateTime time;         // UTC, when it was written
+    int kind = -1;          // the open table: -1 none, 0 2D, 1 3D
+    QByteArray base;        // the buffer's bytes as they are
+    QByteArray edited;      // the buffer as Save File would write it, the open table in it
+    QVector<double> cells;  // the open table's working values, row by row
+    QByteArray params;      // the parameter variables and table arrays, packed
+    qint64 run = 0;         // the lost run it comes from
 };
 
 // Every tune the program has seen, in one SQLite file shared by every running window and
-// command-line tool. Nothing here throws: a store that cannot be used costs the entry, and
-// `problem` is told once per kind of trouble.
+// command-line tool. Nothing here throws: a store that cannot be used costs the entry,
+// `problem` is told once per kind of trouble, and a read that fails says why in error().
 class TuneHistory {
   public:
     // The user's store: $XDG_DATA_HOME/velo-igx/history.sqlite.
     static QString defaultPath();
     explicit TuneHistory(const QString& path = defaultPath(),
-                         std::function<void(const QString&)> problem = {});
+                         std::function<void(const QString&)> problem = {}, int busyMs = 5000);
     ~TuneHistory();
     TuneHistory(const TuneHistory&) = delete;
     TuneHistory& operator=(const TuneHistory&) = delete;
 
     bool usable() const { return usable_; }
+    // A store of a newer schema: read, never written.
+    bool readOnly() const { return readOnly_; }
     QString path() const { return path_; }
     static QString hashOf(const QByteArray& bytes);
+    // Why the last read gave nothing; empty when it worked or found nothing.
+    QString error() const { return error_; }
+    // Told the text of each write that fails, and an empty text once writes work again.
+    void setTroubleHandler(std::function<void(const QString&)> handler);
 
-    // Keeps an entry unless its bytes are those of the newest one (an `upload-failed`
-    // is always kept: it says what the controller may hold). The new id, or 0.
+    // Keeps an entry: every event always, except the safety copies (buffer-kept,
+    // table-edits, before-clip, crash-recovery), which are not kept twice in a row. Rows
+    // with the same bytes share them. The new id, or 0.
     qint64 record(const QString& event, const QByteArray& bytes, const QString& source = {},
                   const QString& firmware = {}, const QString& note = {});
     std::optional<HistoryEntry> entry(qint64 id) const;
     std::optional<HistoryEntry> newest() const;
+    // The newest entry that says what the controller holds.
+    std::optional<HistoryEntry> newestTransfer() const;
     // Newest first, ids below `beforeId` (0: from the newest), matching `filter` in any
     // text; without the bytes.
     QVector<HistoryEntry> entries(const QString& filter = {}, qint64 beforeId = 0,
                                   int limit = 200) const;
     bool setNote(qint64 id, const QString& note);
 
-    // Crash recovery: this run's unsaved table, replaced each time; cleared when saved or
-    // dropped, and the run marked clean when it ends.
-    void keepUnsavedTable(const UnsavedTable& table);
-    void clearUnsavedTable();
-    bool holdsUnsavedTable() const;
-    void endRun();
-    // The newest unsaved table of a run that ended without `endRun` and no longer runs;
-    // every such run is then marked as handled.
-    std::optional<UnsavedTable> takeLostTable();
+    // Crash recovery: this run's unsaved work, replaced each time and cleared when nothing
+    // is left to lose; the run marked clean when it ends.
+    bool keepUnsavedWork(const UnsavedWork& work);
+    bool clearUnsavedWork();
+    bool holdsUnsavedWork() const;
+    bool endRun();
+    // The work of every run that ended without `endRun` and that no live program holds,
+    // newest first, each already kept as a crash-recovery entry.
+    QVector<UnsavedWork> lostRuns();
+    // A lost run answered for: marked clean.
+    bool settleLostRun(qint64 run);
 
-    static constexpr int kSchemaVersion = 2;
+    static constexpr int kSchemaVersion = 3;
 
   private:
     bool open(QSqlError& error);
     bool migrate(QSqlError& error);
-    bool exec(const QString& sql);
+    int salvage(const QString& damaged);
     void tell(int kind, const QString& text);
+    bool failed(const QSqlQuery& q, const QString& what);
+    void worked();
+    bool readFailed(const QSqlQuery& q) const;
+    std::optional<HistoryEntry> readOne(const QString& where, qint64 id = 0) const;
+    qint64 insert(QSqlQuery& q, const QString& event, const QByteArray& bytes,
+                  const QString& source, const QString& firmware, const QString& note, bool* same);
     bool ensureRun();
+    QString lockPath(qint64 run) const;
 
     QString path_;
     QString connection_;
     std::function<void(const QString&)> problem_;
+    std::function<void(const QString&)> trouble_;
+    int busyMs_;
     bool usable_ = false;
+    bool readOnly_ = false;
+    bool troubled_ = false;
+    mutable QString error_;
     qint64 run_ = 0;
+    std::unique_ptr<RunLock> lock_;
     int told_ = 0;  // bit per kind of trouble already told
 };
 

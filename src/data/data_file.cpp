@@ -23,7 +23,9 @@ DataFileRead unreadable(const QString& path, const QString& reason) {
 DataFileRead readHistoryEntry(const QString& path, qint64 id) {
     const TuneHistory store;
     const auto e = store.entry(id);
-    if (!e) return unreadable(path, "No such entry in Tune History");
+    if (!e)
+        return unreadable(
+            path, store.error().isEmpty() ? "No such entry in Tune History" : store.error());
     DataFileRead r;
     r.size = int(std::min<qsizetype>(e->bytes.size(), ConfigImage::kImageBytes));
     std::copy_n(e->bytes.constData(), r.size, r.bytes.begin());

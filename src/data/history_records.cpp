@@ -3,6 +3,9 @@
 #include "core/run_error.h"
 #include "core/tune_history.h"
 
+#include <QDataStream>
+#include <QIODevice>
+
 namespace velo::history {
 
 QByteArray rawBytes(const ConfigImage& image) {
@@ -18,6 +21,56 @@ QByteArray savedBytes(const ConfigImage& image) {
         return rawBytes(image);
     }
     return rawBytes(copy);
+}
+
+namespace {
+
+constexpr quint32 kParamsForm = 1;
+
+// One order for both ways: each field read or written in turn.
+template <typename Stream, typename Image>
+void eachParam(Stream& s, Image& im) {
+    s << im.TrigTiming << im.CrankPulses << im.OptionsByte << im.Cyl4 << im.Cyl6 << im.TimingEnable
+      << im.Table2DEnabled << im.Table3DEnabled << im.RetardComp << im.StartRetard << im.MAPSensor
+      << im.GPI1Mode << im.GPI1Retard << im.GPI2Mode << im.GPI2Retard << im.GPIO3Mode
+      << im.GPIO3Retard << im.GPIO3MinRPM << im.GPIO3MaxRPM;
+    for (int k = 1; k <= ConfigImage::kRpmColumns; ++k) {
+        s << im.Table2D(k, 1) << im.Table2D(k, 2);
+        for (int r = 1; r <= ConfigImage::kMapRows; ++r) s << im.Table3D(k, r);
+    }
+}
+
+// QDataStream's >> under the name << so that one list serves both ways.
+struct Reader {
+    QDataStream& in;
+    template <typename T>
+    Reader& operator<<(T& v) {
+        in >> v;
+        return *this;
+    }
+};
+
+}  // namespace
+
+QByteArray packParams(const ConfigImage& image) {
+    QByteArray out;
+    QDataStream s(&out, QIODevice::WriteOnly);
+    s << kParamsForm;
+    eachParam(s, image);
+    return out;
+}
+
+bool unpackParams(ConfigImage& image, const QByteArray& packed) {
+    QDataStream in(packed);
+    quint32 form = 0;
+    in >> form;
+    if (form != kParamsForm) return false;
+    ConfigImage read = image;
+    Reader r{in};
+    eachParam(r, read);
+    if (in.status() != QDataStream::Ok) return false;
+    image = read;
+    return true;
 }
 
 bool keep(AppContext& ctx, const QString& event, const QByteArray& bytes, const QString& source,

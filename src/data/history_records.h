@@ -20,6 +20,12 @@ QByteArray rawBytes(const ConfigImage& image);
 // The buffer as Save File would write it; its raw bytes when a value cannot be encoded.
 QByteArray savedBytes(const ConfigImage& image);
 
+// The parameter variables and table arrays as they are in memory, which the bytes do not
+// always hold (a trigger timing moved in the dialog, a wizard's table); false when `packed`
+// is not such a form, the image then unchanged.
+QByteArray packParams(const ConfigImage& image);
+bool unpackParams(ConfigImage& image, const QByteArray& packed);
+
 // Keeps `bytes` with the firmware last identified. True when a new entry was written.
 bool keep(AppContext& ctx, const QString& event, const QByteArray& bytes,
           const QString& source = {}, const QString& note = {});

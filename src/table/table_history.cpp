@@ -21,71 +21,68 @@ QByteArray tableEditsBytes(const ConfigImage& image, const TableSession& table) 
     return history::savedBytes(copy);
 }
 
-TableAutosave::TableAutosave(TableEditor& editor, TuneHistory& history, int interval)
-    : QObject(&editor), editor_(editor), history_(history), interval_(interval) {
-    timer_.setSingleShot(true);
-    connect(&timer_, &QTimer::timeout, this, &TableAutosave::write);
-    connect(&editor, &TableEditor::sessionChanged, this, &TableAutosave::watch);
-    watch(editor.session());
+BufferAutosave::BufferAutosave(TableEditor& editor, TuneHistory& history, int interval)
+    : QObject(&editor), editor_(editor), history_(history) {
+    // Dialogs and wizards change the parameters without a word: look at the whole
+    // buffer on each tick; a write happens only when something changed.
+    connect(&timer_, &QTimer::timeout, this, &BufferAutosave::check);
+    timer_.start(interval);
+    connect(&editor.ctx.state, &MainState::bufferWritten, this,
+            [this] { settled_ = history::savedBytes(editor_.ctx.image); });
 }
 
-void TableAutosave::watch(TableSession* session) {
-    timer_.stop();
-    if (written_) history_.clearUnsavedTable();
-    written_ = false;
-    if (!session) return;
-    connect(session, &TableSession::valueChanged, this, &TableAutosave::changed);
-    connect(session, &TableSession::textChanged, this, &TableAutosave::changed);
-    connect(session, &TableSession::tableReset, this, &TableAutosave::changed);
-    if (session->hasEdits()) changed();  // a wizard's table
-}
-
-void TableAutosave::changed() {
-    if (timer_.isActive()) return;
-    const qint64 since = sinceWrite_.isValid() ? sinceWrite_.elapsed() : interval_;
-    timer_.start(int(std::max<qint64>(0, interval_ - since)));
-}
-
-void TableAutosave::write() {
+void BufferAutosave::check() {
+    const ConfigImage& image = editor_.ctx.image;
     const TableSession* s = editor_.session();
-    if (!s) return;
-    sinceWrite_.start();
-    if (!s->hasEdits()) {
-        if (written_) history_.clearUnsavedTable();
-        written_ = false;
+    UnsavedWork w;
+    if (!image.BufferEmpty || (s && s->hasEdits())) {
+        w.base = history::rawBytes(image);
+        w.edited = s ? tableEditsBytes(image, *s) : history::savedBytes(image);
+        if (s && s->hasEdits()) {
+            w.kind = s->kind() == TableKind::Table2D ? 0 : 1;
+            for (int r = 1; r <= s->rows(); ++r)
+                for (int c = 1; c <= TableSession::kColumns; ++c) w.cells << s->value(r, c);
+        }
+        w.params = history::packParams(image);
+    }
+    const bool lose = !w.cells.isEmpty() || (!w.edited.isEmpty() && w.edited != settled_);
+    if (!lose) {
+        if (holds_ && history_.clearUnsavedWork()) holds_ = false;
         return;
     }
-    UnsavedTable t;
-    t.kind = s->kind() == TableKind::Table2D ? 0 : 1;
-    t.base = history::rawBytes(editor_.ctx.image);
-    t.edited = tableEditsBytes(editor_.ctx.image, *s);
-    for (int r = 1; r <= s->rows(); ++r)
-        for (int c = 1; c <= TableSession::kColumns; ++c) t.cells << s->value(r, c);
-    history_.keepUnsavedTable(t);
-    written_ = true;
+    if (holds_ && w.kind == written_.kind && w.base == written_.base &&
+        w.edited == written_.edited && w.cells == written_.cells && w.params == written_.params)
+        return;
+    if (history_.keepUnsavedWork(w)) {
+        written_ = w;
+        holds_ = true;
+    }
 }
 
-void restoreUnsavedTable(TableEditor& editor, const UnsavedTable& table) {
+void restoreUnsavedWork(TableEditor& editor, const UnsavedWork& work) {
     AppContext& ctx = editor.ctx;
     ConfigImage& image = ctx.image;
     std::array<uint8_t, ConfigImage::kImageBytes> bytes{};
-    std::copy_n(table.base.constData(), std::min<qsizetype>(table.base.size(), bytes.size()),
+    std::copy_n(work.base.constData(), std::min<qsizetype>(work.base.size(), bytes.size()),
                 bytes.begin());
     image.ClearEEPROMBuffer();
     image.setImageBytes(bytes);
     image.BufferEmpty = false;
-    image.UpdateParams();
-    const TableKind kind = table.kind == 0 ? TableKind::Table2D : TableKind::Table3D;
-    if (kind == TableKind::Table3D) ctx.runChartSetup3D();
-    ctx.state.setTableMenus(true);
-    ctx.state.setTitleSuffix("Recovered Table Edits");
+    // The parameters as they were in memory; a run of an older version kept only bytes.
+    if (!history::unpackParams(image, work.params)) image.UpdateParams();
+    const bool withTable = work.kind >= 0 && !work.cells.isEmpty();
+    const TableKind kind = work.kind == 0 ? TableKind::Table2D : TableKind::Table3D;
+    if (withTable ? kind == TableKind::Table3D : bool(image.Table3DEnabled)) ctx.runChartSetup3D();
+    ctx.state.setTableMenus(withTable || image.Table2DEnabled || image.Table3DEnabled);
+    ctx.state.setTitleSuffix(withTable ? "Recovered Table Edits" : "Recovered Buffer");
+    if (!withTable) return;
     editor.open(kind);
     TableSession* s = editor.session();
     if (!s) return;
     int i = 0;
     for (int r = 1; r <= s->rows(); ++r)
         for (int c = 1; c <= TableSession::kColumns; ++c, ++i)
-            if (i < table.cells.size()) s->setValue(r, c, table.cells[i]);
+            if (i < work.cells.size()) s->setValue(r, c, work.cells[i]);
     s->copyChartToGrid();
     if (editor.hideValueLabels) editor.hideValueLabels();
     if (editor.formResize) editor.formResize();

@@ -3,7 +3,6 @@
 #include "core/tune_history.h"
 #include "table/table_commands.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -12,27 +11,28 @@ namespace velo {
 // The buffer with the open table's working values in it, as Save would write them.
 QByteArray tableEditsBytes(const ConfigImage& image, const TableSession& table);
 
-// Writes the open table's unsaved edits to the store at most every `interval` ms, one row
-// per run replaced each time, so that a crash loses at most that much.
-class TableAutosave : public QObject {
+// Writes what a crash would lose to the store, at most every `interval` ms: the whole
+// buffer as Save File would write it (any open table in it) whenever it differs from the
+// last file or transfer, or the open table has edits; cleared when nothing is left to
+// lose. One row per run, replaced each time.
+class BufferAutosave : public QObject {
     Q_OBJECT
   public:
-    TableAutosave(TableEditor& editor, TuneHistory& history, int interval = 2000);
+    BufferAutosave(TableEditor& editor, TuneHistory& history, int interval = 2000);
+    // Looks now rather than at the next tick.
+    void check();
 
   private:
-    void watch(TableSession* session);
-    void changed();
-    void write();
-
     TableEditor& editor_;
     TuneHistory& history_;
-    int interval_;
     QTimer timer_;
-    QElapsedTimer sinceWrite_;
-    bool written_ = false;
+    QByteArray settled_;  // the buffer as last read from or written to a file or controller
+    UnsavedWork written_;
+    bool holds_ = false;
 };
 
-// Puts a lost run's table back: its buffer loaded, the table open with the edits unsaved.
-void restoreUnsavedTable(TableEditor& editor, const UnsavedTable& table);
+// Puts a lost run's work back: its buffer and parameters loaded, its table open with the
+// edits unsaved.
+void restoreUnsavedWork(TableEditor& editor, const UnsavedWork& work);
 
 }  // namespace velo

@@ -249,23 +249,40 @@ class ServicesTest : public QObject {
             QCOMPARE(leadingNumber(in), out.toDouble());
     }
 
-    // Each row keeps images in turn ("event:fill") and gives which were stored.
-    void keepsAnImageOnceInARow_data() {
+    // Each row keeps images in turn ("event:fill"): which were stored, the newest transfer
+    // after them and how many images the rows share.
+    void keepsEveryEventAndCopiesOnce_data() {
         QTest::addColumn<QStringList>("kept");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("back to earlier bytes")
-            << QStringList{"open:a", "open:b", "open:a"} << "111";
-        QTest::newRow("a failed upload always")
-            << QStringList{"upload-failed:a", "upload-failed:a", "upload:a"} << "110";
+        QTest::addColumn<QString>("transfer");
+        QTest::addColumn<int>("images");
+        QTest::newRow("back to earlier bytes") << QStringList{"open:a", "open:b", "open:a"} << "111"
+                                               << "" << 2;
+        QTest::newRow("a verified retry after a failed upload")
+            << QStringList{"upload-failed:a", "upload-failed:a", "upload:a", "open:a"} << "1111"
+            << "upload:a" << 1;
+        QTest::newRow("a download that matches")
+            << QStringList{"download:b", "upload:a", "download:a", "save:a"} << "1111"
+            << "download:a" << 2;
+        QTest::newRow("copies only when they differ")
+            << QStringList{"open:a", "buffer-kept:a", "table-edits:b", "crash-recovery:b",
+                           "controller-before-upload:b"}
+            << "10101"
+            << "controller-before-upload:b" << 2;
     }
-    void keepsAnImageOnceInARow() {
+    void keepsEveryEventAndCopiesOnce() {
         QFETCH(QStringList, kept);
         QFETCH(QString, stored);
+        QFETCH(QString, transfer);
+        QFETCH(int, images);
         TuneHistory h(dir->filePath("h.sqlite"));
         QString got;
         for (const QString& k : kept)
             got += h.record(k.section(':', 0, 0), image(k.back().toLatin1())) ? '1' : '0';
         QCOMPARE(got, stored);
+        const auto t = h.newestTransfer();
+        QCOMPARE(t ? t->event + ":" + t->bytes.at(0) : QString(), transfer);
+        QCOMPARE(sql(h.path(), "SELECT count(*) FROM images").toInt(), images);
     }
 
     void twoProgramsShareOneStore() {
@@ -291,23 +308,54 @@ class ServicesTest : public QObject {
         QCOMPARE(a.entries({}, a.entries()[10].id, 5).first().id, a.entries()[11].id);
     }
 
-    void oldStoreIsBroughtUpToDate() {
+    // Older stores are brought up to date step by step; a newer one is only read.
+    void storeOfAnotherVersion_data() {
+        QTest::addColumn<int>("version");
+        QTest::newRow("version 1") << 1;
+        QTest::newRow("version 2") << 2;
+        QTest::newRow("a newer version") << 99;
+    }
+    void storeOfAnotherVersion() {
+        QFETCH(int, version);
         const QString path = dir->filePath("h.sqlite");
-        sql(path,
-            "CREATE TABLE entries(id INTEGER PRIMARY KEY, time TEXT NOT NULL, event TEXT NOT "
-            "NULL, source TEXT NOT NULL DEFAULT '', firmware TEXT NOT NULL DEFAULT '', bytes BLOB "
-            "NOT NULL, hash TEXT NOT NULL, note TEXT NOT NULL DEFAULT '')");
-        sql(path, "INSERT INTO entries(time, event, bytes, hash) VALUES('t', 'open', x'01', 'h')");
-        sql(path, "PRAGMA user_version=1");
-        TuneHistory h(path);
-        QCOMPARE(sql(path, "PRAGMA user_version").toInt(), TuneHistory::kSchemaVersion);
+        const QByteArray one = image(1);
+        if (version > TuneHistory::kSchemaVersion) {
+            TuneHistory(path).record("open", one);
+        } else {
+            sql(path,
+                "CREATE TABLE entries(id INTEGER PRIMARY KEY, time TEXT NOT NULL, event TEXT NOT "
+                "NULL, source TEXT NOT NULL DEFAULT '', firmware TEXT NOT NULL DEFAULT '', bytes "
+                "BLOB NOT NULL, hash TEXT NOT NULL, note TEXT NOT NULL DEFAULT '')");
+            sql(path, QString("INSERT INTO entries(time, event, bytes, hash) VALUES('t', 'open', "
+                              "x'%1', '%2')")
+                          .arg(QString(one.toHex()), TuneHistory::hashOf(one)));
+            if (version == 2)
+                sql(path,
+                    "CREATE TABLE runs(id INTEGER PRIMARY KEY, pid INTEGER NOT NULL, started "
+                    "TEXT NOT NULL, clean INTEGER NOT NULL DEFAULT 0, saved TEXT, kind "
+                    "INTEGER, base BLOB, edited BLOB, cells BLOB)");
+        }
+        sql(path, QString("PRAGMA user_version=%1").arg(version));
+        const QByteArray before = test::readFile(path);
+        QStringList told;
+        TuneHistory h(path, [&](const QString& t) { told << t; });
+        const bool newer = version > TuneHistory::kSchemaVersion;
+        QCOMPARE(h.entry(1)->bytes, one);
         QCOMPARE(h.entries().size(), 1);
-        h.keepUnsavedTable({});
+        QCOMPARE(h.record("open", image(2)) != 0, !newer);
+        QCOMPARE(h.keepUnsavedWork({}), !newer);
+        QCOMPARE(told, newer ? QStringList{"Tune History was written by a newer version of Velo "
+                                           "IGX; it is read only here."}
+                             : QStringList{});
+        QCOMPARE(sql(path, "PRAGMA user_version").toInt(), std::max(version, 3));
+        if (newer) QCOMPARE(test::readFile(path), before);
     }
 
-    void unreadableStoreIsPutAsideOnce_data() {
+    // What still reads comes across into a new store; the damaged file stays beside it.
+    void damagedStoreIsSalvagedBesideIt_data() {
         QTest::addColumn<QByteArray>("content");
-        QTest::newRow("not a database") << QByteArray(4096, 'x');
+        QTest::addColumn<bool>("some");  // whether entries come across
+        QTest::newRow("not a database") << QByteArray(4096, 'x') << false;
         QTemporaryDir seed;
         {
             TuneHistory h(seed.filePath("h.sqlite"));
@@ -315,50 +363,145 @@ class ServicesTest : public QObject {
         }
         QByteArray damaged = test::readFile(seed.filePath("h.sqlite"));
         damaged.replace(damaged.size() / 2, 8192, QByteArray(8192, '\x5a'));
-        QTest::newRow("a damaged page inside") << damaged;
+        QTest::newRow("a damaged page inside") << damaged << true;
         QTest::newRow("cut after its header")
-            << QByteArray("SQLite format 3\0", 16) + QByteArray(90, 1);
+            << QByteArray("SQLite format 3\0", 16) + QByteArray(90, 1) << false;
     }
-    void unreadableStoreIsPutAsideOnce() {
+    void damagedStoreIsSalvagedBesideIt() {
         QFETCH(QByteArray, content);
+        QFETCH(bool, some);
         test::writeFile(dir->filePath("h.sqlite"), content);
         QStringList told;
         TuneHistory h(dir->filePath("h.sqlite"), [&](const QString& t) { told << t; });
         QVERIFY(h.usable());
+        const QVector<HistoryEntry> came = h.entries({}, 0, 1000);
         QVERIFY(h.record("open", image('a')));
         const QStringList aside = QDir(dir->path()).entryList({"h.sqlite.corrupt-*"});
         QCOMPARE(aside.size(), 1);
         QCOMPARE(test::readFile(dir->filePath(aside.first())), content);
         QCOMPARE(told.size(), 1);
+        QVERIFY2(told[0].contains(QString(": %1 entries came across").arg(came.size())),
+                 qPrintable(told[0]));
+        QCOMPARE(!came.isEmpty(), some);
+        for (const HistoryEntry& e : came) QCOMPARE(h.entry(e.id)->bytes, image(char(e.id - 1)));
     }
 
-    void storeThatCannotBeMadeCostsOnlyTheEntry() {
+    // A store that is only busy, or cannot be opened, is never put aside.
+    void storeThatCannotBeOpenedCostsOnlyTheEntry_data() {
+        QTest::addColumn<QString>("in");  // "file": its folder is a file; "folder": it is one
+        QTest::addColumn<QString>("says");
+        QTest::newRow("no folder can be made") << "file"
+                                               << "Tune History is off for this run";
+        QTest::newRow("a folder of its name") << "folder"
+                                              << "Tune History is off for this run";
+        QTest::newRow("busy beyond the timeout")
+            << "busy"
+            << "Tune History is busy (another Velo IGX is writing); try again";
+    }
+    void storeThatCannotBeOpenedCostsOnlyTheEntry() {
+        QFETCH(QString, in);
+        QFETCH(QString, says);
+        QString path = dir->filePath("h.sqlite");
         test::writeFile(dir->filePath("file"), "x");
+        if (in == "file") path = dir->filePath("file/h.sqlite");
+        if (in == "folder") QDir(dir->path()).mkdir("h.sqlite");
+        if (in == "busy") TuneHistory(path).record("open", image('b'));
+        QSqlDatabase holder = QSqlDatabase::addDatabase("QSQLITE", "holder");
+        holder.setDatabaseName(path);
+        if (in == "busy") {
+            QVERIFY(holder.open());
+            QSqlQuery q(holder);
+            QVERIFY(q.exec("PRAGMA locking_mode=EXCLUSIVE") && q.exec("BEGIN EXCLUSIVE"));
+        }
         QStringList told;
-        TuneHistory h(dir->filePath("file/h.sqlite"), [&](const QString& t) { told << t; });
-        QVERIFY(!h.usable());
-        QCOMPARE(h.record("open", image('a')), 0);
-        QVERIFY(!h.takeLostTable());
+        {
+            TuneHistory h(
+                path, [&](const QString& t) { told << t; }, 50);
+            QVERIFY(!h.usable());
+            QCOMPARE(h.record("open", image('a')), 0);
+            QVERIFY(h.lostRuns().isEmpty());
+        }
+        holder.close();
+        holder = QSqlDatabase();
+        QSqlDatabase::removeDatabase("holder");
         QCOMPARE(told.size(), 1);
+        QVERIFY2(told[0].startsWith(says), qPrintable(told[0]));
+        QCOMPARE(QDir(dir->path()).entryList({"h.sqlite.corrupt-*"}), QStringList{});
     }
 
-    // Edits written by a run that is gone come back once; those of a live run never.
-    void lostTableComesBackOnce() {
+    // A read that fails says why and hands out nothing; a failed write's word stays
+    // until a write works again. Readers never wait for a writer.
+    void failuresSayWhy_data() {
+        QTest::addColumn<QString>("fault");  // SQL run beside the store, kept open
+        QTest::addColumn<QString>("error");
+        QTest::newRow("damaged bytes")
+            << "UPDATE images SET bytes = x'00'"
+            << "Tune History entry 1 is damaged: its bytes do not match their SHA-256.";
+        QTest::newRow("another program writing") << "BEGIN IMMEDIATE"
+                                                 << "";
+    }
+    void failuresSayWhy() {
+        QFETCH(QString, fault);
+        QFETCH(QString, error);
         const QString path = dir->filePath("h.sqlite");
+        QStringList trouble;
+        TuneHistory h(
+            path, [](const QString&) {}, 50);
+        h.setTroubleHandler([&](const QString& t) { trouble << t; });
+        QVERIFY(h.record("open", image('a')));
         {
-            TuneHistory crashed(path);
-            crashed.keepUnsavedTable({{}, 1, image('b'), image('e'), {1.5, 2.5}});
-            TuneHistory live(path);
-            QVERIFY(!live.takeLostTable());
+            QSqlDatabase holder = QSqlDatabase::addDatabase("QSQLITE", "holder");
+            holder.setDatabaseName(path);
+            QVERIFY(holder.open());
+            QSqlQuery q(holder);
+            QVERIFY(q.exec(fault) && q.exec("UPDATE entries SET note = 'x'"));
+            QCOMPARE(h.entry(1).has_value(), error.isEmpty());
+            QCOMPARE(h.newest().has_value(), error.isEmpty());
+            QCOMPARE(h.error(), error);
+            QCOMPARE(h.record("download", image('b')) != 0, fault != "BEGIN IMMEDIATE");
+            q.exec("ROLLBACK");
         }
-        sql(path, "UPDATE runs SET pid = 2147483000");
+        QSqlDatabase::removeDatabase("holder");
+        QVERIFY(h.record("download", image('c')));
+        const QStringList told = error.isEmpty()
+                                     ? QStringList{"Tune History could not keep an entry: Tune "
+                                                   "History is busy (another Velo IGX is "
+                                                   "writing); try again",
+                                                   ""}
+                                     : QStringList{};
+        QCOMPARE(trouble, told);
+    }
+
+    // The work of every run that is gone comes back, newest first, kept as an entry, until
+    // it is answered for; a live run's never, whatever its process id says.
+    void lostWorkComesBackUntilAnsweredFor() {
+        const QString path = dir->filePath("h.sqlite");
+        auto work = [](int kind, char edited) {
+            UnsavedWork w;
+            w.kind = kind;
+            w.base = image('x');
+            w.edited = image(edited);
+            if (kind >= 0) w.cells = {1.5};
+            return w;
+        };
+        TuneHistory live(path);
+        live.keepUnsavedWork(work(-1, 'l'));
+        for (char c : {'a', 'b'}) TuneHistory(path).keepUnsavedWork(work(c - 'a', c));
+        // Our own id stands for a reused one; a dead id for one from another namespace.
+        sql(path, QString("UPDATE runs SET pid = %1").arg(QCoreApplication::applicationPid()));
+        sql(path, "UPDATE runs SET pid = 2147483000 WHERE id = 1");
         TuneHistory next(path);
-        const auto lost = next.takeLostTable();
-        QVERIFY(lost);
-        QCOMPARE(lost->kind, 1);
-        QCOMPARE(lost->cells, (QVector<double>{1.5, 2.5}));
-        QCOMPARE(next.newest()->event, "crash-recovery");
-        QVERIFY(!next.takeLostTable());
+        QVector<UnsavedWork> lost = next.lostRuns();
+        QCOMPARE(lost.size(), 2);
+        QVERIFY(lost[0].kind == 1 && lost[1].kind == 0 && lost[0].cells == QVector<double>{1.5});
+        QCOMPARE(next.entries().size(), 2);
+        QCOMPARE(next.entry(2)->bytes, image('a'));
+        QVERIFY(next.settleLostRun(lost[0].run));
+        lost = TuneHistory(path).lostRuns();
+        QCOMPARE(lost.size(), 1);
+        QCOMPARE(lost[0].edited, image('a'));
+        QCOMPARE(next.entries().size(), 2);
+        QVERIFY(next.settleLostRun(lost[0].run) && next.lostRuns().isEmpty());
     }
 };
 

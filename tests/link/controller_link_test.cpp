@@ -332,20 +332,52 @@ class ControllerLinkTest : public QObject {
         if (action == "upload" || action == "download") QCOMPARE(warned, warning);
     }
 
-    // Written while unsaved; gone once saved.
-    void unsavedEditsAreWrittenUntilSaved() {
+    // What a crash would lose is written, and comes back after it as it was in memory.
+    void autosaveKeepsWhatACrashWouldLose_data() {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<int>("kind");  // of the lost run; -2: none lost
+        QTest::newRow("a 3D cell edited") << "edit" << 1;
+        QTest::newRow("cylinders, trigger timing and a cell") << "params edit" << 1;
+        QTest::newRow("module parameters only") << "params" << -1;
+        QTest::newRow("edits saved, then the file") << "edit save" << -2;
+        QTest::newRow("a file as it was loaded") << "" << -2;
+    }
+    void autosaveKeepsWhatACrashWouldLose() {
+        QFETCH(QString, what);
+        QFETCH(int, kind);
         QTemporaryDir dir;
-        TuneHistory store(dir.filePath("h.sqlite"));
-        ModelRig rig;
-        TableEditor editor(rig.ctx);
-        new TableAutosave(editor, store, 0);
-        rig.image.Table2DEnabled = true;
-        rig.image.BufferEmpty = false;
-        mnuEditTimingTable_Click(editor);
-        editor.session()->acceptEdit(1, 1, "12");
-        QTRY_VERIFY(store.holdsUnsavedTable());
-        mnuSaveTbl_Click(editor);
-        QVERIFY(!store.holdsUnsavedTable());
+        QByteArray params;
+        QVector<double> values;
+        {
+            TuneHistory store(dir.filePath("h.sqlite"));
+            ModelRig rig;
+            TableEditor editor(rig.ctx);
+            auto* autosave = new BufferAutosave(editor, store, 1 << 30);
+            rig.load(readDataFile(VELO_SOURCE_DIR "/resources/demo_3d.dat").bytes);
+            emit rig.state.bufferWritten();
+            if (what.contains("params")) {
+                rig.image.Cyl6 = false, rig.image.Cyl4 = true;
+                rig.image.TrigTiming = 30;  // the cells as the dialog brought them in
+                rig.image.Table3D(5, 1) = 29.5;
+            }
+            if (what.contains("edit")) {
+                mnuEditTimingTable_Click(editor);
+                editor.session()->acceptEdit(1, 1, "12");
+            }
+            if (what.contains("save")) mnuSaveTbl_Click(editor), emit rig.state.bufferWritten();
+            autosave->check();
+            params = history::packParams(rig.image);
+            if (editor.session()) values = editor.session()->cells().values;
+        }  // as a crash leaves it: no end of the run
+        TuneHistory next(dir.filePath("h.sqlite"));
+        const QVector<UnsavedWork> lost = next.lostRuns();
+        QCOMPARE(lost.isEmpty() ? -2 : lost[0].kind, kind);
+        if (lost.isEmpty()) return;
+        ModelRig back;
+        TableEditor editor(back.ctx);
+        restoreUnsavedWork(editor, lost[0]);
+        QCOMPARE(history::packParams(back.image), params);
+        QCOMPARE(editor.session() ? editor.session()->cells().values : QVector<double>(), values);
     }
 
     // Each command alone: the bytes it sends with the pauses between them, its result, the

@@ -34,16 +34,18 @@ class CliTest : public QObject {
     void historyKeepsWhatModifyReadAndWrote() {
         const QString out = home_.filePath("out.dat");
         QCOMPARE(runCli({"modify", kDemo2D, out, "+1"}).exitCode, 0);
-        // Read back by id: the same bytes are not kept twice.
+        // Read back by id: each open and save is kept, the same bytes once.
         QCOMPARE(runCli({"modify", "@2", home_.filePath("again.dat"), "+0"}).exitCode, 0);
         const QJsonArray a = list();
-        QCOMPARE(a.size(), 2);
-        QCOMPARE(a[0]["event"].toString(), "save");
-        QCOMPARE(a[1]["source"].toString(), QFileInfo(kDemo2D).absoluteFilePath());
+        QCOMPARE(a.size(), 4);
+        QCOMPARE(a[0]["event"].toString() + a[1]["source"].toString(), "save@2");
+        QCOMPARE(a[3]["source"].toString(), QFileInfo(kDemo2D).absoluteFilePath());
         QCOMPARE(QJsonObject(a[0].toObject()).keys(),
                  (QStringList{"event", "firmware", "hash", "id", "note", "source", "time"}));
-        QCOMPARE(runCli({"history", "note", "1", "as it came"}).exitCode, 0);
-        QCOMPARE(list().at(1)["note"].toString(), "as it came");
+        // A note is kept as typed and listed on one line.
+        QCOMPARE(runCli({"history", "note", "1", "as it\ncame"}).exitCode, 0);
+        QCOMPARE(list().at(3)["note"].toString(), "as it\ncame");
+        QVERIFY(runCli({"history"}).out.endsWith("  as it\\ncame\n"));
         QCOMPARE(runCli({"history", "export", "2", home_.filePath("e.dat")}).exitCode, 0);
         QCOMPARE(readFile(home_.filePath("e.dat")), readFile(out));
         QCOMPARE(runCli({"diff", "@2", out}).exitCode, 0);

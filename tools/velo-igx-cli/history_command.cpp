@@ -26,11 +26,19 @@ TuneHistory* cliHistory() {
 
 namespace {
 
+QString oneLine(QString text) {
+    return text.replace("\\", "\\\\").replace("\r", "\\r").replace("\n", "\\n");
+}
+
 int list(TuneHistory& store, bool json) {
     QJsonArray out;
     // Page by page: a long history is never held whole.
     for (qint64 before = 0;;) {
         const QVector<HistoryEntry> page = store.entries({}, before, 500);
+        if (!store.error().isEmpty()) {
+            std::fprintf(stderr, "velo-igx-cli: %s\n", qPrintable(store.error()));
+            return kFileError;
+        }
         for (const HistoryEntry& e : page) {
             const QString time = e.time.toString(Qt::ISODate);
             if (json)
@@ -41,10 +49,10 @@ int list(TuneHistory& store, bool json) {
                                        {"firmware", e.firmware},
                                        {"note", e.note},
                                        {"hash", e.hash}});
-            else
+            else  // one line per entry, whatever the note holds
                 std::printf("%6lld  %s  %-13s  %s  %s  %s\n", e.id, qPrintable(time),
                             qPrintable(e.event), qPrintable(e.source), qPrintable(e.firmware),
-                            qPrintable(e.note));
+                            qPrintable(oneLine(e.note)));
         }
         if (page.isEmpty()) break;
         before = page.last().id;
@@ -63,12 +71,19 @@ int runHistory(const QStringList& args) {
     const qint64 id = args.value(1).toLongLong(&isId);
     if (args.size() != 3 || !isId || (args[0] != "export" && args[0] != "note"))
         return usage("history: give --json, export ID OUT.dat or note ID TEXT");
-    const auto entry = store.entry(id);
-    if (!entry) {
+    if (args[0] == "note") {
+        if (store.setNote(id, args[2])) return kOk;
         std::fprintf(stderr, "velo-igx-cli: no entry %lld in Tune History\n", id);
         return kFailed;
     }
-    if (args[0] == "note") return store.setNote(id, args[2]) ? kOk : kFileError;
+    const auto entry = store.entry(id);
+    if (!entry) {
+        if (!store.error().isEmpty())
+            std::fprintf(stderr, "velo-igx-cli: %s\n", qPrintable(store.error()));
+        else
+            std::fprintf(stderr, "velo-igx-cli: no entry %lld in Tune History\n", id);
+        return store.error().isEmpty() ? kFailed : kFileError;
+    }
     if (entry->bytes.size() != qsizetype(sizeof(ImageBytes))) {
         std::fprintf(stderr, "velo-igx-cli: entry %lld is not a whole image\n", id);
         return kFailed;

@@ -17,7 +17,10 @@ HistoryWiring::HistoryWiring(MainWindow& window, QSettings& settings)
     AppContext& ctx = window.context();
     ctx.history = store_.get();
     ctx.warning = [&status](const QString& text) { status.setWarning(text); };
-    new TableAutosave(window.tableEditor(), *store_);
+    // A transfer goes on when its entry fails; the user must not miss it, so the word
+    // stays until the store works again.
+    store_->setTroubleHandler([&status](const QString& text) { status.setHistoryWarning(text); });
+    new BufferAutosave(window.tableEditor(), *store_);
     // Once the window shows, not in the middle of its start.
     QTimer::singleShot(0, this, &HistoryWiring::offerRestore);
 }
@@ -38,14 +41,27 @@ TuneHistoryWindow* HistoryWiring::showWindow() {
 }
 
 void HistoryWiring::offerRestore() {
-    const auto lost = store_->takeLostTable();
-    if (!lost || !settings_.value(kAskToRestoreKey, true).toBool()) return;
+    const QVector<UnsavedWork> lost = store_->lostRuns();
+    const bool ask = settings_.value(kAskToRestoreKey, true).toBool();
     AppContext& ctx = window_.context();
-    const QString when = lost->time.toLocalTime().toString("yyyy-MM-dd HH:mm:ss");
-    if (ctx.ui.message("Tune History",
-                       QString("Restore the unsaved timing table edits from %1?").arg(when),
-                       Buttons::YesNo, Icon::Question) == Answer::Yes)
-        restoreUnsavedTable(window_.tableEditor(), *lost);
+    // Newest first, until one is put back: the window holds one buffer, and the others
+    // wait, kept as entries, for the next start.
+    for (int i = 0; i < lost.size(); ++i) {
+        const UnsavedWork& w = lost[i];
+        const QString when = w.time.toLocalTime().toString("yyyy-MM-dd HH:mm:ss");
+        const QString what = w.cells.isEmpty() ? "Restore the unsaved buffer from %1?"
+                                               : "Restore the unsaved timing table edits from %1?";
+        const bool yes = ask && ctx.ui.message("Tune History", QString(what).arg(when),
+                                               Buttons::YesNo, Icon::Question) == Answer::Yes;
+        if (yes) restoreUnsavedWork(window_.tableEditor(), w);
+        store_->settleLostRun(w.run);
+        if (!yes) continue;
+        if (const qsizetype left = lost.size() - i - 1)
+            ctx.tell(QString("%1 more lost run(s) kept in Tune History (Ctrl+H), offered at the "
+                             "next start.")
+                         .arg(left));
+        return;
+    }
 }
 
 }  // namespace velo

@@ -14,12 +14,12 @@ class MainWindow;
 class TuneHistoryWindow;
 
 // Tune History for the main window: the store every workflow keeps its entries in, the
-// table's edits written while unsaved, the question after a run that did not end
-// cleanly, and the window of File > Tune History.
+// buffer and the table's edits written while unsaved, the question after a run that did
+// not end cleanly, and the window of File > Tune History.
 class HistoryWiring : public QObject {
     Q_OBJECT
   public:
-    // Whether the start asks to restore a lost run's table edits (true unless set false).
+    // Whether the start asks to restore a lost run's work (true unless set false).
     static constexpr const char* kAskToRestoreKey = "TuneHistory/AskToRestore";
 
     HistoryWiring(MainWindow& window, QSettings& settings);
@@ -28,7 +28,8 @@ class HistoryWiring : public QObject {
 
     TuneHistory& store() { return *store_; }
     TuneHistoryWindow* showWindow();
-    // The question after a crash; the lost edits are kept as an entry whatever the answer.
+    // The question after a crash, once per lost run; the lost work is kept as an entry
+    // whatever the answer.
     void offerRestore();
 
   private:

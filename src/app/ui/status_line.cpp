@@ -34,7 +34,8 @@ StatusLine::StatusLine(QStatusBar* bar, const ConfigImage& image, const MainStat
       editStatus_(new QLabel(bar)),
       portStatus_(new QLabel(bar)),
       notice_(new QLabel(bar)),
-      warning_(new QLabel(bar)) {
+      warning_(new QLabel(bar)),
+      historyWarning_(new QLabel(bar)) {
     bufferStatus_->setObjectName("lblBufferStatus");
     editStatus_->setObjectName("editStatus");
     portStatus_->setObjectName("lblPortStatus");
@@ -46,6 +47,10 @@ StatusLine::StatusLine(QStatusBar* bar, const ConfigImage& image, const MainStat
     warning_->setStyleSheet("QLabel { color: #b00000; font-weight: bold; }");
     warning_->hide();
     bar->addWidget(warning_);
+    historyWarning_->setObjectName("lblHistoryWarning");
+    historyWarning_->setStyleSheet(warning_->styleSheet());
+    historyWarning_->hide();
+    bar->addWidget(historyWarning_);
     bar->addWidget(notice_);
     bar->addPermanentWidget(portStatus_);
     connect(&editor, &TableEditor::sessionChanged, this, [this](TableSession* s) {
@@ -97,6 +102,11 @@ void StatusLine::notice(const QString& text) {
 void StatusLine::setWarning(const QString& text) {
     warning_->setText(text);
     warning_->setVisible(!text.isEmpty());
+}
+
+void StatusLine::setHistoryWarning(const QString& text) {
+    historyWarning_->setText(text);
+    historyWarning_->setVisible(!text.isEmpty());
 }
 
 }  // namespace velo

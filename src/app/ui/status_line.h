@@ -38,6 +38,9 @@ class StatusLine : public QObject {
     void notice(const QString& text);
     // Stays until cleared with an empty text: something the user must act on.
     void setWarning(const QString& text);
+    // Tune History's trouble, beside the other warning: stays until the store works again.
+    void setHistoryWarning(const QString& text);
+    QLabel* historyWarningLabel() const { return historyWarning_; }
 
   private:
     const ConfigImage& image_;
@@ -49,6 +52,7 @@ class StatusLine : public QObject {
     QLabel* portStatus_;
     QLabel* notice_;
     QLabel* warning_;
+    QLabel* historyWarning_;
     std::optional<std::array<uint8_t, ConfigImage::kImageBytes>> writtenImage_;
     bool bufferChanged_ = false;
 };

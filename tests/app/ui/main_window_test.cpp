@@ -434,37 +434,42 @@ class MainWindowTest : public QObject {
         QVERIFY(!w.action("mnuUndo")->isEnabled() && !w.state().menus().paste3D);
     }
 
-    // Tune History: the question after a run that crashed, and the window.
+    // Tune History: the questions after runs that crashed, newest first, and the window.
     void restoreAfterCrash_data() {
-        QTest::addColumn<bool>("ask");
-        QTest::addColumn<int>("answer");  // -1: no question
-        QTest::newRow("Yes puts the edits back") << true << int(Answer::Yes);
-        QTest::newRow("No leaves them in the history") << true << int(Answer::No);
-        QTest::newRow("question turned off") << false << -1;
+        QTest::addColumn<QVariant>("ask");  // the setting; invalid: not written
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<int>("runs");
+        QTest::newRow("Yes puts the edits back")
+            << QVariant(true) << QList<int>{int(Answer::Yes)} << 1;
+        QTest::newRow("No leaves them in the history")
+            << QVariant(true) << QList<int>{int(Answer::No)} << 1;
+        QTest::newRow("question turned off") << QVariant(false) << QList<int>{} << 1;
+        QTest::newRow("asked unless turned off") << QVariant() << QList<int>{int(Answer::No)} << 1;
+        QTest::newRow("two runs: the buffer No, the edits Yes")
+            << QVariant() << QList<int>{int(Answer::No), int(Answer::Yes)} << 2;
     }
     void restoreAfterCrash() {
-        QFETCH(bool, ask);
-        QFETCH(int, answer);
+        QFETCH(QVariant, ask);
+        QFETCH(QList<int>, answers);
+        QFETCH(int, runs);
         Fixture f;
-        f.settings.setValue(HistoryWiring::kAskToRestoreKey, ask);
-        {
-            TuneHistory crashed;
-            crashed.keepUnsavedTable({{}, 0, image(0), image(1), QVector<double>(21, 12.5)});
+        if (ask.isValid()) f.settings.setValue(HistoryWiring::kAskToRestoreKey, ask);
+        for (int run = 0; run < runs; ++run) {
+            UnsavedWork w;
+            w.base = image(run), w.edited = image(run + 1);
+            if (run == 0) w.kind = 0, w.cells = QVector<double>(21, 12.5);
+            TuneHistory().keepUnsavedWork(w);  // gone without an end, as a crash leaves it
         }
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "raw");
-            db.setDatabaseName(TuneHistory::defaultPath());
-            QVERIFY(db.open() && QSqlQuery(db).exec("UPDATE runs SET pid = 2147483000"));
-        }
-        QSqlDatabase::removeDatabase("raw");
-        if (answer >= 0) f.ui.answer(Answer(answer));
+        for (int a : answers) f.ui.answer(Answer(a));
         MainWindow& w = f.start();
         QCoreApplication::processEvents();
-        QCOMPARE(f.ui.shown().size(), answer >= 0 ? 1 : 0);
+        QCOMPARE(f.ui.shown().size(), answers.size());
+        if (runs == 2) QVERIFY(f.ui.texts()[0].startsWith("Restore the unsaved buffer from "));
         const TableSession* s = w.tableEditor().session();
-        QCOMPARE(s != nullptr, answer == int(Answer::Yes));
+        QCOMPARE(s != nullptr, answers.value(runs - 1) == int(Answer::Yes));
         if (s) QVERIFY(s->hasEdits() && s->value(1, 21) == 12.5);
         QCOMPARE(w.history().store().newest()->event, "crash-recovery");
+        QVERIFY(w.history().store().lostRuns().isEmpty());
     }
 
     void historyWindowFetchesFiltersAndActs() {
@@ -480,6 +485,8 @@ class MainWindowTest : public QObject {
         auto* win = test::child<TuneHistoryWindow>(w, "frmTuneHistory");
         QVERIFY(QTest::qWaitForWindowExposed(win));
         QCOMPARE(win->model()->rowCount(), HistoryModel::kPage);
+        while (win->model()->canFetchMore({})) win->model()->fetchMore({});
+        QCOMPARE(win->model()->rowCount(), 450);
         win->filter()->setText("n44");
         QTRY_COMPARE(win->model()->rowCount(), 11);  // n44, n440..n449
         QVERIFY(win->model()->setData(win->model()->index(10, HistoryModel::Note), "best",
@@ -504,7 +511,8 @@ class MainWindowTest : public QObject {
         QStringList seen;
         auto look = [&] {
             QWidget& d = *QApplication::activeModalWidget();
-            seen << d.windowTitle() << test::child<QGroupBox>(d, "fraCompare3D")->title();
+            seen << d.windowTitle() << test::child<QGroupBox>(d, "fraCompare3D")->title()
+                 << test::child<QLabel>(d, "lblCompareFile")->text().section(" (", 0, 0);
             d.close();
         };
         QTRY_COMPARE(win->model()->rowCount(), 2);
@@ -514,12 +522,16 @@ class MainWindowTest : public QObject {
         win->view()->selectRow(0);
         QTimer::singleShot(0, look);
         win->compareWithBuffer();
+        const qint64 saved = store.newest()->id;  // the older of the two is shown as Buffer
         QCOMPARE(seen,
                  (QStringList{"Compare Two",
                               "3D Timing Table (advance, deg; MAP in kPa): 1 changed cell marked",
-                              "Compare With File",
+                              QString("Tune History entry %1").arg(saved - 1), "Compare With File",
                               "3D Timing Table (advance, deg; MAP in kPa): "
-                              "168 changed cells marked"}));
+                              "168 changed cells marked",
+                              QString("The buffer, as Save File would write it, compared with "
+                                      "Tune History entry %1")
+                                  .arg(saved)}));
     }
 
     // Plugged adapters appear while the frame is open; Find Controller asks each port
