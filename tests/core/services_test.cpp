@@ -27,6 +27,8 @@ void writeConfig(const QTemporaryDir& dir, const QString& text) {
     test::writeFile(dir.filePath(kConfigFileName), text.toLatin1());
 }
 
+const QString kBusy = "Tune History is busy (another Velo IGX is writing); try again";
+
 QByteArray image(char fill) {
     return QByteArray(264, fill);
 }
@@ -341,12 +343,10 @@ class ServicesTest : public QObject {
         TuneHistory h(path, [&](const QString& t) { told << t; });
         const bool newer = version > TuneHistory::kSchemaVersion;
         QCOMPARE(h.entry(1)->bytes, one);
-        QCOMPARE(h.entries().size(), 1);
-        QCOMPARE(h.record("open", image(2)) != 0, !newer);
-        QCOMPARE(h.keepUnsavedWork({}), !newer);
-        QCOMPARE(told, newer ? QStringList{"Tune History was written by a newer version of Velo "
-                                           "IGX; it is read only here."}
-                             : QStringList{});
+        QVERIFY(h.record("open", image(2)) != newer && h.keepUnsavedWork({}) != newer);
+        QCOMPARE(told.join(""), newer ? "Tune History was written by a newer version of Velo "
+                                        "IGX; it is read only here."
+                                      : "");
         QCOMPARE(sql(path, "PRAGMA user_version").toInt(), std::max(version, 3));
         if (newer) QCOMPARE(test::readFile(path), before);
     }
@@ -394,9 +394,7 @@ class ServicesTest : public QObject {
                                                << "Tune History is off for this run";
         QTest::newRow("a folder of its name") << "folder"
                                               << "Tune History is off for this run";
-        QTest::newRow("busy beyond the timeout")
-            << "busy"
-            << "Tune History is busy (another Velo IGX is writing); try again";
+        QTest::newRow("busy beyond the timeout") << "busy" << kBusy;
     }
     void storeThatCannotBeOpenedCostsOnlyTheEntry() {
         QFETCH(QString, in);
@@ -417,9 +415,7 @@ class ServicesTest : public QObject {
         {
             TuneHistory h(
                 path, [&](const QString& t) { told << t; }, 50);
-            QVERIFY(!h.usable());
-            QCOMPARE(h.record("open", image('a')), 0);
-            QVERIFY(h.lostRuns().isEmpty());
+            QVERIFY(!h.usable() && !h.record("open", image('a')) && h.lostRuns().isEmpty());
         }
         holder.close();
         holder = QSqlDatabase();
@@ -455,21 +451,16 @@ class ServicesTest : public QObject {
             QVERIFY(holder.open());
             QSqlQuery q(holder);
             QVERIFY(q.exec(fault) && q.exec("UPDATE entries SET note = 'x'"));
-            QCOMPARE(h.entry(1).has_value(), error.isEmpty());
-            QCOMPARE(h.newest().has_value(), error.isEmpty());
+            QVERIFY(h.entry(1).has_value() == error.isEmpty() &&
+                    h.newest().has_value() == error.isEmpty());
             QCOMPARE(h.error(), error);
             QCOMPARE(h.record("download", image('b')) != 0, fault != "BEGIN IMMEDIATE");
             q.exec("ROLLBACK");
         }
         QSqlDatabase::removeDatabase("holder");
         QVERIFY(h.record("download", image('c')));
-        const QStringList told = error.isEmpty()
-                                     ? QStringList{"Tune History could not keep an entry: Tune "
-                                                   "History is busy (another Velo IGX is "
-                                                   "writing); try again",
-                                                   ""}
-                                     : QStringList{};
-        QCOMPARE(trouble, told);
+        QCOMPARE(trouble.size(), error.isEmpty() ? 2 : 0);  // told, then cleared
+        if (error.isEmpty()) QVERIFY(trouble[0].endsWith(kBusy) && trouble[1].isEmpty());
     }
 
     // The work of every run that is gone comes back, newest first, kept as an entry, until
@@ -478,10 +469,7 @@ class ServicesTest : public QObject {
         const QString path = dir->filePath("h.sqlite");
         auto work = [](int kind, char edited) {
             UnsavedWork w;
-            w.kind = kind;
-            w.base = image('x');
-            w.edited = image(edited);
-            if (kind >= 0) w.cells = {1.5};
+            w.kind = kind, w.base = image('x'), w.edited = image(edited), w.cells = {1.5};
             return w;
         };
         TuneHistory live(path);
@@ -498,9 +486,7 @@ class ServicesTest : public QObject {
         QCOMPARE(next.entry(2)->bytes, image('a'));
         QVERIFY(next.settleLostRun(lost[0].run));
         lost = TuneHistory(path).lostRuns();
-        QCOMPARE(lost.size(), 1);
-        QCOMPARE(lost[0].edited, image('a'));
-        QCOMPARE(next.entries().size(), 2);
+        QVERIFY(lost.size() == 1 && lost[0].edited == image('a') && next.entries().size() == 2);
         QVERIFY(next.settleLostRun(lost[0].run) && next.lostRuns().isEmpty());
     }
 };
