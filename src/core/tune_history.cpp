@@ -497,14 +497,6 @@ bool TuneHistory::clearUnsavedWork() {
     return true;
 }
 
-bool TuneHistory::holdsUnsavedWork() const {
-    if (!usable_ || !run_) return false;
-    QSqlQuery q(QSqlDatabase::database(connection_, false));
-    q.prepare("SELECT saved IS NOT NULL FROM runs WHERE id = ?");
-    q.addBindValue(run_);
-    return q.exec() && q.next() && q.value(0).toBool();
-}
-
 bool TuneHistory::endRun() {
     if (!usable_ || readOnly_ || !run_) return true;
     if (!settleLostRun(run_)) return false;

@@ -77,7 +77,6 @@ class TuneHistory {
     // is left to lose; the run marked clean when it ends.
     bool keepUnsavedWork(const UnsavedWork& work);
     bool clearUnsavedWork();
-    bool holdsUnsavedWork() const;
     bool endRun();
     // The work of every run that ended without `endRun` and that no live program holds,
     // newest first, each already kept as a crash-recovery entry.
