@@ -109,8 +109,19 @@ QVector<HistoryEntry> TuneHistoryWindow::selected() const {
     QModelIndexList rows = view_->selectionModel()->selectedRows();
     // Newest first in the view: the older entry goes first, on the buffer's side.
     std::sort(rows.begin(), rows.end(), [](auto& a, auto& b) { return a.row() > b.row(); });
-    for (const QModelIndex& i : rows)
-        if (auto e = store_.entry(model_->entryAt(i.row()).id)) out << *e;
+    for (const QModelIndex& i : rows) {
+        const qint64 id = model_->entryAt(i.row()).id;
+        if (auto e = store_.entry(id)) {
+            out << *e;
+            continue;
+        }
+        // A damaged or unreadable entry is named, never passed on as a tune.
+        ctx_.ui.message(kTitle,
+                        store_.error().isEmpty() ? QString("No entry %1 in Tune History.").arg(id)
+                                                 : store_.error(),
+                        Buttons::Ok, Icon::Exclamation);
+        return {};
+    }
     return out;
 }
 
