@@ -1,6 +1,8 @@
 #include "data/file_commands.h"
+#include "core/tune_history.h"
 #include "data/data_file.h"
 #include "data/display_name.h"
+#include "data/mod_params.h"
 #include "support/fake_link.h"
 #include "support/files.h"
 #include "support/model_rig.h"
@@ -247,6 +249,8 @@ class FileCommandsTest : public QObject {
     }
     void saveOverAnExistingFile() {
         QFETCH(bool, cancel);
+        TuneHistory store(r->path("h.sqlite"));
+        r->ctx.history = &store;
         r->image.BufferEmpty = false;
         const QString old = r->write("old.dat", "previous");
         r->ui.answerFile(old);
@@ -267,6 +271,55 @@ class FileCommandsTest : public QObject {
         QCOMPARE(r->read("old.dat"),
                  cancel ? QByteArray("previous") : bytesOf(r->image.imageBytes()));
         QCOMPARE(r->state.title(), kBase + (cancel ? "" : " - old.dat"));
+        // The file replaced is kept first.
+        const auto replaced = store.entry(1);
+        QCOMPARE(
+            replaced ? replaced->event + " " + replaced->source + " " + replaced->bytes : QString(),
+            cancel ? "" : "file-replaced " + QFileInfo(old).absoluteFilePath() + " previous");
+    }
+
+    // The 3D demo (trigger timing 38) with the trigger timing moved to `trig` in the
+    // module dialog, then saved: the question, and the table the file holds.
+    void saveWritesTheTableAsTheGridShows_data() {
+        QTest::addColumn<int>("trig");
+        QTest::addColumn<bool>("ask");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("question");  // empty: none
+        const QString q =
+            "The timing table in the buffer was written for trigger timing 38°; "
+            "with %1° every cell runs %2 advance than the grid shows. Write the "
+            "table as the grid shows it?";
+        QTest::newRow("30, Yes") << 30 << true << int(Answer::Yes) << q.arg(30).arg("8.0° less");
+        QTest::newRow("40, No") << 40 << true << int(Answer::No) << q.arg(40).arg("2.0° more");
+        QTest::newRow("turned off") << 30 << false << int(Answer::Yes) << "";
+        QTest::newRow("38: cells only clipped") << 38 << true << int(Answer::Yes) << "";
+    }
+    void saveWritesTheTableAsTheGridShows() {
+        QFETCH(int, trig);
+        QFETCH(bool, ask);
+        QFETCH(int, answer);
+        QFETCH(QString, question);
+        const QString demo = VELO_SOURCE_DIR "/resources/demo_3d.dat";
+        r->open(demo);
+        ModParamsForm form(r->ctx);
+        form.Form_Load();
+        form.sldTrigTiming_Change(ConfigImage::kMaxTrigTiming - trig);
+        form.cmdOK_Click();
+        r->ctx.askTableAsShown = ask;
+        r->ui.clear();
+        r->ui.answerFile(r->path("out.dat"));
+        r->ui.answer(Answer(answer));
+        mnuSaveFile_Click(r->ctx);
+        QCOMPARE(r->ui.texts(), question.isEmpty() ? QStringList() : QStringList{question});
+        ConfigImage saved;
+        QVERIFY(readImageFile(r->ui, r->path("out.dat"), saved, "read"));
+        const bool rewritten = !question.isEmpty() && answer == int(Answer::Yes);
+        if (!rewritten) QCOMPARE(r->read("out.dat").mid(96), test::readFile(demo).mid(96));
+        // As the grid shows it: each cell within half a count, a clipped one within its clip.
+        const double within = rewritten ? ConfigImage::kDegreesPerCount / 2 + 1e-9 : 0.5;
+        for (int k = 1; k <= 21 && (rewritten || trig == 38); ++k)
+            for (int m = 1; m <= 8; ++m)
+                QVERIFY(std::abs(saved.Table3D(k, m) - r->image.Table3D(k, m)) <= within);
     }
 
     void aFailedSaveKeepsTheOldFile_data() {

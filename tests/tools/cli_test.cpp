@@ -331,6 +331,12 @@ class CliTest : public QObject {
         QTest::newRow("upload, read-back differs")
             << "upload" << QStringList{"--read-corrupt", "40"} << 264 << 1
             << QStringList{"Upload To EEPROM: Upload aborted - EEPROM verification failed."};
+        // The row before left the controller half programmed: told before anything else.
+        QTest::newRow("the next transfer warns")
+            << "upload" << QStringList{} << 263 << 1
+            << QStringList{
+                   "\nTune History: Controller may be partly programmed: upload again "
+                   "before running the engine.\nOpen Data File"};
     }
 
     void transfer() {
@@ -362,9 +368,33 @@ class CliTest : public QObject {
         // Nothing half-written beside it.
         QCOMPARE(QDir(dir.path()).entryList({"data.dat*"}, QDir::Files), QStringList{"data.dat"});
         if (command == "upload" && exitCode == 0) QCOMPARE(readFile(saved), data);
+        if (downloaded)  // the file it replaced kept first
+            QCOMPARE(list().at(1)["event"].toString() + " " + list().at(1)["source"].toString(),
+                     "file-replaced " + QFileInfo(dir.filePath("data.dat")).absoluteFilePath());
         // A file that cannot be used costs no traffic at all.
         if (command == "upload" && fileSize < 264)
             QVERIFY2(!process.log().contains(" rx "), process.log().constData());
+    }
+
+    // Each writes over OUT, which Tune History keeps first.
+    void replacedFilesAreKept_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("modify") << QStringList{"modify", kDemo2D, "OUT", "+1"};
+        QTest::newRow("import") << QStringList{"import", kDemo3D, "t.csv", "OUT"};
+        QTest::newRow("history export") << QStringList{"history", "export", "1", "OUT"};
+    }
+    void replacedFilesAreKept() {
+        QFETCH(QStringList, args);
+        QTemporaryDir dir;
+        const QString out = writeFile(dir.filePath("out.dat"), QByteArray(264, 'Z'));
+        QCOMPARE(runCliIn(dir.path(), {"export", kDemo3D, "t.csv"}).exitCode, 0);
+        QCOMPARE(runCliIn(dir.path(), args.replaceInStrings("OUT", out)).exitCode, 0);
+        int id = 0;
+        for (const QJsonValue e : list())
+            if (e["source"] == out && e["event"] == "file-replaced") id = e["id"].toInt();
+        const QString back = dir.filePath("back.dat");
+        runCli({"history", "export", QString::number(id), back});
+        QCOMPARE(readFile(back), QByteArray(264, 'Z'));
     }
 
     // A simulated IGX-1 beside a silent one: the answer, the JSON fields, the exit codes.

@@ -21,6 +21,8 @@ class HistoryWiring : public QObject {
   public:
     // Whether the start asks to restore a lost run's table edits (true unless set false).
     static constexpr const char* kAskToRestoreKey = "TuneHistory/AskToRestore";
+    // Set by an exit that kept the buffer; the next start says so and clears it.
+    static constexpr const char* kKeptAtExitKey = "TuneHistory/KeptAtExit";
 
     HistoryWiring(MainWindow& window, QSettings& settings);
     // A run that gets here ended cleanly.
@@ -30,6 +32,8 @@ class HistoryWiring : public QObject {
     TuneHistoryWindow* showWindow();
     // The question after a crash; the lost edits are kept as an entry whatever the answer.
     void offerRestore();
+    // Exit drops the buffer: kept when it differs from the last file or transfer.
+    void keepBufferAtExit();
 
   private:
     MainWindow& window_;

@@ -7,6 +7,7 @@
 #include "core/port_settings.h"
 #include "core/scripted_interaction.h"
 #include "data/data_file.h"
+#include "data/history_records.h"
 #include "data/mod_params.h"
 #include "link/ui/adapter_list.h"
 #include "support/dialogs.h"
@@ -215,19 +216,30 @@ class MainWindowTest : public QObject {
         QVERIFY(w.portSetup()->isHidden());
     }
 
+    // buffer: "" as the start leaves it, "written" as last loaded, "changed" since then.
+    // A buffer that differs from what was last written is kept, and the next start says so.
     void exitAsksOnlyWithATableOpen_data() {
         QTest::addColumn<bool>("tableOpen");
         QTest::addColumn<int>("answer");
         QTest::addColumn<bool>("closed");
-        QTest::newRow("no table: no question") << false << int(Answer::Cancel) << true;
-        QTest::newRow("table, Yes") << true << int(Answer::Yes) << true;
-        QTest::newRow("table, No") << true << int(Answer::No) << true;
-        QTest::newRow("table, Cancel keeps the window") << true << int(Answer::Cancel) << false;
+        QTest::addColumn<QString>("buffer");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("no table: no question")
+            << false << int(Answer::Cancel) << true << "" << false;
+        QTest::newRow("table, Yes") << true << int(Answer::Yes) << true << "" << true;
+        QTest::newRow("table, No") << true << int(Answer::No) << true << "" << true;
+        QTest::newRow("table, Cancel keeps the window")
+            << true << int(Answer::Cancel) << false << "" << false;
+        QTest::newRow("module change") << false << int(Answer::Cancel) << true << "changed" << true;
+        QTest::newRow("as last written")
+            << false << int(Answer::Cancel) << true << "written" << false;
     }
     void exitAsksOnlyWithATableOpen() {
         QFETCH(bool, tableOpen);
         QFETCH(int, answer);
         QFETCH(bool, closed);
+        QFETCH(QString, buffer);
+        QFETCH(bool, kept);
         Fixture f;
         MainWindow& w = f.start();
         w.show();
@@ -235,6 +247,11 @@ class MainWindowTest : public QObject {
             openTable(w, true);
             w.tableEditor().session()->acceptEdit(1, 1, "30");  // stored as 0 counts
             w.image().DataBuffer.fill(0x55);
+        }
+        if (!buffer.isEmpty()) {
+            w.image().BufferEmpty = false;
+            emit w.state().bufferWritten();
+            w.image().Cyl4 = buffer == "changed";
         }
         f.port->open();
         f.ui.answer(Answer(answer));
@@ -250,6 +267,32 @@ class MainWindowTest : public QObject {
                 test::boxLine(f.ui.shown()[0]),
                 "Exit Program | Save timing table before exiting? | Yes/No/Cancel | exclamation");
         QVERIFY(!w.link().port().isOpen());  // whatever the answer
+        const auto newest = w.history().store().newest();
+        QCOMPARE(newest && newest->event + " " + newest->note == "buffer-kept at Exit", kept);
+        if (!closed) return;
+        f.window.reset();
+        QCOMPARE(f.start().statusLine().noticeLabel()->text(), kept ? history::kKeptAtExit : "");
+    }
+
+    // Until a verified upload or a download, every start warns of the failed upload.
+    void aFailedUploadIsToldAtStart_data() {
+        QTest::addColumn<QStringList>("events");
+        QTest::addColumn<bool>("warned");
+        QTest::newRow("failed") << QStringList{"upload-failed"} << true;
+        QTest::newRow("then an open") << QStringList{"upload-failed", "open"} << true;
+        QTest::newRow("then a download") << QStringList{"upload-failed", "download"} << false;
+        QTest::newRow("then verified") << QStringList{"upload-failed", "upload"} << false;
+    }
+    void aFailedUploadIsToldAtStart() {
+        QFETCH(QStringList, events);
+        QFETCH(bool, warned);
+        Fixture f;
+        {
+            TuneHistory store;
+            for (int i = 0; i < events.size(); ++i) store.record(events[i], image(i));
+        }
+        QCOMPARE(f.start().statusLine().warningLabel()->text(),
+                 warned ? history::kPartlyProgrammed : "");
     }
 
     // The views show the open table where the layout puts them, the status line follows its
