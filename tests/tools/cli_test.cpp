@@ -338,9 +338,7 @@ class CliTest : public QObject {
         // The row before left the controller half programmed: told before anything else.
         QTest::newRow("the next transfer warns")
             << "upload" << QStringList{} << 263 << 1
-            << QStringList{
-                   "\nTune History: Controller may be partly programmed: upload again "
-                   "before running the engine.\nOpen Data File"};
+            << QStringList{"\nTune History: Controller may be partly programmed.*\nOpen Data"};
     }
 
     void transfer() {
@@ -372,9 +370,6 @@ class CliTest : public QObject {
         // Nothing half-written beside it.
         QCOMPARE(QDir(dir.path()).entryList({"data.dat*"}, QDir::Files), QStringList{"data.dat"});
         if (command == "upload" && exitCode == 0) QCOMPARE(readFile(saved), data);
-        if (downloaded)  // the file it replaced kept first
-            QCOMPARE(list().at(1)["event"].toString() + " " + list().at(1)["source"].toString(),
-                     "file-replaced " + QFileInfo(dir.filePath("data.dat")).absoluteFilePath());
         // A file that cannot be used costs no traffic at all.
         if (command == "upload" && fileSize < 264)
             QVERIFY2(!process.log().contains(" rx "), process.log().constData());
