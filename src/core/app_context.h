@@ -34,6 +34,8 @@ struct AppContext {
     std::function<void(const QString& note)> keepTableEdits;
     // Something the user must act on, shown until cleared with an empty text.
     std::function<void(const QString&)> warning;
+    // Whether Save File and Upload ask to write a table the trigger timing moved as shown.
+    bool askTableAsShown = true;
     // A data file was opened or saved (Recent Files).
     std::function<void(const QString& path)> fileUsed;
 

@@ -65,7 +65,8 @@ class TuneHistory {
                   const QString& firmware = {}, const QString& note = {});
     std::optional<HistoryEntry> entry(qint64 id) const;
     std::optional<HistoryEntry> newest() const;
-    // The newest entry that says what the controller holds.
+    // The newest download, upload, upload-failed or controller-before-upload: what the
+    // controller last held as far as this store knows.
     std::optional<HistoryEntry> newestTransfer() const;
     // Newest first, ids below `beforeId` (0: from the newest), matching `filter` in any
     // text; without the bytes.

@@ -4,6 +4,7 @@
 #include "data/data_file.h"
 #include "data/display_name.h"
 #include "data/history_records.h"
+#include "data/table_as_shown.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -121,6 +122,7 @@ LoadResult loadDataFile(AppContext& ctx, const QString& path) {
 bool saveDataFile(AppContext& ctx, const QString& path, Trap& trap) {
     ctx.image.UpdateEEPROM(&trap);
     if (trap.aborted()) return false;
+    history::keepFileBeforeReplace(ctx.history, path, history::rawBytes(ctx.image));
     const QString why = writeDataFile(path, ctx.image.imageBytes());
     if (!why.isEmpty())
         raise(kFileAccessError, "Velo_IGX_Main",
@@ -180,6 +182,7 @@ void mnuSaveFile_Click(AppContext& ctx) {
     if (!trap.step([&] { path = FileSave(ui, "Save File", filter, existMessage); }) ||
         path.isEmpty())
         return;
+    offerTableAsShown(ctx);
     trap.step([&] { saveDataFile(ctx, path, trap); });
 }
 

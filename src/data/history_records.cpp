@@ -5,6 +5,8 @@
 
 #include <QDataStream>
 #include <QIODevice>
+#include <QFile>
+#include <QFileInfo>
 
 namespace velo::history {
 
@@ -85,6 +87,23 @@ void keepBufferBeforeDrop(AppContext& ctx, const QString& note) {
     if (ctx.image.BufferEmpty) return;
     if (keep(ctx, "buffer-kept", savedBytes(ctx.image), ctx.state.DisplayName, note))
         ctx.tell(kBufferKept);
+}
+
+bool keepFileBeforeReplace(TuneHistory* store, const QString& path, const QByteArray& next) {
+    if (!store) return false;
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) return false;
+    // Whatever the file was, a tune or not: a few kilobytes say it, a huge one is no tune.
+    constexpr qint64 kKeptAtMost = 64 * 1024;
+    const QByteArray old = file.read(kKeptAtMost);
+    if (old == next) return false;
+    return store->record("file-replaced", old, QFileInfo(path).absoluteFilePath()) != 0;
+}
+
+bool lastUploadFailed(const TuneHistory* store) {
+    if (!store) return false;
+    const auto last = store->newestTransfer();
+    return last && last->event == "upload-failed";
 }
 
 }  // namespace velo::history

@@ -13,6 +13,8 @@ namespace history {
 inline constexpr const char* kBufferKept = "The earlier buffer is kept in Tune History (Ctrl+H).";
 inline constexpr const char* kEditsKept = "The table's edits are kept in Tune History (Ctrl+H).";
 inline constexpr const char* kClippedKept = "The clipped table is kept in Tune History (Ctrl+H).";
+inline constexpr const char* kKeptAtExit =
+    "The buffer left at the last exit is kept in Tune History (Ctrl+H).";
 inline constexpr const char* kPartlyProgrammed =
     "Controller may be partly programmed: upload again before running the engine.";
 
@@ -32,6 +34,11 @@ bool keep(AppContext& ctx, const QString& event, const QByteArray& bytes,
 // Before a download or an open replaces a loaded buffer: kept when it differs from the
 // newest entry, and the user told where.
 void keepBufferBeforeDrop(AppContext& ctx, const QString& note);
+// Before `path` is written over: the file as it is, unless it already holds `next` or
+// is no file. True when a new entry was written.
+bool keepFileBeforeReplace(TuneHistory* store, const QString& path, const QByteArray& next);
+// Newest transfer an upload-failed: the controller may be half programmed.
+bool lastUploadFailed(const TuneHistory* store);
 
 }  // namespace history
 }  // namespace velo

@@ -2,6 +2,7 @@
 
 #include "core/interaction.h"
 #include "core/numeric.h"
+#include "core/run_error.h"
 #include "data/config_image.h"
 #include "table/image_diff.h"
 
@@ -105,7 +106,16 @@ CheckedTable openTable(const TableSession& s, int mapSensor) {
 }
 
 bool uploadDespiteFindings(const AppContext& ctx, const QSettings& settings) {
-    const auto table = checkedTableInUse(ctx.image);
+    // The bytes the upload programs, read back as the controller will run them: after a
+    // trigger timing change they are not what the table arrays hold.
+    ConfigImage sent = ctx.image;
+    try {
+        sent.UpdateEEPROM();
+    } catch (const RunError&) {
+        return true;  // the upload reports it
+    }
+    sent.UpdateParams();
+    const auto table = checkedTableInUse(sent);
     if (ctx.image.BufferEmpty || ctx.state.tableOpen() || !table ||
         !CheckRules::askBeforeUpload(settings))
         return true;

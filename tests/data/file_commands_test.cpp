@@ -1,6 +1,8 @@
 #include "data/file_commands.h"
+#include "core/tune_history.h"
 #include "data/data_file.h"
 #include "data/display_name.h"
+#include "data/mod_params.h"
 #include "support/fake_link.h"
 #include "support/files.h"
 #include "support/model_rig.h"
@@ -247,6 +249,8 @@ class FileCommandsTest : public QObject {
     }
     void saveOverAnExistingFile() {
         QFETCH(bool, cancel);
+        TuneHistory store(r->path("h.sqlite"));
+        r->ctx.history = &store;
         r->image.BufferEmpty = false;
         const QString old = r->write("old.dat", "previous");
         r->ui.answerFile(old);
@@ -267,6 +271,43 @@ class FileCommandsTest : public QObject {
         QCOMPARE(r->read("old.dat"),
                  cancel ? QByteArray("previous") : bytesOf(r->image.imageBytes()));
         QCOMPARE(r->state.title(), kBase + (cancel ? "" : " - old.dat"));
+        const auto replaced = store.entry(1);  // kept before it was written over
+        QCOMPARE(replaced ? replaced->event + " " + replaced->bytes : "",
+                 cancel ? "" : "file-replaced previous");
+    }
+
+    // The 3D demo (trigger timing 38) moved to `trig` in the module dialog, then saved
+    // (Yes to the question): the cells read back from the file against the grid's.
+    void saveWritesTheTableAsTheGridShows_data() {
+        QTest::addColumn<int>("trig");
+        QTest::addColumn<QString>("question");  // empty: none, and the bytes stay
+        QTest::newRow("30") << 30
+                            << "The timing table in the buffer was written for trigger timing "
+                               "38°; with 30° every cell runs 8.0° less advance than the grid "
+                               "shows. Write the table as the grid shows it?";
+        QTest::newRow("question off") << 30 << "";
+        QTest::newRow("38: cells only clipped") << 38 << "";
+    }
+    void saveWritesTheTableAsTheGridShows() {
+        QFETCH(int, trig);
+        QFETCH(QString, question);
+        r->open(VELO_SOURCE_DIR "/resources/demo_3d.dat");
+        ModParamsForm form(r->ctx);
+        form.Form_Load();
+        form.sldTrigTiming_Change(ConfigImage::kMaxTrigTiming - trig);
+        form.cmdOK_Click();
+        r->ctx.askTableAsShown = QTest::currentDataTag() != QString("question off");
+        r->ui.clear();
+        r->ui.answerFile(r->path("out.dat"));
+        mnuSaveFile_Click(r->ctx);
+        QCOMPARE(r->ui.texts(), question.isEmpty() ? QStringList() : QStringList{question});
+        ConfigImage saved;
+        QVERIFY(readImageFile(r->ui, r->path("out.dat"), saved, {}));
+        double worst = 0;
+        for (int k = 1; k <= 21; ++k)
+            for (int m = 1; m <= 8; ++m)
+                worst = std::max(worst, std::abs(saved.Table3D(k, m) - r->image.Table3D(k, m)));
+        QCOMPARE(worst > 1, question.isEmpty() && trig != 38);
     }
 
     void aFailedSaveKeepsTheOldFile_data() {

@@ -5,10 +5,12 @@
 #include "core/error_report.h"
 #include "core/run_error.h"
 #include "core/tune_history.h"
+#include "data/file_commands.h"
 #include "data/history_records.h"
 #include "data/mod_params.h"
 #include "link/port_finder.h"
 #include "support/fake_link.h"
+#include "support/files.h"
 #include "table/table_commands.h"
 #include "table/table_history.h"
 
@@ -286,6 +288,7 @@ class ControllerLinkTest : public QObject {
             edits);
         row("Save with the other table in use now", "switch", {},
             {"table-edits: before the table closed"}, edits);
+        row("open into an empty buffer", "open", {}, {"open: "}, "");
         row("trigger timing clips the tables", "clip", {}, {"before-clip: before Trig Timing 20"},
             QString("OK brought 21 cells into 0.0° to 20.0°. ") + history::kClippedKept);
     }
@@ -308,8 +311,8 @@ class ControllerLinkTest : public QObject {
         rig.image.Table2DEnabled = true;
         rig.image.Table3DEnabled = false;
         for (int k = 1; k <= 21; ++k) rig.image.Table2D(k, 1) = 35;
-        rig.image.BufferEmpty = false;
-        if (action != "upload" && action != "clip") {
+        rig.image.BufferEmpty = action == "open";
+        if (action != "upload" && action != "clip" && action != "open") {
             editor.open(TableKind::Table2D);
             editor.session()->acceptEdit(1, 1, "12");
         }
@@ -319,6 +322,10 @@ class ControllerLinkTest : public QObject {
         if (action == "close") rig.ui.answer(Answer::No), mnuCloseTbl_Click(editor);
         if (action == "switch") std::swap(rig.image.Table2DEnabled, rig.image.Table3DEnabled);
         if (action == "switch") mnuSaveTbl_Click(editor);
+        if (action == "open") {
+            rig.ui.answerFile(test::writeFile(dir.filePath("o.dat"), QByteArray(264, 7)));
+            mnuOpenFile_Click(rig.ctx);
+        }
         if (action == "clip") {
             ModParamsForm form(rig.ctx);
             form.Form_Load();

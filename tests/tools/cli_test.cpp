@@ -49,6 +49,10 @@ class CliTest : public QObject {
         QCOMPARE(runCli({"history", "export", "2", home_.filePath("e.dat")}).exitCode, 0);
         QCOMPARE(readFile(home_.filePath("e.dat")), readFile(out));
         QCOMPARE(runCli({"diff", "@2", out}).exitCode, 0);
+        // A file written over is kept first.
+        writeFile(home_.filePath("e.dat"), readFile(kDemo2D));
+        QCOMPARE(runCli({"history", "export", "2", home_.filePath("e.dat")}).exitCode, 0);
+        QCOMPARE(list().at(0)["event"].toString(), "file-replaced");
     }
 
     void jsonHasEveryParameterAndBothTables() {
@@ -333,6 +337,10 @@ class CliTest : public QObject {
         QTest::newRow("upload, read-back differs")
             << "upload" << QStringList{"--read-corrupt", "40"} << 264 << 1
             << QStringList{"Upload To EEPROM: Upload aborted - EEPROM verification failed."};
+        // The row before left the controller half programmed: told before anything else.
+        QTest::newRow("the next transfer warns")
+            << "upload" << QStringList{} << 263 << 1
+            << QStringList{"\nTune History: Controller may be partly programmed.*\nOpen Data"};
     }
 
     void transfer() {

@@ -2,6 +2,7 @@
 #include "cli.h"
 #include "core/tune_history.h"
 #include "data/data_file.h"
+#include "data/history_records.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>
@@ -90,6 +91,7 @@ int runHistory(const QStringList& args) {
     }
     ImageBytes bytes;
     std::copy(entry->bytes.begin(), entry->bytes.end(), bytes.begin());
+    history::keepFileBeforeReplace(&store, args[2], entry->bytes);
     if (const QString why = writeDataFile(args[2], bytes); !why.isEmpty()) {
         std::fprintf(stderr, "velo-igx-cli: cannot write %s: %s\n", qPrintable(args[2]),
                      qPrintable(why));

@@ -6,6 +6,8 @@
 #include "core/scripted_interaction.h"
 #include "data/data_file.h"
 #include "data/file_commands.h"
+#include "data/history_records.h"
+#include "data/table_as_shown.h"
 #include "link/controller_link.h"
 #include "link/tracing_port.h"
 #include "table/table_check.h"
@@ -87,6 +89,10 @@ class Session {
         if (args.trace) port = std::make_unique<TracingPort>(std::move(port), stderr);
         link_ = std::make_unique<ControllerLink>(ctx_, std::move(port));
         ctx_.history = cliHistory();
+        ctx_.askTableAsShown = settings_->value(kAskTableAsShownKey, true).toBool();
+        // Told before every transfer until a verified upload or a download ends it.
+        if (history::lastUploadFailed(ctx_.history))
+            std::fprintf(stderr, "Tune History: %s\n", history::kPartlyProgrammed);
     }
 
     AppContext& ctx() { return ctx_; }
@@ -151,6 +157,7 @@ int runUpload(const QStringList& args) {
         const CheckRules rules = CheckRules::fromSettings(session.settings());
         printFindings(checkTable(*table, rules), rules, stderr);
     }
+    offerTableAsShown(session.ctx());
     if (!uploadDespiteFindings(session.ctx(), session.settings())) return kFailed;
     return session.link().upload() == TransferOutcome::Completed ? kOk : kFailed;
 }

@@ -1,11 +1,13 @@
 #include "app/ui/history_wiring.h"
 
 #include "app/ui/main_window.h"
+#include "data/history_records.h"
 #include "table/table_history.h"
 #include "table/ui/tune_history_window.h"
 
 #include <QSettings>
 #include <QTimer>
+#include <algorithm>
 
 namespace velo {
 
@@ -21,6 +23,11 @@ HistoryWiring::HistoryWiring(MainWindow& window, QSettings& settings)
     // stays until the store works again.
     store_->setTroubleHandler([&status](const QString& text) { status.setHistoryWarning(text); });
     new BufferAutosave(window.tableEditor(), *store_);
+    if (history::lastUploadFailed(store_.get())) status.setWarning(history::kPartlyProgrammed);
+    if (settings_.value(kKeptAtExitKey, false).toBool()) {
+        status.notice(history::kKeptAtExit);
+        settings_.remove(kKeptAtExitKey);
+    }
     // Once the window shows, not in the middle of its start.
     QTimer::singleShot(0, this, &HistoryWiring::offerRestore);
 }
@@ -38,6 +45,20 @@ TuneHistoryWindow* HistoryWiring::showWindow() {
     historyWindow_->raise();
     historyWindow_->activateWindow();
     return historyWindow_;
+}
+
+void HistoryWiring::keepBufferAtExit() {
+    StatusLine& status = window_.statusLine();
+    status.updateEditStatus();
+    AppContext& ctx = window_.context();
+    const auto raw = ctx.image.imageBytes();
+    // A table saved into an empty buffer leaves it marked empty, and is work all the same.
+    const bool holdsWork = !ctx.image.BufferEmpty ||
+                           std::any_of(raw.begin(), raw.end(), [](uint8_t b) { return b != 0; });
+    if (!holdsWork || !status.bufferChanged()) return;
+    if (history::keep(ctx, "buffer-kept", history::savedBytes(ctx.image), ctx.state.DisplayName,
+                      "at Exit"))
+        settings_.setValue(kKeptAtExitKey, true);
 }
 
 void HistoryWiring::offerRestore() {

@@ -21,6 +21,8 @@ class HistoryWiring : public QObject {
   public:
     // Whether the start asks to restore a lost run's work (true unless set false).
     static constexpr const char* kAskToRestoreKey = "TuneHistory/AskToRestore";
+    // Set by an exit that kept the buffer; the next start says so and clears it.
+    static constexpr const char* kKeptAtExitKey = "TuneHistory/KeptAtExit";
 
     HistoryWiring(MainWindow& window, QSettings& settings);
     // A run that gets here ended cleanly.
@@ -31,6 +33,8 @@ class HistoryWiring : public QObject {
     // The question after a crash, once per lost run; the lost work is kept as an entry
     // whatever the answer.
     void offerRestore();
+    // Exit drops the buffer: kept when it differs from the last file or transfer.
+    void keepBufferAtExit();
 
   private:
     MainWindow& window_;

@@ -9,6 +9,7 @@
 #include "chart/ui/chart2d_widget.h"
 #include "core/error_report.h"
 #include "data/file_commands.h"
+#include "data/table_as_shown.h"
 #include "data/ui/param_dialogs.h"
 #include "report/ui/report_commands.h"
 #include "table/csv_commands.h"
@@ -56,6 +57,7 @@ MainWindow::MainWindow(UserInteraction& ui, QSettings& settings, BrandInfo brand
     link_ = std::make_unique<ControllerLink>(ctx_, std::move(port));
     ctx_.editModParams = [this] { mnuEditModParams_Click(); };
     ctx_.closeTable = [this] { mnuCloseTbl_Click(); };
+    ctx_.askTableAsShown = settings_.value(kAskTableAsShownKey, true).toBool();
     tableEditor_ = std::make_unique<TableEditor>(ctx_);
     tableEditor_->files = options_.files;
     ctx_.chartSetup3D = [this] { ChartSetup3D(*tableEditor_); };
@@ -124,7 +126,9 @@ std::vector<MainWindow::MenuCommand> MainWindow::menuCommands() {
         {"mnuComm", "mnuDownload", "&Download From EEPROM", none,
          [this] { link_->mnuDownload_Click(); }},
         {"mnuComm", "mnuUpload", "&Upload To EEPROM", none,
-         [this] { if (uploadDespiteFindings(ctx_, settings_)) link_->mnuUpload_Click(); }},
+         [this] {
+             offerTableAsShown(ctx_);
+             if (uploadDespiteFindings(ctx_, settings_)) link_->mnuUpload_Click(); }},
         {"mnuComm", "mnuPortSetup", "&Port Setup", none, [this] { mnuPortSetup_Click(); }},
 
         {"mnuHelp", "mnuHelpContents", "&Contents", none, [this] { mnuHelpContents_Click(); }},
@@ -330,6 +334,7 @@ bool MainWindow::Form_QueryUnload() {
                 break;
         }
     }
+    if (!cancel) history_->keepBufferAtExit();
     link_->closePort();
     return cancel;
 }

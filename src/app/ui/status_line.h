@@ -30,6 +30,8 @@ class StatusLine : public QObject {
     void markBufferWritten();
     // Parameters may have changed: compare the buffer with what was written.
     void updateEditStatus();
+    // As last found by `updateEditStatus`: the buffer differs from what was last written.
+    bool bufferChanged() const { return bufferChanged_; }
     // Table edits leave the buffer alone: they only redraw the line.
     void showEditStatus();
     void updateStatus();

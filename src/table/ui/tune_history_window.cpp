@@ -3,6 +3,7 @@
 #include "core/error_report.h"
 #include "data/data_file.h"
 #include "data/file_commands.h"
+#include "data/history_records.h"
 #include "table/ui/compare_dialog.h"
 
 #include <QDialogButtonBox>
@@ -170,6 +171,7 @@ void TuneHistoryWindow::saveAs() {
         return;
     ImageBytes bytes;
     std::copy(s[0].bytes.begin(), s[0].bytes.end(), bytes.begin());
+    history::keepFileBeforeReplace(ctx_.history, path, s[0].bytes);
     if (const QString why = writeDataFile(path, bytes); !why.isEmpty())
         ctx_.ui.message("Save As", QString("%1: %2").arg(QDir::toNativeSeparators(path), why),
                         Buttons::Ok, Icon::Exclamation);

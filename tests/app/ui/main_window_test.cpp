@@ -7,6 +7,7 @@
 #include "core/port_settings.h"
 #include "core/scripted_interaction.h"
 #include "data/data_file.h"
+#include "data/history_records.h"
 #include "data/mod_params.h"
 #include "link/ui/adapter_list.h"
 #include "support/dialogs.h"
@@ -215,6 +216,8 @@ class MainWindowTest : public QObject {
         QVERIFY(w.portSetup()->isHidden());
     }
 
+    // Without a table, a module parameter changed since the download. Every exit keeps the
+    // buffer it drops, and the next start says so.
     void exitAsksOnlyWithATableOpen_data() {
         QTest::addColumn<bool>("tableOpen");
         QTest::addColumn<int>("answer");
@@ -236,6 +239,11 @@ class MainWindowTest : public QObject {
             w.tableEditor().session()->acceptEdit(1, 1, "30");  // stored as 0 counts
             w.image().DataBuffer.fill(0x55);
         }
+        if (!tableOpen) {
+            w.image().BufferEmpty = false;
+            emit w.state().bufferWritten();
+            w.image().Cyl4 = true;
+        }
         f.port->open();
         f.ui.answer(Answer(answer));
         w.action("mnuExit")->trigger();
@@ -250,6 +258,11 @@ class MainWindowTest : public QObject {
                 test::boxLine(f.ui.shown()[0]),
                 "Exit Program | Save timing table before exiting? | Yes/No/Cancel | exclamation");
         QVERIFY(!w.link().port().isOpen());  // whatever the answer
+        const auto newest = w.history().store().newest();
+        QCOMPARE(newest && newest->event + " " + newest->note == "buffer-kept at Exit", closed);
+        if (!closed) return;
+        f.window.reset();
+        QCOMPARE(f.start().statusLine().noticeLabel()->text(), history::kKeptAtExit);
     }
 
     // The views show the open table where the layout puts them, the status line follows its
@@ -457,6 +470,7 @@ class MainWindowTest : public QObject {
             if (run == 0) w.kind = 0, w.cells = QVector<double>(21, 12.5);
             TuneHistory().keepUnsavedWork(w);  // gone without an end, as a crash leaves it
         }
+        TuneHistory().record("upload-failed", image(2));  // told at every start
         for (QChar a : answers) f.ui.answer(a == 'Y' ? Answer::Yes : Answer::No);
         MainWindow& w = f.start();
         QCoreApplication::processEvents();
@@ -467,6 +481,7 @@ class MainWindowTest : public QObject {
         if (s) QVERIFY(s->hasEdits() && s->value(1, 21) == 12.5);
         QCOMPARE(w.history().store().newest()->event, "crash-recovery");
         QVERIFY(w.history().store().lostRuns().isEmpty());
+        QCOMPARE(w.statusLine().warningLabel()->text(), history::kPartlyProgrammed);
     }
 
     void historyWindowFetchesFiltersAndActs() {

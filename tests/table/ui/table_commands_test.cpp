@@ -352,6 +352,11 @@ class TableCommandsTest : public QObject {
         s.setValue("TableCheck/AskBeforeUpload", false);
         QVERIFY(uploadDespiteFindings(r.ctx, s));
         QCOMPARE(r.ui.shown().size(), 1);
+        // The bytes sent decide: a dip gone from the arrays alone is still programmed.
+        s.setValue("TableCheck/AskBeforeUpload", true);
+        r.image.Table2D(5, 1) = r.image.Table2D(4, 1);
+        r.ui.answer(Answer::No);
+        QVERIFY(!uploadDespiteFindings(r.ctx, s));
     }
 
     // Loading from TrigTiming (box -1), or leaving one box of the defaults at 30.
