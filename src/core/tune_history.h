@@ -50,6 +50,9 @@ class TuneHistory {
                   const QString& firmware = {}, const QString& note = {});
     std::optional<HistoryEntry> entry(qint64 id) const;
     std::optional<HistoryEntry> newest() const;
+    // The newest entry that says what the controller holds (or may hold): a download, an
+    // upload, a failed upload or a read before an upload.
+    std::optional<HistoryEntry> newestTransfer() const;
     // Newest first, ids below `beforeId` (0: from the newest), matching `filter` in any
     // text; without the bytes.
     QVector<HistoryEntry> entries(const QString& filter = {}, qint64 beforeId = 0,

@@ -151,10 +151,19 @@ class ControllerLinkTest : public QObject {
             {kId, "! Download failed."}, 0x15);
         row("upload: Escape during programming", true, "loaded",
             {"escape", "Programming EEPROM", "30"},
-            {kId, kVerifyFailed, "> Verification stopped at EEPROM address 16."}, 0x15);
+            {kId, kVerifyFailed,
+             "> Verification stopped at EEPROM address 16: 263 bytes not read."},
+            0x15);
         row("upload: Escape during verification", true, "loaded",
             {"escape", "Verifying EEPROM", "200"},
-            {kId, kVerifyFailed, "> Verification stopped at EEPROM address 199."}, 0x15);
+            {kId, kVerifyFailed,
+             "> Verification stopped at EEPROM address 199: 80 bytes not read."},
+            0x15);
+        // A read that got no answer is no difference: the controller holds the buffer.
+        row("upload: read-back cut off", true, "loaded", {"--read-drop", "194"},
+            {kId, kRs232, kVerifyFailed,
+             "> Verification stopped at EEPROM address 194: 86 bytes not read."},
+            0x15);
         row("upload: reset answered 0x00", true, "loaded", {"--reset-answer", "0"},
             {kId, "! Upload aborted - Reset IGX-1 failed"}, 0x3C);
         row("upload: reset not answered", true, "loaded", {"--reset-silent"},
@@ -275,11 +284,15 @@ class ControllerLinkTest : public QObject {
             {"download: ", "buffer-kept: before Download", "table-edits: before Download"}, buffer);
         row("failed download", "download", {"--read-drop", "100"},
             {"buffer-kept: before Download", "table-edits: before Download"}, buffer, "unchanged");
-        row("verified upload", "upload", {}, {"upload: verified"}, "");
+        const QString before = "controller-before-upload: before Upload";
+        row("verified upload", "upload", {}, {"upload: verified", before}, "");
         row("programming stopped", "upload", {"--write-refuse", "100"},
-            {"upload-failed: programming stopped after EEPROM address 99"}, "", partly);
+            {"upload-failed: programming stopped after EEPROM address 99", before}, "", partly);
         row("read-back differs", "upload", {"--read-corrupt", "77"},
-            {"upload-failed: verification found EEPROM address 77 different"}, "", partly);
+            {"upload-failed: verification found EEPROM address 77 different", before}, "", partly);
+        row("read-back cut off", "upload only", {"--read-drop", "194"},
+            {"upload-failed: verification stopped at EEPROM address 194: 86 bytes not read"}, "",
+            partly);
         row("Edit drops the table's edits", "edit", {}, {"table-edits: before Edit Timing Table"},
             edits);
         row("Close answered No", "close", {}, {"table-edits: Close Timing Table answered No"},
@@ -309,12 +322,13 @@ class ControllerLinkTest : public QObject {
         rig.image.Table3DEnabled = false;
         for (int k = 1; k <= 21; ++k) rig.image.Table2D(k, 1) = 35;
         rig.image.BufferEmpty = false;
-        if (action != "upload" && action != "clip") {
+        rig.link->readBeforeUpload = action != "upload only";
+        if (!action.startsWith("upload") && action != "clip") {
             editor.open(TableKind::Table2D);
             editor.session()->acceptEdit(1, 1, "12");
         }
         if (action == "download") rig.link->download();
-        if (action == "upload") rig.link->upload();
+        if (action.startsWith("upload")) rig.link->upload();
         if (action == "edit") mnuEditTimingTable_Click(editor);
         if (action == "close") rig.ui.answer(Answer::No), mnuCloseTbl_Click(editor);
         if (action == "switch") std::swap(rig.image.Table2DEnabled, rig.image.Table3DEnabled);
@@ -329,7 +343,60 @@ class ControllerLinkTest : public QObject {
         for (const HistoryEntry& e : store.entries()) got << e.event + ": " + e.note;
         QCOMPARE(got, kept);
         QCOMPARE(told, notice);
-        if (action == "upload" || action == "download") QCOMPARE(warned, warning);
+        if (action.startsWith("upload") || action == "download") QCOMPARE(warned, warning);
+    }
+
+    // The controller's tune is read before it is programmed over, unless this link's own
+    // transfer is still the newest; a read that fails asks, and No programs nothing.
+    void readBeforeUpload_data() {
+        QTest::addColumn<QString>("before");  // what happened first
+        QTest::addColumn<QStringList>("sim");
+        QTest::addColumn<int>("answer");  // to the question, -1: not asked
+        QTest::addColumn<bool>("read");   // the read before the upload ran
+        QTest::addColumn<bool>("programmed");
+        auto row = [](const char* tag, const char* before, const QStringList& sim, int answer,
+                      bool read, bool programmed) {
+            QTest::newRow(tag) << before << sim << answer << read << programmed;
+        };
+        row("first upload of the run", "", {}, -1, true, true);
+        row("after this link's download", "download", {}, -1, false, true);
+        row("after another writer's upload", "download, other", {}, -1, true, true);
+        row("after a port change", "download, port", {}, -1, true, true);
+        row("setting off", "off", {}, -1, false, true);
+        row("read fails, No", "", {"--read-drop", "100"}, int(Answer::No), true, false);
+        row("read fails, Yes", "", {"--read-drop", "100"}, int(Answer::Yes), true, true);
+    }
+    void readBeforeUpload() {
+        QFETCH(QString, before);
+        QFETCH(QStringList, sim);
+        QFETCH(int, answer);
+        QFETCH(bool, read);
+        QFETCH(bool, programmed);
+        QTemporaryDir dir;
+        TuneHistory store(dir.filePath("h.sqlite"));
+        LinkRig rig(sim);
+        rig.ctx.history = &store;
+        rig.link->readBeforeUpload = before != "off";
+        rig.setControllerImage(randomImage(21));
+        if (before.startsWith("download")) rig.link->download();
+        if (before.endsWith("other")) store.record("upload", QByteArray(264, 1), "/dev/fake1");
+        // Another controller may be on the port now.
+        if (before.endsWith("port"))
+            rig.link->setCommPort(1), rig.setControllerImage(randomImage(3));
+        const auto held = rig.controllerImage();
+        const auto buffer = randomImage(22);
+        rig.load(buffer);
+        rig.ui.clear();
+        if (answer >= 0) rig.ui.answer(Answer::Abort), rig.ui.answer(Answer(answer));
+        const auto progress = recordProgress(rig.state);
+        rig.link->upload();
+        QCOMPARE(progress->contains("Reading the controller's tune"), read);
+        QCOMPARE(rig.ui.texts().contains("The controller's tune could not be read; upload anyway?"),
+                 answer >= 0);
+        QCOMPARE(rig.controllerImage() == buffer, programmed);
+        if (read && answer < 0)
+            QCOMPARE(store.entry(store.entries("controller-before-upload").value(0).id)->bytes,
+                     QByteArray(reinterpret_cast<const char*>(held.data()), int(held.size())));
     }
 
     // Written while unsaved; gone once saved.

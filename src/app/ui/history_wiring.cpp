@@ -18,6 +18,7 @@ HistoryWiring::HistoryWiring(MainWindow& window, QSettings& settings)
     ctx.history = store_.get();
     ctx.warning = [&status](const QString& text) { status.setWarning(text); };
     new TableAutosave(window.tableEditor(), *store_);
+    window.link().readBeforeUpload = settings.value(kReadBeforeUploadKey, true).toBool();
     // Once the window shows, not in the middle of its start.
     QTimer::singleShot(0, this, &HistoryWiring::offerRestore);
 }

@@ -21,6 +21,9 @@ class HistoryWiring : public QObject {
   public:
     // Whether the start asks to restore a lost run's table edits (true unless set false).
     static constexpr const char* kAskToRestoreKey = "TuneHistory/AskToRestore";
+    // Whether an upload first reads and keeps the controller's own tune (true unless set
+    // false).
+    static constexpr const char* kReadBeforeUploadKey = "TuneHistory/ReadBeforeUpload";
 
     HistoryWiring(MainWindow& window, QSettings& settings);
     // A run that gets here ended cleanly.
