@@ -9,6 +9,7 @@
 #include "data/mod_params.h"
 #include "link/port_finder.h"
 #include "support/fake_link.h"
+#include "table/compare_file.h"
 #include "table/table_commands.h"
 #include "table/table_history.h"
 
@@ -397,6 +398,53 @@ class ControllerLinkTest : public QObject {
         if (read && answer < 0)
             QCOMPARE(store.entry(store.entries("controller-before-upload").value(0).id)->bytes,
                      QByteArray(reinterpret_cast<const char*>(held.data()), int(held.size())));
+    }
+
+    // The controller read beside the buffer: the download's checks and messages under its
+    // own title, and the buffer, title and menus as they were.
+    void compareWithController_data() {
+        QTest::addColumn<bool>("loaded");
+        QTest::addColumn<QStringList>("sim");
+        QTest::addColumn<int>("cells");  // cells of the 3D table changed on the controller
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QString>("summary");
+        auto row = [](const char* tag, bool loaded, const QStringList& sim, int cells,
+                      const QStringList& messages, const QString& summary) {
+            QTest::newRow(tag) << loaded << sim << cells << messages << summary;
+        };
+        row("same", true, {}, 0, {kId}, "Controller: same as the buffer");
+        row("six cells differ", true, {}, 6, {kId}, "Controller: 6 cells differ from the buffer");
+        row("buffer empty", false, {}, 0, {"! Data buffer empty."}, "");
+        row("controller off", true, {"--silent-from", "1"}, 0, {kNoLink}, "");
+        row("another unit", true, {"--id", "XR-7"}, 0,
+            {"! Firmware ID: XR-7", "- Not a supported IGX-1 unit. Cannot download and edit data."},
+            "");
+        row("read fails", true, {"--read-drop", "100"}, 0, {kId, kRs232, "! Download failed."}, "");
+    }
+    void compareWithController() {
+        QFETCH(bool, loaded);
+        QFETCH(QStringList, sim);
+        QFETCH(int, cells);
+        QFETCH(QStringList, messages);
+        QFETCH(QString, summary);
+        LinkRig rig(sim);
+        auto bytes = randomImage(22);
+        bytes[ConfigImage::kOptions - ConfigImage::kFirstAddress] = 0x10;  // the 3D table
+        if (loaded) rig.load(bytes);
+        for (int k = 1; k <= cells; ++k) bytes[ConfigImage::offset3D(k, 3) - 16] ^= 0x10;
+        rig.setControllerImage(bytes);
+        rig.state.setTitleSuffix("tune.dat");
+        const QString title = rig.state.title();
+        const auto before = rig.image.DataBuffer;
+        const auto c = compareBufferWithController(rig.ctx, *rig.link);
+        QCOMPARE(boxes(rig.ui), messages);
+        for (const auto& box : rig.ui.shown())
+            if (box.title != "Error") QCOMPARE(box.title, QString("Compare With Controller"));
+        QCOMPARE(c ? controllerSummary(compareImages(c->buffer, c->file)) : QString(), summary);
+        QVERIFY(rig.image.DataBuffer == before);
+        QCOMPARE(rig.image.BufferEmpty, !loaded);
+        QCOMPARE(rig.state.title(), title);
+        QVERIFY(!rig.state.progressVisible() && !rig.port->isOpen());
     }
 
     // Written while unsaved; gone once saved.

@@ -38,6 +38,9 @@ class StatusLine : public QObject {
     void notice(const QString& text);
     // Stays until cleared with an empty text: something the user must act on.
     void setWarning(const QString& text);
+    // What the controller was found to hold against the buffer as it is now; shown until
+    // the buffer changes or the controller is programmed.
+    void setControllerCheck(const QString& summary);
 
   private:
     const ConfigImage& image_;
@@ -51,6 +54,8 @@ class StatusLine : public QObject {
     QLabel* warning_;
     std::optional<std::array<uint8_t, ConfigImage::kImageBytes>> writtenImage_;
     bool bufferChanged_ = false;
+    QString controllerCheck_;
+    std::optional<std::array<uint8_t, ConfigImage::kImageBytes>> checkedImage_;
 };
 
 }  // namespace velo
