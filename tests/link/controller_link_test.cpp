@@ -9,6 +9,7 @@
 #include "data/mod_params.h"
 #include "link/port_finder.h"
 #include "support/fake_link.h"
+#include "support/files.h"
 #include "table/compare_file.h"
 #include "table/table_commands.h"
 #include "table/table_history.h"
@@ -347,35 +348,29 @@ class ControllerLinkTest : public QObject {
         if (action.startsWith("upload") || action == "download") QCOMPARE(warned, warning);
     }
 
-    // The controller's tune is read before it is programmed over, unless this link's own
+    // The controller's tune is read before it is programmed over unless this link's own
     // transfer is still the newest; a read that fails asks, and No programs nothing.
     void readBeforeUpload_data() {
         QTest::addColumn<QString>("before");  // what happened first
-        QTest::addColumn<QStringList>("sim");
-        QTest::addColumn<int>("answer");  // to the question, -1: not asked
-        QTest::addColumn<bool>("read");   // the read before the upload ran
-        QTest::addColumn<bool>("programmed");
-        auto row = [](const char* tag, const char* before, const QStringList& sim, int answer,
-                      bool read, bool programmed) {
-            QTest::newRow(tag) << before << sim << answer << read << programmed;
-        };
-        row("first upload of the run", "", {}, -1, true, true);
-        row("after this link's download", "download", {}, -1, false, true);
-        row("after another writer's upload", "download, other", {}, -1, true, true);
-        row("after a port change", "download, port", {}, -1, true, true);
-        row("setting off", "off", {}, -1, false, true);
-        row("read fails, No", "", {"--read-drop", "100"}, int(Answer::No), true, false);
-        row("read fails, Yes", "", {"--read-drop", "100"}, int(Answer::Yes), true, true);
+        QTest::addColumn<int>("answer");      // to the question after a failed read; -1: none
+        QTest::addColumn<bool>("read");
+        // clang-format off
+        QTest::newRow("first upload of the run")       << ""                << -1 << true;
+        QTest::newRow("after this link's download")    << "download"        << -1 << false;
+        QTest::newRow("after another writer's upload") << "download, other" << -1 << true;
+        QTest::newRow("after a port change")           << "download, port"  << -1 << true;
+        QTest::newRow("setting off")                   << "off"             << -1 << false;
+        QTest::newRow("read fails, No")  << "" << int(Answer::No)  << true;
+        QTest::newRow("read fails, Yes") << "" << int(Answer::Yes) << true;
+        // clang-format on
     }
     void readBeforeUpload() {
         QFETCH(QString, before);
-        QFETCH(QStringList, sim);
         QFETCH(int, answer);
         QFETCH(bool, read);
-        QFETCH(bool, programmed);
         QTemporaryDir dir;
         TuneHistory store(dir.filePath("h.sqlite"));
-        LinkRig rig(sim);
+        LinkRig rig(answer >= 0 ? QStringList{"--read-drop", "100"} : QStringList{});
         rig.ctx.history = &store;
         rig.link->readBeforeUpload = before != "off";
         rig.setControllerImage(randomImage(21));
@@ -384,9 +379,8 @@ class ControllerLinkTest : public QObject {
         // Another controller may be on the port now.
         if (before.endsWith("port"))
             rig.link->setCommPort(1), rig.setControllerImage(randomImage(3));
-        const auto held = rig.controllerImage();
-        const auto buffer = randomImage(22);
-        rig.load(buffer);
+        const QByteArray held = bytesOf(rig.controllerImage());
+        rig.load(randomImage(22));
         rig.ui.clear();
         if (answer >= 0) rig.ui.answer(Answer::Abort), rig.ui.answer(Answer(answer));
         const auto progress = recordProgress(rig.state);
@@ -394,44 +388,40 @@ class ControllerLinkTest : public QObject {
         QCOMPARE(progress->contains("Reading the controller's tune"), read);
         QCOMPARE(rig.ui.texts().contains("The controller's tune could not be read; upload anyway?"),
                  answer >= 0);
-        QCOMPARE(rig.controllerImage() == buffer, programmed);
+        QCOMPARE(rig.controllerImage() == randomImage(22), answer != int(Answer::No));
         if (read && answer < 0)
-            QCOMPARE(store.entry(store.entries("controller-before-upload").value(0).id)->bytes,
-                     QByteArray(reinterpret_cast<const char*>(held.data()), int(held.size())));
+            QCOMPARE(store.entry(store.entries("controller-before-upload")[0].id)->bytes, held);
     }
 
     // The controller read beside the buffer: the download's checks and messages under its
     // own title, and the buffer, title and menus as they were.
     void compareWithController_data() {
-        QTest::addColumn<bool>("loaded");
-        QTest::addColumn<QStringList>("sim");
-        QTest::addColumn<int>("cells");  // cells of the 3D table changed on the controller
+        QTest::addColumn<QStringList>("sim");  // "empty": no buffer
         QTest::addColumn<QStringList>("messages");
-        QTest::addColumn<QString>("summary");
-        auto row = [](const char* tag, bool loaded, const QStringList& sim, int cells,
-                      const QStringList& messages, const QString& summary) {
-            QTest::newRow(tag) << loaded << sim << cells << messages << summary;
-        };
-        row("same", true, {}, 0, {kId}, "Controller: same as the buffer");
-        row("six cells differ", true, {}, 6, {kId}, "Controller: 6 cells differ from the buffer");
-        row("buffer empty", false, {}, 0, {"! Data buffer empty."}, "");
-        row("controller off", true, {"--silent-from", "1"}, 0, {kNoLink}, "");
-        row("another unit", true, {"--id", "XR-7"}, 0,
-            {"! Firmware ID: XR-7", "- Not a supported IGX-1 unit. Cannot download and edit data."},
-            "");
-        row("read fails", true, {"--read-drop", "100"}, 0, {kId, kRs232, "! Download failed."}, "");
+        QTest::addColumn<QString>("summary");  // with six cells changed on the controller
+        // clang-format off
+        QTest::newRow("same") << QStringList{} << QStringList{kId} << "same as the buffer";
+        QTest::newRow("six cells differ") << QStringList{"--id", "IGX-1 V2.1"} << QStringList{kId}
+                                          << "6 cells differ from the buffer";
+        QTest::newRow("buffer empty") << QStringList{"empty"} << QStringList{"! Data buffer empty."} << "";
+        QTest::newRow("controller off") << QStringList{"--silent-from", "1"} << QStringList{kNoLink} << "";
+        QTest::newRow("another unit") << QStringList{"--id", "XR-7"} << QStringList{"! Firmware ID: XR-7",
+            "- Not a supported IGX-1 unit. Cannot download and edit data."} << "";
+        QTest::newRow("read fails") << QStringList{"--read-drop", "100"}
+                                    << QStringList{kId, kRs232, "! Download failed."} << "";
+        // clang-format on
     }
     void compareWithController() {
-        QFETCH(bool, loaded);
         QFETCH(QStringList, sim);
-        QFETCH(int, cells);
         QFETCH(QStringList, messages);
         QFETCH(QString, summary);
-        LinkRig rig(sim);
+        const bool empty = sim == QStringList{"empty"};
+        LinkRig rig(empty ? QStringList{} : sim);
         auto bytes = randomImage(22);
         bytes[ConfigImage::kOptions - ConfigImage::kFirstAddress] = 0x10;  // the 3D table
-        if (loaded) rig.load(bytes);
-        for (int k = 1; k <= cells; ++k) bytes[ConfigImage::offset3D(k, 3) - 16] ^= 0x10;
+        if (!empty) rig.load(bytes);
+        for (int k = 1; k <= 6 && sim.contains("IGX-1 V2.1"); ++k)
+            bytes[ConfigImage::offset3D(k, 3) - 16] ^= 0x10;
         rig.setControllerImage(bytes);
         rig.state.setTitleSuffix("tune.dat");
         const QString title = rig.state.title();
@@ -440,9 +430,9 @@ class ControllerLinkTest : public QObject {
         QCOMPARE(boxes(rig.ui), messages);
         for (const auto& box : rig.ui.shown())
             if (box.title != "Error") QCOMPARE(box.title, QString("Compare With Controller"));
-        QCOMPARE(c ? controllerSummary(compareImages(c->buffer, c->file)) : QString(), summary);
-        QVERIFY(rig.image.DataBuffer == before);
-        QCOMPARE(rig.image.BufferEmpty, !loaded);
+        QCOMPARE(c ? controllerSummary(compareImages(c->buffer, c->file)).mid(12) : QString(),
+                 summary);
+        QVERIFY(rig.image.DataBuffer == before && rig.image.BufferEmpty == empty);
         QCOMPARE(rig.state.title(), title);
         QVERIFY(!rig.state.progressVisible() && !rig.port->isOpen());
     }
