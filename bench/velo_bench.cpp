@@ -3,6 +3,7 @@
 #include "chart3d_bench.h"
 #include "chart_bench.h"
 #include "core/scripted_interaction.h"
+#include "core/tune_history.h"
 #include "data/data_file.h"
 #include "link/controller_link.h"
 #include "link/port_decorator.h"
@@ -13,6 +14,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -203,6 +205,28 @@ int main(int argc, char** argv) {
         waiting += msSince(port->events[i - 1].at, e.at);
         ++commands;
     }
+    // With Tune History, the upload first reads and keeps the controller's tune: the same
+    // upload with and without that read.
+    QTemporaryDir historyDir;
+    TuneHistory store(historyDir.filePath("history.sqlite"));
+    ctx.history = &store;
+    double withRead = 0, withoutRead = 0;
+    for (const bool readFirst : {true, false}) {
+        link.readBeforeUpload = readFirst;
+        t0 = Clock::now();
+        const TransferOutcome outcome = link.upload();
+        (readFirst ? withRead : withoutRead) = msSince(t0, Clock::now());
+        if (outcome != TransferOutcome::Completed) {
+            std::fprintf(stderr, "velo-bench: the upload with history did not complete\n");
+            return 1;
+        }
+    }
+    ctx.history = nullptr;
+    std::printf("%-10s %10.1f %10.1f %8.4f  (read first, kept in Tune History)\n", "upload",
+                withRead, uploadFloor + downloadFloor, withRead / (uploadFloor + downloadFloor));
+    std::printf("%-10s %10.1f %10.1f %8.4f  (no read first, Tune History on)\n", "upload",
+                withoutRead, uploadFloor, withoutRead / uploadFloor);
+    std::printf("the read first costs %.1f ms\n", withRead - withoutRead);
     std::printf("download: %.1f ms waiting for %d answers, %.1f ms in the program's own steps\n",
                 waiting, commands, downloadMs - waiting);
     std::printf("(%zu events in the download, %zu in all)\n\n", downloadEvents,

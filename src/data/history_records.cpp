@@ -75,10 +75,10 @@ bool unpackParams(ConfigImage& image, const QByteArray& packed) {
     return true;
 }
 
-bool keep(AppContext& ctx, const QString& event, const QByteArray& bytes, const QString& source,
-          const QString& note) {
-    if (!ctx.history) return false;
-    return ctx.history->record(event, bytes, source, ctx.state.FirmwareID, note) != 0;
+qint64 keep(AppContext& ctx, const QString& event, const QByteArray& bytes, const QString& source,
+            const QString& note) {
+    if (!ctx.history) return 0;
+    return ctx.history->record(event, bytes, source, ctx.state.FirmwareID, note);
 }
 
 void keepBufferBeforeDrop(AppContext& ctx, const QString& note) {

@@ -28,9 +28,10 @@ QByteArray savedBytes(const ConfigImage& image);
 QByteArray packParams(const ConfigImage& image);
 bool unpackParams(ConfigImage& image, const QByteArray& packed);
 
-// Keeps `bytes` with the firmware last identified. True when a new entry was written.
-bool keep(AppContext& ctx, const QString& event, const QByteArray& bytes,
-          const QString& source = {}, const QString& note = {});
+// Keeps `bytes` with the firmware last identified. The new entry's id, 0 when none was
+// written.
+qint64 keep(AppContext& ctx, const QString& event, const QByteArray& bytes,
+            const QString& source = {}, const QString& note = {});
 // Before a download or an open replaces a loaded buffer: kept when it differs from the
 // newest entry, and the user told where.
 void keepBufferBeforeDrop(AppContext& ctx, const QString& note);

@@ -23,6 +23,7 @@ ControllerLink::ControllerLink(AppContext& ctx, std::unique_ptr<SerialPort> port
 
 void ControllerLink::setCommPort(int port) {
     closePort();
+    lastTransferId_ = 0;
     port_->setPortNumber(port);
 }
 

@@ -5,8 +5,10 @@
 #include "link/link_timing.h"
 #include "link/serial_port.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace velo {
 
@@ -16,12 +18,16 @@ class Trap;
 // (the command-line tool's exit status).
 enum class TransferOutcome { Completed, Cancelled, Failed };
 
-// The first byte a verification found different, for the details of its message.
+// What a verification found, for the details of its message: the first byte read back
+// different, and where a cut-off run stopped. A byte whose read failed was never read, so
+// it is no difference.
 struct VerifyMismatch {
     int address = -1;  // -1: none
     uint8_t expected = 0;
     uint8_t read = 0;
-    int stoppedAt = -1;  // the verification was cut short here before any difference
+    int differences = 0;  // bytes read back different
+    int stoppedAt = -1;   // the run was cut short at this address
+    int notRead = 0;      // bytes it never read
 };
 
 // The controller link of the main window: the port, its timing, the command set, the
@@ -64,6 +70,14 @@ class ControllerLink {
     void mnuUpload_Click() { upload(); }
     TransferOutcome download();
     TransferOutcome upload();
+    // The controller's EEPROM read as a download reads it, with its checks and messages
+    // under `title`, into a side image: the buffer, title and menus stay as they are.
+    // Empty when the read failed (the user has been told why).
+    std::optional<std::array<uint8_t, ConfigImage::kImageBytes>> readController(
+        const QString& title);
+    // Before an upload programs the controller, its own tune is read and kept in Tune
+    // History, unless this link's own last transfer still says what it holds.
+    bool readBeforeUpload = true;
 
     static constexpr double kAnswerTimeout = 1.0;  // seconds
     static constexpr int kFirstAddress = 16;
@@ -81,12 +95,24 @@ class ControllerLink {
     // answer came.
     uint8_t askOneByte(uint8_t command);
     void setProgressFor(int address);
-    bool connectAndCheck(bool upload);
+    // `title` and `quiet` for the side reads: their own title, or no messages of their own.
+    bool connectAndCheck(bool upload, const QString& title = {}, bool quiet = false);
+    // ReadEEPROMData's loop, into `into` (the buffer or a side image).
+    void readRun(std::array<uint8_t, ConfigImage::kBufferSize>& into, const QString& caption);
+    bool readSide(std::array<uint8_t, ConfigImage::kBufferSize>& into, const QString& title,
+                  bool quiet, const QString& caption);
+    // The read before an upload; false when the upload must not go on.
+    bool keepControllerTune();
+    qint64 keepTransfer(const QString& event, const QByteArray& bytes, const QString& note = {});
 
     AppContext& ctx_;
     std::unique_ptr<SerialPort> port_;
     std::unique_ptr<LinkTiming> timing_;
     bool commReportShowing_ = false;
+    // The transfer entry this link wrote last and the device it went through: while it is
+    // still the newest one, it holds what the controller holds.
+    qint64 lastTransferId_ = 0;
+    QString lastTransferDevice_;
 };
 
 // A port on the machine's serial devices; `deviceFor` names the device of port N.

@@ -14,14 +14,23 @@ void ControllerLink::setProgressFor(int address) {
 }
 
 void ControllerLink::ReadEEPROMData() {
+    readRun(ctx_.image.DataBuffer, "Reading EEPROM");
+}
+
+void ControllerLink::readRun(std::array<uint8_t, ConfigImage::kBufferSize>& into,
+                             const QString& caption) {
     MainState& state = ctx_.state;
+    const bool buffer = &into == &ctx_.image.DataBuffer;
     Trap trap(ctx_.ui, [&] {
         state.hideProgress();
         closePort();
     });
-    state.showProgress("Reading EEPROM");
+    state.showProgress(caption);
     timing_->letMessagesRun(false);
-    ctx_.image.ClearEEPROMBuffer();
+    if (buffer)
+        ctx_.image.ClearEEPROMBuffer();
+    else
+        into.fill(0);
     SetEEPROMAddress(kFirstAddress);
     if (!LinkOK) {
         state.hideProgress();
@@ -29,7 +38,7 @@ void ControllerLink::ReadEEPROMData() {
     }
     LinkOK = false;
     for (int a = kFirstAddress; a <= kLastAddress; ++a) {
-        ctx_.image.DataBuffer[a] = ReadEEPROM();
+        into[a] = ReadEEPROM();
         setProgressFor(a);
         timing_->letMessagesRun(true);
         if (state.AbortRequested || !LinkOK) {
@@ -41,7 +50,7 @@ void ControllerLink::ReadEEPROMData() {
         }
         if (!trap.step([&] { DelayTimer(5); })) return;
     }
-    ctx_.image.BufferEmpty = false;
+    if (buffer) ctx_.image.BufferEmpty = false;
     state.hideProgress();
     LinkOK = true;
     closePort();
@@ -103,14 +112,20 @@ void ControllerLink::VerifyEEPROM() {
     for (int a = kFirstAddress; a <= kLastAddress; ++a) {
         const uint8_t b = ReadEEPROM();
         if (ctx_.image.DataBuffer[a] != b) {
-            if (VerifyErrors == 0) firstMismatch = {a, ctx_.image.DataBuffer[a], b};
             ++VerifyErrors;
+            // A failed read gives 0, not what the controller holds.
+            if (LinkOK && firstMismatch.differences++ == 0) {
+                firstMismatch.address = a;
+                firstMismatch.expected = ctx_.image.DataBuffer[a];
+                firstMismatch.read = b;
+            }
         }
         setProgressFor(a);
         timing_->letMessagesRun(true);
         if (state.AbortRequested || !LinkOK) {
             ++VerifyErrors;
-            if (firstMismatch.address < 0) firstMismatch.stoppedAt = a;
+            firstMismatch.stoppedAt = a;
+            firstMismatch.notRead = kLastAddress - a + (LinkOK ? 0 : 1);
             state.hideProgress();
             state.AbortRequested = false;
             closePort();

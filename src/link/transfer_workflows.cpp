@@ -1,5 +1,6 @@
 // Download and upload: the two commands of the Communications menu.
 #include "core/error_report.h"
+#include "core/tune_history.h"
 #include "data/history_records.h"
 #include "link/controller_link.h"
 #include "link/protocol.h"
@@ -19,13 +20,13 @@ QString hex(uint8_t b) {
 
 // Resync, engine stopped, an IGX-1 that identifies itself. Each failure has told the
 // user already when this returns false.
-bool ControllerLink::connectAndCheck(bool upload) {
+bool ControllerLink::connectAndCheck(bool upload, const QString& ownTitle, bool quiet) {
     UserInteraction& ui = ctx_.ui;
     MainState& state = ctx_.state;
-    const QString title = upload ? kUploadTitle : kDownloadTitle;
+    const QString title = !ownTitle.isEmpty() ? ownTitle : upload ? kUploadTitle : kDownloadTitle;
     const QString verb = upload ? "upload" : "download";
     auto tell = [&](const QString& text, Icon icon = Icon::Exclamation) {
-        ui.message(title, text, Buttons::Ok, icon);
+        if (!quiet) ui.message(title, text, Buttons::Ok, icon);
     };
 
     for (int attempt = 0; attempt < 5; ++attempt) {
@@ -60,7 +61,7 @@ bool ControllerLink::connectAndCheck(bool upload) {
             state.UnitModel = "IGX-1";
         } else {
             tell("Not a supported IGX-1 unit. Cannot download and edit data.", Icon::None);
-            ctx_.image.ClearEEPROMBuffer();
+            if (ownTitle.isEmpty()) ctx_.image.ClearEEPROMBuffer();
         }
         return false;
     }
@@ -90,7 +91,7 @@ TransferOutcome ControllerLink::download() {
         return TransferOutcome::Failed;
     }
     image.UpdateParams();
-    history::keep(ctx_, "download", history::rawBytes(image), port_->deviceName());
+    keepTransfer("download", history::rawBytes(image));
     ctx_.warn({});
     if (image.Table3DEnabled) ctx_.runChartSetup3D();
     state.setTableMenus(image.Table2DEnabled || image.Table3DEnabled);
@@ -115,6 +116,7 @@ TransferOutcome ControllerLink::upload() {
         tell("No data available for uploading.");
         return TransferOutcome::Failed;
     }
+    if (!keepControllerTune()) return TransferOutcome::Failed;
     if (!connectAndCheck(true)) return TransferOutcome::Failed;
 
     Trap trap(ui, [this] { closePort(); });
@@ -125,7 +127,7 @@ TransferOutcome ControllerLink::upload() {
     // The bytes programmed, kept whatever the end; a failure says where it stopped.
     const QByteArray programmed = history::rawBytes(ctx_.image);
     auto keepFailed = [&](const QString& where) {
-        history::keep(ctx_, "upload-failed", programmed, port_->deviceName(), where);
+        keepTransfer("upload-failed", programmed, where);
         ctx_.warn(history::kPartlyProgrammed);
     };
     if (!LinkOK) {
@@ -135,17 +137,25 @@ TransferOutcome ControllerLink::upload() {
     }
     if (VerifyErrors != 0) {
         const VerifyMismatch& m = firstMismatch;
-        if (m.address >= 0)
-            ui.detail(QString("First difference at EEPROM address %1: expected %2, read %3 "
-                              "(%4 bytes differ).")
-                          .arg(m.address)
-                          .arg(hex(m.expected), hex(m.read))
-                          .arg(VerifyErrors));
-        else if (m.stoppedAt >= 0)
-            ui.detail(QString("Verification stopped at EEPROM address %1.").arg(m.stoppedAt));
-        keepFailed(m.address >= 0
-                       ? QString("verification found EEPROM address %1 different").arg(m.address)
-                       : QString("verification stopped at EEPROM address %1").arg(m.stoppedAt));
+        QStringList found, told;
+        if (m.address >= 0) {
+            found << QString("found EEPROM address %1 different").arg(m.address);
+            told << QString(
+                        "First difference at EEPROM address %1: expected %2, read %3 "
+                        "(%4 bytes differ).")
+                        .arg(m.address)
+                        .arg(hex(m.expected), hex(m.read))
+                        .arg(m.differences);
+        }
+        if (m.stoppedAt >= 0) {
+            const QString stopped = QString("stopped at EEPROM address %1: %2 bytes not read")
+                                        .arg(m.stoppedAt)
+                                        .arg(m.notRead);
+            found << stopped;
+            told << "Verification " + stopped + ".";
+        }
+        if (!told.isEmpty()) ui.detail(told.join(' '));
+        keepFailed("verification " + found.join("; "));
         tell("Upload aborted - EEPROM verification failed.", Icon::Information);
         return TransferOutcome::Failed;
     }
@@ -155,11 +165,59 @@ TransferOutcome ControllerLink::upload() {
         tell("Upload aborted - Reset IGX-1 failed");
         return TransferOutcome::Failed;
     }
-    history::keep(ctx_, "upload", programmed, port_->deviceName(), "verified");
+    keepTransfer("upload", programmed, "verified");
     ctx_.warn({});
     emit ctx_.state.bufferWritten();
     tell("Upload completed.");
     return TransferOutcome::Completed;
+}
+
+qint64 ControllerLink::keepTransfer(const QString& event, const QByteArray& bytes,
+                                    const QString& note) {
+    const QString device = port_->deviceName();
+    const qint64 id = history::keep(ctx_, event, bytes, device, note);
+    lastTransferId_ = event == "upload-failed" ? 0 : id;
+    lastTransferDevice_ = device;
+    return id;
+}
+
+bool ControllerLink::readSide(std::array<uint8_t, ConfigImage::kBufferSize>& into,
+                              const QString& title, bool quiet, const QString& caption) {
+    if (!connectAndCheck(false, title, quiet)) return false;
+    readRun(into, caption);
+    if (LinkOK) return true;
+    if (!quiet) ctx_.ui.message(title, "Download failed.", Buttons::Ok, Icon::Exclamation);
+    return false;
+}
+
+std::optional<std::array<uint8_t, ConfigImage::kImageBytes>> ControllerLink::readController(
+    const QString& title) {
+    std::array<uint8_t, ConfigImage::kBufferSize> side{};
+    if (!readSide(side, title, false, "Reading EEPROM")) return std::nullopt;
+    std::array<uint8_t, ConfigImage::kImageBytes> out;
+    std::copy(side.begin() + kFirstAddress, side.end(), out.begin());
+    return out;
+}
+
+bool ControllerLink::keepControllerTune() {
+    TuneHistory* store = ctx_.history;
+    if (!readBeforeUpload || !store || !store->usable()) return true;
+    // Downloaded, uploaded or read by this link, and nobody has written one since: the
+    // controller still holds it. Another window, a command-line run or a port change
+    // makes it unknown again.
+    if (lastTransferId_ != 0 && lastTransferDevice_ == port_->deviceName())
+        if (const auto newest = store->newestTransfer(); newest && newest->id == lastTransferId_)
+            return true;
+    std::array<uint8_t, ConfigImage::kBufferSize> side{};
+    // The upload's own checks follow at once and tell what is wrong; this run only asks.
+    if (readSide(side, kUploadTitle, true, "Reading the controller's tune")) {
+        const QByteArray bytes(reinterpret_cast<const char*>(side.data()) + kFirstAddress,
+                               ConfigImage::kImageBytes);
+        keepTransfer("controller-before-upload", bytes, "before Upload");
+        return true;
+    }
+    return ctx_.ui.message(kUploadTitle, "The controller's tune could not be read; upload anyway?",
+                           Buttons::YesNoDefaultNo, Icon::Question) == Answer::Yes;
 }
 
 }  // namespace velo

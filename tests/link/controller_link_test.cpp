@@ -11,6 +11,7 @@
 #include "link/port_finder.h"
 #include "support/fake_link.h"
 #include "support/files.h"
+#include "table/compare_file.h"
 #include "table/table_commands.h"
 #include "table/table_history.h"
 
@@ -153,10 +154,19 @@ class ControllerLinkTest : public QObject {
             {kId, "! Download failed."}, 0x15);
         row("upload: Escape during programming", true, "loaded",
             {"escape", "Programming EEPROM", "30"},
-            {kId, kVerifyFailed, "> Verification stopped at EEPROM address 16."}, 0x15);
+            {kId, kVerifyFailed,
+             "> Verification stopped at EEPROM address 16: 263 bytes not read."},
+            0x15);
         row("upload: Escape during verification", true, "loaded",
             {"escape", "Verifying EEPROM", "200"},
-            {kId, kVerifyFailed, "> Verification stopped at EEPROM address 199."}, 0x15);
+            {kId, kVerifyFailed,
+             "> Verification stopped at EEPROM address 199: 80 bytes not read."},
+            0x15);
+        // A read that got no answer is no difference: the controller holds the buffer.
+        row("upload: read-back cut off", true, "loaded", {"--read-drop", "194"},
+            {kId, kRs232, kVerifyFailed,
+             "> Verification stopped at EEPROM address 194: 86 bytes not read."},
+            0x15);
         row("upload: reset answered 0x00", true, "loaded", {"--reset-answer", "0"},
             {kId, "! Upload aborted - Reset IGX-1 failed"}, 0x3C);
         row("upload: reset not answered", true, "loaded", {"--reset-silent"},
@@ -277,11 +287,15 @@ class ControllerLinkTest : public QObject {
             {"download: ", "buffer-kept: before Download", "table-edits: before Download"}, buffer);
         row("failed download", "download", {"--read-drop", "100"},
             {"buffer-kept: before Download", "table-edits: before Download"}, buffer, "unchanged");
-        row("verified upload", "upload", {}, {"upload: verified"}, "");
+        const QString before = "controller-before-upload: before Upload";
+        row("verified upload", "upload", {}, {"upload: verified", before}, "");
         row("programming stopped", "upload", {"--write-refuse", "100"},
-            {"upload-failed: programming stopped after EEPROM address 99"}, "", partly);
+            {"upload-failed: programming stopped after EEPROM address 99", before}, "", partly);
         row("read-back differs", "upload", {"--read-corrupt", "77"},
-            {"upload-failed: verification found EEPROM address 77 different"}, "", partly);
+            {"upload-failed: verification found EEPROM address 77 different", before}, "", partly);
+        row("read-back cut off", "upload only", {"--read-drop", "194"},
+            {"upload-failed: verification stopped at EEPROM address 194: 86 bytes not read"}, "",
+            partly);
         row("Edit drops the table's edits", "edit", {}, {"table-edits: before Edit Timing Table"},
             edits);
         row("Close answered No", "close", {}, {"table-edits: Close Timing Table answered No"},
@@ -312,12 +326,13 @@ class ControllerLinkTest : public QObject {
         rig.image.Table3DEnabled = false;
         for (int k = 1; k <= 21; ++k) rig.image.Table2D(k, 1) = 35;
         rig.image.BufferEmpty = action == "open";
-        if (action != "upload" && action != "clip" && action != "open") {
+        rig.link->readBeforeUpload = action != "upload only";
+        if (!action.startsWith("upload") && action != "clip" && action != "open") {
             editor.open(TableKind::Table2D);
             editor.session()->acceptEdit(1, 1, "12");
         }
         if (action == "download") rig.link->download();
-        if (action == "upload") rig.link->upload();
+        if (action.startsWith("upload")) rig.link->upload();
         if (action == "edit") mnuEditTimingTable_Click(editor);
         if (action == "close") rig.ui.answer(Answer::No), mnuCloseTbl_Click(editor);
         if (action == "switch") std::swap(rig.image.Table2DEnabled, rig.image.Table3DEnabled);
@@ -336,7 +351,96 @@ class ControllerLinkTest : public QObject {
         for (const HistoryEntry& e : store.entries()) got << e.event + ": " + e.note;
         QCOMPARE(got, kept);
         QCOMPARE(told, notice);
-        if (action == "upload" || action == "download") QCOMPARE(warned, warning);
+        if (action.startsWith("upload") || action == "download") QCOMPARE(warned, warning);
+    }
+
+    // The controller's tune is read before it is programmed over unless this link's own
+    // transfer is still the newest; a read that fails asks, and No programs nothing.
+    void readBeforeUpload_data() {
+        QTest::addColumn<QString>("before");  // what happened first
+        QTest::addColumn<int>("answer");      // to the question after a failed read; -1: none
+        QTest::addColumn<bool>("read");
+        // clang-format off
+        QTest::newRow("first upload of the run")       << ""                << -1 << true;
+        QTest::newRow("after this link's download")    << "download"        << -1 << false;
+        QTest::newRow("after another writer's upload") << "download, other" << -1 << true;
+        QTest::newRow("after a port change")           << "download, port"  << -1 << true;
+        QTest::newRow("setting off")                   << "off"             << -1 << false;
+        QTest::newRow("read fails, No")  << "" << int(Answer::No)  << true;
+        QTest::newRow("read fails, Yes") << "" << int(Answer::Yes) << true;
+        // clang-format on
+    }
+    void readBeforeUpload() {
+        QFETCH(QString, before);
+        QFETCH(int, answer);
+        QFETCH(bool, read);
+        QTemporaryDir dir;
+        TuneHistory store(dir.filePath("h.sqlite"));
+        LinkRig rig(answer >= 0 ? QStringList{"--read-drop", "100"} : QStringList{});
+        rig.ctx.history = &store;
+        rig.link->readBeforeUpload = before != "off";
+        rig.setControllerImage(randomImage(21));
+        if (before.startsWith("download")) rig.link->download();
+        if (before.endsWith("other")) store.record("upload", QByteArray(264, 1), "/dev/fake1");
+        // Another controller may be on the port now.
+        if (before.endsWith("port"))
+            rig.link->setCommPort(1), rig.setControllerImage(randomImage(3));
+        const QByteArray held = bytesOf(rig.controllerImage());
+        rig.load(randomImage(22));
+        rig.ui.clear();
+        if (answer >= 0) rig.ui.answer(Answer::Abort), rig.ui.answer(Answer(answer));
+        const auto progress = recordProgress(rig.state);
+        rig.link->upload();
+        QCOMPARE(progress->contains("Reading the controller's tune"), read);
+        QCOMPARE(rig.ui.texts().contains("The controller's tune could not be read; upload anyway?"),
+                 answer >= 0);
+        QCOMPARE(rig.controllerImage() == randomImage(22), answer != int(Answer::No));
+        if (read && answer < 0)
+            QCOMPARE(store.entry(store.entries("controller-before-upload")[0].id)->bytes, held);
+    }
+
+    // The controller read beside the buffer: the download's checks and messages under its
+    // own title, and the buffer, title and menus as they were.
+    void compareWithController_data() {
+        QTest::addColumn<QStringList>("sim");  // "empty": no buffer
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QString>("summary");  // with six cells changed on the controller
+        // clang-format off
+        QTest::newRow("same") << QStringList{} << QStringList{kId} << "same as the buffer";
+        QTest::newRow("six cells differ") << QStringList{"--id", "IGX-1 V2.1"} << QStringList{kId}
+                                          << "6 cells differ from the buffer";
+        QTest::newRow("buffer empty") << QStringList{"empty"} << QStringList{"! Data buffer empty."} << "";
+        QTest::newRow("controller off") << QStringList{"--silent-from", "1"} << QStringList{kNoLink} << "";
+        QTest::newRow("another unit") << QStringList{"--id", "XR-7"} << QStringList{"! Firmware ID: XR-7",
+            "- Not a supported IGX-1 unit. Cannot download and edit data."} << "";
+        QTest::newRow("read fails") << QStringList{"--read-drop", "100"}
+                                    << QStringList{kId, kRs232, "! Download failed."} << "";
+        // clang-format on
+    }
+    void compareWithController() {
+        QFETCH(QStringList, sim);
+        QFETCH(QStringList, messages);
+        QFETCH(QString, summary);
+        const bool empty = sim == QStringList{"empty"};
+        LinkRig rig(empty ? QStringList{} : sim);
+        auto bytes = randomImage(22);
+        bytes[ConfigImage::kOptions - ConfigImage::kFirstAddress] = 0x10;  // the 3D table
+        if (!empty) rig.load(bytes);
+        for (int k = 1; k <= 6 && sim.contains("IGX-1 V2.1"); ++k)
+            bytes[ConfigImage::offset3D(k, 3) - 16] ^= 0x10;
+        rig.setControllerImage(bytes);
+        rig.state.setTitleSuffix("tune.dat");
+        const QString title = rig.state.title();
+        const auto before = rig.image.DataBuffer;
+        const auto c = compareBufferWithController(rig.ctx, *rig.link);
+        QCOMPARE(boxes(rig.ui), messages);
+        for (const auto& box : rig.ui.shown())
+            if (box.title != "Error") QCOMPARE(box.title, QString("Compare With Controller"));
+        QCOMPARE(c ? controllerSummary(compareImages(c->buffer, c->file)).mid(12) : QString(),
+                 summary);
+        QVERIFY(rig.image.DataBuffer == before && rig.image.BufferEmpty == empty);
+        QCOMPARE(rig.state.title(), title);
+        QVERIFY(!rig.state.progressVisible() && !rig.port->isOpen());
     }
 
     // What a crash would lose is written, and comes back after it as it was in memory.

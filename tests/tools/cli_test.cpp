@@ -334,6 +334,14 @@ class CliTest : public QObject {
             << "upload" << QStringList{} << 263 << 1
             << QStringList{"Open Data File: Error - reached premature end-of-file",
                            "  data.dat holds 263 bytes"};
+        QTest::newRow("upload without the read first")
+            << "upload --no-read-first" << QStringList{} << 264 << 0
+            << QStringList{"Upload To EEPROM: Upload completed."};
+        // verify: the same file as the controller when it should exit 0.
+        QTest::newRow("verify, the same") << "verify" << QStringList{} << 264 << 0
+                                          << QStringList{"Compare With Controller: Firmware ID"};
+        QTest::newRow("verify, different")
+            << "verify" << QStringList{} << 264 << 1 << QStringList{};
         QTest::newRow("upload, read-back differs")
             << "upload" << QStringList{"--read-corrupt", "40"} << 264 << 1
             << QStringList{"Upload To EEPROM: Upload aborted - EEPROM verification failed."};
@@ -351,7 +359,7 @@ class CliTest : public QObject {
         QFETCH(QStringList, lines);
         QTemporaryDir dir;
         const QByteArray controller = bytesOf(randomImage(51));
-        QByteArray data = bytesOf(randomImage(61));
+        QByteArray data = bytesOf(randomImage(command == "verify" && exitCode == 0 ? 51 : 61));
         data.resize(fileSize, 'x');
         writeFile(dir.filePath("data.dat"), data);
         QSettings(dir.filePath("Velo_IGX_Main/Velo_IGX_Main.ini"), QSettings::IniFormat)
@@ -361,8 +369,10 @@ class CliTest : public QObject {
                                              writeFile(dir.filePath("c.dat"), controller), "--save",
                                              saved, "--verbose"});
         // Run in the folder, so the short-file detail names the file as given.
-        const CliRun r =
-            runCliIn(dir.path(), {command, "data.dat", "--device", process.device(), "--trace"});
+        const QStringList words = command.split(' ');
+        const CliRun r = runCliIn(
+            dir.path(), QStringList{words[0], "data.dat", "--device", process.device(), "--trace"} +
+                            words.mid(1));
         QCOMPARE(r.exitCode, exitCode);
         for (const QString& line : lines)
             QVERIFY2(QRegularExpression(line).match(QString(r.err)).hasMatch(), r.err.constData());
@@ -371,7 +381,15 @@ class CliTest : public QObject {
         QCOMPARE(readFile(dir.filePath("data.dat")), downloaded ? controller : data);
         // Nothing half-written beside it.
         QCOMPARE(QDir(dir.path()).entryList({"data.dat*"}, QDir::Files), QStringList{"data.dat"});
-        if (command == "upload" && exitCode == 0) QCOMPARE(readFile(saved), data);
+        if (command.startsWith("upload") && exitCode == 0) {
+            QCOMPARE(readFile(saved), data);
+            // The controller's own tune is read first unless told not to.
+            QCOMPARE(r.err.count("> 0x15\n"), (words.size() > 1 ? 264 : 528) + data.count('\x15'));
+        }
+        if (command == "verify") {
+            QCOMPARE(readFile(saved), controller);
+            QCOMPARE(r.out.contains("No differences."), exitCode == 0);
+        }
         // A file that cannot be used costs no traffic at all.
         if (command == "upload" && fileSize < 264)
             QVERIFY2(!process.log().contains(" rx "), process.log().constData());

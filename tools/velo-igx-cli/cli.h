@@ -8,6 +8,7 @@
 
 namespace velo {
 class ConfigImage;
+struct ImageDiff;
 class TuneHistory;
 struct CheckRules;
 struct TableFinding;
@@ -25,12 +26,16 @@ inline constexpr int kFileError = 2;
 
 int runShow(QStringList args);
 int runDiff(QStringList args);
+void printImageDiff(const ImageDiff& d, const QString& pathA, const QString& pathB,
+                    PressureUnit unit);
 int runExport(const QStringList& args);
 int runImport(const QStringList& args);
 // Takes "--units inHg|kPa|psi|bar" out of `args`; false (after the usage) when it is wrong.
 bool takeUnits(QStringList& args, PressureUnit& unit);
 int runDownload(const QStringList& args);
 int runUpload(const QStringList& args);
+// verify FILE.dat: the controller against a data file, as diff prints two files.
+int runVerify(const QStringList& args);
 int runModify(const QStringList& args);
 // history [--json] | export ID OUT.dat | note ID TEXT
 int runHistory(const QStringList& args);

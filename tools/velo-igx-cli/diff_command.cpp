@@ -45,7 +45,10 @@ QJsonObject toJson(const ImageDiff& d, const QString& pathA, const QString& path
         {"tables", tables}, {"cells", cells}, {"otherBytes", d.otherBytes}};
 }
 
-void printText(const ImageDiff& d, const QString& pathA, const QString& pathB, PressureUnit unit) {
+}  // namespace
+
+void printImageDiff(const ImageDiff& d, const QString& pathA, const QString& pathB,
+                    PressureUnit unit) {
     std::printf("A  %s\nB  %s\n", qPrintable(pathA), qPrintable(pathB));
     if (d.equal()) {
         std::printf("\nNo differences.\n");
@@ -96,8 +99,6 @@ void printText(const ImageDiff& d, const QString& pathA, const QString& pathB, P
                     d.otherBytes == 1 ? "s" : "");
 }
 
-}  // namespace
-
 int runDiff(QStringList args) {
     QStringList paths;
     bool json = false;
@@ -126,7 +127,7 @@ int runDiff(QStringList args) {
                               .toJson(QJsonDocument::Indented)
                               .constData());
     else
-        printText(d, paths[0], paths[1], unit);
+        printImageDiff(d, paths[0], paths[1], unit);
     return d.equal() ? kOk : kFailed;
 }
 

@@ -19,7 +19,8 @@ void printUsage(FILE* to) {
         "  velo-igx-cli show FILE.dat [--json] [--units inHg|kPa|psi|bar]\n"
         "  velo-igx-cli diff A.dat B.dat [--json] [--units inHg|kPa|psi|bar]\n"
         "  velo-igx-cli download OUT.dat [--device PATH | --port N] [--trace]\n"
-        "  velo-igx-cli upload IN.dat [--device PATH | --port N] [--trace]\n"
+        "  velo-igx-cli upload IN.dat [--device PATH | --port N] [--trace] [--no-read-first]\n"
+        "  velo-igx-cli verify FILE.dat [--device PATH | --port N] [--trace]\n"
         "  velo-igx-cli modify IN.dat OUT.dat ENTRY [--rows A-B] [--cols A-B]\n"
         "  velo-igx-cli report IN.dat OUT.pdf|- [--comment TEXT]\n"
         "  velo-igx-cli export IN.dat OUT.csv\n"
@@ -39,7 +40,10 @@ void printUsage(FILE* to) {
         "the two files hold the same 264 bytes, 1 when they differ.\n"
         "ports asks every serial port (and each --device) for its identification: exit 0\n"
         "when an IGX-1 answered, 1 when none did. check exits 0 when the table in use has\n"
-        "no findings, 1 when it has some.\n",
+        "no findings, 1 when it has some.\n"
+        "upload first reads the controller's tune and keeps it in Tune History;\n"
+        "--no-read-first skips that. verify reads the controller and compares it with\n"
+        "FILE.dat as diff does: exit 0 when they hold the same bytes, 1 when not.\n",
         to);
 }
 
@@ -59,6 +63,7 @@ int main(int argc, char** argv) {
     if (command == "diff") return velo::cli::runDiff(args);
     if (command == "download") return velo::cli::runDownload(args);
     if (command == "upload") return velo::cli::runUpload(args);
+    if (command == "verify") return velo::cli::runVerify(args);
     if (command == "modify") return velo::cli::runModify(args);
     if (command == "history") return velo::cli::runHistory(args);
     if (command == "export") return velo::cli::runExport(args);

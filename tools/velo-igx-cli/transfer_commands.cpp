@@ -10,6 +10,7 @@
 #include "data/table_as_shown.h"
 #include "link/controller_link.h"
 #include "link/tracing_port.h"
+#include "table/compare_file.h"
 #include "table/table_check.h"
 
 #include <QDir>
@@ -25,6 +26,7 @@ struct TransferArgs {
     QString device;
     int port = 0;  // 0: the stored setting
     bool trace = false;
+    bool readFirst = true;  // upload: keep the controller's tune first
 };
 
 std::optional<TransferArgs> parse(const QStringList& args, int& status) {
@@ -33,6 +35,8 @@ std::optional<TransferArgs> parse(const QStringList& args, int& status) {
         const QString& a = args[i];
         if (a == "--trace") {
             out.trace = true;
+        } else if (a == "--no-read-first") {
+            out.readFirst = false;
         } else if (a == "--device" || a == "--port") {
             if (i + 1 >= args.size()) {
                 status = usage(a + " needs a value");
@@ -159,7 +163,23 @@ int runUpload(const QStringList& args) {
     }
     offerTableAsShown(session.ctx());
     if (!uploadDespiteFindings(session.ctx(), session.settings())) return kFailed;
+    session.link().readBeforeUpload =
+        parsed->readFirst &&
+        session.settings().value("TuneHistory/ReadBeforeUpload", true).toBool();
     return session.link().upload() == TransferOutcome::Completed ? kOk : kFailed;
+}
+
+int runVerify(const QStringList& args) {
+    int status = kUsage;
+    const auto parsed = parse(args, status);
+    if (!parsed) return status;
+    Session session(*parsed);
+    if (const int failed = readImage(parsed->file, session.ctx().image)) return failed;
+    const auto c = compareBufferWithController(session.ctx(), session.link());
+    if (!c) return kFailed;
+    const ImageDiff d = compareImages(c->buffer, c->file);
+    printImageDiff(d, parsed->file, "controller on " + c->path, PressureUnit::InHg);
+    return d.equal() ? kOk : kFailed;
 }
 
 }  // namespace velo::cli

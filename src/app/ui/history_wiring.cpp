@@ -28,6 +28,7 @@ HistoryWiring::HistoryWiring(MainWindow& window, QSettings& settings)
         status.notice(history::kKeptAtExit);
         settings_.remove(kKeptAtExitKey);
     }
+    window.link().readBeforeUpload = settings.value(kReadBeforeUploadKey, true).toBool();
     // Once the window shows, not in the middle of its start.
     QTimer::singleShot(0, this, &HistoryWiring::offerRestore);
 }

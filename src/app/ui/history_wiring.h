@@ -23,6 +23,9 @@ class HistoryWiring : public QObject {
     static constexpr const char* kAskToRestoreKey = "TuneHistory/AskToRestore";
     // Set by an exit that kept the buffer; the next start says so and clears it.
     static constexpr const char* kKeptAtExitKey = "TuneHistory/KeptAtExit";
+    // Whether an upload first reads and keeps the controller's own tune (true unless set
+    // false).
+    static constexpr const char* kReadBeforeUploadKey = "TuneHistory/ReadBeforeUpload";
 
     HistoryWiring(MainWindow& window, QSettings& settings);
     // A run that gets here ended cleanly.

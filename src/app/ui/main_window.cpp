@@ -1,5 +1,6 @@
 #include "app/ui/main_window.h"
 
+#include "app/ui/controller_compare.h"
 #include "app/ui/help_window.h"
 #include "app/ui/history_wiring.h"
 #include "app/ui/port_setup_frame.h"
@@ -129,6 +130,8 @@ std::vector<MainWindow::MenuCommand> MainWindow::menuCommands() {
          [this] {
              offerTableAsShown(ctx_);
              if (uploadDespiteFindings(ctx_, settings_)) link_->mnuUpload_Click(); }},
+        {"mnuComm", "mnuCompareController", "&Compare With Controller", none,
+         [this] { compareWithController(*this); }},
         {"mnuComm", "mnuPortSetup", "&Port Setup", none, [this] { mnuPortSetup_Click(); }},
 
         {"mnuHelp", "mnuHelpContents", "&Contents", none, [this] { mnuHelpContents_Click(); }},

@@ -7,6 +7,7 @@
 
 #include <QLabel>
 #include <QStatusBar>
+#include <QTime>
 
 namespace velo {
 
@@ -61,6 +62,19 @@ StatusLine::StatusLine(QStatusBar* bar, const ConfigImage& image, const MainStat
     });
     connect(&state, &MainState::openTableChanged, this, &StatusLine::updateEditStatus);
     connect(&state, &MainState::bufferWritten, this, &StatusLine::markBufferWritten);
+    // Programming changes the controller, whatever the upload's end.
+    connect(&state, &MainState::progressChanged, this, [this] {
+        if (state_.progressCaption() == "Programming EEPROM" && !controllerCheck_.isEmpty())
+            setControllerCheck({});
+    });
+}
+
+void StatusLine::setControllerCheck(const QString& summary) {
+    controllerCheck_ = summary;
+    if (summary.endsWith("same as the buffer"))
+        controllerCheck_ += QString(" (checked %1)").arg(QTime::currentTime().toString("HH:mm"));
+    checkedImage_ = summary.isEmpty() ? std::nullopt : encoded(image_);
+    showEditStatus();
 }
 
 void StatusLine::markBufferWritten() {
@@ -70,8 +84,9 @@ void StatusLine::markBufferWritten() {
 
 void StatusLine::updateEditStatus() {
     bufferChanged_ = true;
-    if (!image_.BufferEmpty && writtenImage_)
-        if (const auto now = encoded(image_)) bufferChanged_ = *now != *writtenImage_;
+    const auto now = image_.BufferEmpty ? std::nullopt : encoded(image_);
+    if (now && writtenImage_) bufferChanged_ = *now != *writtenImage_;
+    if (!now || now != checkedImage_) controllerCheck_.clear();
     showEditStatus();
 }
 
@@ -83,6 +98,7 @@ void StatusLine::showEditStatus() {
     if (!image_.BufferEmpty)
         parts << (bufferChanged_ ? "Buffer: changes not yet written to a file or the controller"
                                  : "Buffer: same as the last file or controller transfer");
+    if (!controllerCheck_.isEmpty()) parts << controllerCheck_;
     editStatus_->setText(parts.join("   |   "));
 }
 

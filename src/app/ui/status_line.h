@@ -43,6 +43,9 @@ class StatusLine : public QObject {
     // Tune History's trouble, beside the other warning: stays until the store works again.
     void setHistoryWarning(const QString& text);
     QLabel* historyWarningLabel() const { return historyWarning_; }
+    // What the controller was found to hold against the buffer as it is now; shown until
+    // the buffer changes or the controller is programmed.
+    void setControllerCheck(const QString& summary);
 
   private:
     const ConfigImage& image_;
@@ -57,6 +60,8 @@ class StatusLine : public QObject {
     QLabel* historyWarning_;
     std::optional<std::array<uint8_t, ConfigImage::kImageBytes>> writtenImage_;
     bool bufferChanged_ = false;
+    QString controllerCheck_;
+    std::optional<std::array<uint8_t, ConfigImage::kImageBytes>> checkedImage_;
 };
 
 }  // namespace velo

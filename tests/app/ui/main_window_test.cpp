@@ -127,7 +127,7 @@ class MainWindowTest : public QObject {
         QVERIFY(hint->text().contains("Communications &gt; Download From EEPROM") &&
                 hint->text().contains("File &gt; Open File") && hint->isVisibleTo(&w));
         QCOMPARE(captions(w.menu("mnuComm")),
-                 "&Download From EEPROM, &Upload To EEPROM, &Port Setup");
+                 "&Download From EEPROM, &Upload To EEPROM, &Compare With Controller, &Port Setup");
         QCOMPARE(captions(w.menu("mnuHelp")), "&Contents, &About...");
         for (const char* popup : {"mnuPopUpEdit2D", "mnuPopUpEdit3D"})
             QCOMPARE(captions(w.menu(popup)), "Copy, Paste (off), Modify, Interpolate, Smooth");
@@ -374,6 +374,17 @@ class MainWindowTest : public QObject {
         QCOMPARE(w.tableViews()->grid3D()->text(1, 0), QString("54"));
         QVERIFY(w.image().DataBuffer == before && w.state().tableOpen());
         QVERIFY(!test::child<QLabel>(w, "lblFirstScreenHint")->isVisibleTo(&w));
+        // What the controller holds stays until the buffer or the controller changes.
+        for (const QString change : {"buffer", "controller"}) {
+            w.statusLine().setControllerCheck("Controller: same as the buffer");
+            w.statusLine().updateEditStatus();
+            QVERIFY(w.editStatus()->text().contains(
+                QRegularExpression("same as the buffer \\(checked \\d\\d:\\d\\d\\)$")));
+            change == "buffer" ? void(w.image().GPI1Retard = 9)
+                               : w.state().showProgress("Programming EEPROM");
+            w.statusLine().updateEditStatus();
+            QVERIFY(!w.editStatus()->text().contains("Controller"));
+        }
     }
 
     void gridCommandsAreOneUndoStepEach_data() {
