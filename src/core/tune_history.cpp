@@ -403,17 +403,6 @@ std::optional<HistoryEntry> TuneHistory::newestTransfer() const {
         "e.event IN ('download', 'upload', 'upload-failed', 'controller-before-upload')");
 }
 
-std::optional<HistoryEntry> TuneHistory::newestTransfer() const {
-    if (!usable_) return std::nullopt;
-    QSqlQuery q(QSqlDatabase::database(connection_, false));
-    if (!q.exec(QString("SELECT %1, bytes FROM entries WHERE event IN ('download', 'upload', "
-                        "'upload-failed', 'controller-before-upload') ORDER BY id DESC LIMIT 1")
-                    .arg(kColumns)) ||
-        !q.next())
-        return std::nullopt;
-    return entryOf(q, true);
-}
-
 QVector<HistoryEntry> TuneHistory::entries(const QString& filter, qint64 beforeId,
                                            int limit) const {
     QVector<HistoryEntry> out;
