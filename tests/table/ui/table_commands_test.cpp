@@ -335,7 +335,7 @@ class TableCommandsTest : public QObject {
         // settings can widen the rule or turn the question off.
         test::ModelRig r;
         r.image.DataBuffer[ConfigImage::kTrigTiming] = 30;
-        r.image.DataBuffer[ConfigImage::kOptions] = 0x0C;   // 2D table in use
+        r.image.DataBuffer[ConfigImage::kOptions] = 0x1C;   // both: the 2D table, as Edit
         r.image.DataBuffer[ConfigImage::offset2D(5)] = 60;  // 5.3 degrees below the rest
         r.image.UpdateParams();
         r.image.BufferEmpty = false;
