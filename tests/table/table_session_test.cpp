@@ -225,6 +225,10 @@ class TableSessionTest : public QObject {
         const TableSession::Cells before = t.cells();
         QVERIFY(!importCsv(t, csv, 0, PressureUnit::InHg));
         QVERIFY(t.cells() == before);
+        // Nor does a spreadsheet's "26" for "26.0".
+        const QString whole = QString(csv).replace(QRegularExpression("\\.0(?=[,\n])"), "");
+        QVERIFY(!importCsv(t, whole, 0, PressureUnit::InHg));
+        QVERIFY(t.cells() == before);
         QStringList lines = csv.split('\n');
         lines[1] = lines[1].section(',', 0, 20) + ",30.05";
         QVERIFY(!importCsv(t, lines.join('\n'), 0, PressureUnit::InHg));

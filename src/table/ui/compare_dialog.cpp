@@ -131,7 +131,7 @@ CompareDialog::CompareDialog(const CompareSides& sides, bool tableEdits, QWidget
     if (d.equal()) {
         addLabel("lblNoDifferences", "No differences.");
     } else {
-        if (d.parameters.isEmpty())
+        if (d.parameters.isEmpty() && !sides.preview)
             addLabel("lblParameters", "No parameter differs.");
         else
             col->addWidget(makeParameters(d));

@@ -2,10 +2,14 @@
 
 #include "core/numeric.h"
 #include "support/dialogs.h"
+#include "support/files.h"
 #include "support/model_rig.h"
+#include "table/csv_commands.h"
+#include "table/image_diff.h"
 #include "table/new2d_wizard.h"
 #include "table/new3d_wizard.h"
 #include "table/table_check.h"
+#include "table/table_csv.h"
 #include "table/ui/new_table_wizards.h"
 
 #include <QLabel>
@@ -352,6 +356,47 @@ class TableCommandsTest : public QObject {
         s.setValue("TableCheck/AskBeforeUpload", false);
         QVERIFY(uploadDespiteFindings(r.ctx, s));
         QCOMPARE(r.ui.shown().size(), 1);
+    }
+
+    void importShowsTheChangesFirst_data() {
+        QTest::addColumn<QString>("cell");  // the text for 3D cell (3, 5), 0.0 in the table
+        QTest::addColumn<bool>("ok");       // the preview's answer
+        QTest::addColumn<QString>("told");  // the status line or the box
+        QTest::newRow("OK") << "25" << true << "Imported t.csv: 1 cell changed";
+        QTest::newRow("Cancel") << "25" << false << "";
+        QTest::newRow("the same number: no preview")
+            << "0" << true << "Imported t.csv: no cell changed";
+        QTest::newRow("refused") << "99" << true
+                                 << "Import Timing Table From CSV: Line 4 (40), 2000 RPM: \"99\": "
+                                    "Timing must be numeric value between 8 and 30 degrees.";
+    }
+    // With no table open the table in use opens first; only a change is previewed.
+    void importShowsTheChangesFirst() {
+        QFETCH(QString, cell);
+        QFETCH(bool, ok);
+        QFETCH(QString, told);
+        Rig r(Use3D);
+        QTemporaryDir dir;
+        QStringList lines =
+            tableToCsv(TableSession(TableKind::Table3D, r.image), 2, PressureUnit::InHg)
+                .split('\n');
+        QStringList fields = lines[3].split(',');
+        fields[5] = cell;
+        lines[3] = fields.join(',');
+        r.ui.answerFile(test::writeFile(dir.filePath("t.csv"), lines.join('\n').toUtf8()));
+        QString status;
+        r.ctx.notice = [&](const QString& t) { status = t; };
+        QStringList previews;
+        r.editor.previewImport = [&](const ImportPreview& p, const QString& file) {
+            previews << QString("%1: %2").arg(file).arg(
+                compareImages(p.before, p.after).cells.size());
+            return ok;
+        };
+        mnuImportCsv_Click(r.editor);
+        QVERIFY(r.editor.session());
+        QCOMPARE(status + r.titled().join(""), told);
+        QCOMPARE(previews, cell == "25" ? QStringList{"t.csv: 1"} : QStringList{});
+        QCOMPARE(r.editor.session()->text(3, 5), QString(ok && cell == "25" ? "25" : "0.0"));
     }
 
     // Loading from TrigTiming (box -1), or leaving one box of the defaults at 30.
