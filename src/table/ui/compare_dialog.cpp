@@ -318,9 +318,8 @@ void showBufferComparison(TableEditor& editor, const FileComparison& c, QWidget*
                       parent);
 }
 
-bool confirmImport(const TableEditor& editor, const ImportPreview& preview, const QString& file,
-                   const QSettings& settings, QWidget* parent) {
-    if (!settings.value("CsvImport/Preview", true).toBool()) return true;
+CompareSides importSides(const TableEditor& editor, const ImportPreview& preview,
+                         const QString& file) {
     CompareSides s;
     s.a = preview.before;
     s.b = preview.after;
@@ -333,7 +332,13 @@ bool confirmImport(const TableEditor& editor, const ImportPreview& preview, cons
                   .arg(file);
     s.unit = editor.pressureUnit();
     s.preview = true;
-    CompareDialog dialog(s, false, parent);
+    return s;
+}
+
+bool confirmImport(const TableEditor& editor, const ImportPreview& preview, const QString& file,
+                   const QSettings& settings, QWidget* parent) {
+    if (!settings.value("CsvImport/Preview", true).toBool()) return true;
+    CompareDialog dialog(importSides(editor, preview, file), false, parent);
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -58,6 +58,8 @@ class CompareDialog : public QDialog {
 void showCompareDialog(const CompareSides& sides, bool tableEdits, QWidget* parent);
 // The cells a CSV import changes in the open table, as differences; true on OK, or at once
 // with [CsvImport] Preview=false.
+CompareSides importSides(const TableEditor& editor, const ImportPreview& preview,
+                         const QString& file);
 bool confirmImport(const TableEditor& editor, const ImportPreview& preview, const QString& file,
                    const QSettings& settings, QWidget* parent);
 // The buffer against `c`, MAP in the editor's unit, noting an open table's unsaved edits.

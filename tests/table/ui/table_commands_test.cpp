@@ -10,13 +10,17 @@
 #include "table/new3d_wizard.h"
 #include "table/table_check.h"
 #include "table/table_csv.h"
+#include "table/ui/compare_dialog.h"
 #include "table/ui/new_table_wizards.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
 #include <QSlider>
+#include <QStyle>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -86,6 +90,19 @@ const QString kCloseQuestion =
 
 QString repeat(const QString& cell, int n) {
     return QStringList(n, cell).join(' ');
+}
+
+// The cell texts the view cuts short: wider than their column less the view's margins.
+QStringList cutTexts(const QTableWidget& g) {
+    const int margins = 2 * (g.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &g) + 1);
+    QStringList cut;
+    for (int r = 0; r < g.rowCount(); ++r)
+        for (int c = 0; c < g.columnCount(); ++c)
+            if (const QTableWidgetItem* item = g.item(r, c);
+                QFontMetrics(item->font()).horizontalAdvance(item->text()) + margins >
+                g.columnWidth(c))
+                cut << item->text();
+    return cut;
 }
 
 // The object names in Tab order from `first`, `count` stops.
@@ -387,15 +404,20 @@ class TableCommandsTest : public QObject {
         QString status;
         r.ctx.notice = [&](const QString& t) { status = t; };
         QStringList previews;
+        // The differences first ("+25.0" is wider than the values), nothing cut short.
         r.editor.previewImport = [&](const ImportPreview& p, const QString& file) {
-            previews << QString("%1: %2").arg(file).arg(
-                compareImages(p.before, p.after).cells.size());
+            CompareDialog d(importSides(r.editor, p, file), false);
+            previews << QString("%1: %2, %3 cut")
+                            .arg(file)
+                            .arg(compareImages(p.before, p.after).cells.size())
+                            .arg(cutTexts(*child<QTableWidget>(d, "grdCompare3D")).join(' '));
+            if (!child<QRadioButton>(d, "optShowDifference")->isChecked()) previews << "values";
             return ok;
         };
         mnuImportCsv_Click(r.editor);
         QVERIFY(r.editor.session());
         QCOMPARE(status + r.titled().join(""), told);
-        QCOMPARE(previews, cell == "25" ? QStringList{"t.csv: 1"} : QStringList{});
+        QCOMPARE(previews, cell == "25" ? QStringList{"t.csv: 1,  cut"} : QStringList{});
         QCOMPARE(r.editor.session()->text(3, 5), QString(ok && cell == "25" ? "25" : "0.0"));
     }
 
