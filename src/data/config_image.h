@@ -3,11 +3,14 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace velo {
 
 class Trap;
+
+enum class TableKind { Table2D, Table3D };
 
 // 1-based array with the bounds the tables are addressed by (RPM column k, MAP index r).
 template <int Cols, int Rows>
@@ -109,6 +112,13 @@ class ConfigImage {
     // The sensor index the dialog and the 3D labels go by: 0, 1 or 2 (1, 2 or 3 bar);
     // any other stored value counts as 0.
     int mapSensorInUse() const { return MAPSensor <= 2 ? MAPSensor : 0; }
+    // The table Edit Timing Table opens: the 2D one when both flags are set. Every command
+    // that reads, checks or writes "the table in use" asks this.
+    std::optional<TableKind> tableInUse() const {
+        if (Table2DEnabled) return TableKind::Table2D;
+        if (Table3DEnabled) return TableKind::Table3D;
+        return std::nullopt;
+    }
 
     void ClearEEPROMBuffer();
     void UpdateParams();

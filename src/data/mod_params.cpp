@@ -4,6 +4,7 @@
 #include "core/numeric.h"
 #include "data/history_records.h"
 
+#include <QStringList>
 #include <algorithm>
 
 namespace velo {
@@ -206,12 +207,13 @@ void ModParamsForm::cmdOK_Click() {
         return a;
     };
     // Counted before anything moves: the table as it was goes to Tune History first.
-    int brought = 0;
+    int moved[2] = {0, 0};  // 2D, 3D
     for (int k = 1; k <= ConfigImage::kRpmColumns; ++k) {
-        brought += bring(img.Table2D(k, 1)) != img.Table2D(k, 1);
+        moved[0] += bring(img.Table2D(k, 1)) != img.Table2D(k, 1);
         for (int r = 1; r <= ConfigImage::kMapRows; ++r)
-            brought += bring(img.Table3D(k, r)) != img.Table3D(k, r);
+            moved[1] += bring(img.Table3D(k, r)) != img.Table3D(k, r);
     }
+    const int brought = moved[0] + moved[1];
     bool kept = false;
     if (brought > 0 && !img.BufferEmpty &&
         history::keep(ctx_, "before-clip", history::savedBytes(img), ctx_.state.DisplayName,
@@ -227,11 +229,25 @@ void ModParamsForm::cmdOK_Click() {
     img.BufferEmpty = false;
     img.TrigTiming = trigTiming_;
     // One word in the status bar for both: what was brought in, and where the old table is.
-    if (brought > 0)
-        ctx_.tell(QString("OK brought %1 into %2° to %3°")
-                      .arg(brought == 1 ? QString("1 cell") : QString("%1 cells").arg(brought),
-                           formatFixed(std::max(low, 0.0), 1), formatFixed(t, 1)) +
-                  (kept ? QString(". ") + history::kClippedKept : QString()));
+    // The table in use is what the tuner thinks of; the other is named apart.
+    if (brought > 0) {
+        const auto inUse = img.tableInUse();
+        auto cells = [](int n) { return n == 1 ? QString("1 cell") : QString("%1 cells").arg(n); };
+        QStringList parts;
+        for (const TableKind kind : {TableKind::Table2D, TableKind::Table3D}) {
+            const int n = moved[kind == TableKind::Table3D];
+            if (n == 0) continue;
+            const QString name = kind == TableKind::Table2D ? "2D" : "3D";
+            if (kind == inUse)
+                parts.prepend(cells(n));
+            else
+                parts << cells(n) + " of the " + name + " table not in use";
+        }
+        ctx_.tell(
+            QString("OK brought %1 into %2° to %3°")
+                .arg(parts.join(" and "), formatFixed(std::max(low, 0.0), 1), formatFixed(t, 1)) +
+            (kept ? QString(". ") + history::kClippedKept : QString()));
+    }
 }
 
 }  // namespace velo

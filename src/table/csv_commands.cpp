@@ -2,6 +2,7 @@
 
 #include "core/error_report.h"
 #include "data/file_commands.h"
+#include "table/image_diff.h"
 #include "table/table_commands.h"
 #include "table/table_csv.h"
 
@@ -18,9 +19,7 @@ constexpr const char* kImportTitle = "Import Timing Table From CSV";
 
 std::optional<TableKind> tableToEdit(const ConfigImage& image) {
     if (image.BufferEmpty) return std::nullopt;
-    if (image.Table2DEnabled) return TableKind::Table2D;
-    if (image.Table3DEnabled) return TableKind::Table3D;
-    return std::nullopt;
+    return image.tableInUse();
 }
 
 bool refuseWithoutTable(TableEditor& editor, const QString& title) {
@@ -46,9 +45,7 @@ void mnuExportCsv_Click(TableEditor& editor) {
     if (!trap.step([&] { path = FileSave(ctx.ui, kExportTitle, filter, exists); }) ||
         path.isEmpty())
         return;
-    const QString csv = tableToCsv(*table, [&](int row) {
-        return table->kind() == TableKind::Table2D ? QString("ADV") : editor.mapLabel(row);
-    });
+    const QString csv = tableToCsv(*table, editor.mapSensorShown(), editor.pressureUnit());
     if (const auto error = writeTextFile(path, csv)) {
         ctx.ui.message(kExportTitle, QDir::toNativeSeparators(path) + "\r\n" + *error, Buttons::Ok,
                        Icon::Critical);
@@ -70,16 +67,43 @@ void mnuImportCsv_Click(TableEditor& editor) {
                        Buttons::Ok, Icon::Critical);
         return;
     }
-    const QString csv = QString::fromUtf8(file.readAll());
+    const QString csv = csvText(file.readAll());
     if (!editor.session()) mnuEditTimingTable_Click(editor);
     TableSession* table = editor.session();
     if (!table) return;
-    if (const auto refused = importCsv(*table, csv)) {
+    auto read = readCsv(*table, csv, editor.mapSensorShown(), editor.pressureUnit());
+    if (const auto* refused = std::get_if<QString>(&read)) {
         ctx.ui.message(kImportTitle, *refused, Buttons::Ok, Icon::Critical);
         return;
     }
+    const CsvImport& import = std::get<CsvImport>(read);
+    const QString name = QFileInfo(path).fileName();
+    if (!import.cells.isEmpty() && editor.previewImport &&
+        !editor.previewImport(importPreview(editor, import), name))
+        return;
+    applyCsv(*table, import);
     // Short: the status bar shares its line with the edit status.
-    ctx.tell("Imported " + QFileInfo(path).fileName() + " into the timing table");
+    const auto n = import.cells.size();
+    ctx.tell(n == 0   ? "Imported " + name + ": no cell changed"
+             : n == 1 ? "Imported " + name + ": 1 cell changed"
+                      : QString("Imported %1: %2 cells changed").arg(name).arg(n));
+}
+
+ImportPreview importPreview(const TableEditor& editor, const CsvImport& import) {
+    const TableSession& table = *editor.session();
+    ImportPreview p{editor.ctx.image, editor.ctx.image};
+    for (ConfigImage* im : {&p.before, &p.after}) {
+        // Only the open table, labelled as its grid is.
+        im->Table2DEnabled = table.kind() == TableKind::Table2D;
+        im->Table3DEnabled = table.kind() == TableKind::Table3D;
+        im->MAPSensor = uint8_t(editor.mapSensorShown());
+        for (int r = 1; r <= table.rows(); ++r)
+            for (int c = 1; c <= TableSession::kColumns; ++c)
+                cellAdvance(*im, table.kind(), r, c) = table.value(r, c);
+    }
+    for (const auto& cell : import.cells)
+        cellAdvance(p.after, table.kind(), cell.row, cell.col) = cell.value;
+    return p;
 }
 
 }  // namespace velo

@@ -20,13 +20,11 @@ int cellOffset(TableKind table, int row, int col) {
 
 }  // namespace
 
-std::optional<TableKind> tableInUse(const ConfigImage& image) {
-    if (image.Table3DEnabled) return TableKind::Table3D;
-    if (image.Table2DEnabled) return TableKind::Table2D;
-    return std::nullopt;
+double cellAdvance(const ConfigImage& image, TableKind table, int row, int col) {
+    return table == TableKind::Table2D ? image.Table2D(col, 1) : image.Table3D(col, 9 - row);
 }
 
-double cellAdvance(const ConfigImage& image, TableKind table, int row, int col) {
+double& cellAdvance(ConfigImage& image, TableKind table, int row, int col) {
     return table == TableKind::Table2D ? image.Table2D(col, 1) : image.Table3D(col, 9 - row);
 }
 
@@ -61,7 +59,7 @@ ImageDiff compareImages(const ConfigImage& a, const ConfigImage& b) {
         shown.insert(rowsA[i].offset);
     }
     for (const TableKind t : {TableKind::Table2D, TableKind::Table3D}) {
-        if (tableInUse(a) != t && tableInUse(b) != t) continue;
+        if (a.tableInUse() != t && b.tableInUse() != t) continue;
         diff.tables.push_back(t);
         const int rows = t == TableKind::Table2D ? 1 : ConfigImage::kMapRows;
         for (int r = 1; r <= rows; ++r)

@@ -41,9 +41,8 @@ struct ImageDiff {
 // Both images must be decoded from their bytes (UpdateParams), as a loaded file is.
 ImageDiff compareImages(const ConfigImage& a, const ConfigImage& b);
 
-// The table in use: the 3D table wins when both flags are set, as in the dialog.
-std::optional<TableKind> tableInUse(const ConfigImage& image);
 double cellAdvance(const ConfigImage& image, TableKind table, int row, int col);
+double& cellAdvance(ConfigImage& image, TableKind table, int row, int col);
 // A row's label in the grid: "ADV" or the MAP label for the sensor.
 QString rowLabel(TableKind table, int row, int mapSensor, PressureUnit unit = PressureUnit::InHg);
 // Two advances as "#0.0", with more decimals where that would hide their difference.

@@ -95,7 +95,7 @@ int countFindings(const QVector<TableFinding>& all) {
 }
 
 std::optional<CheckedTable> checkedTableInUse(const ConfigImage& im) {
-    const auto kind = tableInUse(im);
+    const auto kind = im.tableInUse();
     if (!kind) return std::nullopt;
     return CheckedTable{*kind, im.TrigTiming, im.mapSensorInUse(),
                         [&im, k = *kind](int r, int c) { return cellAdvance(im, k, r, c); }};

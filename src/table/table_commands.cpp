@@ -138,21 +138,15 @@ void mnuEditTimingTable_Click(TableEditor& editor) {
         return;
     }
     letMessagesRun();
-    TableKind kind;
-    if (image.Table2DEnabled) {
-        if (!editor.templateLoads()) {
-            ctx.ui.message(kEditTitle, templateMissing(), Buttons::Ok, Icon::Critical);
-            mnuCloseTbl_Click(editor);
-            return;
-        }
-        kind = TableKind::Table2D;
-    } else if (image.Table3DEnabled) {
-        kind = TableKind::Table3D;
-    } else {
+    const auto kind = image.tableInUse();
+    if (!kind) return;
+    if (*kind == TableKind::Table2D && !editor.templateLoads()) {
+        ctx.ui.message(kEditTitle, templateMissing(), Buttons::Ok, Icon::Critical);
+        mnuCloseTbl_Click(editor);
         return;
     }
     trap.step([&] {
-        editor.open(kind);
+        editor.open(*kind);
         if (editor.hideValueLabels) editor.hideValueLabels();
         if (editor.formResize) editor.formResize();
     });
@@ -181,12 +175,13 @@ void mnuSaveTbl_Click(TableEditor& editor) {
         return;
     }
     // With the table switched off since it was opened there is nothing to store it as.
-    if (!ctx.image.Table2DEnabled && !ctx.image.Table3DEnabled) return;
+    const auto used = ctx.image.tableInUse();
+    if (!used) return;
     Trap trap(ctx.ui);
     // The parameters may have switched the table in use under the open one: the region in
     // use is written, from its array, which holds what its chart last took; the edits on
     // the screen then go to Tune History.
-    const TableKind inUse = ctx.image.Table2DEnabled ? TableKind::Table2D : TableKind::Table3D;
+    const TableKind inUse = *used;
     const bool own = s->kind() == inUse;
     if (!(own ? s->save(ctx.image, trap) : TableSession(inUse, ctx.image).save(ctx.image, trap)))
         return;

@@ -12,6 +12,8 @@
 
 namespace velo {
 
+struct ImportPreview;  // csv_commands.h
+
 inline constexpr const char* kChart2DTemplate = "IGX_2D_Timing_Chart.oc2";
 // The 3D chart's template for the MAP sensor in use: 1 bar for any value but 1 and 2.
 QString chart3DTemplate(int mapSensor);
@@ -36,6 +38,9 @@ class TableEditor : public QObject {
     std::function<void()> clearClipboard;
     // Shows the new table wizard for `kind` modally; the window fills it in.
     std::function<void(TableKind kind)> showWizard;
+    // Shows what a CSV import would change; false when the user turns it down. Left
+    // empty, the import goes in at once.
+    std::function<bool(const ImportPreview& preview, const QString& fileName)> previewImport;
 
     // The open table; nullptr while none is open.
     TableSession* session() const { return session_; }

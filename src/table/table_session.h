@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/config_image.h"
+
 #include <QMap>
 #include <QObject>
 #include <QString>
@@ -11,10 +13,7 @@
 
 namespace velo {
 
-class ConfigImage;
 class Trap;
-
-enum class TableKind { Table2D, Table3D };
 
 // The open timing table: the working values the charts draw and drag (one per data
 // cell) and the grid's cell texts, which may differ from the values until the grid is

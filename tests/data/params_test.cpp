@@ -276,13 +276,15 @@ class ParamsTest : public QObject {
         }
         QString told;
         r.ctx.notice = [&told](const QString& text) { told = text; };
+        r.image.Table3DEnabled = true;
         r.load();
         r.form.sldTrigTiming_Change(40 - trig);
         r.form.cmdOK_Click();
         QVERIFY(r.image.TrigTiming == trig && !r.image.BufferEmpty);
-        // Both tables' 189 cells, or no word at all.
+        // The table in use first, the other apart, or no word at all.
         QCOMPARE(told, in == out ? QString()
-                                 : QString("OK brought 189 cells into %1.0° to %2.0°")
+                                 : QString("OK brought 168 cells and 21 cells of the 2D table not "
+                                           "in use into %1.0° to %2.0°")
                                        .arg(std::max(trig - 22, 0))
                                        .arg(trig));
         for (int k = 1; k <= 21; ++k) {

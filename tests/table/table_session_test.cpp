@@ -218,16 +218,20 @@ class TableSessionTest : public QObject {
             for (int m = 1; m <= 8; ++m) image.Table3D(k, m) = 38 - 0.0879 * (k * 7 + m);
         TableSession t(TableKind::Table3D, image);
         t.acceptEdit(2, 2, "20.25");  // typed: the grid shows "20.25", the file "20.3"
-        const QString csv =
-            tableToCsv(t, [&](int r) { return mapLabelIn(r, 0, PressureUnit::KPa); });
-        QVERIFY(csv.startsWith("MAP/RPM,0,500,"));
+        // The first line names the unit of the labels.
+        const QString csv = tableToCsv(t, 0, PressureUnit::KPa);
+        QVERIFY(csv.startsWith("MAP (kPa)/RPM,0,500,"));
         QVERIFY(csv.contains("\n54,"));
         const TableSession::Cells before = t.cells();
-        QVERIFY(!importCsv(t, csv));
+        QVERIFY(!importCsv(t, csv, 0, PressureUnit::InHg));
+        QVERIFY(t.cells() == before);
+        // Nor does a spreadsheet's "26" for "26.0".
+        const QString whole = QString(csv).replace(QRegularExpression("\\.0(?=[,\n])"), "");
+        QVERIFY(!importCsv(t, whole, 0, PressureUnit::InHg));
         QVERIFY(t.cells() == before);
         QStringList lines = csv.split('\n');
         lines[1] = lines[1].section(',', 0, 20) + ",30.05";
-        QVERIFY(!importCsv(t, lines.join('\n')));
+        QVERIFY(!importCsv(t, lines.join('\n'), 0, PressureUnit::InHg));
         for (int r = 1; r <= 8; ++r)
             for (int c = 1; c <= 21; ++c)
                 if (r != 1 || c != 21) QCOMPARE(t.value(r, c), before.values[(r - 1) * 21 + c - 1]);

@@ -74,8 +74,15 @@ class CliTest : public QObject {
         QCOMPARE(o["Table2D"].toArray()[0].toDouble(), 30 - 0.0879 * 10);
         const QJsonArray t3 = o["Table3D"].toArray();
         QVERIFY(t3.size() == 8 && t3[0].toArray().size() == 21);
-        QCOMPARE(t3[7].toArray()[0].toDouble(), 30 - 0.0879 * 20);   // MAP index 8
-        QCOMPARE(t3[0].toArray()[20].toDouble(), 30 - 0.0879 * 30);  // MAP index 1
+        // As the grid: the lowest pressure first, each row labelled by its mapLabels entry.
+        QCOMPARE(t3[0].toArray()[0].toDouble(), 30 - 0.0879 * 20);   // MAP index 8
+        QCOMPARE(t3[7].toArray()[20].toDouble(), 30 - 0.0879 * 30);  // MAP index 1
+        const QJsonObject kPa =
+            QJsonDocument::fromJson(
+                runCli({"show", dir.filePath("a.dat"), "--json", "--units", "kPa"}).out)
+                .object();
+        QCOMPARE(kPa["Table3D"], o["Table3D"]);
+        QCOMPARE(kPa["mapLabels"].toArray().first().toDouble(), 54.0);  // 16 inHg
         QVERIFY(runCli({"show", dir.filePath("a.dat")})
                     .out.contains("\nTrig Timing" + QByteArray(21, ' ') + "30 deg\n"));
     }
@@ -99,8 +106,8 @@ class CliTest : public QObject {
         const CliRun json = runCli({"diff", d2, d3, "--json"});
         QCOMPARE(json.exitCode, 1);
         const QJsonObject o = QJsonDocument::fromJson(json.out).object();
-        QCOMPARE(o.keys(),
-                 (QStringList{"a", "b", "cells", "equal", "otherBytes", "parameters", "tables"}));
+        QCOMPARE(o.keys(), (QStringList{"a", "b", "cells", "equal", "otherBytes", "parameters",
+                                        "pressureUnit", "tables"}));
         QCOMPARE(o["tables"].toArray(), (QJsonArray{"2D", "3D"}));
         QCOMPARE(o["parameters"].toArray()[0].toObject(), (QJsonObject{{"name", "Timing Table"},
                                                                        {"a", "2D Timing Table"},
@@ -135,7 +142,7 @@ class CliTest : public QObject {
         QTest::newRow("2D demo") << QStringList{kDemo2D} << 0 << "2D timing table: 0 findings";
         QTest::newRow("3D demo") << QStringList{kDemo3D} << 0 << "13 cells at the trigger timing";
         QTest::newRow("spike")   << QStringList{"spike"} << 1 << "Spike at 2000 RPM: 25.3° against 30.0°";
-        QTest::newRow("json")    << QStringList{"spike", "--json"} << 1 << "\"kind\": \"spike\",\n            \"row\": null";
+        QTest::newRow("json")    << QStringList{"spike", "--json"} << 1 << "\"kind\": \"spike\",\n            \"row\": \"ADV\"";
         QTest::newRow("kPa")     << QStringList{kDemo3D, "--json", "--units", "kPa"} << 0 << "MAP 61: 38.0°";
         // clang-format on
     }
@@ -226,8 +233,18 @@ class CliTest : public QObject {
         row("tabs", ",=>\t|19.0\n=>30.0\n", 0, "", 1);
         row("a cell past the trigger timing", "19.0\n=>39\n", 1, "between 16 and 38 degrees", 0);
         row("a line short", ",19.0\n=>\n", 1, "Line 9", 0);
-        row("a 2D shape", "MAP/RPM=>RPM", 1, "The first line", 0);
+        row("a 2D shape", "MAP/RPM=>RPM", 1, "holds a 2D table", 0);
         row("a row missing", "\n60,[^\n]*=>", 1, "8 rows", 0);
+        // Rows go by their label, in any order; the 2D one by "ADV" or as the only row.
+        row("two rows swapped", "\n(18,[^\n]*)\n(24,[^\n]*)=>\n\\2\n\\1", 0, "", 0);
+        row("the 2D row under another label", "ADV=>Advance", 0, "", 0, kDemo2D);
+        row("a row of no MAP", "\n60,=>\n99,", 1, "Line 9: \"99\" is no MAP row of the 2 bar", 0);
+        row("a row twice", "\n60,=>\n54,", 1,
+            "Line 9: the row MAP 54 is given twice (also on line 8)", 0);
+        // What spreadsheets write: quotes, separator-only rows, a sep= line, a quoted decimal
+        // comma, UTF-16.
+        row("sep=, quotes, empty rows", "^=>sep=,\n|MAP/RPM=>\"MAP/RPM\"|\n=>\n,,,\n", 0, "", 0);
+        row("a quoted decimal comma", ",19.0\n=>,\"30,0\"\n|utf-16", 0, "", 1);
     }
 
     // OUT is written whole when the import is taken, never when refused.
@@ -241,11 +258,17 @@ class CliTest : public QObject {
         const QString csv = dir.filePath("t.csv");
         QCOMPARE(runCli({"export", in, csv}).exitCode, 0);
         QString text = QString::fromUtf8(readFile(csv));
+        bool utf16 = false;
         for (const QString& step : edit.split('|', Qt::SkipEmptyParts)) {
             const QStringList fromTo = step.split("=>");
-            text.replace(QRegularExpression(fromTo[0]), fromTo[1]);
+            if (step == "utf-16")
+                utf16 = true;
+            else
+                text.replace(QRegularExpression(fromTo[0]), fromTo[1]);
         }
-        writeFile(csv, text.toUtf8());
+        writeFile(csv, utf16 ? "\xFF\xFE" + QByteArray(reinterpret_cast<const char*>(text.utf16()),
+                                                       text.size() * 2)
+                             : text.toUtf8());
         const auto run = runCli({"import", in, csv, dir.filePath("out.dat")});
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2(run.err.contains(stderrHas.toUtf8()), run.err.constData());

@@ -20,7 +20,9 @@ QJsonObject toJson(const TableFinding& f, const CheckRules& rules) {
     QJsonObject o;
     o["kind"] = f.kindName();
     o["rpm"] = f.rpm();
-    o["row"] = f.rowLabel.isEmpty() ? QJsonValue() : QJsonValue(f.rowLabel);
+    // As diff names a cell's row.
+    o["gridRow"] = f.row;
+    o["row"] = f.rowLabel.isEmpty() ? QString("ADV") : f.rowLabel;
     o["advance"] = f.advance;
     o["sentence"] = f.sentence(rules);
     return o;
@@ -74,6 +76,7 @@ int runCheck(QStringList args) {
         o["table"] = !table                              ? QJsonValue()
                      : table->kind == TableKind::Table2D ? QJsonValue("2D")
                                                          : QJsonValue("3D");
+        if (table && table->kind == TableKind::Table3D) o["pressureUnit"] = unitName(unit);
         o["findings"] = findings;
         o["notes"] = notes;
         std::printf("%s", QJsonDocument(o).toJson(QJsonDocument::Indented).constData());

@@ -28,8 +28,8 @@ int runShow(QStringList args);
 int runDiff(QStringList args);
 void printImageDiff(const ImageDiff& d, const QString& pathA, const QString& pathB,
                     PressureUnit unit);
-int runExport(const QStringList& args);
-int runImport(const QStringList& args);
+int runExport(QStringList args);
+int runImport(QStringList args);
 // Takes "--units inHg|kPa|psi|bar" out of `args`; false (after the usage) when it is wrong.
 bool takeUnits(QStringList& args, PressureUnit& unit);
 int runDownload(const QStringList& args);

@@ -2,7 +2,6 @@
 #include "cli.h"
 #include "opened_table.h"
 
-#include "table/image_diff.h"
 #include "table/table_csv.h"
 #include "table/table_session.h"
 
@@ -14,13 +13,14 @@
 
 namespace velo::cli {
 
-int runExport(const QStringList& args) {
+int runExport(QStringList args) {
+    PressureUnit unit = PressureUnit::InHg;
+    if (!takeUnits(args, unit)) return kUsage;
     if (args.size() != 2 || args[0].startsWith("--") || args[1].startsWith("--"))
         return usage("export needs IN.dat OUT.csv");
     OpenedTable t;
     if (const int failed = t.open(args[0])) return failed;
-    const QString csv = tableToCsv(
-        *t.table, [&](int row) { return rowLabel(t.table->kind(), row, t.image.MAPSensor); });
+    const QString csv = tableToCsv(*t.table, t.image.mapSensorInUse(), unit);
     if (const auto error = writeTextFile(args[1], csv)) {
         std::fprintf(stderr, "velo-igx-cli: cannot write %s: %s\n",
                      qPrintable(QDir::toNativeSeparators(args[1])), qPrintable(*error));
@@ -29,7 +29,9 @@ int runExport(const QStringList& args) {
     return kOk;
 }
 
-int runImport(const QStringList& args) {
+int runImport(QStringList args) {
+    PressureUnit unit = PressureUnit::InHg;
+    if (!takeUnits(args, unit)) return kUsage;
     if (args.size() != 3 ||
         std::any_of(args.begin(), args.end(), [](const QString& a) { return a.startsWith("--"); }))
         return usage("import needs IN.dat TABLE.csv OUT.dat");
@@ -41,7 +43,8 @@ int runImport(const QStringList& args) {
                      qPrintable(QDir::toNativeSeparators(args[1])), qPrintable(file.errorString()));
         return kFileError;
     }
-    if (const auto refused = importCsv(*t.table, QString::fromUtf8(file.readAll()))) {
+    if (const auto refused =
+            importCsv(*t.table, csvText(file.readAll()), t.image.mapSensorInUse(), unit)) {
         std::fprintf(stderr, "Import Timing Table From CSV: %s\n", qPrintable(*refused));
         return kFailed;
     }

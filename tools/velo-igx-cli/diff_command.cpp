@@ -40,9 +40,11 @@ QJsonObject toJson(const ImageDiff& d, const QString& pathA, const QString& path
                                  {"rpm", rpm(c.col)},
                                  {"a", exact(c.a)},
                                  {"b", exact(c.b)}});
-    return {
+    QJsonObject o{
         {"a", pathA},       {"b", pathB},     {"equal", d.equal()},        {"parameters", params},
         {"tables", tables}, {"cells", cells}, {"otherBytes", d.otherBytes}};
+    if (d.tables.contains(TableKind::Table3D)) o["pressureUnit"] = unitName(unit);
+    return o;
 }
 
 }  // namespace

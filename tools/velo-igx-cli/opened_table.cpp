@@ -16,11 +16,12 @@ int OpenedTable::open(const QString& path) {
         std::fprintf(stderr, "Open Data File: %s\n", qPrintable(e.description));
         return kFileError;
     }
-    if (!image.Table2DEnabled && !image.Table3DEnabled) {
+    const auto kind = image.tableInUse();
+    if (!kind) {
         std::fputs("Timing table disabled.\n", stderr);
         return kFailed;
     }
-    table.emplace(image.Table2DEnabled ? TableKind::Table2D : TableKind::Table3D, image);
+    table.emplace(*kind, image);
     return kOk;
 }
 

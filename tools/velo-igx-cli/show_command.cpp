@@ -40,15 +40,15 @@ QJsonObject toJson(const ConfigImage& im, const PressureUnit* unit) {
     QJsonArray t2;
     for (int k = 1; k <= ConfigImage::kRpmColumns; ++k) t2.append(im.Table2D(k, 1));
     o["Table2D"] = t2;
+    // Every 3D row list runs as the grid does: the lowest pressure (MAP index 8) first.
     QJsonArray t3;
-    for (int r = 1; r <= ConfigImage::kMapRows; ++r) {
+    for (int r = ConfigImage::kMapRows; r >= 1; --r) {
         QJsonArray row;
         for (int k = 1; k <= ConfigImage::kRpmColumns; ++k) row.append(im.Table3D(k, r));
         t3.append(row);
     }
     o["Table3D"] = t3;
     if (unit) {
-        // Grid rows 1..8: the lowest pressure first, as the grid shows them.
         QJsonArray labels;
         for (int r = 1; r <= ConfigImage::kMapRows; ++r)
             labels.append(mapLabelIn(r, im.MAPSensor, *unit).toDouble());

@@ -230,6 +230,9 @@ void MainWindow::buildCentral() {
     tableEditor_->formResize = [this] { Form_Resize(); };
     tableEditor_->clearClipboard = [] { QApplication::clipboard()->clear(); };
     tableEditor_->showWizard = [this](TableKind k) { showNewTableWizard(*tableEditor_, k, this); };
+    tableEditor_->previewImport = [this](const ImportPreview& p, const QString& file) {
+        return confirmImport(*tableEditor_, p, file, settings_, this);
+    };
 
     layout->addWidget(portSetup_, 0, Qt::AlignHCenter);
     layout->addWidget(fraProgress1_, 0, Qt::AlignHCenter);

@@ -147,9 +147,9 @@ void Chart3DWidget::paintEvent(QPaintEvent*) {
     c.draft = turning_;
     const Chart3DGeometry g = chart3DGeometry(rect(), this, look_, c, view());
     const AxisScale& axis = g.advanceAxis();
-    const FrameKey key{size(),       devicePixelRatio(), logicalDpiY(), lookVersion_,
-                       g.view(),     axis.min,           axis.max,      axis.step,
-                       c.lowerLimit, c.upperLimit,       c.mapSensor,   c.draft};
+    const FrameKey key{
+        size(),    devicePixelRatio(), logicalDpiY(), lookVersion_, g.view(), axis.min, axis.max,
+        axis.step, c.lowerLimit,       c.upperLimit,  c.mapSensor,  c.unit,   c.draft};
     if (frame_.isNull() || !(key == frameKey_)) {
         // While the view turns every frame differs: draw it straight onto the screen,
         // and keep it only once the same frame comes twice (a drag, a label).

@@ -74,6 +74,7 @@ class Chart3DWidget : public QWidget {
         ViewAngles view;
         double axisMin = 0, axisMax = 0, axisStep = 0;
         int lower = 0, upper = 0, mapSensor = 0;
+        PressureUnit unit = PressureUnit::InHg;  // the MAP axis is part of the picture
         bool draft = false;
         bool operator==(const FrameKey&) const = default;
     };

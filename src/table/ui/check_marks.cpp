@@ -107,6 +107,8 @@ TableCheckPanel::TableCheckPanel(TableEditor& editor, TimingGrid* grid2D, Timing
         if (isVisible()) recheck();
     });
     follow(editor_.session());
+    // The sentences name MAP rows in the unit of the moment.
+    connect(&editor_, &TableEditor::mapLabelsChanged, this, [this] { again_.start(); });
     connect(&editor_, &TableEditor::sessionChanged, this, [this](TableSession* s) {
         if (!s) {
             clearMarks();
@@ -168,7 +170,7 @@ void mnuCheckTable_Click(TableEditor& editor, TimingGrid* grid2D, TimingGrid* gr
                          const QSettings& settings, QWidget* window) {
     const AppContext& ctx = editor.ctx;
     if (!editor.session()) {
-        if (ctx.image.BufferEmpty || (!ctx.image.Table2DEnabled && !ctx.image.Table3DEnabled)) {
+        if (ctx.image.BufferEmpty || !ctx.image.tableInUse()) {
             ctx.ui.message("Check Timing Table", "There is no timing table in use to check.");
             return;
         }

@@ -1,6 +1,7 @@
 #include "table/ui/compare_dialog.h"
 
 #include "core/numeric.h"
+#include "table/csv_commands.h"
 #include "table/table_commands.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <cmath>
@@ -54,9 +56,11 @@ QTableWidget* readOnlyTable(QWidget* parent, int rows, int cols) {
     return t;
 }
 
-// Tall and wide enough for every cell, so the grid never scrolls.
-void fitToCells(QTableWidget* t, int maxRows) {
-    t->resizeColumnsToContents();
+// Tall and wide enough for every cell, so the grid never scrolls; `widths` where the
+// texts change after this.
+void fitToCells(QTableWidget* t, int maxRows, const QVector<int>& widths = {}) {
+    if (widths.isEmpty()) t->resizeColumnsToContents();
+    for (int c = 0; c < widths.size(); ++c) t->setColumnWidth(c, widths[c]);
     int width = 2 * t->frameWidth(), height = 2 * t->frameWidth();
     for (int c = 0; c < t->columnCount(); ++c) width += t->columnWidth(c);
     for (int r = 0; r < std::min(t->rowCount(), maxRows); ++r) height += t->rowHeight(r);
@@ -127,7 +131,7 @@ CompareDialog::CompareDialog(const CompareSides& sides, bool tableEdits, QWidget
     if (d.equal()) {
         addLabel("lblNoDifferences", "No differences.");
     } else {
-        if (d.parameters.isEmpty())
+        if (d.parameters.isEmpty() && !sides.preview)
             addLabel("lblParameters", "No parameter differs.");
         else
             col->addWidget(makeParameters(d));
@@ -164,13 +168,24 @@ CompareDialog::CompareDialog(const CompareSides& sides, bool tableEdits, QWidget
                          .arg(d.otherBytes)
                          .arg(d.otherBytes == 1 ? "" : "s", d.otherBytes == 1 ? "s" : ""));
     }
+    fitGrids();
+    const int shown = sides.preview && !d.cells.isEmpty() ? kShowDifference : 0;
+    showValues(shown);
+    if (auto* b = findChild<QRadioButton*>(shown ? "optShowDifference" : "optShow" + sides.labelA))
+        b->setChecked(true);
     auto* row = new QHBoxLayout;
-    auto* close = new QPushButton("Close", this);
-    close->setObjectName("cmdClose");
+    auto* close = new QPushButton(sides.preview ? "OK" : "Close", this);
+    close->setObjectName(sides.preview ? "cmdOK" : "cmdClose");
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     row->addStretch();
     row->addWidget(close);
+    if (sides.preview) {
+        auto* cancel = new QPushButton("Cancel", this);
+        cancel->setObjectName("cmdCancel");
+        connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+        row->addWidget(cancel);
+    }
     col->addLayout(row);
     close->setFocus();
 }
@@ -273,10 +288,23 @@ QTableWidget* CompareDialog::makeGrid(const ImageDiff& diff, TableKind table) {
             g->setItem(r, col, item);
         }
     }
-    fitToCells(g, rows + 1);
-    g->setFixedSize(g->minimumSize());
     g->setCurrentCell(-1, -1);
+    grids_.push_back(g);
     return g;
+}
+
+void CompareDialog::fitGrids() {
+    for (QTableWidget* g : grids_) {
+        QVector<int> widths(g->columnCount(), 0);
+        for (int shown = 0; shown <= kShowDifference; ++shown) {
+            showValues(shown);
+            g->resizeColumnsToContents();
+            for (int c = 0; c < g->columnCount(); ++c)
+                widths[c] = std::max(widths[c], g->columnWidth(c));
+        }
+        fitToCells(g, g->rowCount(), widths);
+        g->setFixedSize(g->minimumSize());
+    }
 }
 
 void showCompareDialog(const CompareSides& sides, bool tableEdits, QWidget* parent) {
@@ -288,6 +316,30 @@ void showBufferComparison(TableEditor& editor, const FileComparison& c, QWidget*
     const TableSession* open = editor.session();
     showCompareDialog(CompareSides::ofFile(c, editor.pressureUnit()), open && open->hasEdits(),
                       parent);
+}
+
+CompareSides importSides(const TableEditor& editor, const ImportPreview& preview,
+                         const QString& file) {
+    CompareSides s;
+    s.a = preview.before;
+    s.b = preview.after;
+    s.labelA = "Table";
+    s.labelB = "Import";
+    s.title = "Import Timing Table From CSV";
+    s.intro = QString(
+                  "What importing %1 changes in the open timing table. OK takes it as one "
+                  "step (Undo brings the table back); Cancel leaves the table as it is.")
+                  .arg(file);
+    s.unit = editor.pressureUnit();
+    s.preview = true;
+    return s;
+}
+
+bool confirmImport(const TableEditor& editor, const ImportPreview& preview, const QString& file,
+                   const QSettings& settings, QWidget* parent) {
+    if (!settings.value("CsvImport/Preview", true).toBool()) return true;
+    CompareDialog dialog(importSides(editor, preview, file), false, parent);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void compareWithFile(TableEditor& editor) {

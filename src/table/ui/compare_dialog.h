@@ -6,6 +6,7 @@
 #include <QDialog>
 
 class QLabel;
+class QSettings;
 class QLayout;
 class QTableWidget;
 class QTableWidgetItem;
@@ -13,6 +14,7 @@ class QTableWidgetItem;
 namespace velo {
 
 class TableEditor;
+struct ImportPreview;
 
 // Two decoded images to compare and what they are called: in the title, the first line,
 // the column heads and the choice of values shown.
@@ -22,6 +24,8 @@ struct CompareSides {
     QString title = "Compare With File";
     QString intro;  // the first line
     PressureUnit unit = PressureUnit::InHg;
+    // A question before B replaces A: the differences first, OK and Cancel.
+    bool preview = false;
 
     static CompareSides ofFile(const FileComparison& c, PressureUnit unit = PressureUnit::InHg);
 };
@@ -39,16 +43,25 @@ class CompareDialog : public QDialog {
   private:
     QTableWidget* makeParameters(const ImageDiff& diff);
     QTableWidget* makeGrid(const ImageDiff& diff, TableKind table);
+    // Each column as wide as its widest text in any of the values shown.
+    void fitGrids();
     // Which image's values the changed cells show, or their difference.
     QLayout* makeValueChoice();
     void showValues(int shown);
 
     CompareSides sides_;
     QVector<QTableWidgetItem*> changed_, unchanged_;
+    QVector<QTableWidget*> grids_;
     QLabel* legend_ = nullptr;
 };
 
 void showCompareDialog(const CompareSides& sides, bool tableEdits, QWidget* parent);
+// The cells a CSV import changes in the open table, as differences; true on OK, or at once
+// with [CsvImport] Preview=false.
+CompareSides importSides(const TableEditor& editor, const ImportPreview& preview,
+                         const QString& file);
+bool confirmImport(const TableEditor& editor, const ImportPreview& preview, const QString& file,
+                   const QSettings& settings, QWidget* parent);
 // The buffer against `c`, MAP in the editor's unit, noting an open table's unsaved edits.
 void showBufferComparison(TableEditor& editor, const FileComparison& c, QWidget* parent);
 // File menu: "Compare With File..." against the buffer, MAP in the editor's unit, over

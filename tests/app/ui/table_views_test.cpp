@@ -121,6 +121,14 @@ class TableViewsTest : public QObject {
         const QRect cell = grid->visualRect(grid->model()->index(3, 5));
         QCOMPARE(grid->viewport()->grab().toImage().pixelColor(cell.left() + 1, cell.center().y()),
                  QColor(0xe0, 0x10, 0x90));
+        // A new pressure unit reaches the sentences and the chart's cached picture.
+        Chart3DWidget* chart = v.views.chart3D();
+        chart->grab();
+        const QImage inHg = chart->grab().toImage();
+        editor.setPressureUnit(PressureUnit::KPa);
+        QTRY_VERIFY(marks->tipAt(3, 5).startsWith("Spike at 2000 RPM, MAP 68: "));
+        QVERIFY(chart->grab().toImage() != inHg);
+        editor.setPressureUnit(PressureUnit::InHg);
         emit panel->list()->itemClicked(panel->list()->item(1));
         QCOMPARE(QPoint(grid->row(), grid->col()), QPoint(3, 5));
 

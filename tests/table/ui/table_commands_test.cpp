@@ -2,17 +2,25 @@
 
 #include "core/numeric.h"
 #include "support/dialogs.h"
+#include "support/files.h"
 #include "support/model_rig.h"
+#include "table/csv_commands.h"
+#include "table/image_diff.h"
 #include "table/new2d_wizard.h"
 #include "table/new3d_wizard.h"
 #include "table/table_check.h"
+#include "table/table_csv.h"
+#include "table/ui/compare_dialog.h"
 #include "table/ui/new_table_wizards.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
 #include <QSlider>
+#include <QStyle>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -82,6 +90,19 @@ const QString kCloseQuestion =
 
 QString repeat(const QString& cell, int n) {
     return QStringList(n, cell).join(' ');
+}
+
+// The cell texts the view cuts short: wider than their column less the view's margins.
+QStringList cutTexts(const QTableWidget& g) {
+    const int margins = 2 * (g.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &g) + 1);
+    QStringList cut;
+    for (int r = 0; r < g.rowCount(); ++r)
+        for (int c = 0; c < g.columnCount(); ++c)
+            if (const QTableWidgetItem* item = g.item(r, c);
+                QFontMetrics(item->font()).horizontalAdvance(item->text()) + margins >
+                g.columnWidth(c))
+                cut << item->text();
+    return cut;
 }
 
 // The object names in Tab order from `first`, `count` stops.
@@ -335,7 +356,7 @@ class TableCommandsTest : public QObject {
         // settings can widen the rule or turn the question off.
         test::ModelRig r;
         r.image.DataBuffer[ConfigImage::kTrigTiming] = 30;
-        r.image.DataBuffer[ConfigImage::kOptions] = 0x0C;   // 2D table in use
+        r.image.DataBuffer[ConfigImage::kOptions] = 0x1C;   // both: the 2D table, as Edit
         r.image.DataBuffer[ConfigImage::offset2D(5)] = 60;  // 5.3 degrees below the rest
         r.image.UpdateParams();
         r.image.BufferEmpty = false;
@@ -357,6 +378,52 @@ class TableCommandsTest : public QObject {
         r.image.Table2D(5, 1) = r.image.Table2D(4, 1);
         r.ui.answer(Answer::No);
         QVERIFY(!uploadDespiteFindings(r.ctx, s));
+    }
+
+    void importShowsTheChangesFirst_data() {
+        QTest::addColumn<QString>("cell");  // the text for 3D cell (3, 5), 0.0 in the table
+        QTest::addColumn<bool>("ok");       // the preview's answer
+        QTest::addColumn<QString>("told");  // the status line or the box
+        QTest::newRow("OK") << "25" << true << "Imported t.csv: 1 cell changed";
+        QTest::newRow("Cancel") << "25" << false << "";
+        QTest::newRow("the same number: no preview")
+            << "0" << true << "Imported t.csv: no cell changed";
+        QTest::newRow("refused") << "99" << true
+                                 << "Import Timing Table From CSV: Line 4 (40), 2000 RPM: \"99\": "
+                                    "Timing must be numeric value between 8 and 30 degrees.";
+    }
+    // With no table open the table in use opens first; only a change is previewed.
+    void importShowsTheChangesFirst() {
+        QFETCH(QString, cell);
+        QFETCH(bool, ok);
+        QFETCH(QString, told);
+        Rig r(Use3D);
+        QTemporaryDir dir;
+        QStringList lines =
+            tableToCsv(TableSession(TableKind::Table3D, r.image), 2, PressureUnit::InHg)
+                .split('\n');
+        QStringList fields = lines[3].split(',');
+        fields[5] = cell;
+        lines[3] = fields.join(',');
+        r.ui.answerFile(test::writeFile(dir.filePath("t.csv"), lines.join('\n').toUtf8()));
+        QString status;
+        r.ctx.notice = [&](const QString& t) { status = t; };
+        QStringList previews;
+        // The differences first ("+25.0" is wider than the values), nothing cut short.
+        r.editor.previewImport = [&](const ImportPreview& p, const QString& file) {
+            CompareDialog d(importSides(r.editor, p, file), false);
+            previews << QString("%1: %2, %3 cut")
+                            .arg(file)
+                            .arg(compareImages(p.before, p.after).cells.size())
+                            .arg(cutTexts(*child<QTableWidget>(d, "grdCompare3D")).join(' '));
+            if (!child<QRadioButton>(d, "optShowDifference")->isChecked()) previews << "values";
+            return ok;
+        };
+        mnuImportCsv_Click(r.editor);
+        QVERIFY(r.editor.session());
+        QCOMPARE(status + r.titled().join(""), told);
+        QCOMPARE(previews, cell == "25" ? QStringList{"t.csv: 1,  cut"} : QStringList{});
+        QCOMPARE(r.editor.session()->text(3, 5), QString(ok && cell == "25" ? "25" : "0.0"));
     }
 
     // Loading from TrigTiming (box -1), or leaving one box of the defaults at 30.
