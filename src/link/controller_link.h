@@ -65,6 +65,9 @@ class ControllerLink {
     TransferOutcome download();
     TransferOutcome upload();
 
+    // Where the once-a-run word about a slow USB adapter goes; the status line when empty.
+    std::function<void(const QString&)> slowAdapter;
+
     static constexpr double kAnswerTimeout = 1.0;  // seconds
     static constexpr int kFirstAddress = 16;
     static constexpr int kLastAddress = 279;
@@ -87,6 +90,7 @@ class ControllerLink {
     std::unique_ptr<SerialPort> port_;
     std::unique_ptr<LinkTiming> timing_;
     bool commReportShowing_ = false;
+    bool slowAdapterSaid_ = false;
 };
 
 // A port on the machine's serial devices; `deviceFor` names the device of port N.
