@@ -240,17 +240,6 @@ int main(int argc, char** argv) {
                 downloadMs / downloadFloor);
     std::printf("%-10s %10.1f %10.1f %8.4f\n", "upload", uploadMs, uploadFloor,
                 uploadMs / uploadFloor);
-    std::printf("\nThrough a USB adapter (igx1-sim --adapter-latency MS):\n");
-    std::printf("%-8s %12s %10s %8s %12s %10s %8s\n", "latency", "download ms", "floor ms", "ratio",
-                "upload ms", "floor ms", "ratio");
-    for (int latency : {0, 1, 16}) {
-        const auto t = timeTransfers(latency);
-        if (!t) return 1;
-        const double down = downloadFloor + adapterMs(latency, downloadAnswers, t->idLength);
-        const double up = uploadFloor + adapterMs(latency, uploadAnswers, t->idLength);
-        std::printf("%5d ms %12.1f %10.1f %8.4f %12.1f %10.1f %8.4f\n", latency, t->downloadMs,
-                    down, t->downloadMs / down, t->uploadMs, up, t->uploadMs / up);
-    }
     // Where the download's time beyond the floor went: the program's own steps, or the
     // wait from a command byte leaving to its answer showing up (line time plus the
     // pseudo-terminal's and the simulator's latency).
@@ -266,6 +255,19 @@ int main(int argc, char** argv) {
                 waiting, commands, downloadMs - waiting);
     std::printf("(%zu events in the download, %zu in all)\n\n", downloadEvents,
                 port->events.size());
+    std::printf("Through a USB adapter (igx1-sim --adapter-latency MS):\n");
+    std::printf("%-8s %12s %10s %8s %12s %10s %8s\n", "latency", "download ms", "floor ms", "ratio",
+                "upload ms", "floor ms", "ratio");
+    for (int latency : {0, 1, 16}) {
+        const auto t = timeTransfers(latency);
+        if (!t) return 1;
+        const double downFloor = downloadFloor + adapterMs(latency, downloadAnswers, t->idLength);
+        const double upFloor = uploadFloor + adapterMs(latency, uploadAnswers, t->idLength);
+        std::printf("%5d ms %12.1f %10.1f %8.4f %12.1f %10.1f %8.4f\n", latency, t->downloadMs,
+                    downFloor, t->downloadMs / downFloor, t->uploadMs, upFloor,
+                    t->uploadMs / upFloor);
+    }
+    std::printf("\n");
 
     for (int ms : {2, 5}) {
         double worst = 0;
