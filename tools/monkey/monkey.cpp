@@ -99,7 +99,7 @@ class Monkey : public QObject {
             // timing, and must not shift the rest of the run.
             if (w().state().progressVisible() && busyDice_.chance(0.001))
                 hands_.key(Qt::Key_Escape);
-            else if (!reentered_ && busyDice_.chance(0.002))
+            else if (!reentered_ && busyDice_.chance(searching() ? 0.05 : 0.002))
                 duringWait();
             return;
         }
@@ -269,8 +269,9 @@ class Monkey : public QObject {
                 if (ok && ok->isVisible() && ok->isEnabled()) {
                     events.add("during a wait: click cmdPortSelectOK");
                     QTest::mouseClick(ok, Qt::LeftButton, {}, ok->rect().center());
-                    break;
                 }
+                // Closed and at once opened again, as a user who changed his mind.
+                if (busyDice_.chance(0.5)) break;
                 [[fallthrough]];
             case 1:
                 events.add("during a wait: menu mnuPortSetup");
@@ -287,6 +288,12 @@ class Monkey : public QObject {
             }
         }
         reentered_ = false;
+    }
+
+    // Find Controller is asking the ports.
+    bool searching() {
+        QWidget* find = w().findChild<QWidget*>("cmdFindController");
+        return find && find->isVisible() && !find->isEnabled();
     }
 
     void onPopup(QMenu* menu) {
