@@ -9,6 +9,7 @@
 #include "link/port_decorator.h"
 #include "link/protocol.h"
 #include "support/sim_process.h"
+#include "usb_adapter.h"
 
 #include "grid_bench.h"
 
@@ -19,6 +20,7 @@
 #include <chrono>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <vector>
 
 using namespace velo;
@@ -128,6 +130,46 @@ double delayTimerStats(ControllerLink& link, int ms, double& worst) {
     return d[d.size() / 2];
 }
 
+// How much later than the line alone an adapter with `latencyMs` passes on the last byte
+// of an answer of `bytes` bytes.
+double adapterDelayMs(int latencyMs, int bytes) {
+    igx1sim::UsbAdapterHold hold(latencyMs);
+    double last = 0;
+    for (int i = 1; i <= bytes; ++i) last = hold.release(i * kByteMs / 1000.0);
+    return last * 1000.0 - bytes * kByteMs;
+}
+
+struct Transfers {
+    double downloadMs = 0, uploadMs = 0;
+    int idLength = 0;
+};
+
+// A download and an upload through a fresh simulator whose answers come through an
+// adapter with `latencyMs`.
+std::optional<Transfers> timeTransfers(int latencyMs) {
+    const QString demo = QDir(test::SimProcess::binary("")).filePath("demo_3d.dat");
+    test::SimProcess sim(
+        {"--image", demo, "--busy", "--adapter-latency", QString::number(latencyMs)});
+    ConfigImage image;
+    MainState state;
+    ScriptedInteraction ui;
+    AppContext ctx(image, state, ui);
+    const QString device = sim.device();
+    ControllerLink link(ctx, makeSystemPort([device](int) { return device; }));
+    Transfers t;
+    auto t0 = Clock::now();
+    const bool down = link.download() == TransferOutcome::Completed;
+    t.downloadMs = msSince(t0, Clock::now());
+    t.idLength = state.FirmwareID.size();
+    t0 = Clock::now();
+    const bool up = down && link.upload() == TransferOutcome::Completed;
+    t.uploadMs = msSince(t0, Clock::now());
+    if (up) return t;
+    std::fprintf(stderr, "velo-bench: the transfers at %d ms did not complete:\n%s\n", latencyMs,
+                 qPrintable(ui.texts().join('\n')));
+    return std::nullopt;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -189,6 +231,12 @@ int main(int argc, char** argv) {
     const double uploadFloor =
         connectPauses + 2 * addressPauses + bytes * 4.0 + bytes * 2.0 + 4 * 2.0 + 1000.0 + 2.0 +
         (connectBytes + 2 * addressBytes + bytes * 3 + bytes * 2 + 5 + 1) * kByteMs;
+    // Through an adapter every one-byte answer and the identification wait in it; the
+    // reset's answer waits inside the second the reset waits anyway.
+    auto adapterMs = [&](int latency, int oneByteAnswers, int id) {
+        return oneByteAnswers * adapterDelayMs(latency, 1) + adapterDelayMs(latency, id + 1);
+    };
+    const int downloadAnswers = 2 + 1 + bytes, uploadAnswers = 2 + 2 + 2 * bytes;
     std::printf("\n%-10s %10s %10s %8s\n", "workflow", "ms", "floor ms", "ratio");
     std::printf("%-10s %10.1f %10.1f %8.4f\n", "download", downloadMs, downloadFloor,
                 downloadMs / downloadFloor);
@@ -231,6 +279,19 @@ int main(int argc, char** argv) {
                 waiting, commands, downloadMs - waiting);
     std::printf("(%zu events in the download, %zu in all)\n\n", downloadEvents,
                 port->events.size());
+    std::printf("Through a USB adapter (igx1-sim --adapter-latency MS):\n");
+    std::printf("%-8s %12s %10s %8s %12s %10s %8s\n", "latency", "download ms", "floor ms", "ratio",
+                "upload ms", "floor ms", "ratio");
+    for (int latency : {0, 1, 16}) {
+        const auto t = timeTransfers(latency);
+        if (!t) return 1;
+        const double downFloor = downloadFloor + adapterMs(latency, downloadAnswers, t->idLength);
+        const double upFloor = uploadFloor + adapterMs(latency, uploadAnswers, t->idLength);
+        std::printf("%5d ms %12.1f %10.1f %8.4f %12.1f %10.1f %8.4f\n", latency, t->downloadMs,
+                    downFloor, t->downloadMs / downFloor, t->uploadMs, upFloor,
+                    t->uploadMs / upFloor);
+    }
+    std::printf("\n");
 
     for (int ms : {2, 5}) {
         double worst = 0;

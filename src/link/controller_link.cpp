@@ -2,6 +2,7 @@
 
 #include "core/error_report.h"
 #include "core/run_error.h"
+#include "link/adapter_platform.h"
 #include "link/protocol.h"
 
 #include <QHash>
@@ -35,6 +36,14 @@ void ControllerLink::openPort() {
     if (port_->isOpen()) return;
     port_->setPortNumber(ctx_.state.CommPort);
     port_->open();
+    const std::optional<int> latency = port_->adapterLatencyMs();
+    if (slowAdapterSaid_ || !latency || *latency <= kSlowAdapterMs) return;
+    const QString text = slowAdapterWarning(port_->deviceName(), *latency, systemAdapterPlatform());
+    // Said where someone listens, once: a silent probe leaves it for the next link.
+    const auto& say = slowAdapter ? slowAdapter : ctx_.notice;
+    if (!say) return;
+    say(text);
+    slowAdapterSaid_ = true;
 }
 
 void ControllerLink::DelayTimer(int32_t delay) {

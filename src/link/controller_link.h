@@ -79,6 +79,9 @@ class ControllerLink {
     // History, unless this link's own last transfer still says what it holds.
     bool readBeforeUpload = true;
 
+    // Where the once-a-run word about a slow USB adapter goes; the status line when empty.
+    std::function<void(const QString&)> slowAdapter;
+
     static constexpr double kAnswerTimeout = 1.0;  // seconds
     static constexpr int kFirstAddress = 16;
     static constexpr int kLastAddress = 279;
@@ -113,6 +116,7 @@ class ControllerLink {
     // still the newest one, it holds what the controller holds.
     qint64 lastTransferId_ = 0;
     QString lastTransferDevice_;
+    bool slowAdapterSaid_ = false;
 };
 
 // A port on the machine's serial devices; `deviceFor` names the device of port N.

@@ -26,6 +26,8 @@ class PortDecorator : public SerialPort {
     void pump(int maxMicros) override { inner_->pump(maxMicros); }
     QString deviceName() const override { return inner_->deviceName(); }
     QString failure() const override { return inner_->failure(); }
+    PortTrouble openTrouble() const override { return inner_->openTrouble(); }
+    std::optional<int> adapterLatencyMs() const override { return inner_->adapterLatencyMs(); }
 
   protected:
     virtual void commEvent(int code) {

@@ -2,6 +2,7 @@
 
 #include "core/scripted_interaction.h"
 #include "data/config_image.h"
+#include "link/adapter_platform.h"
 #include "link/controller_link.h"
 
 #include <QDir>
@@ -17,15 +18,52 @@ QVector<SerialPortEntry> machinePorts() {
     for (const QFileInfo& link : ids.entryInfoList(QDir::System | QDir::Files))
         byId.insert(link.canonicalFilePath(), link.absoluteFilePath());
     QVector<SerialPortEntry> out;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-        out.append({info.systemLocation(), info.description(), info.manufacturer(),
-                    info.serialNumber(), byId.value(info.systemLocation())});
+    const AdapterPlatform& platform = systemAdapterPlatform();
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        const QString device = info.systemLocation();
+        const auto vendor = info.hasVendorIdentifier()
+                                ? std::optional<uint16_t>(info.vendorIdentifier())
+                                : std::nullopt;
+        out.append({device, info.description(), info.manufacturer(), info.serialNumber(),
+                    byId.value(device), adapterChip(vendor, info.productIdentifier()),
+                    platform.driverName(device), platform.latencyTimerMs(device)});
+    }
     return out;
 }
 
-QStringList foundDevices() {
+QString troubleText(PortTrouble trouble) {
+    switch (trouble) {
+        case PortTrouble::NoDevice:
+            return "no such device";
+        case PortTrouble::NotSerial:
+            return "not a serial device";
+        case PortTrouble::NoPermission:
+            return "no permission (add your user to the dialout group)";
+        case PortTrouble::Busy:
+            return "busy (another program has it open)";
+        case PortTrouble::Silent:
+            return "silent (no answer in 1 s)";
+        case PortTrouble::None:
+            break;
+    }
+    return {};
+}
+
+QString stableName(const QString& device, const QVector<SerialPortEntry>& ports) {
+    for (const SerialPortEntry& p : ports)
+        if (p.device == device && !p.byId.isEmpty()) return p.byId;
+    return device;
+}
+
+QString deviceWithTarget(const QString& device) {
+    if (!device.startsWith("/dev/serial/")) return device;
+    const QString now = QFileInfo(device).canonicalFilePath();
+    return QString("%1 (%2)").arg(device, now.isEmpty() ? "not plugged in" : "now " + now);
+}
+
+QStringList foundDevices(const QVector<SerialPortEntry>& ports) {
     QStringList out;
-    for (const SerialPortEntry& p : machinePorts()) out << p.device;
+    for (const SerialPortEntry& p : ports) out << p.device;
 #ifndef Q_OS_WIN
     // Pseudo-terminals (a simulated controller) are not enumerated as serial ports.
     for (const QString& name : QDir("/dev/pts").entryList(QDir::System | QDir::NoDotAndDotDot))
@@ -46,9 +84,12 @@ ProbeAnswer probeController(std::unique_ptr<SerialPort> port, std::unique_ptr<Li
     const QString device = port->deviceName();
     ControllerLink link(ctx, std::move(port), std::move(timing));
     link.ReadFirmwareID();
+    const PortTrouble refused = link.port().openTrouble();
     link.closePort();
-    if (!link.LinkOK) return {device, std::nullopt, false};
-    return {device, state.FirmwareID, state.UnitModel == "IGX-1"};
+    if (!link.LinkOK)
+        return {device, std::nullopt, false,
+                refused == PortTrouble::None ? PortTrouble::Silent : refused};
+    return {device, state.FirmwareID, state.UnitModel == "IGX-1", PortTrouble::None};
 }
 
 QVector<ProbeAnswer> findControllers(const QStringList& devices,

@@ -17,6 +17,9 @@ struct SerialPortEntry {
     QString device;  // /dev/ttyUSB0
     QString description, manufacturer, serial;
     QString byId;  // its /dev/serial/by-id name, where udev made one
+    QString chip = {};  // of a USB adapter (adapterChip); empty for other ports
+    QString driver = {};
+    std::optional<int> latencyMs = {};  // the adapter's latency timer, where the driver shows it
     bool operator==(const SerialPortEntry&) const = default;
 };
 
@@ -25,13 +28,22 @@ struct ProbeAnswer {
     QString device;
     std::optional<QString> firmware;  // nothing when no identification came in 1 s
     bool igx = false;                 // the unit is an IGX-1 by the identification rule
+    PortTrouble trouble = PortTrouble::None;  // why there is no identification
 };
+
+// Why a port was not asked or did not answer, in a few words for a list.
+QString troubleText(PortTrouble trouble);
+// The name to keep for `device`: its /dev/serial/by-id name where the list has one, so
+// that the same adapter is found when it comes back under another ttyUSB number.
+QString stableName(const QString& device, const QVector<SerialPortEntry>& ports);
+// "by-id name (now /dev/ttyUSB0)" for a stable name, the device itself otherwise.
+QString deviceWithTarget(const QString& device);
 
 // The serial ports the system reports, with their adapters.
 QVector<SerialPortEntry> machinePorts();
 // Devices a Com entry may reach: the machine's ports and, where there are any,
 // pseudo-terminals (a simulated controller).
-QStringList foundDevices();
+QStringList foundDevices(const QVector<SerialPortEntry>& ports = machinePorts());
 
 // Asks one port for its identification, as a download does, without any message: a
 // port that cannot be opened or stays silent answers nothing, after at most 1 s.

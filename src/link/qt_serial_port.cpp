@@ -9,14 +9,17 @@
 #include <QFile>
 #include <cerrno>
 #ifdef Q_OS_UNIX
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 #include <chrono>
 
 namespace velo {
 
-QtSerialPort::QtSerialPort(std::function<QString(int)> deviceFor, CountsReader counts)
+QtSerialPort::QtSerialPort(std::function<QString(int)> deviceFor, CountsReader counts,
+                           AdapterPlatform& platform)
     : deviceFor_(std::move(deviceFor)),
+      platform_(platform),
       lineErrors_([this, counts = std::move(counts)] { return counts(int(port_.handle())); }) {
     QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
                      [this](QSerialPort::SerialPortError e) { onError(e); });
@@ -77,19 +80,22 @@ void QtSerialPort::open() {
     port_.setStopBits(QSerialPort::OneStop);
     port_.setFlowControl(QSerialPort::NoFlowControl);
     port_.setReadBufferSize(0);
+    latency_.reset();
+    trouble_ = PortTrouble::None;
     if (!port_.open(QIODevice::ReadWrite)) {
         RunError e{8002, "Velo_IGX_Main",
                    QString("Cannot open Com%1 (%2): %3")
                        .arg(portNumber_)
                        .arg(device, port_.errorString())};
-#ifdef Q_OS_UNIX
-        // Refused by the file's rights, not held by another program.
-        if (::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0 && errno == EACCES)
-            e.followUp = permissionFollowUp(device);
-#endif
+        trouble_ = openTroubleOf(port_.error(), deviceFacts(device));
+        if (trouble_ == PortTrouble::NoPermission) e.followUp = permissionFollowUp(device);
         throw e;
     }
     failure_.clear();
+    // A USB adapter holds each answer until its latency timer runs out unless its driver
+    // is asked for low latency; what the timer is after that decides whether to warn.
+    platform_.askLowLatency(intptr_t(port_.handle()));
+    latency_ = platform_.latencyTimerMs(device);
     // Only an open port takes the modem lines; a pseudo-terminal has none, so failing to
     // set them there is expected.
     port_.setDataTerminalReady(true);
@@ -156,6 +162,31 @@ void QtSerialPort::pump(int maxMicros) {
     // waitForReadyRead returns as soon as a byte is in, so a whole millisecond is fine.
     if (maxMicros > kSpinMicros) port_.waitForReadyRead(std::min(maxMicros / 1000, 50));
     closeIfFailed();
+}
+
+DeviceFacts deviceFacts(const QString& device) {
+    DeviceFacts f;
+#ifdef Q_OS_UNIX
+    const QByteArray path = QFile::encodeName(device);
+    struct stat st {};
+    f.exists = ::stat(path.constData(), &st) == 0;
+    f.characterDevice = f.exists && S_ISCHR(st.st_mode);
+    f.accessDenied = ::access(path.constData(), R_OK | W_OK) != 0 && errno == EACCES;
+#else
+    // COM ports are no files; the driver's answer is all there is.
+    f.exists = f.characterDevice = true;
+#endif
+    return f;
+}
+
+PortTrouble openTroubleOf(QSerialPort::SerialPortError error, const DeviceFacts& device) {
+    if (error == QSerialPort::DeviceNotFoundError || !device.exists) return PortTrouble::NoDevice;
+    if (!device.characterDevice) return PortTrouble::NotSerial;
+    // Refused by the rights, or held by another program.
+    if (error == QSerialPort::PermissionError)
+        return device.accessDenied ? PortTrouble::NoPermission : PortTrouble::Busy;
+    // Opened, but the device takes no line settings.
+    return PortTrouble::NotSerial;
 }
 
 std::unique_ptr<SerialPort> makeSystemPort(std::function<QString(int)> deviceFor) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/adapter_platform.h"
 #include "link/line_error_counts.h"
 #include "link/serial_port.h"
 
@@ -17,7 +18,8 @@ class QtSerialPort : public SerialPort {
     using CountsReader = std::function<std::optional<LineErrorCounts>(int handle)>;
 
     explicit QtSerialPort(std::function<QString(int)> deviceFor,
-                          CountsReader counts = driverLineErrorCounts);
+                          CountsReader counts = driverLineErrorCounts,
+                          AdapterPlatform& platform = systemAdapterPlatform());
 
     void setPortNumber(int port) override { portNumber_ = port; }
     int portNumber() const override { return portNumber_; }
@@ -31,6 +33,8 @@ class QtSerialPort : public SerialPort {
     void pump(int maxMicros) override;
     QString deviceName() const override { return deviceFor_(portNumber_); }
     QString failure() const override { return failure_; }
+    PortTrouble openTrouble() const override { return trouble_; }
+    std::optional<int> adapterLatencyMs() const override { return latency_; }
     // The Qt port, for reading back what it was given.
     QSerialPort& device() { return port_; }
 
@@ -40,11 +44,24 @@ class QtSerialPort : public SerialPort {
     void checkLineErrors();
 
     std::function<QString(int)> deviceFor_;
+    AdapterPlatform& platform_;
     QSerialPort port_;
     LineErrorWatch lineErrors_;
     int portNumber_ = 1;
     QString failure_;
     bool failed_ = false;
+    PortTrouble trouble_ = PortTrouble::None;
+    std::optional<int> latency_;
 };
+
+// What the system says of a device a port could not open.
+struct DeviceFacts {
+    bool exists = false;
+    bool characterDevice = false;
+    bool accessDenied = false;  // refused by the file's rights
+};
+DeviceFacts deviceFacts(const QString& device);
+// Why opening a device failed with `error`.
+PortTrouble openTroubleOf(QSerialPort::SerialPortError error, const DeviceFacts& device);
 
 }  // namespace velo

@@ -3,6 +3,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace velo {
 
@@ -15,6 +16,9 @@ enum CommEvent : int {
     kCommTxFull = 1010,
     kCommDcb = 1011,
 };
+
+// Why a port could not be asked, or did not answer.
+enum class PortTrouble { None, NoDevice, NotSerial, NoPermission, Busy, Silent };
 
 // The serial port as the protocol sees it. One implementation drives a real port or a
 // pseudo-terminal, a fake one replays scripts in tests.
@@ -39,6 +43,10 @@ class SerialPort {
     // Why the device stopped working (unplugged, gone), empty while it works. Such a
     // port closes itself; the link's wait then ends as a time-out.
     virtual QString failure() const { return {}; }
+    // Why the last open failed; None after a good one.
+    virtual PortTrouble openTrouble() const { return PortTrouble::None; }
+    // The latency timer of the USB adapter behind the open port, where the driver shows it.
+    virtual std::optional<int> adapterLatencyMs() const { return std::nullopt; }
 
     // Line errors, with the codes above.
     std::function<void(int code)> onComm;

@@ -429,10 +429,13 @@ class CliTest : public QObject {
             if (v["device"] == igx.device()) found = v.toObject();
             if (v["device"] == silent.device()) quiet = v.toObject();
         }
-        QCOMPARE(found.keys(), (QStringList{"description", "device", "firmware", "igx",
-                                            "manufacturer", "serial"}));
+        QCOMPARE(found.keys(),
+                 (QStringList{"byId", "chip", "description", "device", "driver", "firmware", "igx",
+                              "latencyMs", "manufacturer", "problem", "serial"}));
         QVERIFY(found["igx"].toBool() && found["firmware"].toString().contains("IGX-1"));
+        QVERIFY(found["problem"].isNull() && found["byId"].isNull());
         QVERIFY(quiet["firmware"].isNull() && !quiet["igx"].toBool());
+        QCOMPARE(quiet["problem"].toString(), QString("silent (no answer in 1 s)"));
         QCOMPARE(runCli({"ports", "--device", silent.device()}).exitCode, 1);
         QCOMPARE(runCli({"ports", "--bogus"}).exitCode, 2);
     }

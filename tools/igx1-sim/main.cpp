@@ -1,6 +1,7 @@
 // igx1-sim: a simulated IGX-1 controller on a pseudo-terminal.
 #include "controller.h"
 #include "sim_options.h"
+#include "usb_adapter.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -79,7 +80,8 @@ bool writeAtomically(const std::string& path, const void* data, size_t size) {
 
 class Simulator {
   public:
-    explicit Simulator(const SimOptions& options) : options_(options), controller_(options) {}
+    explicit Simulator(const SimOptions& options)
+        : options_(options), controller_(options), adapter_(options.adapterLatencyMs) {}
 
     int run();
 
@@ -93,6 +95,7 @@ class Simulator {
 
     const SimOptions& options_;
     Controller controller_;
+    UsbAdapterHold adapter_;
     int master_ = -1;
     int slave_ = -1;
     Clock::time_point start_ = Clock::now();
@@ -143,13 +146,29 @@ void Simulator::send(const Answer& answer) {
     if (delayMs > 0 && (delayAt.empty() || faults.at(Fault::DelayAt, controller_.commandCount())))
         spinUntil(Clock::now() + std::chrono::milliseconds(delayMs));
     const auto split = std::chrono::microseconds(faults.value(Fault::SplitUs));
+    // Bytes held in the adapter go out together when its packet leaves.
+    std::vector<uint8_t> held;
+    Clock::time_point leaves{};
+    auto passOn = [&] {
+        spinUntil(leaves);
+        const bool ok = ::write(master_, held.data(), held.size()) == ssize_t(held.size());
+        for (uint8_t b : held) log("tx", b);
+        held.clear();
+        return ok;
+    };
     for (size_t i = 0; i < answer.bytes.size(); ++i) {
         if (i > 0 && split.count() > 0) spinUntil(Clock::now() + split);
         spinUntil(Clock::now() + kByteTime);
-        const uint8_t b = answer.bytes[i];
-        if (::write(master_, &b, 1) != 1) return;
-        log("tx", b);
+        const auto arrival = Clock::now();
+        const auto at =
+            start_ +
+            std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
+                adapter_.release(std::chrono::duration<double>(arrival - start_).count())));
+        if (!held.empty() && at != leaves && !passOn()) return;
+        leaves = at;
+        held.push_back(answer.bytes[i]);
     }
+    if (!held.empty() && !passOn()) return;
     if (answer.unplug) unplug();
 }
 

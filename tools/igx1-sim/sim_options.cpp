@@ -57,6 +57,10 @@ const std::vector<OptionEntry>& optionTable() {
          [](SimOptions& o, const std::string&, const Numbers&) { o.stdinQuit = true; }},
         {"--busy", Arg::None, "", "answer without a wake-up delay; keeps a core busy (benchmarks)",
          [](SimOptions& o, const std::string&, const Numbers&) { o.busy = true; }},
+        {"--adapter-latency", Arg::Byte, "MS",
+         "answer through a USB adapter whose latency timer is MS ms, 0 = none (--adapter-latency "
+         "16)",
+         [](SimOptions& o, const std::string&, const Numbers& n) { o.adapterLatencyMs = n[0]; }},
         {"--verbose", Arg::None, "", "log every byte with its time on stderr (also -v)",
          [](SimOptions& o, const std::string&, const Numbers&) { o.verbose = true; }},
         {"-v", Arg::None, "", "",

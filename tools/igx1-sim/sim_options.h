@@ -51,6 +51,7 @@ struct SimOptions {
     bool verbose = false;
     bool busy = false;
     int status = 1;                     // engine stopped
+    int adapterLatencyMs = 0;           // a USB adapter's latency timer; 0: none
     std::string idText = "IGX-1 V2.1";  // identification text, without the 0x0D
     Faults faults;
 };

@@ -99,6 +99,8 @@ class Monkey : public QObject {
             // timing, and must not shift the rest of the run.
             if (w().state().progressVisible() && busyDice_.chance(0.001))
                 hands_.key(Qt::Key_Escape);
+            else if (!reentered_ && busyDice_.chance(searching() ? 0.05 : 0.002))
+                duringWait();
             return;
         }
         QTimer::singleShot(0, this, [this] { step(); });
@@ -256,6 +258,44 @@ class Monkey : public QObject {
         a->trigger();
     }
 
+    // What an impatient user does while a command waits with messages running: close
+    // the frame it works in, open it again, start another command (a transfer, Exit).
+    void duringWait() {
+        reentered_ = true;
+        QAction* setup = w().action("mnuPortSetup");
+        QWidget* ok = w().findChild<QWidget*>("cmdPortSelectOK");
+        switch (busyDice_.weighted({3, 3, 4})) {
+            case 0:
+                if (ok && ok->isVisible() && ok->isEnabled()) {
+                    events.add("during a wait: click cmdPortSelectOK");
+                    QTest::mouseClick(ok, Qt::LeftButton, {}, ok->rect().center());
+                }
+                // Closed and at once opened again, as a user who changed his mind.
+                if (busyDice_.chance(0.5)) break;
+                [[fallthrough]];
+            case 1:
+                events.add("during a wait: menu mnuPortSetup");
+                if (setup) setup->trigger();
+                break;
+            default: {
+                QList<QAction*> enabled;
+                for (QAction* a : commands())
+                    if (a->isEnabled()) enabled << a;
+                if (enabled.isEmpty()) break;
+                QAction* a = busyDice_.pick(enabled);
+                events.add("during a wait: menu " + a->objectName());
+                a->trigger();
+            }
+        }
+        reentered_ = false;
+    }
+
+    // Find Controller is asking the ports.
+    bool searching() {
+        QWidget* find = w().findChild<QWidget*>("cmdFindController");
+        return find && find->isVisible() && !find->isEnabled();
+    }
+
     void onPopup(QMenu* menu) {
         QList<QAction*> items;
         if (menu)
@@ -310,6 +350,7 @@ class Monkey : public QObject {
     std::unique_ptr<MainWindow> window_;
     QElapsedTimer clock_;
     int depth_ = 0;
+    bool reentered_ = false;  // one command at a time starts inside a wait
     QList<QWidget*> outerModal_;
     int sinceCheck_ = 0;
 };

@@ -37,24 +37,35 @@ int runPorts(const QStringList& args) {
     const double seconds = took.elapsed() / 1000.0;
     bool igx = false;
     QJsonArray list;
+    QStringList advice;
+    auto textOrNull = [](const QString& t) { return t.isEmpty() ? QJsonValue() : QJsonValue(t); };
     for (int i = 0; i < ports.size(); ++i) {
         const SerialPortEntry& p = ports[i];
         const ProbeAnswer& a = answers[i];
         igx = igx || a.igx;
+        if (a.trouble == PortTrouble::NoPermission) advice << permissionFollowUp(p.device);
+        const QString answer =
+            a.firmware ? (a.igx ? "IGX-1: " : "answered: ") + *a.firmware : troubleText(a.trouble);
         if (json) {
             QJsonObject o;
             o["device"] = p.device;
+            o["byId"] = textOrNull(p.byId);
             o["description"] = p.description;
             o["manufacturer"] = p.manufacturer;
             o["serial"] = p.serial;
+            o["chip"] = textOrNull(p.chip);
+            o["driver"] = textOrNull(p.driver);
+            o["latencyMs"] = p.latencyMs ? QJsonValue(*p.latencyMs) : QJsonValue();
             o["firmware"] = a.firmware ? QJsonValue(*a.firmware) : QJsonValue();
             o["igx"] = a.igx;
+            o["problem"] = textOrNull(troubleText(a.trouble));
             list.append(o);
         } else {
-            std::printf("%-28s %-24s %-16s %-12s %s\n", qPrintable(p.device),
-                        qPrintable(p.description), qPrintable(p.manufacturer), qPrintable(p.serial),
-                        qPrintable(a.firmware ? (a.igx ? "IGX-1: " : "answered: ") + *a.firmware
-                                              : QString("no answer")));
+            const QString latency = p.latencyMs ? QString("%1 ms").arg(*p.latencyMs) : "";
+            std::printf("%-20s %-20s %-20s %-10s %-6s %s\n", qPrintable(p.device),
+                        qPrintable(p.description), qPrintable(p.chip), qPrintable(p.driver),
+                        qPrintable(latency), qPrintable(answer));
+            if (!p.byId.isEmpty()) std::printf("    stable name %s\n", qPrintable(p.byId));
         }
     }
     if (json)
@@ -62,6 +73,8 @@ int runPorts(const QStringList& args) {
     else
         std::printf("%d ports asked in %.1f s; %s\n", int(ports.size()), seconds,
                     igx ? "an IGX-1 answered." : "no IGX-1 answered.");
+    if (!json)
+        for (const QString& a : advice) std::printf("%s\n", qPrintable(a));
     return igx ? kOk : kFailed;
 }
 

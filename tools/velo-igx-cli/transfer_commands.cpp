@@ -92,6 +92,9 @@ class Session {
         });
         if (args.trace) port = std::make_unique<TracingPort>(std::move(port), stderr);
         link_ = std::make_unique<ControllerLink>(ctx_, std::move(port));
+        link_->slowAdapter = [](const QString& text) {
+            std::fprintf(stderr, "Note: %s\n", qPrintable(text));
+        };
         ctx_.history = cliHistory();
         ctx_.askTableAsShown = settings_->value(kAskTableAsShownKey, true).toBool();
         // Told before every transfer until a verified upload or a download ends it.

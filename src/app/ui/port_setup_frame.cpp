@@ -58,6 +58,18 @@ PortSetupFrame::PortSetupFrame(PortSettings& settings, QString deviceOverride, Q
     });
     connect(adapters_, &AdapterList::searchStarting, this,
             [this] { emit deviceChanged(shownPort_); });
+    // Nothing the search reads changes under it.
+    auto lockDuringSearch = [this](bool locked) {
+        cboPort_->setEnabled(!locked);
+        cboDevice_->setEnabled(!locked && override_.isEmpty());
+        ok_->setEnabled(!locked);
+    };
+    connect(adapters_, &AdapterList::searchStarting, this, [=] { lockDuringSearch(true); });
+    connect(adapters_, &AdapterList::searchFinished, this, [=] { lockDuringSearch(false); });
+    connect(adapters_, &AdapterList::portsChanged, this, [this] {
+        if (shownPort_ >= 1) listDevices();
+    });
+    adapters_->runDevice = override_;
     connect(adapters_->cmdFind(), &QPushButton::clicked, this, [this] {
         adapters_->findController(
             {override_.isEmpty() ? cboDevice_->currentText().trimmed() : override_});
@@ -88,20 +100,29 @@ void PortSetupFrame::showDeviceOf(int port) {
         return;
     }
     const QString device = override_.isEmpty() ? settings_.deviceFor(port) : override_;
-    QStringList devices = foundDevices();
-    if (!devices.contains(device)) devices.prepend(device);
-    cboDevice_->addItems(devices);
-    cboDevice_->setCurrentText(device);
+    listDevices(device);
     if (!override_.isEmpty())
-        lblDevice_->setText(
-            QString("Com%1 reaches %2 (given by --device for this run).").arg(port).arg(override_));
+        lblDevice_->setText(QString("Com%1 reaches %2 (given by --device for this run).")
+                                .arg(port)
+                                .arg(deviceWithTarget(override_)));
     else
-        lblDevice_->setText(QString("Com%1 reaches %2.").arg(port).arg(device));
+        lblDevice_->setText(QString("Com%1 reaches %2.").arg(port).arg(deviceWithTarget(device)));
+}
+
+void PortSetupFrame::listDevices(QString current) {
+    if (current.isNull()) current = cboDevice_->currentText();
+    const QSignalBlocker block(cboDevice_);
+    QStringList devices = foundDevices(adapters_->ports());
+    if (!current.isEmpty() && !devices.contains(current)) devices.prepend(current);
+    cboDevice_->clear();
+    cboDevice_->addItems(devices);
+    cboDevice_->setCurrentText(current);
 }
 
 void PortSetupFrame::storeTypedDevice() {
     if (shownPort_ < 1 || !override_.isEmpty()) return;
-    const QString device = cboDevice_->currentText().trimmed();
+    // A USB adapter is kept by its stable name, found again under another ttyUSB number.
+    const QString device = stableName(cboDevice_->currentText().trimmed(), adapters_->ports());
     if (device.isEmpty() || device == settings_.deviceFor(shownPort_)) return;
     settings_.storeDevice(shownPort_, device);
     showDeviceOf(shownPort_);

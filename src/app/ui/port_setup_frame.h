@@ -35,6 +35,8 @@ class PortSetupFrame : public QGroupBox {
 
   private:
     void storeTypedDevice();
+    // The device list as the machine has it now, keeping `current` (the shown text when null).
+    void listDevices(QString current = {});
 
     PortSettings& settings_;
     QString override_;

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -13,7 +14,7 @@
 namespace velo {
 
 namespace {
-enum Column { kDevice, kAdapter, kMaker, kSerial, kById, kAnswer, kColumns };
+enum Column { kDevice, kAdapter, kChip, kLatency, kMaker, kSerial, kById, kAnswer, kColumns };
 // Often enough to follow a plug, rarely enough to cost nothing.
 constexpr int kPollMs = 1000;
 }  // namespace
@@ -28,7 +29,8 @@ AdapterList::AdapterList(QWidget* parent) : QWidget(parent) {
     tree_ = new QTreeWidget(this);
     tree_->setObjectName("lstAdapters");
     tree_->setRootIsDecorated(false);
-    tree_->setHeaderLabels({"Device", "Adapter", "Maker", "Serial", "Stable name", "Answer"});
+    tree_->setHeaderLabels(
+        {"Device", "Adapter", "Chip", "Latency", "Maker", "Serial", "Stable name", "Answer"});
     tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     tree_->setToolTip("Click a port to make it the device of the chosen Com entry.");
     // Wide enough for every column of a USB adapter without a scroll bar.
@@ -67,27 +69,48 @@ void AdapterList::hideEvent(QHideEvent* e) {
 }
 
 void AdapterList::refresh(bool always) {
+    // A search in progress writes its answers into these rows.
+    if (searching_) return;
     const QVector<SerialPortEntry> now = listPorts();
     if (!always && now == shown_) return;
+    const bool changed = now != shown_;
     shown_ = now;
     fill();
+    if (changed) emit portsChanged();
 }
 
 void AdapterList::fill() {
     tree_->clear();
-    for (const SerialPortEntry& p : shown_)
-        tree_->addTopLevelItem(new QTreeWidgetItem(
-            QStringList{p.device, p.description, p.manufacturer, p.serial, p.byId, {}}));
-    if (shown_.isEmpty())
-        found_->setText("No serial adapter found. Plug one in, or type a device path above.");
-    else
-        found_->clear();
+    for (const SerialPortEntry& p : shown_) {
+        // A built-in port's driver says nothing to a tuner; an adapter's does.
+        const QString chip = p.chip.isEmpty() || p.driver.isEmpty()
+                                 ? p.chip
+                                 : QString("%1 (%2)").arg(p.chip, p.driver);
+        const QString latency = p.latencyMs ? QString("%1 ms").arg(*p.latencyMs) : QString();
+        tree_->addTopLevelItem(
+            new QTreeWidgetItem(QStringList{p.device, p.description, chip, latency, p.manufacturer,
+                                            p.serial, p.byId, answers_.value(p.device)}));
+    }
+    // The last search's answers stay until the next one, also when the frame shows again.
+    found_->setText(shown_.isEmpty() && lastOutcome_.isEmpty()
+                        ? "No serial adapter found. Plug one in, or type a device path above."
+                        : lastOutcome_);
+}
+
+QTreeWidgetItem* AdapterList::rowOf(const QString& device) const {
+    for (int i = 0; i < tree_->topLevelItemCount(); ++i)
+        if (tree_->topLevelItem(i)->text(kDevice) == device) return tree_->topLevelItem(i);
+    return nullptr;
 }
 
 void AdapterList::findController(const QStringList& extra) {
+    if (searching_) return;
+    searching_ = true;
     emit searchStarting();
     find_->setEnabled(false);
     poll_->stop();
+    // Each answer takes up to a second with messages running: work from a copy and find
+    // the rows again by device, whatever the user did meanwhile.
     QStringList devices;
     for (const SerialPortEntry& p : shown_) devices << p.device;
     for (const QString& d : extra)
@@ -95,29 +118,46 @@ void AdapterList::findController(const QStringList& extra) {
             devices << d;
             tree_->addTopLevelItem(new QTreeWidgetItem(QStringList{d, "(typed device)"}));
         }
+    answers_.clear();
+    const QPointer<AdapterList> alive(this);
     QElapsedTimer took;
     took.start();
-    QTreeWidgetItem* igx = nullptr;
+    QString igx;
     int answered = 0;
-    for (int i = 0; i < devices.size(); ++i) {
-        QTreeWidgetItem* item = tree_->topLevelItem(i);
-        found_->setText(QString("Asking %1...").arg(devices[i]));
-        item->setText(kAnswer, "...");
-        const ProbeAnswer a = probe(devices[i]);
-        item->setText(kAnswer, a.firmware ? *a.firmware : QString("no answer"));
+    QStringList troubles;
+    for (const QString& device : devices) {
+        found_->setText(QString("Asking %1...").arg(device));
+        if (QTreeWidgetItem* row = rowOf(device)) row->setText(kAnswer, "...");
+        const ProbeAnswer a = probe(device);
+        if (!alive) return;  // the window went away while the port was asked
+        answers_[device] = a.firmware ? *a.firmware : troubleText(a.trouble);
+        if (QTreeWidgetItem* row = rowOf(device)) row->setText(kAnswer, answers_[device]);
         answered += a.firmware.has_value();
-        if (a.igx && !igx) igx = item;
+        if (a.igx && igx.isEmpty()) igx = device;
+        if (a.trouble == PortTrouble::NoPermission) troubles << permissionFollowUp(device);
     }
-    found_->setText(QString("%1 of %2 ports answered in %3 s.%4")
-                        .arg(answered)
-                        .arg(devices.size())
-                        .arg(took.elapsed() / 1000.0, 0, 'f', 1)
-                        .arg(igx ? " The IGX-1 is chosen." : " No IGX-1 answered."));
-    if (igx) {
-        tree_->setCurrentItem(igx);
-        emit devicePicked(igx->text(kDevice));
-    }
+    QString outcome = " No IGX-1 answered.";
+    if (!igx.isEmpty() && runDevice.isEmpty())
+        outcome = " The IGX-1 is chosen.";
+    else if (!igx.isEmpty() && igx == runDevice)
+        outcome =
+            QString(" The IGX-1 answers on %1, the device --device gives for this run.").arg(igx);
+    else if (!igx.isEmpty())
+        outcome = QString(
+                      " The IGX-1 answered on %1, but --device gives %2 for this run: "
+                      "nothing is stored; start with --device %1 to use it.")
+                      .arg(igx, runDevice);
+    lastOutcome_ = QString("%1 of %2 ports answered in %3 s.%4%5")
+                       .arg(answered)
+                       .arg(devices.size())
+                       .arg(took.elapsed() / 1000.0, 0, 'f', 1)
+                       .arg(outcome, troubles.isEmpty() ? QString() : " " + troubles.join(' '));
+    found_->setText(lastOutcome_);
+    searching_ = false;
+    if (QTreeWidgetItem* row = igx.isEmpty() ? nullptr : rowOf(igx)) tree_->setCurrentItem(row);
+    if (!igx.isEmpty()) emit devicePicked(igx);
     find_->setEnabled(true);
+    emit searchFinished();
     if (isVisible()) poll_->start();
 }
 

@@ -2,12 +2,14 @@
 
 #include "link/port_finder.h"
 
+#include <QHash>
 #include <QWidget>
 
 class QLabel;
 class QPushButton;
 class QTimer;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace velo {
 
@@ -26,6 +28,11 @@ class AdapterList : public QWidget {
     void refresh(bool always = false);
     // Probes every listed port and `extra` devices; selects (and picks) an IGX-1.
     void findController(const QStringList& extra);
+    bool searching() const { return searching_; }
+    // The ports listed now.
+    const QVector<SerialPortEntry>& ports() const { return shown_; }
+    // The device --device gives for this run, which a found IGX-1 does not replace.
+    QString runDevice;
 
     // Where the list comes from and how a device is asked; tests put their own.
     std::function<QVector<SerialPortEntry>()> listPorts = machinePorts;
@@ -34,6 +41,9 @@ class AdapterList : public QWidget {
   signals:
     void devicePicked(const QString& device);
     void searchStarting();
+    void searchFinished();
+    // A port came or went.
+    void portsChanged();
 
   protected:
     void showEvent(QShowEvent* e) override;
@@ -41,12 +51,17 @@ class AdapterList : public QWidget {
 
   private:
     void fill();
+    // The answer column of `device`'s row, if the row is still there.
+    QTreeWidgetItem* rowOf(const QString& device) const;
 
     QTreeWidget* tree_;
     QPushButton* find_;
     QLabel* found_;
     QTimer* poll_;
     QVector<SerialPortEntry> shown_;
+    bool searching_ = false;
+    QHash<QString, QString> answers_;  // by device, from the last search
+    QString lastOutcome_;
 };
 
 }  // namespace velo

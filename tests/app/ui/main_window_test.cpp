@@ -558,20 +558,43 @@ class MainWindowTest : public QObject {
                               QString::number(saved)}));
     }
 
-    // Plugged adapters appear while the frame is open; Find Controller asks each port
-    // and the typed device, and the IGX-1 that answered becomes the Com entry's device.
+    // Plugged adapters appear while the frame is open, in its device list too; Find
+    // Controller asks each port and the typed device, with the frame locked, safe against
+    // the frame closing and opening and adapters coming and going while a port is asked.
+    // The IGX-1 that answered becomes the Com entry's device by its stable name, unless
+    // --device gives another one for the run, which the frame then says.
+    void adaptersAndFindController_data() {
+        QTest::addColumn<QString>("runDevice");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("stored by its stable name") << ""
+                                                   << "/dev/serial/by-id/x"
+                                                   << "The IGX-1 is chosen.";
+        QTest::newRow("--device elsewhere") << "/dev/pts/7"
+                                            << "/dev/ttyS2"
+                                            << "nothing is stored";
+    }
     void adaptersAndFindController() {
+        QFETCH(QString, runDevice);
         Fixture f;
         PortSettings settings(f.settings);
-        PortSetupFrame frame(settings, {});
+        PortSetupFrame frame(settings, runDevice);
         AdapterList* list = frame.adapters();
         QVector<SerialPortEntry> plugged{{"/dev/ttyS0", "", "", "", ""}};
         list->listPorts = [&] { return plugged; };
         QStringList asked;
+        bool locked = true;
         list->probe = [&](const QString& d) {
             asked << d;
+            locked =
+                locked && !frame.cmdPortSelectOK()->isEnabled() && !frame.cboPort()->isEnabled();
+            // What a user can do meanwhile: close the frame, open it again, pull an adapter.
+            frame.hide();
+            if (asked.size() == 1) plugged.removeFirst();
+            frame.show();
+            list->refresh();
             return ProbeAnswer{d, d == "/dev/ttyUSB0" ? "IGX-1 V2.1" : std::optional<QString>(),
-                               d == "/dev/ttyUSB0"};
+                               d == "/dev/ttyUSB0", PortTrouble::Silent};
         };
         frame.fillPortList();
         frame.cboPort()->setCurrentIndex(2);
@@ -581,14 +604,23 @@ class MainWindowTest : public QObject {
         plugged.append({"/dev/ttyUSB0", "FT232R USB UART", "FTDI", "A10K", "/dev/serial/by-id/x"});
         list->refresh();
         QCOMPARE(list->tree()->topLevelItem(1)->text(1), QString("FT232R USB UART"));
+        QVERIFY(frame.cboDevice()->findText("/dev/ttyUSB0") >= 0);
 
         QSignalSpy changed(&frame, &PortSetupFrame::deviceChanged);
         frame.cboDevice()->setCurrentText("/dev/pts/7");
         list->cmdFind()->click();
         QCOMPARE(asked, (QStringList{"/dev/ttyS0", "/dev/ttyUSB0", "/dev/pts/7"}));
-        QCOMPARE(settings.deviceFor(3), QString("/dev/ttyUSB0"));
+        QVERIFY(locked);
+        QCOMPARE(list->tree()->topLevelItem(0)->text(7), QString("silent (no answer in 1 s)"));
+        QTEST(settings.deviceFor(3), "stored");
         QVERIFY(changed.size() >= 1);  // the link lets go of the port before the search
         QVERIFY(list->lblFound()->text().startsWith("1 of 3 ports answered"));
+        QFETCH(QString, outcome);
+        QVERIFY2(list->lblFound()->text().contains(outcome), qPrintable(list->lblFound()->text()));
+        QVERIFY(frame.cmdPortSelectOK()->isEnabled());
+        // The pulled adapter goes from the list once the search is over.
+        list->refresh();
+        QCOMPARE(list->tree()->topLevelItemCount(), 1);
     }
 
     // A guide that points at a missing picture or section shows a hole to the tuner.
