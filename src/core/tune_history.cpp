@@ -1,4 +1,5 @@
 #include "core/tune_history.h"
+#include "core/platform.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -11,8 +12,6 @@
 #include <QStandardPaths>
 #include <QUuid>
 #include <QVariant>
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <limits>
 
@@ -35,13 +34,6 @@ QString nowText() {
 // A null QString binds as NULL; the text columns hold '' instead.
 QVariant text(const QString& s) {
     return QVariant(s.isNull() ? QString("") : s);
-}
-
-bool processRuns(qint64 pid) {
-    if (pid <= 0 || (::kill(pid_t(pid), 0) != 0 && errno != EPERM)) return false;
-    // A crashed program not yet reaped by its parent still answers, as a zombie.
-    QFile stat(QString("/proc/%1/stat").arg(pid));
-    return !stat.open(QIODevice::ReadOnly) || !stat.readAll().contains(") Z ");
 }
 
 QByteArray packCells(const QVector<double>& cells) {
@@ -72,8 +64,7 @@ static_assert(std::size(kMigrations) == TuneHistory::kSchemaVersion);
 }  // namespace
 
 QString TuneHistory::defaultPath() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           "/velo-igx/history.sqlite";
+    return userDataFolder() + "/history.sqlite";
 }
 
 TuneHistory::TuneHistory(const QString& path, std::function<void(const QString&)> problem)
