@@ -88,25 +88,34 @@ Source entries are made from /etc/apt/sources.list*; their servers must be reach
 }
 
 # fetch PACKAGE VERSION DIR: unpacks Debian's source package PACKAGE=VERSION (with
-# Debian's patches applied) into $SRC/DIR.
+# Debian's patches applied) into $SRC/DIR; says why and fails where it cannot.
 fetch() {
   local pkg=$1 version=$2 dir=$SRC/$3
   [ -e "$dir/.velo-unpacked" ] && return
   prepare_apt_sources
   say "Fetching the source of $pkg $version"
-  (cd "$SRC" && apt-get -q "${APT_OPTS[@]}" source --download-only "$pkg=$version") > "$SRC/$pkg.log" 2>&1 ||
-    die "cannot fetch the source package $pkg $version (see $SRC/$pkg.log).
-The suites this machine uses must offer it: check that their servers are reachable."
+  if ! (cd "$SRC" && apt-get -q "${APT_OPTS[@]}" source --download-only "$pkg=$version") > "$SRC/$pkg.log" 2>&1; then
+    echo "build-qt.sh: cannot fetch the source package $pkg $version (see $SRC/$pkg.log):" >&2
+    grep '^E:' "$SRC/$pkg.log" >&2 || true
+    echo "The suites this machine uses must offer it: check that their servers are reachable." >&2
+    return 1
+  fi
   rm -rf "$dir"
   (cd "$SRC" && dpkg-source -x "${pkg}_${version#*:}.dsc" "$dir") >> "$SRC/$pkg.log" 2>&1 ||
     die "cannot unpack $pkg (see $SRC/$pkg.log)"
   touch "$dir/.velo-unpacked"
 }
 
+# A source that cannot be had shows now, not after the hour-long build; the build goes on.
+if [ ! -e "$QT_PREFIX/.velo-qtserialport-done" ] && [ -z "${VELO_QTSERIALPORT_SOURCE:-}" ]; then
+  fetch qt6-serialport "$QTSERIALPORT_VERSION" qtserialport ||
+    echo "build-qt.sh: going on with Qt base; Qt Serial Port will need VELO_QTSERIALPORT_SOURCE." >&2
+fi
+
 # --- SQLite for Windows ------------------------------------------------------------------
 # Debian's qtbase source leaves out Qt's bundled SQLite, so the driver links this one.
 if [ ! -e "$SQLITE_PREFIX/.velo-done" ]; then
-  fetch sqlite3 "$SQLITE_VERSION" sqlite3
+  fetch sqlite3 "$SQLITE_VERSION" sqlite3 || exit 1
   say "Building SQLite $SQLITE_VERSION for Windows"
   rm -rf "$BUILDS/sqlite3" "$SQLITE_PREFIX"
   mkdir -p "$BUILDS/sqlite3" "$SQLITE_PREFIX/include" "$SQLITE_PREFIX/lib" "$SQLITE_PREFIX/bin"
@@ -135,7 +144,7 @@ cp "$TREE/cmake/mingw-w64-x86_64.cmake" "$TOOLCHAIN"
 HOST_CMAKE_DIR=$(dirname "$(dirname "$(dpkg -L qt6-base-dev | grep -m1 '/cmake/Qt6/Qt6Config.cmake$')")")
 
 if [ ! -e "$QT_PREFIX/.velo-qtbase-done" ]; then
-  fetch qt6-base "$QTBASE_VERSION" qtbase
+  fetch qt6-base "$QTBASE_VERSION" qtbase || exit 1
   B=$BUILDS/qtbase
   if [ ! -e "$B/build.ninja" ]; then
     say "Configuring Qt base (log: $B/configure.log)"
@@ -186,7 +195,9 @@ if [ ! -e "$QT_PREFIX/.velo-qtserialport-done" ]; then
   if [ -n "${VELO_QTSERIALPORT_SOURCE:-}" ]; then
     SERIAL_SRC=$VELO_QTSERIALPORT_SOURCE
   else
-    fetch qt6-serialport "$QTSERIALPORT_VERSION" qtserialport
+    fetch qt6-serialport "$QTSERIALPORT_VERSION" qtserialport ||
+      die "without the qtserialport source there is no Qt Serial Port for Windows; give an
+unpacked source of Qt Serial Port $QT_VERSION as VELO_QTSERIALPORT_SOURCE=DIR and run again."
     SERIAL_SRC=$SRC/qtserialport
   fi
   B=$BUILDS/qtserialport

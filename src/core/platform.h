@@ -15,4 +15,8 @@ bool processRuns(qint64 pid);
 // on Linux, the user's application data folder on Windows.
 QString userDataFolder();
 
+// Before printing the usage or the version: a window program on Windows has no console
+// of its own, so it prints to the one it was started from.
+void useStartingConsole();
+
 }  // namespace velo

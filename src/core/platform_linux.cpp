@@ -19,6 +19,8 @@ QString userDataFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/velo-igx";
 }
 
+void useStartingConsole() {}  // the terminal's output is the program's own
+
 std::unique_ptr<QSettings> openUserSettings() {
     return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, kAppTitle,
                                        kAppTitle);

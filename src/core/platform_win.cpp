@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QStandardPaths>
+#include <cstdio>
 
 #include <windows.h>
 // Needs windows.h first.
@@ -35,6 +36,14 @@ QString userDataFolder() {
     if (folder.isEmpty())
         folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     return folder + "/Velo IGX";
+}
+
+void useStartingConsole() {
+    // Output sent to a file or a pipe already goes there.
+    if (::GetFileType(::GetStdHandle(STD_OUTPUT_HANDLE)) != FILE_TYPE_UNKNOWN) return;
+    if (!::AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    std::freopen("CONOUT$", "w", stdout);
+    std::freopen("CONOUT$", "w", stderr);
 }
 
 // Where Windows programs of this kind keep their settings, so a port chosen there is the

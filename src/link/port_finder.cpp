@@ -17,9 +17,15 @@ QVector<SerialPortEntry> machinePorts() {
     for (const QFileInfo& link : ids.entryInfoList(QDir::System | QDir::Files))
         byId.insert(link.canonicalFilePath(), link.absoluteFilePath());
     QVector<SerialPortEntry> out;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-        out.append({info.systemLocation(), info.description(), info.manufacturer(),
-                    info.serialNumber(), byId.value(info.systemLocation())});
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+#ifdef Q_OS_WIN
+        const QString device = info.portName();  // COM3, as the Com entries name it
+#else
+        const QString device = info.systemLocation();
+#endif
+        out.append({device, info.description(), info.manufacturer(), info.serialNumber(),
+                    byId.value(info.systemLocation())});
+    }
     return out;
 }
 
@@ -62,10 +68,18 @@ QVector<ProbeAnswer> findControllers(const QStringList& devices,
 }
 
 QString permissionFollowUp(const QString& device) {
+#ifdef Q_OS_WIN
+    // Windows lets one program at a time open a port.
+    return QString(
+               "Another program may have %1 open (a terminal or another tuning program): "
+               "close it, then try again.")
+        .arg(device);
+#else
     return QString(
                "Your user may not use %1. Add it to the dialout group: sudo usermod -aG dialout "
                "$USER, then log out and in.")
         .arg(device);
+#endif
 }
 
 }  // namespace velo

@@ -16,8 +16,9 @@
 namespace velo {
 
 QtSerialPort::QtSerialPort(std::function<QString(int)> deviceFor, CountsReader counts)
-    : deviceFor_(std::move(deviceFor)),
-      lineErrors_([this, counts = std::move(counts)] { return counts(int(port_.handle())); }) {
+    : deviceFor_(std::move(deviceFor)), lineErrors_([this, counts = std::move(counts)] {
+          return counts(int(qintptr(port_.handle())));
+      }) {
     QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
                      [this](QSerialPort::SerialPortError e) { onError(e); });
     QObject::connect(&port_, &QSerialPort::readyRead, &port_, [this] { checkLineErrors(); });
