@@ -138,9 +138,10 @@ if [ ! -e "$SQLITE_PREFIX/.velo-done" ]; then
 fi
 
 # --- Qt base for Windows ------------------------------------------------------------------
-# Qt records the toolchain file's path; a copy in the cache outlives any one clone.
+# Qt records the toolchain file's path; a copy in the cache outlives any one clone. It is
+# copied only when it changed: a newer copy would make the Qt build configure itself again.
 TOOLCHAIN=$CACHE/mingw-w64-x86_64.cmake
-cp "$TREE/cmake/mingw-w64-x86_64.cmake" "$TOOLCHAIN"
+cmp -s "$TREE/cmake/mingw-w64-x86_64.cmake" "$TOOLCHAIN" || cp "$TREE/cmake/mingw-w64-x86_64.cmake" "$TOOLCHAIN"
 HOST_CMAKE_DIR=$(dirname "$(dirname "$(dpkg -L qt6-base-dev | grep -m1 '/cmake/Qt6/Qt6Config.cmake$')")")
 
 if [ ! -e "$QT_PREFIX/.velo-qtbase-done" ]; then

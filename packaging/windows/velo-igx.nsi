@@ -2,7 +2,8 @@
 ; Start menu entry with the program's icon, the demo tunes and the guide beside the program,
 ; and an uninstaller listed under Apps & features.
 ; deploy.sh passes VERSION, STAGE (the deployed folder), OUTFILE, ICON and LICENSE.
-Unicode true
+; A 64-bit setup program for a 64-bit program; it also runs under a 64-bit-only Wine.
+Target amd64-unicode
 SetCompressor /SOLID lzma
 
 !define APP "Velo IGX"

@@ -38,7 +38,7 @@ fi
 
 Xvfb ":$DISPLAY_NUMBER" -screen 0 1280x1024x24 > /dev/null 2>&1 &
 xvfb=$!
-trap 'kill "$xvfb" 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
+trap 'kill "$xvfb" 2>/dev/null || true; wineserver -k >/dev/null 2>&1 || true' EXIT
 export DISPLAY=":$DISPLAY_NUMBER"
 
 # --- Test programs ------------------------------------------------------------------------
@@ -105,7 +105,7 @@ for _ in $(seq 120); do
   sleep 1
 done
 import -window root "$WBUILD/window.png" 2>/dev/null || true
-wineserver -k 2>/dev/null || true
+wineserver -k >/dev/null 2>&1 || true
 wait "$app" 2>/dev/null || true
 [ -n "$found" ] || die "no window titled \"$TITLE\" (see $WBUILD/window.log, $WBUILD/window.png)"
 echo "Window \"$TITLE\" opened; screenshot in $WBUILD/window.png"
