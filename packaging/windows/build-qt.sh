@@ -81,9 +81,11 @@ prepare_apt_sources() {
     sed 's/^Types:.*/Types: deb-src/' "$f" > "$APT_DIR/sources.list.d/$(basename "$f")"
   done
   say "Updating the source lists in $APT_DIR"
-  apt-get -q "${APT_OPTS[@]}" update > "$APT_DIR/update.log" 2>&1 ||
-    die "cannot read the source lists of this machine's suites (see $APT_DIR/update.log).
-Source entries are made from /etc/apt/sources.list*; their servers must be reachable."
+  if ! apt-get -q "${APT_OPTS[@]}" update > "$APT_DIR/update.log" 2>&1; then
+    echo "build-qt.sh: cannot read the source lists of this machine's suites (see $APT_DIR/update.log).
+Source entries are made from /etc/apt/sources.list*; their servers must be reachable." >&2
+    return 1
+  fi
   apt_sources_ready=1
 }
 
@@ -92,7 +94,7 @@ Source entries are made from /etc/apt/sources.list*; their servers must be reach
 fetch() {
   local pkg=$1 version=$2 dir=$SRC/$3
   [ -e "$dir/.velo-unpacked" ] && return
-  prepare_apt_sources
+  prepare_apt_sources || return 1
   say "Fetching the source of $pkg $version"
   if ! (cd "$SRC" && apt-get -q "${APT_OPTS[@]}" source --download-only "$pkg=$version") > "$SRC/$pkg.log" 2>&1; then
     echo "build-qt.sh: cannot fetch the source package $pkg $version (see $SRC/$pkg.log):" >&2
