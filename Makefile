@@ -11,13 +11,16 @@ FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 DEMO       ?= 3d
+WINDOWS_BUILD ?= build-windows
+VELO_WINDOWS_CACHE ?= $(HOME)/.cache/velo-igx
+WINDOWS_DISPLAY ?= 96
 
 DEB_PACKAGES = cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-dev libqt6sql6-sqlite
 FUZZ_PACKAGES = clang libfuzzer-14-dev libclang-rt-14-dev
 FUZZ_TARGETS = $(patsubst fuzz/%.cpp,%,$(wildcard fuzz/*_fuzz.cpp))
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all build deps run test asan monkey bench guide-shots package fuzz fuzz-deps fuzz-merge format clean
+.PHONY: all build deps run test asan monkey bench guide-shots package windows windows-test fuzz fuzz-deps fuzz-merge format clean
 
 all: build
 
@@ -83,6 +86,26 @@ package: deps
 	cd $(BUILD) && cpack -G DEB
 	@echo "Package: $$(ls -t $(BUILD)/velo-igx_*.deb | head -n 1)"
 
+# The Windows release, cross-built: Qt and SQLite for Windows are built once into
+# VELO_WINDOWS_CACHE (an hour or more the first time; packaging/windows/build-qt.sh),
+# then the programs, the zip and the setup program in $(WINDOWS_BUILD).
+# `make windows-test` runs them under Wine. Neither is part of `make test`.
+VERSION = $(shell sed -n 's/^project.VeloIGX VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+WINDOWS_QT = $(VELO_WINDOWS_CACHE)/qt-$(shell dpkg-query -W -f='$${source:Version}' qt6-base-dev 2>/dev/null | sed 's/[+-].*//')-mingw
+WINDOWS_SQLITE = $(VELO_WINDOWS_CACHE)/sqlite-mingw
+WINDOWS_PACKAGES = g++-mingw-w64-x86-64-posix mingw-w64-tools nsis perl tcl dpkg-dev
+windows: deps
+	$(call install_missing,$(WINDOWS_PACKAGES))
+	VELO_WINDOWS_CACHE=$(VELO_WINDOWS_CACHE) packaging/windows/build-qt.sh
+	cmake -S . -B $(WINDOWS_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=$(WINDOWS_QT)/lib/cmake/Qt6/qt.toolchain.cmake \
+	  -DVELO_WINDOWS_ROOTS="$(WINDOWS_QT);$(WINDOWS_SQLITE)" -DCMAKE_CROSSCOMPILING_EMULATOR=wine
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+	packaging/windows/deploy.sh $(WINDOWS_BUILD) $(WINDOWS_QT) $(WINDOWS_SQLITE) $(VERSION)
+
+windows-test: windows build
+	packaging/windows/wine-test.sh $(WINDOWS_BUILD) $(BUILD) $(WINDOWS_QT) $(WINDOWS_SQLITE) $(WINDOWS_DISPLAY)
+
 # Each target runs FUZZ_SECONDS on a scratch corpus in $(FUZZ_BUILD), reading the seeds in
 # fuzz/corpus/ without writing to them; any crash, sanitizer report or one-second hang
 # fails. `make fuzz-merge` folds what the runs found into the seeds.
@@ -111,4 +134,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(MONKEY_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(MONKEY_BUILD) $(WINDOWS_BUILD)

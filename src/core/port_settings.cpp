@@ -68,9 +68,4 @@ void PortSettings::storeDevice(int port, const QString& device) {
     s_.sync();
 }
 
-std::unique_ptr<QSettings> openUserSettings() {
-    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, kAppTitle,
-                                       kAppTitle);
-}
-
 }  // namespace velo

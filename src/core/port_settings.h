@@ -35,7 +35,8 @@ class PortSettings {
     QSettings& s_;
 };
 
-// The settings store of the program (an INI file in the user's configuration folder).
+// The settings store of the program: an INI file in the user's configuration folder; on
+// Windows the registry (platform_linux.cpp, platform_win.cpp).
 std::unique_ptr<QSettings> openUserSettings();
 
 }  // namespace velo

@@ -19,8 +19,6 @@ class RunLock {
     bool held() const { return handle_ != kNone; }
     // Whether a live process holds the lock at `path`; false when there is no such file.
     static bool heldElsewhere(const QString& path);
-    // Whether process `pid` may still run (for runs written before their lock existed).
-    static bool processMayRun(qint64 pid);
 
   private:
     static constexpr qintptr kNone = -1;

@@ -9,7 +9,6 @@
 #include <unistd.h>
 #include <QFile>
 #include <cerrno>
-#include <csignal>
 
 namespace velo {
 
@@ -33,13 +32,6 @@ bool RunLock::heldElsewhere(const QString& path) {
     const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
     ::close(fd);
     return held;
-}
-
-bool RunLock::processMayRun(qint64 pid) {
-    if (pid <= 0 || (::kill(pid_t(pid), 0) != 0 && errno != EPERM)) return false;
-    // A crashed program not yet reaped by its parent still answers, as a zombie.
-    QFile stat(QString("/proc/%1/stat").arg(pid));
-    return !stat.open(QIODevice::ReadOnly) || !stat.readAll().contains(") Z ");
 }
 
 }  // namespace velo

@@ -1,4 +1,5 @@
 #include "core/tune_history.h"
+#include "core/platform.h"
 
 #include "core/run_lock.h"
 
@@ -117,8 +118,7 @@ HistoryEntry entryOf(const QSqlQuery& q, bool withBytes = true) {
 }  // namespace
 
 QString TuneHistory::defaultPath() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           "/velo-igx/history.sqlite";
+    return userDataFolder() + "/history.sqlite";
 }
 
 TuneHistory::TuneHistory(const QString& path, std::function<void(const QString&)> problem,
@@ -533,7 +533,7 @@ QVector<UnsavedWork> TuneHistory::lostRuns() {
         const QString lock = lockPath(id);
         // A run from before the locks is judged by its process id alone.
         const bool runs = QFileInfo::exists(lock) ? RunLock::heldElsewhere(lock)
-                                                  : RunLock::processMayRun(q.value(1).toLongLong());
+                                                  : processRuns(q.value(1).toLongLong());
         if (id == run_ || runs) continue;
         if (q.value(2).isNull()) {
             empty << id;

@@ -23,6 +23,8 @@ std::vector<int> LineErrorWatch::check() {
     return events;
 }
 
+// The Windows side is line_error_counts_win.cpp.
+#if !defined(_WIN32)
 std::optional<LineErrorCounts> driverLineErrorCounts(int fd) {
 #if defined(__linux__) && defined(TIOCGICOUNT)
     serial_icounter_struct c{};
@@ -33,5 +35,6 @@ std::optional<LineErrorCounts> driverLineErrorCounts(int fd) {
 #endif
     return std::nullopt;
 }
+#endif
 
 }  // namespace velo

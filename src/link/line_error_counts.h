@@ -34,7 +34,8 @@ class LineErrorWatch {
     std::optional<LineErrorCounts> last_;
 };
 
-// `TIOCGICOUNT` on the open device `fd`; nullopt where the driver does not answer it.
+// `TIOCGICOUNT` on the open device `fd` (on Windows: ClearCommError on its handle, each
+// error flag counted); nullopt where the driver does not answer it.
 std::optional<LineErrorCounts> driverLineErrorCounts(int fd);
 
 }  // namespace velo

@@ -20,12 +20,16 @@ QVector<SerialPortEntry> machinePorts() {
     QVector<SerialPortEntry> out;
     const AdapterPlatform& platform = systemAdapterPlatform();
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+#ifdef Q_OS_WIN
+        const QString device = info.portName();  // COM3, as the Com entries name it
+#else
         const QString device = info.systemLocation();
+#endif
         const auto vendor = info.hasVendorIdentifier()
                                 ? std::optional<uint16_t>(info.vendorIdentifier())
                                 : std::nullopt;
         out.append({device, info.description(), info.manufacturer(), info.serialNumber(),
-                    byId.value(device), adapterChip(vendor, info.productIdentifier()),
+                    byId.value(info.systemLocation()), adapterChip(vendor, info.productIdentifier()),
                     platform.driverName(device), platform.latencyTimerMs(device)});
     }
     return out;
@@ -103,10 +107,18 @@ QVector<ProbeAnswer> findControllers(const QStringList& devices,
 }
 
 QString permissionFollowUp(const QString& device) {
+#ifdef Q_OS_WIN
+    // Windows lets one program at a time open a port.
+    return QString(
+               "Another program may have %1 open (a terminal or another tuning program): "
+               "close it, then try again.")
+        .arg(device);
+#else
     return QString(
                "Your user may not use %1. Add it to the dialout group: sudo usermod -aG dialout "
                "$USER, then log out and in.")
         .arg(device);
+#endif
 }
 
 }  // namespace velo

@@ -1,6 +1,7 @@
 // Velo IGX: the splash, then the main window.
 #include "app/ui/main_window.h"
 #include "app/ui/splash.h"
+#include "core/platform.h"
 #include "core/port_settings.h"
 #include "core/ui/qt_interaction.h"
 
@@ -25,8 +26,10 @@ int main(int argc, char** argv) {
     {
         QCoreApplication printing(argc, argv);
         if (!parser.parse(printing.arguments()) || parser.isSet(help) || parser.isSet(version) ||
-            parser.isSet("help-all"))
+            parser.isSet("help-all")) {
+            velo::useStartingConsole();
             parser.process(printing);
+        }
     }
 
     QApplication app(argc, argv);

@@ -42,15 +42,6 @@ bool RunLock::heldElsewhere(const QString& path) {
     return held;
 }
 
-bool RunLock::processMayRun(qint64 pid) {
-    HANDLE p = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(pid));
-    if (!p) return GetLastError() == ERROR_ACCESS_DENIED;
-    DWORD code = 0;
-    const bool runs = GetExitCodeProcess(p, &code) && code == STILL_ACTIVE;
-    CloseHandle(p);
-    return runs;
-}
-
 }  // namespace velo
 
 #endif
