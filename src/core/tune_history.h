@@ -88,6 +88,7 @@ class TuneHistory {
     static constexpr int kSchemaVersion = 3;
 
   private:
+    static QString nowText();
     bool open(QSqlError& error);
     bool migrate(QSqlError& error);
     int salvage(const QString& damaged);
