@@ -3,6 +3,7 @@
 #include "core/error_report.h"
 #include "data/file_commands.h"
 #include "table/image_diff.h"
+#include "table/table_check.h"
 #include "table/table_commands.h"
 #include "table/table_csv.h"
 
@@ -24,9 +25,9 @@ std::optional<TableKind> tableToEdit(const ConfigImage& image) {
 
 bool refuseWithoutTable(TableEditor& editor, const QString& title) {
     if (editor.session() || tableToEdit(editor.ctx.image)) return false;
-    editor.ctx.ui.message(
-        title, editor.ctx.image.BufferEmpty ? "Data buffer empty." : "No timing table is in use.",
-        Buttons::Ok, Icon::Exclamation);
+    editor.ctx.ui.message(title,
+                          editor.ctx.image.BufferEmpty ? "Data buffer empty." : kNoTableInUse,
+                          Buttons::Ok, Icon::Exclamation);
     return true;
 }
 }  // namespace

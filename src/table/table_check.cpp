@@ -94,6 +94,10 @@ int countFindings(const QVector<TableFinding>& all) {
     return int(std::count_if(all.begin(), all.end(), [](const auto& f) { return !f.isNote(); }));
 }
 
+QString findingsText(int n) {
+    return n == 1 ? QString("1 finding") : QString("%1 findings").arg(n);
+}
+
 std::optional<CheckedTable> checkedTableInUse(const ConfigImage& im) {
     const auto kind = im.tableInUse();
     if (!kind) return std::nullopt;
@@ -122,9 +126,9 @@ bool uploadDespiteFindings(const AppContext& ctx, const QSettings& settings) {
     const int n = countFindings(checkTable(*table, CheckRules::fromSettings(settings)));
     if (n == 0) return true;
     return ctx.ui.message("Check Timing Table",
-                          QString("The timing table has %1 findings (spikes or advance rising with "
+                          QString("The timing table has %1 (spikes or advance rising with "
                                   "load). Upload anyway?")
-                              .arg(n),
+                              .arg(findingsText(n)),
                           Buttons::YesNoDefaultNo, Icon::Exclamation) == Answer::Yes;
 }
 

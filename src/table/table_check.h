@@ -55,6 +55,10 @@ struct CheckedTable {
 QVector<TableFinding> checkTable(const CheckedTable& table, const CheckRules& rules,
                                  PressureUnit unit = PressureUnit::InHg);
 int countFindings(const QVector<TableFinding>& all);
+// "1 finding", "2 findings": every count of findings the user reads.
+QString findingsText(int n);
+// Said wherever a command needs the table in use and the parameters name none.
+inline constexpr const char* kNoTableInUse = "No timing table is in use.";
 
 // The table in use in the buffer (none when neither is enabled), and the open table.
 std::optional<CheckedTable> checkedTableInUse(const ConfigImage& image);

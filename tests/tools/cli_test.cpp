@@ -141,7 +141,7 @@ class CliTest : public QObject {
         // clang-format off
         QTest::newRow("2D demo") << QStringList{kDemo2D} << 0 << "2D timing table: 0 findings";
         QTest::newRow("3D demo") << QStringList{kDemo3D} << 0 << "13 cells at the trigger timing";
-        QTest::newRow("spike")   << QStringList{"spike"} << 1 << "Spike at 2000 RPM: 25.3° against 30.0°";
+        QTest::newRow("spike")   << QStringList{"spike"} << 1 << "table: 1 finding.\nSpike at 2000 RPM: 25.3° against 30.0° on average beside it (more than 4.0° apart).";
         QTest::newRow("json")    << QStringList{"spike", "--json"} << 1 << "\"kind\": \"spike\",\n            \"row\": \"ADV\"";
         QTest::newRow("kPa")     << QStringList{kDemo3D, "--json", "--units", "kPa"} << 0 << "MAP 61: 38.0°";
         // clang-format on
@@ -173,7 +173,7 @@ class CliTest : public QObject {
         // clang-format off
         row("263 bytes", {"show", "short"}, 1, "Open Data File: Error - reached premature end-of-file");
         row("missing file", {"show", "missing"}, 2, "missing");
-        row("no file", {"show"}, 2, "Usage");
+        row("no file", {"show"}, 2, "show needs FILE.dat\nUsage");
         row("unknown option", {"show", "x", "--xml"}, 2, "Usage");
         row("unknown command", {"burn"}, 2, "unknown command");
         row("history: no such entry", {"history", "export", "99", "x.dat"}, 1, "no entry 99");
@@ -185,7 +185,7 @@ class CliTest : public QObject {
         row("diff of one file", {"diff", "x"}, 2, "Usage");
         row("unknown unit", {"show", "x", "--units", "mmHg"}, 2, "--units takes");
         row("check: short file", {"check", "short"}, 1, "premature end-of-file");
-        row("check: unknown option", {"check", "x", "--rows"}, 2, "Usage");
+        row("check: unknown option", {"check", "x", "--rows"}, 2, "not --rows\nUsage");
         row("check: unknown unit", {"check", "x", "--units", "hPa"}, 2, "--units takes");
         row("report: no output", {"report", "short"}, 2, "Usage");
         row("report: missing file", {"report", "missing", "-"}, 2, "missing");
@@ -294,7 +294,7 @@ class CliTest : public QObject {
         row("2D -30, to the lower limit", 0x0C, {"-30", "--cols", "3-4"}, 0, "2=250 3=250");
         row("3D interpolate", 0x14, {"interpolate", "--rows", "2-2", "--cols", "1-4"}, 0,
             "118=10 119=20");
-        row("table disabled", 0x04, {"30"}, 1, "", "Timing table disabled.");
+        row("table disabled", 0x04, {"30"}, 1, "", "No timing table is in use.");
         row("short file", 0, {"30"}, 1, "", "premature end-of-file");
         row("IN cannot be read", -1, {"30"}, 2, "", "Open Data File");
         row("row 2 of a 2D table", 0x0C, {"30", "--rows", "2-2"}, 2, "", "--rows");
@@ -357,9 +357,10 @@ class CliTest : public QObject {
             << "upload" << QStringList{} << 263 << 1
             << QStringList{"Open Data File: Error - reached premature end-of-file",
                            "  data.dat holds 263 bytes"};
+        // Its random 2D table in use: the findings come first, titled as every message.
         QTest::newRow("upload without the read first")
             << "upload --no-read-first" << QStringList{} << 264 << 0
-            << QStringList{"Upload To EEPROM: Upload completed."};
+            << QStringList{"\nCheck Timing Table: Spike at", "Upload To EEPROM: Upload completed."};
         // verify: the same file as the controller when it should exit 0.
         QTest::newRow("verify, the same") << "verify" << QStringList{} << 264 << 0
                                           << QStringList{"Compare With Controller: Firmware ID"};
@@ -384,6 +385,7 @@ class CliTest : public QObject {
         const QByteArray controller = bytesOf(randomImage(51));
         QByteArray data = bytesOf(randomImage(command == "verify" && exitCode == 0 ? 51 : 61));
         data.resize(fileSize, 'x');
+        if (command.contains("no-read")) data[34] = 0x0C;
         writeFile(dir.filePath("data.dat"), data);
         QSettings(dir.filePath("Velo_IGX_Main/Velo_IGX_Main.ini"), QSettings::IniFormat)
             .setValue("Properties/CommPort", "abc");

@@ -30,17 +30,18 @@ QJsonObject toJson(const TableFinding& f, const CheckRules& rules) {
 
 }  // namespace
 
-void printFindings(const QVector<TableFinding>& all, const CheckRules& rules, FILE* to) {
+void printFindings(const QVector<TableFinding>& all, const CheckRules& rules, FILE* to,
+                   const char* prefix) {
     int notes[2] = {0, 0};
     for (const TableFinding& f : all) {
         if (f.isNote())
             ++notes[f.kind == TableFinding::AtTrigger ? 0 : 1];
         else
-            std::fprintf(to, "%s\n", qPrintable(f.sentence(rules)));
+            std::fprintf(to, "%s%s\n", prefix, qPrintable(f.sentence(rules)));
     }
     if (notes[0] + notes[1] > 0)
-        std::fprintf(to, "Notes: %d cells at the trigger timing, %d at the lower limit.\n",
-                     notes[0], notes[1]);
+        std::fprintf(to, "%sNotes: %d cells at the trigger timing, %d at the lower limit.\n",
+                     prefix, notes[0], notes[1]);
 }
 
 int runCheck(QStringList args) {
@@ -52,16 +53,12 @@ int runCheck(QStringList args) {
         if (a == "--json") {
             json = true;
         } else if (a.startsWith("--") || !path.isEmpty()) {
-            printUsage(stderr);
-            return kUsage;
+            return usage("check takes one FILE.dat, --json and --units, not " + a);
         } else {
             path = a;
         }
     }
-    if (path.isEmpty()) {
-        printUsage(stderr);
-        return kUsage;
-    }
+    if (path.isEmpty()) return usage("check needs FILE.dat");
     auto image = std::make_unique<ConfigImage>();
     if (const int failed = readImage(path, *image)) return failed;
     const auto settings = openUserSettings();
@@ -81,10 +78,10 @@ int runCheck(QStringList args) {
         o["notes"] = notes;
         std::printf("%s", QJsonDocument(o).toJson(QJsonDocument::Indented).constData());
     } else if (!table) {
-        std::printf("No timing table in use.\n");
+        std::printf("%s\n", kNoTableInUse);
     } else {
-        std::printf("%s timing table: %d findings.\n",
-                    table->kind == TableKind::Table2D ? "2D" : "3D", countFindings(all));
+        std::printf("%s timing table: %s.\n", table->kind == TableKind::Table2D ? "2D" : "3D",
+                    qPrintable(findingsText(countFindings(all))));
         printFindings(all, rules, stdout);
     }
     return countFindings(all) == 0 ? kOk : kFailed;

@@ -47,8 +47,9 @@ int runReport(int argc, char** argv);
 // Finding the controller and checking a table.
 int runPorts(const QStringList& args);
 int runCheck(QStringList args);
-// The findings' sentences, then one line that counts the notes.
-void printFindings(const QVector<TableFinding>& all, const CheckRules& rules, FILE* to);
+// The findings' sentences, then one line that counts the notes; each line after `prefix`.
+void printFindings(const QVector<TableFinding>& all, const CheckRules& rules, FILE* to,
+                   const char* prefix = "");
 
 void printUsage(FILE* to);
 // Says why on stderr, then the usage; gives the usage exit code.

@@ -3,6 +3,7 @@
 #include "cli.h"
 #include "core/error_report.h"
 #include "data/file_commands.h"
+#include "table/table_check.h"
 
 #include <cstdio>
 
@@ -18,7 +19,7 @@ int OpenedTable::open(const QString& path) {
     }
     const auto kind = image.tableInUse();
     if (!kind) {
-        std::fputs("Timing table disabled.\n", stderr);
+        std::fprintf(stderr, "%s\n", kNoTableInUse);
         return kFailed;
     }
     table.emplace(*kind, image);

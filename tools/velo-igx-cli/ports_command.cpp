@@ -71,7 +71,8 @@ int runPorts(const QStringList& args) {
     if (json)
         std::printf("%s", QJsonDocument(list).toJson(QJsonDocument::Indented).constData());
     else
-        std::printf("%d ports asked in %.1f s; %s\n", int(ports.size()), seconds,
+        std::printf("%d port%s asked in %.1f s; %s\n", int(ports.size()),
+                    ports.size() == 1 ? "" : "s", seconds,
                     igx ? "an IGX-1 answered." : "no IGX-1 answered.");
     if (!json)
         for (const QString& a : advice) std::printf("%s\n", qPrintable(a));

@@ -128,16 +128,12 @@ int runShow(QStringList args) {
     for (const QString& a : args) {
         if (a == "--json")
             json = true;
-        else if (a.startsWith("--") || !path.isEmpty()) {
-            printUsage(stderr);
-            return kUsage;
-        } else
+        else if (a.startsWith("--") || !path.isEmpty())
+            return usage("show takes one FILE.dat, --json and --units, not " + a);
+        else
             path = a;
     }
-    if (path.isEmpty()) {
-        printUsage(stderr);
-        return kUsage;
-    }
+    if (path.isEmpty()) return usage("show needs FILE.dat");
     ConfigImage image;
     if (const int failed = readImage(path, image)) return failed;
     if (json)

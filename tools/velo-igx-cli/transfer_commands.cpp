@@ -162,7 +162,7 @@ int runUpload(const QStringList& args) {
     session.ctx().state.UnitModel.clear();
     if (const auto table = checkedTableInUse(session.ctx().image)) {
         const CheckRules rules = CheckRules::fromSettings(session.settings());
-        printFindings(checkTable(*table, rules), rules, stderr);
+        printFindings(checkTable(*table, rules), rules, stderr, "Check Timing Table: ");
     }
     offerTableAsShown(session.ctx());
     if (!uploadDespiteFindings(session.ctx(), session.settings())) return kFailed;

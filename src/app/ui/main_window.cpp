@@ -193,6 +193,7 @@ void MainWindow::buildMenus(std::vector<MenuCommand> commands) {
         connect(a, &QAction::triggered, this, [this, run = std::move(c.run)] {
             // Typed but not yet entered is still the user's edit.
             if (tableViews_ && !tableViews_->finishEdits()) return;
+            status_->notice({});  // a notice speaks of the command before only
             run();
             status_->updateEditStatus();
         });

@@ -95,16 +95,18 @@ TableCheckPanel::TableCheckPanel(TableEditor& editor, TimingGrid* grid2D, Timing
     connect(close, &QPushButton::clicked, this, &QDialog::close);
     connect(list_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
         const int n = list_->row(item);
-        if (n < 0 || n >= findings_.size() || !editor_.session()) return;
+        if (n < 0 || n >= listed_.size() || !editor_.session()) return;
         TimingGrid* grid = gridFor(editor_.session()->kind());
-        grid->setCurrentCell(findings_[n].row, findings_[n].col);
+        grid->setCurrentCell(listed_[n].row, listed_[n].col);
         grid->scrollTo(grid->currentIndex());
     });
     // The marks follow the table: every edit checks again, a closed table takes them.
     again_.setSingleShot(true);
     again_.setInterval(0);
     connect(&again_, &QTimer::timeout, this, [this] {
-        if (isVisible()) recheck();
+        if (!isVisible()) return;
+        recheck();
+        if (toldCount_ != findings_.size()) tellCount();
     });
     follow(editor_.session());
     // The sentences name MAP rows in the unit of the moment.
@@ -151,15 +153,20 @@ void TableCheckPanel::recheck() {
         marks->setFindings(findings_, rules);
     const QSignalBlocker block(list_);
     list_->clear();
-    for (const TableFinding& f : findings_) list_->addItem(f.sentence(rules));
+    // The notes below the findings, greyed: what the summary counts is there to see.
+    listed_ = all;
+    for (const TableFinding& f : all) {
+        auto* item = new QListWidgetItem(f.sentence(rules), list_);
+        if (f.isNote()) item->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
+    }
     int atTrigger = 0;
     for (const TableFinding& f : all) atTrigger += f.kind == TableFinding::AtTrigger;
     const int atLower = int(all.size() - findings_.size()) - atTrigger;
     summary_->setText(
-        QString("%1 findings: spikes of more than %2° from their neighbours, advance rising "
+        QString("%1: spikes of more than %2° from their neighbours, advance rising "
                 "more than %3° with load. Notes: %4 cells at the trigger timing, %5 at the "
                 "lower limit.")
-            .arg(findings_.size())
+            .arg(findingsText(int(findings_.size())))
             .arg(rules.spike, 0, 'f', 1)
             .arg(rules.loadRise, 0, 'f', 1)
             .arg(atTrigger)
@@ -171,7 +178,7 @@ void mnuCheckTable_Click(TableEditor& editor, TimingGrid* grid2D, TimingGrid* gr
     const AppContext& ctx = editor.ctx;
     if (!editor.session()) {
         if (ctx.image.BufferEmpty || !ctx.image.tableInUse()) {
-            ctx.ui.message("Check Timing Table", "There is no timing table in use to check.");
+            ctx.ui.message("Check Timing Table", kNoTableInUse);
             return;
         }
         mnuEditTimingTable_Click(editor);
@@ -187,7 +194,12 @@ void mnuCheckTable_Click(TableEditor& editor, TimingGrid* grid2D, TimingGrid* gr
     panel->recheck();
     panel->show();
     panel->raise();
-    ctx.tell(QString("Timing table checked: %1 findings.").arg(panel->findings().size()));
+    panel->tellCount();
+}
+
+void TableCheckPanel::tellCount() {
+    toldCount_ = int(findings_.size());
+    editor_.ctx.tell(QString("Timing table checked: %1.").arg(findingsText(toldCount_)));
 }
 
 }  // namespace velo

@@ -48,6 +48,8 @@ class TableCheckPanel : public QDialog {
 
     // Checks the open table again and shows the result.
     void recheck();
+    // The status line's count, said again whenever an edit changes it.
+    void tellCount();
     QListWidget* list() const { return list_; }
     const QVector<TableFinding>& findings() const { return findings_; }
 
@@ -63,7 +65,9 @@ class TableCheckPanel : public QDialog {
     QLabel* summary_;
     QListWidget* list_;
     QVector<TableFinding> findings_;
+    QVector<TableFinding> listed_;  // as the list shows them: the findings, then the notes
     QTimer again_;
+    int toldCount_ = -1;
 };
 
 // The menu command: opens the table in the buffer when none is open, then checks it.

@@ -424,6 +424,7 @@ class MainWindowTest : public QObject {
         select(command == "Paste" ? Sel{at.top, at.left, at.top, at.left} : at);
         TableSession& t = *w.tableEditor().session();
         const TableSession::Cells before = t.cells();
+        w.statusLine().notice("Timing table checked: 0 findings.");  // a command ends it
         f.ui.answerInput("+1");
         if (command == "step") {
             QTest::keyClick(g, Qt::Key_Down, Qt::ControlModifier | Qt::ShiftModifier);
@@ -445,6 +446,8 @@ class MainWindowTest : public QObject {
                                  "   Enter -7.5% to reduce each cell in selection by 7.5%\r\n"
                                  "   Enter +15% to increase each cell in selection by 15%"));
         const bool paste = command == "Paste";
+        QCOMPARE(w.statusLine().noticeLabel()->text().isEmpty(),
+                 !QString("step edit").contains(command));
         QCOMPARE(g->text(paste ? at.bottom : 3, paste ? at.right : 3), text33);
         QCOMPARE(g->selection(), at);
         const TableSession::Cells after = t.cells();

@@ -108,6 +108,8 @@ class TableViewsTest : public QObject {
         QTemporaryDir dir;
         QSettings settings(dir.filePath("s.ini"), QSettings::IniFormat);
         TimingGrid* grid = v.views.grid3D();
+        QString told;  // the status line's count follows the panel's
+        editor.ctx.notice = [&](const QString& t) { told = t; };
 
         mnuCheckTable_Click(editor, v.views.grid2D(), grid, settings, &v.window);  // opens it
         QVERIFY(editor.session());
@@ -115,6 +117,7 @@ class TableViewsTest : public QObject {
         QCOMPARE(panel->list()->count(), 0);
         editor.session()->runAction("t", [&] { editor.session()->setValue(3, 5, 26); });
         QTRY_COMPARE(panel->list()->count(), 2);  // a spike that also rises with load
+        QCOMPARE(told, "Timing table checked: 2 findings.");
         auto* marks = dynamic_cast<CheckMarkDelegate*>(grid->itemDelegate());
         QVERIFY(marks->tipAt(3, 5).startsWith("Spike at 2000 RPM, MAP 20: 26.0°"));
         QVERIFY(marks->tipAt(3, 4).isEmpty());
@@ -137,8 +140,12 @@ class TableViewsTest : public QObject {
         QVERIFY(grid->finishEdit());
         QTRY_COMPARE(panel->list()->count(), 0);
 
-        editor.session()->runAction("t", [&] { editor.session()->setValue(1, 1, 10); });
+        editor.session()->runAction("t", [&] { editor.session()->setValue(1, 1, 8); });
         QTRY_VERIFY(!marks->tipAt(1, 1).isEmpty());
+        // The notes the summary counts are listed below the findings, greyed.
+        QListWidgetItem* last = panel->list()->item(panel->list()->count() - 1);
+        QVERIFY(last->text().startsWith("At the lower limit at 0 RPM, MAP "));
+        QVERIFY(last->foreground() != panel->list()->item(0)->foreground());
         editor.close();
         QVERIFY(marks->tipAt(1, 1).isEmpty() && !panel->isVisible());
     }

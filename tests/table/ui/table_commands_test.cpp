@@ -364,7 +364,7 @@ class TableCommandsTest : public QObject {
         QSettings s(dir.filePath("s.ini"), QSettings::IniFormat);
         r.ui.answer(Answer::No);
         QVERIFY(!uploadDespiteFindings(r.ctx, s));
-        QCOMPARE(r.ui.texts(), QStringList{"The timing table has 1 findings (spikes or advance "
+        QCOMPARE(r.ui.texts(), QStringList{"The timing table has 1 finding (spikes or advance "
                                            "rising with load). Upload anyway?"});
         QCOMPARE(r.ui.shown()[0].buttons, Buttons::YesNoDefaultNo);
         s.setValue("TableCheck/SpikeDegrees", 20);
