@@ -3,6 +3,7 @@
 #include "app/ui/first_screen_hint.h"
 #include "app/ui/main_window.h"
 #include "app/ui/table_views.h"
+#include "core/ui/qt_interaction.h"
 #include "data/file_commands.h"
 #include "table/pressure_units.h"
 #include "table/table_commands.h"
@@ -61,12 +62,15 @@ void TuningAids::fillRecentFiles() {
     if (paths.isEmpty()) recentMenu_->addAction("(none yet)")->setEnabled(false);
     for (int i = 0; i < paths.size(); ++i) {
         const QFileInfo info(paths[i]);
-        const bool there = info.exists();
-        QAction* a = recentMenu_->addAction(QString("&%1 %2    %3%4")
-                                                .arg(i + 1)
-                                                .arg(info.fileName(),
-                                                     QDir::toNativeSeparators(info.absolutePath()),
-                                                     there ? QString() : QString("  (not found)")));
+        // A folder in the list opens no more than a file that has gone.
+        const bool there = info.isFile();
+        // "R&D tune.dat" is a name, not an accelerator.
+        auto shown = [](QString s) { return s.replace('&', "&&"); };
+        QAction* a = recentMenu_->addAction(
+            QString("&%1 %2    %3%4")
+                .arg(i + 1)
+                .arg(shown(info.fileName()), shown(QDir::toNativeSeparators(info.absolutePath())),
+                     there ? QString() : QString("  (not found)")));
         a->setObjectName(QString("mnuRecentFile%1").arg(i + 1));
         a->setToolTip(QDir::toNativeSeparators(paths[i]) + (there ? "" : "\nNot found."));
         a->setEnabled(there);
@@ -88,7 +92,7 @@ bool TuningAids::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TuningAids::openRecent(const QString& path) {
-    if (!QFileInfo::exists(path)) {
+    if (!QFileInfo(path).isFile()) {
         w_.context().ui.message("Recent Files",
                                 QDir::toNativeSeparators(path) +
                                     "\r\nThis file is not there any more (moved, renamed or "
@@ -98,6 +102,7 @@ void TuningAids::openRecent(const QString& path) {
     }
     if (w_.tableViews() && !w_.tableViews()->finishEdits()) return;
     mnuOpenFile_Click(w_.context(), path);
+    settings_.setValue(kLastFolderKey, QFileInfo(path).absolutePath());  // as the dialog does
     w_.statusLine().updateEditStatus();
 }
 

@@ -20,8 +20,6 @@ namespace velo {
 
 namespace {
 
-constexpr const char* kLastFolderKey = "Files/LastFolder";
-
 QMessageBox::StandardButtons standardButtons(Buttons b) {
     switch (b) {
         case Buttons::Ok:

@@ -7,6 +7,9 @@ class QWidget;
 
 namespace velo {
 
+// The folder the next file dialog starts in.
+inline constexpr const char* kLastFolderKey = "Files/LastFolder";
+
 // Message boxes, input box and file dialogs of the window.
 class QtInteraction : public UserInteraction {
   public:

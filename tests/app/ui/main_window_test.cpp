@@ -305,6 +305,29 @@ class MainWindowTest : public QObject {
         QVERIFY(w.editStatus()->text().contains("changes not yet written"));
     }
 
+    // Recent Files: a name with "&" shown whole, a folder greyed; an open from it is where
+    // the next file dialog starts.
+    void recentFilesOpenOnlyFiles() {
+        Fixture f;
+        QDir(f.dir.path()).mkdir("sub");
+        const QString file = f.dir.filePath("sub/R&D tune.dat");
+        QVERIFY(writeDataFile(file, test::randomImage(5)).isEmpty());
+        f.settings.setValue("Recent/Files", QStringList{file, f.dir.path()});
+        MainWindow& w = f.start();
+        auto* menu = test::child<QMenu>(w, "mnuRecentFilesList");
+        emit menu->aboutToShow();
+        const QList<QAction*> items = menu->actions();
+        QVERIFY(items[0]->text().startsWith("&1 R&&D tune.dat    ") && items[0]->isEnabled());
+        QVERIFY(!items[1]->isEnabled());
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [] {
+            if (QWidget* d = QApplication::activeModalWidget()) d->close();
+        });
+        closer.start(10);
+        items[0]->trigger();
+        QCOMPARE(f.settings.value("Files/LastFolder").toString(), f.dir.filePath("sub"));
+    }
+
     // Cancel at the close question leaves the table open under the parameters dialog: it
     // then goes by the trigger timing the dialog set, on the chart and in the grid. Printing
     // hides the chart's value label.
