@@ -20,6 +20,32 @@ namespace velo {
 
 namespace {
 
+// Qt's dialog cuts a whole path typed into the folder it shows down to the name, and its
+// Enter then empties the field: a name field that names a file there opens that file.
+class WholePathTyped : public QObject {
+  public:
+    WholePathTyped(QFileDialog& dialog, QLineEdit* name)
+        : QObject(&dialog), dialog_(dialog), name_(name) {
+        name->installEventFilter(this);
+    }
+    QString path;
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != name_ || event->type() != QEvent::KeyPress) return false;
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
+        const QFileInfo typed(dialog_.directory().filePath(name_->text()));
+        if (name_->text().isEmpty() || !typed.isFile()) return false;
+        path = typed.absoluteFilePath();
+        static_cast<QDialog&>(dialog_).done(QDialog::Accepted);
+        return true;
+    }
+
+  private:
+    QFileDialog& dialog_;
+    QLineEdit* name_;
+};
+
 QMessageBox::StandardButtons standardButtons(Buttons b) {
     switch (b) {
         case Buttons::Ok:
@@ -192,8 +218,13 @@ std::optional<QString> QtInteraction::fileName(bool save, const QString& title,
         QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
                          [&](const QString& f) { dialog.setDefaultSuffix(suffixOf(f)); });
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    const QString path = dialog.selectedFiles().first();
+    WholePathTyped* typed = nullptr;
+    if (!save)
+        if (auto* name = dialog.findChild<QLineEdit*>("fileNameEdit"))
+            typed = new WholePathTyped(dialog, name);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const QString path =
+        typed && !typed->path.isEmpty() ? typed->path : dialog.selectedFiles().value(0);
     if (path.isEmpty()) return std::nullopt;
     if (settings_) settings_->setValue(kLastFolderKey, QFileInfo(path).absolutePath());
     return path;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
@@ -76,7 +77,8 @@ class QtInteractionTest : public QObject {
     }
 
     // A dialog starts in the last data file's folder (at first Documents or home, never the
-    // program's own); a name typed without an extension is given the filter's ".dat".
+    // program's own); a name typed without an extension is given the filter's ".dat", and
+    // a whole path typed into the folder already shown opens.
     void fileDialogsStartInTheLastFolder() {
         QTemporaryDir dir;
         QSettings settings(dir.filePath("user.ini"), QSettings::IniFormat);
@@ -87,8 +89,16 @@ class QtInteractionTest : public QObject {
             QTimer::singleShot(0, [&] {
                 auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
                 started << d->directory().absolutePath();
-                d->selectFile(dir.filePath(save ? "tune" : "tune.dat"));
-                static_cast<QDialog*>(d)->accept();  // as Save or Open does
+                if (save) {
+                    d->selectFile(dir.filePath("tune"));
+                    static_cast<QDialog*>(d)->accept();  // as Save does
+                    return;
+                }
+                auto* name = d->findChild<QLineEdit*>("fileNameEdit");
+                name->setFocus();
+                QTest::keyClicks(name, dir.filePath("tune.dat"));
+                QTest::keyClick(name, Qt::Key_Return);
+                if (d->isVisible()) d->reject();
             });
             const QString filter = "IGX-1 data files (*.dat)|*.dat";
             const auto path =
