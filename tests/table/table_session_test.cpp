@@ -4,6 +4,7 @@
 #include "core/numeric.h"
 #include "support/model_rig.h"
 #include "table/image_diff.h"
+#include "table/limit_notice.h"
 #include "table/pressure_units.h"
 #include "table/table_csv.h"
 #include "table/table_edit.h"
@@ -415,6 +416,9 @@ class TableSessionTest : public QObject {
         QTest::newRow("drag back inside") << QString("drag 40 20") << QString();
         QTest::newRow("drag past")
             << QString("drag 20 40") << "Drag limited 1 cell to the trigger timing 30.0°";
+        // Pasted text is kept as is; only what lies past either limit is counted.
+        QTest::newRow("paste at both limits and past one")
+            << QString("paste 8\t30\t31") << "Paste left 1 cell outside 8.0° to 30.0°";
     }
     void limitNotices() {
         QFETCH(QString, command);
@@ -427,6 +431,10 @@ class TableSessionTest : public QObject {
             t->beginAction("Drag");
             for (const QString& to : w.mid(1)) t->dragCell(2, 2, 20, 0, 200 - 10 * to.toInt());
             t->endAction();
+        } else if (w[0] == "paste") {
+            pasteSelection(*t, {2, 1, 2, 3}, {}, w[1]);
+            QCOMPARE(outsideNotice("Paste", *t, {2, 1, 2, 3}), notice);
+            return;
         } else {
             modifySelection(*t, {2, 1, 2, 3}, command);
         }
