@@ -378,6 +378,21 @@ class MainWindowTest : public QObject {
                                     "Buffer 30.0, File 29.0, difference -1.0", "", "1", "1", "29.0",
                                     "-1.0"}));
         QCOMPARE(w.tableViews()->grid3D()->text(1, 0), QString("54"));
+        // Another MAP sensor: said, and the rows met by pressure.
+        bytes[ConfigImage::kMapSensor - 16] = 2;
+        QVERIFY(writeDataFile(path, bytes).isEmpty());
+        f.ui.answerFile(path);
+        QTimer::singleShot(0, [&] {
+            QWidget& d = *QApplication::activeModalWidget();
+            auto* grid = test::child<QTableWidget>(d, "grdCompare3D");
+            seen = QStringList{test::child<QLabel>(d, "lblMapSensors")->text().left(54),
+                               grid->item(1, 0)->text(), grid->item(1, 0)->toolTip()};
+            d.close();
+        });
+        w.action("mnuCompareFile")->trigger();
+        QCOMPARE(seen, (QStringList{"The buffer has a 1 bar MAP sensor and the file a 3 bar", "54*",
+                                    "The file has no row at this MAP: its advance here is that "
+                                    "of its 68 row (beyond its rows)."}));
         QVERIFY(w.image().DataBuffer == before && w.state().tableOpen());
         QVERIFY(!test::child<QLabel>(w, "lblFirstScreenHint")->isVisibleTo(&w));
         // What the controller holds stays until the buffer or the controller changes.
