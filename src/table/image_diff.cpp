@@ -1,6 +1,7 @@
 #include "table/image_diff.h"
 
 #include "table/pressure_units.h"
+#include "table/table_session.h"
 
 #include "core/numeric.h"
 #include "data/config_image.h"
@@ -18,6 +19,27 @@ int cellOffset(TableKind table, int row, int col) {
                                        : ConfigImage::offset3D(col, 9 - row);
 }
 
+double rowPressure(int row, int mapSensor) {
+    return TableSession::mapLabel(row, mapSensor).toDouble();
+}
+
+// B's rows around `inHg` and the weight of the upper one; one row when it has that
+// pressure or the pressure lies beyond its rows.
+struct Between {
+    int lower, upper;
+    double weight;
+};
+Between rowsAround(double inHg, int mapSensor) {
+    const int last = ConfigImage::kMapRows;
+    if (inHg <= rowPressure(1, mapSensor)) return {1, 1, 0};
+    if (inHg >= rowPressure(last, mapSensor)) return {last, last, 0};
+    int r = 1;
+    while (rowPressure(r + 1, mapSensor) < inHg) ++r;
+    const double lo = rowPressure(r, mapSensor), hi = rowPressure(r + 1, mapSensor);
+    if (hi == inHg) return {r + 1, r + 1, 0};
+    return {r, r + 1, (inHg - lo) / (hi - lo)};
+}
+
 }  // namespace
 
 double cellAdvance(const ConfigImage& image, TableKind table, int row, int col) {
@@ -33,9 +55,26 @@ QString rowLabel(TableKind table, int row, int mapSensor, PressureUnit unit) {
 }
 
 QString ImageDiff::rowText(TableKind table, int row, PressureUnit unit) const {
-    const QString a = rowLabel(table, row, mapSensorA, unit),
-                  b = rowLabel(table, row, mapSensorB, unit);
-    return a == b ? a : a + "/" + b;
+    return rowLabel(table, row, mapSensorA, unit) + (rowSource(table, row).isEmpty() ? "" : "*");
+}
+
+QString ImageDiff::rowSource(TableKind table, int row, PressureUnit unit) const {
+    if (table != TableKind::Table3D || !byPressure()) return {};
+    const double inHg = rowPressure(row, mapSensorA);
+    const Between b = rowsAround(inHg, mapSensorB);
+    if (b.lower == b.upper && rowPressure(b.lower, mapSensorB) == inHg) return {};
+    if (b.lower == b.upper)
+        return QString("that of its %1 row (beyond its rows)")
+            .arg(mapLabelIn(b.lower, mapSensorB, unit));
+    return QString("interpolated between its %1 and %2 rows")
+        .arg(mapLabelIn(b.lower, mapSensorB, unit), mapLabelIn(b.upper, mapSensorB, unit));
+}
+
+double ImageDiff::advanceB(const ConfigImage& image, TableKind table, int row, int col) const {
+    if (table != TableKind::Table3D || !byPressure()) return cellAdvance(image, table, row, col);
+    const Between b = rowsAround(rowPressure(row, mapSensorA), mapSensorB);
+    return (1 - b.weight) * cellAdvance(image, table, b.lower, col) +
+           b.weight * cellAdvance(image, table, b.upper, col);
 }
 
 std::pair<QString, QString> cellTexts(double a, double b) {
@@ -51,6 +90,8 @@ ImageDiff compareImages(const ConfigImage& a, const ConfigImage& b) {
     ImageDiff diff;
     diff.mapSensorA = a.mapSensorInUse();
     diff.mapSensorB = b.mapSensorInUse();
+    for (const TableKind t : {TableKind::Table2D, TableKind::Table3D})
+        if (a.tableInUse() == t || b.tableInUse() == t) diff.tables.push_back(t);
     std::set<int> shown;
     const QVector<ParamRow> rowsA = parameterRows(a), rowsB = parameterRows(b);
     for (int i = 0; i < rowsA.size(); ++i) {
@@ -59,13 +100,18 @@ ImageDiff compareImages(const ConfigImage& a, const ConfigImage& b) {
         shown.insert(rowsA[i].offset);
     }
     for (const TableKind t : {TableKind::Table2D, TableKind::Table3D}) {
-        if (a.tableInUse() != t && b.tableInUse() != t) continue;
-        diff.tables.push_back(t);
+        if (!diff.tables.contains(t)) continue;
         const int rows = t == TableKind::Table2D ? 1 : ConfigImage::kMapRows;
+        // Compared by pressure, the whole table shows and an advance read between two
+        // rows differs only where the grid's 0.1 degrees tell.
+        const bool byPressure = t == TableKind::Table3D && diff.byPressure();
         for (int r = 1; r <= rows; ++r)
             for (int c = 1; c <= ConfigImage::kRpmColumns; ++c) {
-                const double va = cellAdvance(a, t, r, c), vb = cellAdvance(b, t, r, c);
-                if (std::abs(va - vb) < 1e-9) continue;
+                const double va = cellAdvance(a, t, r, c), vb = diff.advanceB(b, t, r, c);
+                if (byPressure) shown.insert(cellOffset(t, r, c));
+                if (byPressure ? formatFixed(va, 1) == formatFixed(vb, 1)
+                               : std::abs(va - vb) < 1e-9)
+                    continue;
                 diff.cells.push_back({t, r, c, va, vb});
                 shown.insert(cellOffset(t, r, c));
             }

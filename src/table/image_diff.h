@@ -34,8 +34,18 @@ struct ImageDiff {
     int otherBytes = 0;
 
     bool equal() const { return parameters.isEmpty() && cells.isEmpty() && otherBytes == 0; }
-    // A grid row's label; "A/B" when the two sensors label a 3D row differently.
+    // The two MAP sensors differ: a 3D row of A meets B's advance at the same pressure,
+    // between B's rows interpolated, beyond them B's nearest row.
+    bool byPressure() const {
+        return mapSensorA != mapSensorB && tables.contains(TableKind::Table3D);
+    }
+    // A grid row's label (A's), marked "*" where B has no row at its pressure.
     QString rowText(TableKind table, int row, PressureUnit unit = PressureUnit::InHg) const;
+    // Where B's advance for that row comes from: empty for a row of B's own,
+    // "interpolated between its 18 and 24 rows", "that of its 30 row (beyond its rows)".
+    QString rowSource(TableKind table, int row, PressureUnit unit = PressureUnit::InHg) const;
+    // B's advance the cell is compared with.
+    double advanceB(const ConfigImage& b, TableKind table, int row, int col) const;
 };
 
 // Both images must be decoded from their bytes (UpdateParams), as a loaded file is.

@@ -272,8 +272,9 @@ class TableSessionTest : public QObject {
         row("a retard", "65=23", "65=46", {"GPI1 Retard: 2 deg (23 counts) | 4 deg (46 counts)"});
         row("a trigger timing moves every cell", t2, "48=31 50=0x08",
             {"Trig Timing: 30 deg | 31 deg", "2D 21 cells, ADV 0: 30.0 | 31.0"});
-        row("a 3D cell on the lowest MAP row, labelled for each sensor", t3 + "53=1 116=5", t3,
-            {"MAP Sensor: 2 bar | 1 bar", "3D 1 cells, 18/16 2000: 29.6 | 30.0"});
+        // A's 20 inHg row meets B's advance a third of the way from its 18 to its 24 row.
+        row("sensors differ: compared by pressure, between B's rows", t3, t3 + "53=1 133=12",
+            {"MAP Sensor: 1 bar | 2 bar", "3D 5 cells, 20* 0: 30.0 | 29.6"});
         row("tables in use differ: both compared", t2 + "16=11", t3 + "112=11",
             {"Timing Table: 2D Timing Table | 3D Timing Table", "2D 1 cells, ADV 0: 29.0 | 30.0",
              "3D 1 cells, 16 0: 30.0 | 29.0"});

@@ -106,8 +106,8 @@ class CliTest : public QObject {
         const CliRun json = runCli({"diff", d2, d3, "--json"});
         QCOMPARE(json.exitCode, 1);
         const QJsonObject o = QJsonDocument::fromJson(json.out).object();
-        QCOMPARE(o.keys(), (QStringList{"a", "b", "cells", "equal", "otherBytes", "parameters",
-                                        "pressureUnit", "tables"}));
+        QCOMPARE(o.keys(), (QStringList{"a", "b", "cells", "comparedBy", "equal", "otherBytes",
+                                        "parameters", "pressureUnit", "tables"}));
         QCOMPARE(o["tables"].toArray(), (QJsonArray{"2D", "3D"}));
         QCOMPARE(o["parameters"].toArray()[0].toObject(), (QJsonObject{{"name", "Timing Table"},
                                                                        {"a", "2D Timing Table"},

@@ -33,17 +33,22 @@ QJsonObject toJson(const ImageDiff& d, const QString& pathA, const QString& path
     for (const auto& p : d.parameters)
         params.append(QJsonObject{{"name", p.name}, {"a", p.a}, {"b", p.b}});
     for (const TableKind t : d.tables) tables.append(tableName(t));
-    for (const auto& c : d.cells)
-        cells.append(QJsonObject{{"table", tableName(c.table)},
-                                 {"gridRow", c.row},
-                                 {"row", d.rowText(c.table, c.row, unit)},
-                                 {"rpm", rpm(c.col)},
-                                 {"a", exact(c.a)},
-                                 {"b", exact(c.b)}});
+    for (const auto& c : d.cells) {
+        QJsonObject cell{{"table", tableName(c.table)},
+                         {"gridRow", c.row},
+                         {"row", d.rowText(c.table, c.row, unit)},
+                         {"rpm", rpm(c.col)},
+                         {"a", exact(c.a)},
+                         {"b", exact(c.b)}};
+        if (const QString source = d.rowSource(c.table, c.row, unit); !source.isEmpty())
+            cell["bSource"] = source;
+        cells.append(cell);
+    }
     QJsonObject o{
         {"a", pathA},       {"b", pathB},     {"equal", d.equal()},        {"parameters", params},
         {"tables", tables}, {"cells", cells}, {"otherBytes", d.otherBytes}};
     if (d.tables.contains(TableKind::Table3D)) o["pressureUnit"] = unitName(unit);
+    if (d.byPressure()) o["comparedBy"] = "pressure";
     return o;
 }
 
@@ -89,7 +94,9 @@ void printImageDiff(const ImageDiff& d, const QString& pathA, const QString& pat
             "\n%s table: %s%s\n", qPrintable(tableName(t)), qPrintable(count),
             lines.isEmpty() ? ""
             : twoSensors
-                ? qPrintable(" (advance, deg; MAP labels for A's sensor/B's sensor" + inUnit + ")")
+                ? qPrintable(QString(" (advance, deg; the MAP sensors differ: B's advance at A's "
+                                     "MAP, * where B has no such row" +
+                                     inUnit + ")"))
                 : qPrintable(" (advance, deg" + inUnit + ")"));
         if (lines.isEmpty()) continue;
         std::printf("  %-5s %5s %7s %7s\n", t == TableKind::Table2D ? "Row" : "MAP", "RPM", "A",

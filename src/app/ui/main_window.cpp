@@ -213,6 +213,7 @@ void MainWindow::buildCentral() {
     portSetup_->hide();
     connect(portSetup_, &PortSetupFrame::portChosen, this, &MainWindow::cboPort_Click);
     connect(portSetup_, &PortSetupFrame::deviceChanged, this, [this] {
+        options_.deviceOverride = portSetup_->runDevice();
         link_->closePort();
         status_->updateStatus();
     });
@@ -279,7 +280,8 @@ void MainWindow::Form_Load() {
 
 void MainWindow::cboPort_Click(int index) {
     state_.CommPort = index + 1;
-    portSettings_.storeCommPort(state_.CommPort);
+    // A run-only device leaves the stored entry for the next run as it was.
+    if (options_.deviceOverride.isEmpty()) portSettings_.storeCommPort(state_.CommPort);
     link_->setCommPort(state_.CommPort);
     portSetup_->showDeviceOf(state_.CommPort);
     status_->updateStatus();

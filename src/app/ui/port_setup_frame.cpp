@@ -13,10 +13,8 @@
 
 namespace velo {
 
-PortSetupFrame::PortSetupFrame(PortSettings& settings, QString deviceOverride, QWidget* parent)
-    : QGroupBox("Data Port Setup", parent),
-      settings_(settings),
-      override_(std::move(deviceOverride)) {
+PortSetupFrame::PortSetupFrame(PortSettings& settings, QString runDevice, QWidget* parent)
+    : QGroupBox("Data Port Setup", parent), settings_(settings), runDevice_(std::move(runDevice)) {
     setObjectName("fraPortSelect");
     setMaximumWidth(760);
     auto* grid = new QGridLayout(this);
@@ -61,7 +59,7 @@ PortSetupFrame::PortSetupFrame(PortSettings& settings, QString deviceOverride, Q
     // Nothing the search reads changes under it.
     auto lockDuringSearch = [this](bool locked) {
         cboPort_->setEnabled(!locked);
-        cboDevice_->setEnabled(!locked && override_.isEmpty());
+        cboDevice_->setEnabled(!locked);
         ok_->setEnabled(!locked);
     };
     connect(adapters_, &AdapterList::searchStarting, this, [=] { lockDuringSearch(true); });
@@ -69,10 +67,9 @@ PortSetupFrame::PortSetupFrame(PortSettings& settings, QString deviceOverride, Q
     connect(adapters_, &AdapterList::portsChanged, this, [this] {
         if (shownPort_ >= 1) listDevices();
     });
-    adapters_->runDevice = override_;
+    adapters_->runDevice = runDevice_;
     connect(adapters_->cmdFind(), &QPushButton::clicked, this, [this] {
-        adapters_->findController(
-            {override_.isEmpty() ? cboDevice_->currentText().trimmed() : override_});
+        adapters_->findController({cboDevice_->currentText().trimmed(), runDevice_});
     });
 
     connect(cboPort_, &QComboBox::currentIndexChanged, this, [this](int index) {
@@ -81,7 +78,6 @@ PortSetupFrame::PortSetupFrame(PortSettings& settings, QString deviceOverride, Q
     connect(cboDevice_, &QComboBox::activated, this, [this] { storeTypedDevice(); });
     connect(cboDevice_->lineEdit(), &QLineEdit::editingFinished, this,
             [this] { storeTypedDevice(); });
-    if (!override_.isEmpty()) cboDevice_->setEnabled(false);
 }
 
 void PortSetupFrame::fillPortList() {
@@ -99,12 +95,14 @@ void PortSetupFrame::showDeviceOf(int port) {
         lblDevice_->setText("No port selected.");
         return;
     }
-    const QString device = override_.isEmpty() ? settings_.deviceFor(port) : override_;
+    const QString device = runDevice_.isEmpty() ? settings_.deviceFor(port) : runDevice_;
     listDevices(device);
-    if (!override_.isEmpty())
-        lblDevice_->setText(QString("Com%1 reaches %2 (given by --device for this run).")
-                                .arg(port)
-                                .arg(deviceWithTarget(override_)));
+    if (!runDevice_.isEmpty())
+        lblDevice_->setText(
+            QString("Com%1 reaches %2 for this run only (started with --device: nothing is "
+                    "stored).")
+                .arg(port)
+                .arg(deviceWithTarget(runDevice_)));
     else
         lblDevice_->setText(QString("Com%1 reaches %2.").arg(port).arg(deviceWithTarget(device)));
 }
@@ -120,7 +118,16 @@ void PortSetupFrame::listDevices(QString current) {
 }
 
 void PortSetupFrame::storeTypedDevice() {
-    if (shownPort_ < 1 || !override_.isEmpty()) return;
+    if (shownPort_ < 1) return;
+    // --device makes the frame's choice last for this run only, as the option's own does.
+    if (!runDevice_.isEmpty()) {
+        const QString typed = cboDevice_->currentText().trimmed();
+        if (typed.isEmpty() || typed == runDevice_) return;
+        runDevice_ = adapters_->runDevice = typed;
+        showDeviceOf(shownPort_);
+        emit deviceChanged(shownPort_);
+        return;
+    }
     // A USB adapter is kept by its stable name, found again under another ttyUSB number.
     const QString device = stableName(cboDevice_->currentText().trimmed(), adapters_->ports());
     if (device.isEmpty() || device == settings_.deviceFor(shownPort_)) return;

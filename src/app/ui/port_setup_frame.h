@@ -17,7 +17,9 @@ class PortSettings;
 class PortSetupFrame : public QGroupBox {
     Q_OBJECT
   public:
-    PortSetupFrame(PortSettings& settings, QString deviceOverride, QWidget* parent = nullptr);
+    // A `runDevice` (from --device) is what every entry reaches; a device chosen here then
+    // replaces it for this run, and nothing is stored.
+    PortSetupFrame(PortSettings& settings, QString runDevice, QWidget* parent = nullptr);
 
     QComboBox* cboPort() const { return cboPort_; }
     QComboBox* cboDevice() const { return cboDevice_; }
@@ -28,6 +30,7 @@ class PortSetupFrame : public QGroupBox {
     // Shows the device of the selected entry; called after every selection.
     void showDeviceOf(int port);
     AdapterList* adapters() const { return adapters_; }
+    QString runDevice() const { return runDevice_; }
 
   signals:
     void portChosen(int index);  // cboPort_Click
@@ -39,7 +42,7 @@ class PortSetupFrame : public QGroupBox {
     void listDevices(QString current = {});
 
     PortSettings& settings_;
-    QString override_;
+    QString runDevice_;
     QComboBox* cboPort_;
     QComboBox* cboDevice_;
     QLabel* lblDevice_;

@@ -140,12 +140,11 @@ void AdapterList::findController(const QStringList& extra) {
     if (!igx.isEmpty() && runDevice.isEmpty())
         outcome = " The IGX-1 is chosen.";
     else if (!igx.isEmpty() && igx == runDevice)
-        outcome =
-            QString(" The IGX-1 answers on %1, the device --device gives for this run.").arg(igx);
+        outcome = QString(" The IGX-1 answers on %1, the device of this run.").arg(igx);
     else if (!igx.isEmpty())
         outcome = QString(
-                      " The IGX-1 answered on %1, but --device gives %2 for this run: "
-                      "nothing is stored; start with --device %1 to use it.")
+                      " The IGX-1 answered on %1 and is used for this run instead of %2; "
+                      "--device is in force: nothing is stored.")
                       .arg(igx, runDevice);
     lastOutcome_ = QString("%1 of %2 ports answered in %3 s.%4%5")
                        .arg(answered)

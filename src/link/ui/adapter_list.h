@@ -31,7 +31,8 @@ class AdapterList : public QWidget {
     bool searching() const { return searching_; }
     // The ports listed now.
     const QVector<SerialPortEntry>& ports() const { return shown_; }
-    // The device --device gives for this run, which a found IGX-1 does not replace.
+    // The device of this run (--device, or one chosen since); a found IGX-1 replaces it
+    // for this run only.
     QString runDevice;
 
     // Where the list comes from and how a device is asked; tests put their own.

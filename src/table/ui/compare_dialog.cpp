@@ -149,6 +149,21 @@ CompareDialog::CompareDialog(const CompareSides& sides, bool tableEdits, QWidget
                 this);
             box->setObjectName("fraCompare" + tableName(t));
             auto* inner = new QVBoxLayout(box);
+            if (t == TableKind::Table3D && d.byPressure()) {
+                auto* l = new QLabel(
+                    QString("The %1 has a %2 bar MAP sensor and the %3 a %4 bar one: each row "
+                            "is compared with the %3's advance at the same pressure; * marks a "
+                            "row the %3 does not have, its advance there interpolated between "
+                            "its two nearest rows or, beyond them, that of its nearest row.")
+                        .arg(sides.labelA.toLower())
+                        .arg(d.mapSensorA + 1)
+                        .arg(sides.labelB.toLower())
+                        .arg(d.mapSensorB + 1),
+                    box);
+                l->setObjectName("lblMapSensors");
+                l->setWordWrap(true);
+                inner->addWidget(l);
+            }
             inner->addWidget(makeGrid(d, t));
             col->addWidget(box);
         }
@@ -255,14 +270,18 @@ QTableWidget* CompareDialog::makeGrid(const ImageDiff& diff, TableKind table) {
         g->setItem(0, col, headerItem(TableSession::rpmLabel(col)));
     for (int r = 1; r <= rows; ++r) {
         QTableWidgetItem* label = headerItem(diff.rowText(table, r, sides_.unit));
-        if (label->text().contains('/'))
-            label->setToolTip(QString("MAP for the %1's sensor / for the %2's sensor")
-                                  .arg(sides_.labelA.toLower(), sides_.labelB.toLower()));
+        const QString source = diff.rowSource(table, r, sides_.unit);
+        if (!source.isEmpty())
+            label->setToolTip(QString("The %1 has no row at this MAP: its advance here is %2.")
+                                  .arg(sides_.labelB.toLower(), source));
         g->setItem(r, 0, label);
+        // Read between rows, an advance is as exact as the grid's 0.1 degrees.
+        const bool byPressure = table == TableKind::Table3D && diff.byPressure();
         for (int col = 1; col <= ConfigImage::kRpmColumns; ++col) {
             const double a = cellAdvance(sides_.a, table, r, col);
-            const double b = cellAdvance(sides_.b, table, r, col);
-            const auto [ta, tb] = cellTexts(a, b);
+            const double b = diff.advanceB(sides_.b, table, r, col);
+            const auto [ta, tb] =
+                byPressure ? std::pair{formatFixed(a, 1), formatFixed(b, 1)} : cellTexts(a, b);
             auto* item = new QTableWidgetItem(formatFixed(a, 1));
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
             item->setTextAlignment(Qt::AlignCenter);

@@ -49,6 +49,7 @@ struct Fixture {
     test::FakeClock clock;
     test::FakePort* port = nullptr;
     std::unique_ptr<MainWindow> window;
+    QString runDevice;  // --device
 
     // Each window keeps its tune history in a folder of its own.
     explicit Fixture(const QVariant& storedPort = {}) {
@@ -62,8 +63,8 @@ struct Fixture {
             QFile::copy(bin.filePath(t), dir.filePath(t));
         auto fake = std::make_unique<test::FakePort>(clock);
         port = fake.get();
-        window = std::make_unique<MainWindow>(ui, settings, brand,
-                                              MainWindow::Options{dir.path(), {}}, std::move(fake));
+        window = std::make_unique<MainWindow>(
+            ui, settings, brand, MainWindow::Options{dir.path(), runDevice}, std::move(fake));
         window->state().CommErrorCount = 3;  // the load starts the count afresh
         window->Form_Load();
         return *window;
@@ -180,17 +181,22 @@ class MainWindowTest : public QObject {
         QTest::addColumn<QVariant>("stored");
         QTest::addColumn<int>("commPort");
         QTest::addColumn<int>("reports");
-        QTest::newRow("first start") << QVariant() << 1 << 0;
-        QTest::newRow("port 12") << QVariant("12") << 12 << 0;
-        QTest::newRow("0 selects nothing") << QVariant("0") << 0 << 0;
-        QTest::newRow("not a number") << QVariant("abc") << 0 << 1;
-        QTest::newRow("outside the list") << QVariant("300") << 300 << 1;
+        QTest::addColumn<QString>("runDevice");  // --device
+        QTest::newRow("first start") << QVariant() << 1 << 0 << "";
+        QTest::newRow("port 12") << QVariant("12") << 12 << 0 << "";
+        QTest::newRow("0 selects nothing") << QVariant("0") << 0 << 0 << "";
+        QTest::newRow("not a number") << QVariant("abc") << 0 << 1 << "";
+        QTest::newRow("outside the list") << QVariant("300") << 300 << 1 << "";
+        QTest::newRow("--device: the choice is for this run")
+            << QVariant("12") << 12 << 0 << "/dev/pts/7";
     }
     void storedPortSelectsItsEntryAndAChoiceIsStored() {
         QFETCH(QVariant, stored);
         QFETCH(int, commPort);
         QFETCH(int, reports);
+        QFETCH(QString, runDevice);
         Fixture f(stored);
+        f.runDevice = runDevice;
         f.ui.answer(Answer::Ignore);
         MainWindow& w = f.start(loadBrandInfo(f.ui, QString(VELO_SOURCE_DIR "/resources")));
         const bool listed = commPort >= 1 && commPort <= 255;
@@ -209,7 +215,7 @@ class MainWindowTest : public QObject {
         QVERIFY(!w.portSetup()->isHidden());
         w.portSetup()->cboPort()->setCurrentIndex(2);
         QCOMPARE(w.state().CommPort, 3);
-        QCOMPARE(f.storedPort(), QString("3"));
+        QCOMPARE(f.storedPort(), runDevice.isEmpty() ? "3" : stored.toString());
         QCOMPARE(w.link().port().portNumber(), 3);
         QVERIFY(w.portSetup()->lblDevice()->text().contains("Com3"));
         w.cmdPortSelectOK_Click();
@@ -394,6 +400,21 @@ class MainWindowTest : public QObject {
                                     "Buffer 30.0, File 29.0, difference -1.0", "", "1", "1", "29.0",
                                     "-1.0"}));
         QCOMPARE(w.tableViews()->grid3D()->text(1, 0), QString("54"));
+        // Another MAP sensor: said, and the rows met by pressure.
+        bytes[ConfigImage::kMapSensor - 16] = 2;
+        QVERIFY(writeDataFile(path, bytes).isEmpty());
+        f.ui.answerFile(path);
+        QTimer::singleShot(0, [&] {
+            QWidget& d = *QApplication::activeModalWidget();
+            auto* grid = test::child<QTableWidget>(d, "grdCompare3D");
+            seen = QStringList{test::child<QLabel>(d, "lblMapSensors")->text().left(54),
+                               grid->item(1, 0)->text(), grid->item(1, 0)->toolTip()};
+            d.close();
+        });
+        w.action("mnuCompareFile")->trigger();
+        QCOMPARE(seen, (QStringList{"The buffer has a 1 bar MAP sensor and the file a 3 bar", "54*",
+                                    "The file has no row at this MAP: its advance here is that "
+                                    "of its 68 row (beyond its rows)."}));
         QVERIFY(w.image().DataBuffer == before && w.state().tableOpen());
         QVERIFY(!test::child<QLabel>(w, "lblFirstScreenHint")->isVisibleTo(&w));
         // What the controller holds stays until the buffer or the controller changes.
@@ -586,18 +607,21 @@ class MainWindowTest : public QObject {
     // Plugged adapters appear while the frame is open, in its device list too; Find
     // Controller asks each port and the typed device, with the frame locked, safe against
     // the frame closing and opening and adapters coming and going while a port is asked.
-    // The IGX-1 that answered becomes the Com entry's device by its stable name, unless
-    // --device gives another one for the run, which the frame then says.
+    // The IGX-1 that answered becomes the Com entry's device by its stable name, or under
+    // --device the device of this run, nothing stored.
     void adaptersAndFindController_data() {
         QTest::addColumn<QString>("runDevice");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("outcome");
+        QTest::addColumn<QString>("reaches");
         QTest::newRow("stored by its stable name") << ""
                                                    << "/dev/serial/by-id/x"
-                                                   << "The IGX-1 is chosen.";
-        QTest::newRow("--device elsewhere") << "/dev/pts/7"
-                                            << "/dev/ttyS2"
-                                            << "nothing is stored";
+                                                   << "The IGX-1 is chosen."
+                                                   << "/dev/serial/by-id/x";
+        QTest::newRow("--device elsewhere: used for this run") << "/dev/pts/7"
+                                                               << "/dev/ttyS2"
+                                                               << "nothing is stored"
+                                                               << "/dev/ttyUSB0 for this run";
     }
     void adaptersAndFindController() {
         QFETCH(QString, runDevice);
@@ -642,6 +666,9 @@ class MainWindowTest : public QObject {
         QVERIFY(list->lblFound()->text().startsWith("1 of 3 ports answered"));
         QFETCH(QString, outcome);
         QVERIFY2(list->lblFound()->text().contains(outcome), qPrintable(list->lblFound()->text()));
+        QFETCH(QString, reaches);
+        QVERIFY2(frame.lblDevice()->text().contains("reaches " + reaches),
+                 qPrintable(frame.lblDevice()->text()));
         QVERIFY(frame.cmdPortSelectOK()->isEnabled());
         // The pulled adapter goes from the list once the search is over.
         list->refresh();
