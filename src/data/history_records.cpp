@@ -4,9 +4,9 @@
 #include "core/tune_history.h"
 
 #include <QDataStream>
-#include <QIODevice>
 #include <QFile>
 #include <QFileInfo>
+#include <QIODevice>
 
 namespace velo::history {
 

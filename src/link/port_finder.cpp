@@ -29,8 +29,9 @@ QVector<SerialPortEntry> machinePorts() {
                                 ? std::optional<uint16_t>(info.vendorIdentifier())
                                 : std::nullopt;
         out.append({device, info.description(), info.manufacturer(), info.serialNumber(),
-                    byId.value(info.systemLocation()), adapterChip(vendor, info.productIdentifier()),
-                    platform.driverName(device), platform.latencyTimerMs(device)});
+                    byId.value(info.systemLocation()),
+                    adapterChip(vendor, info.productIdentifier()), platform.driverName(device),
+                    platform.latencyTimerMs(device)});
     }
     return out;
 }

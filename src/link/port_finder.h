@@ -16,7 +16,7 @@ namespace velo {
 struct SerialPortEntry {
     QString device;  // /dev/ttyUSB0
     QString description, manufacturer, serial;
-    QString byId;  // its /dev/serial/by-id name, where udev made one
+    QString byId;       // its /dev/serial/by-id name, where udev made one
     QString chip = {};  // of a USB adapter (adapterChip); empty for other ports
     QString driver = {};
     std::optional<int> latencyMs = {};  // the adapter's latency timer, where the driver shows it
@@ -26,8 +26,8 @@ struct SerialPortEntry {
 // What a port said to Read identification.
 struct ProbeAnswer {
     QString device;
-    std::optional<QString> firmware;  // nothing when no identification came in 1 s
-    bool igx = false;                 // the unit is an IGX-1 by the identification rule
+    std::optional<QString> firmware;          // nothing when no identification came in 1 s
+    bool igx = false;                         // the unit is an IGX-1 by the identification rule
     PortTrouble trouble = PortTrouble::None;  // why there is no identification
 };
 

@@ -20,7 +20,8 @@ QtSerialPort::QtSerialPort(std::function<QString(int)> deviceFor, CountsReader c
                            AdapterPlatform& platform)
     : deviceFor_(std::move(deviceFor)),
       platform_(platform),
-      lineErrors_([this, counts = std::move(counts)] { return counts(int(qintptr(port_.handle()))); }) {
+      lineErrors_(
+          [this, counts = std::move(counts)] { return counts(int(qintptr(port_.handle()))); }) {
     QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
                      [this](QSerialPort::SerialPortError e) { onError(e); });
     QObject::connect(&port_, &QSerialPort::readyRead, &port_, [this] { checkLineErrors(); });
