@@ -1,6 +1,7 @@
 #include "core/tune_history.h"
 #include "core/platform.h"
 #include "core/run_lock.h"
+#include "core/tune_history_rows.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -16,6 +17,8 @@
 #include <limits>
 
 namespace velo {
+
+using namespace history_rows;
 
 namespace {
 
@@ -45,11 +48,6 @@ QString why(const QSqlError& e) {
     return isBusy(e) ? QString(kBusy) : e.text();
 }
 
-// A null QString binds as NULL; the text columns hold '' instead.
-QVariant text(const QString& s) {
-    return QVariant(s.isNull() ? QString("") : s);
-}
-
 // Safety copies: kept only when they differ from the newest entry. Every other event
 // says what happened and is always kept.
 bool isCopy(const QString& event) {
@@ -77,23 +75,6 @@ const QStringList kMigrations[] = {
      "ALTER TABLE runs ADD COLUMN params BLOB", "ALTER TABLE runs ADD COLUMN entry INTEGER"},
 };
 static_assert(std::size(kMigrations) == TuneHistory::kSchemaVersion);
-
-constexpr const char* kColumns =
-    "e.id, e.time, e.event, e.source, e.firmware, e.note, e.hash, i.bytes";
-constexpr const char* kFrom = "entries e LEFT JOIN images i ON i.hash = e.hash";
-
-HistoryEntry entryOf(const QSqlQuery& q, bool withBytes = true) {
-    HistoryEntry e;
-    e.id = q.value(0).toLongLong();
-    e.time = QDateTime::fromString(q.value(1).toString(), Qt::ISODateWithMs);
-    e.event = q.value(2).toString();
-    e.source = q.value(3).toString();
-    e.firmware = q.value(4).toString();
-    e.note = q.value(5).toString();
-    e.hash = q.value(6).toString();
-    if (withBytes) e.bytes = q.value(7).toByteArray();
-    return e;
-}
 
 }  // namespace
 
@@ -215,60 +196,6 @@ bool TuneHistory::migrate(QSqlError& error) {
         return false;
     }
     return true;
-}
-
-// Copies every entry of the damaged file that still reads whole, one at a time so that
-// a bad page costs only the rows on it. How many came across.
-int TuneHistory::salvage(const QString& damaged) {
-    const QString name = connection_ + "-salvage";
-    // Read from a copy: even a reader may write beside a file, and the damaged one is
-    // kept as it was found.
-    const QString copy = damaged + ".reading";
-    QFile::copy(damaged, copy);
-    QFile::copy(damaged + "-wal", copy + "-wal");
-    int saved = 0;
-    {
-        QSqlDatabase from = QSqlDatabase::addDatabase("QSQLITE", name);
-        from.setDatabaseName(copy);
-        if (from.open()) {
-            QSqlQuery q(from);
-            const bool shared = q.exec("SELECT hash FROM images LIMIT 0");
-            qint64 last = 0;
-            if (q.exec("SELECT max(id) FROM entries") && q.next()) {
-                last = q.value(0).toLongLong();
-            } else if (q.exec("SELECT id FROM entries ORDER BY id")) {
-                while (q.next()) last = q.value(0).toLongLong();
-            }
-            q.prepare(shared ? QString("SELECT %1 FROM %2 WHERE e.id = ?").arg(kColumns, kFrom)
-                             : "SELECT id, time, event, source, firmware, note, hash, bytes "
-                               "FROM entries WHERE id = ?");
-            QSqlDatabase db = QSqlDatabase::database(connection_, false);
-            QSqlQuery to(db), image(db), row(db);
-            to.exec("BEGIN");
-            image.prepare("INSERT OR REPLACE INTO images(hash, bytes) VALUES(?, ?)");
-            row.prepare(
-                "INSERT INTO entries(id, time, event, source, firmware, hash, note) "
-                "VALUES(?, ?, ?, ?, ?, ?, ?)");
-            for (qint64 id = 1; id <= last; ++id) {
-                q.bindValue(0, id);
-                if (!q.exec() || !q.next()) continue;
-                const HistoryEntry e = entryOf(q);
-                if (hashOf(e.bytes) != e.hash) continue;
-                image.bindValue(0, e.hash);
-                image.bindValue(1, e.bytes);
-                int i = 0;
-                for (const QVariant& v :
-                     {QVariant(e.id), QVariant(q.value(1).toString()), text(e.event),
-                      text(e.source), text(e.firmware), QVariant(e.hash), text(e.note)})
-                    row.bindValue(i++, v);
-                if (image.exec() && row.exec()) ++saved;
-            }
-            if (!to.exec("COMMIT")) saved = 0;
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
-    for (const char* side : {"", "-wal", "-shm", "-journal"}) QFile::remove(copy + side);
-    return saved;
 }
 
 void TuneHistory::tell(int kind, const QString& text) {
