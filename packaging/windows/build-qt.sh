@@ -165,7 +165,7 @@ if [ ! -e "$QT_PREFIX/.velo-qtbase-done" ]; then
       -DQT_BUILD_EXAMPLES=OFF                       # no examples
       -DQT_BUILD_TESTS=OFF                          # no Qt's own tests
       -DFEATURE_dbus=OFF                            # no D-Bus on Windows
-      -DFEATURE_opengl=OFF                          # no OpenGL: our charts paint with QPainter
+      -DINPUT_opengl=no                             # no OpenGL, dynamic GL included: charts paint with QPainter
       -DFEATURE_vulkan=OFF                          # nor Vulkan
       -DFEATURE_network=OFF                         # modules the programs do not link:
       -DFEATURE_xml=OFF                             #   Network, Xml
