@@ -4,6 +4,11 @@
 
 namespace velo {
 
+NoHooks& noHooks() {
+    static NoHooks none;
+    return none;
+}
+
 void letMessagesRun(bool userInput) {
     QCoreApplication::processEvents(userInput ? QEventLoop::AllEvents
                                               : QEventLoop::ExcludeUserInputEvents);

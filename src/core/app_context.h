@@ -4,16 +4,52 @@
 #include "core/interaction.h"
 #include "core/main_state.h"
 
-#include <functional>
-
 namespace velo {
 
 class ConfigImage;
 class TuneHistory;
 
-// What a command works on: the shared image, the window state and the user. The hooks
-// are the window's own commands that widget-free workflows end in; the command-line
-// tool leaves them empty.
+// A word to the user beside the message boxes (the status bar in the window).
+class Notices {
+  public:
+    virtual ~Notices() = default;
+    // Said once; the next notice replaces it.
+    virtual void notice(const QString& text) = 0;
+    // Something the user must act on, shown until cleared with an empty text.
+    virtual void warning(const QString& text) = 0;
+};
+
+// The window's own commands that widget-free workflows end in.
+class WindowCommands {
+  public:
+    virtual ~WindowCommands() = default;
+    virtual void editModParams() = 0;  // mnuEditModParams_Click
+    virtual void chartSetup3D() = 0;   // ChartSetup3D for the MAP sensor in use
+    // A data file was opened or saved (Recent Files).
+    virtual void fileUsed(const QString& path) = 0;
+};
+
+// Keeps the open table's unsaved edits before something drops them (the table editor).
+class TableEditsKeeper {
+  public:
+    virtual ~TableEditsKeeper() = default;
+    virtual void keepEdits(const QString& note) = 0;
+};
+
+// Nobody listening: the command-line tool, and tests that do not ask.
+class NoHooks : public Notices, public WindowCommands, public TableEditsKeeper {
+  public:
+    void notice(const QString&) override {}
+    void warning(const QString&) override {}
+    void editModParams() override {}
+    void chartSetup3D() override {}
+    void fileUsed(const QString&) override {}
+    void keepEdits(const QString&) override {}
+};
+NoHooks& noHooks();
+
+// What a command works on: the shared image, the window state and the user, and who
+// above hears of it.
 struct AppContext {
     AppContext(ConfigImage& i, MainState& s, UserInteraction& u) : image(i), state(s), ui(u) {}
 
@@ -22,38 +58,17 @@ struct AppContext {
     UserInteraction& ui;
     // The last Copy; Edit, Save and Close of the table empty it.
     CopyStore copyStore;
-
-    std::function<void()> editModParams;  // mnuEditModParams_Click
-    std::function<void()> closeTable;     // mnuCloseTbl_Click
-    std::function<void()> chartSetup3D;   // ChartSetup3D for the MAP sensor in use
-    // A short word to the user beside the message boxes (the status bar in the window).
-    std::function<void(const QString&)> notice;
+    // Never null.
+    Notices* notices = &noHooks();
+    WindowCommands* window = &noHooks();
+    TableEditsKeeper* tableEdits = &noHooks();
     // Where every image seen is kept; null: no history this run.
     TuneHistory* history = nullptr;
-    // Keeps the open table's unsaved edits before something drops them (the table editor).
-    std::function<void(const QString& note)> keepTableEdits;
-    // Something the user must act on, shown until cleared with an empty text.
-    std::function<void(const QString&)> warning;
     // Whether Save File and Upload ask to write a table the trigger timing moved as shown.
     bool askTableAsShown = true;
-    // A data file was opened or saved (Recent Files).
-    std::function<void(const QString& path)> fileUsed;
 
-    void runEditModParams() const {
-        if (editModParams) editModParams();
-    }
-    void tell(const QString& text) const {
-        if (notice) notice(text);
-    }
-    void warn(const QString& text) const {
-        if (warning) warning(text);
-    }
-    void usedFile(const QString& path) const {
-        if (fileUsed) fileUsed(path);
-    }
-    void runChartSetup3D() const {
-        if (chartSetup3D) chartSetup3D();
-    }
+    void tell(const QString& text) const { notices->notice(text); }
+    void warn(const QString& text) const { notices->warning(text); }
 };
 
 // Lets window messages run. Without user input the port still delivers its bytes and

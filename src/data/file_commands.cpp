@@ -111,11 +111,11 @@ LoadResult loadDataFile(AppContext& ctx, const QString& path) {
     const bool entry = historyEntryId(path).has_value();  // a Tune History entry is no file
     history::keep(ctx, "open", history::rawBytes(image),
                   entry ? path : QFileInfo(path).absoluteFilePath());
-    if (image.Table3DEnabled) ctx.runChartSetup3D();
+    if (image.Table3DEnabled) ctx.window->chartSetup3D();
     ctx.state.setTableMenus(image.Table2DEnabled || image.Table3DEnabled);
     setDisplayName(ctx.state, DisplayNameOf(path));
     emit ctx.state.bufferWritten();
-    if (!entry) ctx.usedFile(path);
+    if (!entry) ctx.window->fileUsed(path);
     return LoadResult::Loaded;
 }
 
@@ -130,7 +130,7 @@ bool saveDataFile(AppContext& ctx, const QString& path, Trap& trap) {
     history::keep(ctx, "save", history::rawBytes(ctx.image), QFileInfo(path).absoluteFilePath());
     setDisplayName(ctx.state, DisplayNameOf(path));
     emit ctx.state.bufferWritten();
-    ctx.usedFile(path);
+    ctx.window->fileUsed(path);
     return true;
 }
 
@@ -160,7 +160,7 @@ void mnuOpenFile_Click(AppContext& ctx, const QString& given) {
     ui.message(kOpenTitle,
                "Loaded " + state.DisplayName + " to buffer. Ready for editing or upload.",
                Buttons::Ok, Icon::None);
-    ctx.runEditModParams();
+    ctx.window->editModParams();
 }
 
 void mnuSaveFile_Click(AppContext& ctx) {

@@ -83,7 +83,7 @@ qint64 keep(AppContext& ctx, const QString& event, const QByteArray& bytes, cons
 
 void keepBufferBeforeDrop(AppContext& ctx, const QString& note) {
     if (!ctx.history) return;
-    if (ctx.keepTableEdits) ctx.keepTableEdits(note);
+    ctx.tableEdits->keepEdits(note);
     if (ctx.image.BufferEmpty) return;
     if (keep(ctx, "buffer-kept", savedBytes(ctx.image), ctx.state.DisplayName, note))
         ctx.tell(kBufferKept);

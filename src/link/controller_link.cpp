@@ -39,10 +39,11 @@ void ControllerLink::openPort() {
     const std::optional<int> latency = port_->adapterLatencyMs();
     if (slowAdapterSaid_ || !latency || *latency <= kSlowAdapterMs) return;
     const QString text = slowAdapterWarning(port_->deviceName(), *latency, systemAdapterPlatform());
-    // Said where someone listens, once: a silent probe leaves it for the next link.
-    const auto& say = slowAdapter ? slowAdapter : ctx_.notice;
-    if (!say) return;
-    say(text);
+    // Said once; a probe's link hears it alone, and goes with its probe.
+    if (slowAdapter)
+        slowAdapter(text);
+    else
+        ctx_.tell(text);
     slowAdapterSaid_ = true;
 }
 

@@ -93,13 +93,13 @@ TransferOutcome ControllerLink::download() {
     image.UpdateParams();
     keepTransfer("download", history::rawBytes(image));
     ctx_.warn({});
-    if (image.Table3DEnabled) ctx_.runChartSetup3D();
+    if (image.Table3DEnabled) ctx_.window->chartSetup3D();
     state.setTableMenus(image.Table2DEnabled || image.Table3DEnabled);
     state.setTitleSuffix("Downloaded Data");
     emit state.bufferWritten();
     ui.message(kDownloadTitle, "Downloaded data to buffer. Ready for editing.", Buttons::Ok,
                Icon::None);
-    ctx_.runEditModParams();
+    ctx_.window->editModParams();
     return TransferOutcome::Completed;
 }
 

@@ -79,8 +79,8 @@ void mnuImportCsv_Click(TableEditor& editor) {
     }
     const CsvImport& import = std::get<CsvImport>(read);
     const QString name = QFileInfo(path).fileName();
-    if (!import.cells.isEmpty() && editor.previewImport &&
-        !editor.previewImport(importPreview(editor, import), name))
+    if (!import.cells.isEmpty() &&
+        !editor.window->previewImport(importPreview(editor, import), name))
         return;
     applyCsv(*table, import);
     // Short: the status bar shares its line with the edit status.

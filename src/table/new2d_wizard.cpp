@@ -167,8 +167,8 @@ void New2DTableForm::CreateNewTable() {
     if (!limited.isEmpty())
         editor_.ctx.tell(
             limitNotice("New 2D table", limited, trig, trig - ConfigImage::TimingRange));
-    if (editor_.hideValueLabels) editor_.hideValueLabels();
-    if (editor_.formResize) editor_.formResize();
+    editor_.window->hideValueLabels();
+    editor_.window->formResize();
 }
 
 }  // namespace velo

@@ -64,8 +64,8 @@ void New3DTableForm::CreateNewTable() {
         for (int i = 0; i < ConfigImage::kRpmColumns * ConfigImage::kMapRows; ++i)
             image.Table3D(i % 21 + 1, 8 - i / 21) = base_;
         editor_.open(TableKind::Table3D, true);
-        if (editor_.hideValueLabels) editor_.hideValueLabels();
-        if (editor_.formResize) editor_.formResize();
+        editor_.window->hideValueLabels();
+        editor_.window->formResize();
     });
 }
 

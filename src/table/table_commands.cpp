@@ -6,6 +6,11 @@
 
 namespace velo {
 
+NoTableWindow& noTableWindow() {
+    static NoTableWindow none;
+    return none;
+}
+
 namespace {
 
 constexpr const char* kEditTitle = "Edit Timing Table";
@@ -14,10 +19,6 @@ constexpr const char* kNewTitle = "New Timing Table";
 MainState::OpenTable openTableOf(TableKind kind) {
     return kind == TableKind::Table2D ? MainState::OpenTable::Table2D
                                       : MainState::OpenTable::Table3D;
-}
-
-void showWizard(TableEditor& editor, TableKind kind) {
-    if (editor.showWizard) editor.showWizard(kind);
 }
 
 QString templateMissing(const QString& file = kChart2DTemplate) {
@@ -32,13 +33,13 @@ TableEditor::TableEditor(AppContext& context, QObject* parent)
     connect(&ctx.state, &MainState::openTableChanged, this, [this] {
         if (!ctx.state.tableOpen() && session_) close();
     });
-    ctx.keepTableEdits = [this](const QString& note) { keepEdits(note); };
+    ctx.tableEdits = this;
 }
 
 TableEditor::~TableEditor() {
     // Exit answered No.
     keepEdits("at exit");
-    ctx.keepTableEdits = nullptr;
+    ctx.tableEdits = &noHooks();
 }
 
 void TableEditor::keepEdits(const QString& note) {
@@ -52,21 +53,19 @@ void TableEditor::keepEdits(const QString& note) {
 void TableEditor::open(TableKind kind, bool newTable) {
     close();
     editsKept_ = false;
-    session_ = new TableSession(kind, ctx.image, this);
+    session_ = std::make_unique<TableSession>(kind, ctx.image);
     session_->newTable = newTable;
-    connect(session_, &TableSession::limitNotice, this, [this](const QString& t) { ctx.tell(t); });
-    emit sessionChanged(session_);
+    connect(session_.get(), &TableSession::limitNotice, this,
+            [this](const QString& t) { ctx.tell(t); });
+    emit sessionChanged(session_.get());
     ctx.state.setOpenTable(openTableOf(kind));
 }
 
 void TableEditor::close(bool editsSaved) {
     if (!editsSaved) keepEdits("before the table closed");
-    TableSession* old = session_;
-    session_ = nullptr;
+    std::unique_ptr<TableSession> old = std::move(session_);
     ctx.state.setOpenTable(MainState::OpenTable::None);
-    if (!old) return;
-    emit sessionChanged(nullptr);
-    delete old;
+    if (old) emit sessionChanged(nullptr);
 }
 
 void TableEditor::setPressureUnit(PressureUnit unit) {
@@ -80,11 +79,11 @@ void TableEditor::setMapLabels(int mapSensor) {
 }
 
 bool TableEditor::templateLoads() const {
-    return !loadTemplate2D || loadTemplate2D(files.path(kChart2DTemplate));
+    return window->loadTemplate2D(files.path(kChart2DTemplate));
 }
 
 bool TableEditor::template3DLoads(const QString& file) const {
-    return !loadTemplate3D || loadTemplate3D(files.path(file));
+    return window->loadTemplate3D(files.path(file));
 }
 
 QString chart3DTemplate(int mapSensor) {
@@ -104,7 +103,7 @@ void loadChartTemplates(TableEditor& editor) {
     const QString file3D = chart3DTemplate(0);
     if (!editor.template3DLoads(file3D))
         editor.ctx.ui.message("Form Load", templateMissing(file3D), Buttons::Ok, Icon::Exclamation);
-    if (editor.hideValueLabels) editor.hideValueLabels();
+    editor.window->hideValueLabels();
 }
 
 void ChartSetup3D(TableEditor& editor) {
@@ -119,7 +118,7 @@ void ChartSetup3D(TableEditor& editor) {
     // Copy3DChartToGrid comes with the reload.
     TableSession* s = editor.session();
     if (s && s->kind() == TableKind::Table3D) s->reload(editor.ctx.image);
-    if (editor.hideValueLabels) editor.hideValueLabels();
+    editor.window->hideValueLabels();
 }
 
 void mnuEditTimingTable_Click(TableEditor& editor) {
@@ -127,14 +126,15 @@ void mnuEditTimingTable_Click(TableEditor& editor) {
     const ConfigImage& image = ctx.image;
     Trap trap(ctx.ui);
     editor.copy.clearText();
-    if (editor.clearClipboard) editor.clearClipboard();
+    editor.window->clearClipboard();
     editor.keepEdits("before Edit Timing Table");
     editor.close();
     if (image.Table3DEnabled && !trap.step([&] { ChartSetup3D(editor); })) return;
     if (image.BufferEmpty) {
         if (ctx.ui.message(kEditTitle, "Data buffer empty. Create new table?", Buttons::OkCancel,
                            Icon::None) == Answer::Ok)
-            showWizard(editor, image.Table2DEnabled ? TableKind::Table2D : TableKind::Table3D);
+            editor.window->showWizard(image.Table2DEnabled ? TableKind::Table2D
+                                                           : TableKind::Table3D);
         return;
     }
     letMessagesRun();
@@ -147,22 +147,22 @@ void mnuEditTimingTable_Click(TableEditor& editor) {
     }
     trap.step([&] {
         editor.open(*kind);
-        if (editor.hideValueLabels) editor.hideValueLabels();
-        if (editor.formResize) editor.formResize();
+        editor.window->hideValueLabels();
+        editor.window->formResize();
     });
 }
 
 void mnuNewTable_Click(TableEditor& editor) {
     const ConfigImage& image = editor.ctx.image;
     if (image.Table2DEnabled) {
-        showWizard(editor, TableKind::Table2D);
+        editor.window->showWizard(TableKind::Table2D);
     } else if (!image.Table3DEnabled) {
         editor.ctx.ui.message(
             kNewTitle, "Timing table disabled. Edit module parameters to enable timing table.",
             Buttons::Ok, Icon::Exclamation);
     } else {
         ChartSetup3D(editor);
-        showWizard(editor, TableKind::Table3D);
+        editor.window->showWizard(TableKind::Table3D);
     }
 }
 

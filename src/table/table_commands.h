@@ -8,7 +8,7 @@
 #include "table/table_session.h"
 
 #include <QObject>
-#include <functional>
+#include <memory>
 
 namespace velo {
 
@@ -18,10 +18,39 @@ inline constexpr const char* kChart2DTemplate = "IGX_2D_Timing_Chart.oc2";
 // The 3D chart's template for the MAP sensor in use: 1 bar for any value but 1 and 2.
 QString chart3DTemplate(int mapSensor);
 
+// What only the window's views can do for the table editor.
+class TableWindow {
+  public:
+    virtual ~TableWindow() = default;
+    // False: the chart template did not load.
+    virtual bool loadTemplate2D(const QString& path) = 0;
+    virtual bool loadTemplate3D(const QString& path) = 0;
+    virtual void formResize() = 0;
+    virtual void hideValueLabels() = 0;
+    virtual void clearClipboard() = 0;
+    // Shows the new table wizard for `kind` modally; the window fills it in.
+    virtual void showWizard(TableKind kind) = 0;
+    // Shows what a CSV import would change; false when the user turns it down.
+    virtual bool previewImport(const ImportPreview& preview, const QString& fileName) = 0;
+};
+
+// No views (tests, the command-line tool): nothing shown, a template always loads and
+// an import goes in at once.
+class NoTableWindow : public TableWindow {
+  public:
+    bool loadTemplate2D(const QString&) override { return true; }
+    bool loadTemplate3D(const QString&) override { return true; }
+    void formResize() override {}
+    void hideValueLabels() override {}
+    void clearClipboard() override {}
+    void showWizard(TableKind) override {}
+    bool previewImport(const ImportPreview&, const QString&) override { return true; }
+};
+NoTableWindow& noTableWindow();
+
 // The table editor's part of the window: the open table, the copy store and the 3D
-// grid's MAP labels. The window hands it the few things only views can do; left empty
-// (tests, the command-line tool) they do nothing and a template always loads.
-class TableEditor : public QObject {
+// grid's MAP labels.
+class TableEditor : public QObject, public TableEditsKeeper {
     Q_OBJECT
   public:
     explicit TableEditor(AppContext& ctx, QObject* parent = nullptr);
@@ -30,27 +59,17 @@ class TableEditor : public QObject {
     AppContext& ctx;
     CopyStore& copy;  // the window's, in ctx
     AppFiles files;   // where the chart templates are found
-
-    std::function<bool(const QString& path)> loadTemplate2D;
-    std::function<bool(const QString& path)> loadTemplate3D;
-    std::function<void()> formResize;
-    std::function<void()> hideValueLabels;
-    std::function<void()> clearClipboard;
-    // Shows the new table wizard for `kind` modally; the window fills it in.
-    std::function<void(TableKind kind)> showWizard;
-    // Shows what a CSV import would change; false when the user turns it down. Left
-    // empty, the import goes in at once.
-    std::function<bool(const ImportPreview& preview, const QString& fileName)> previewImport;
+    TableWindow* window = &noTableWindow();  // never null
 
     // The open table; nullptr while none is open.
-    TableSession* session() const { return session_; }
+    TableSession* session() const { return session_.get(); }
     // Opens `kind` from the image and shows it; drops any table open before.
     void open(TableKind kind, bool newTable = false);
     // Hides the table; its unsaved edits go with it, kept in Tune History first unless
     // they have just been saved to the buffer.
     void close(bool editsSaved = false);
     // Keeps the open table's unsaved edits in Tune History (once per table).
-    void keepEdits(const QString& note);
+    void keepEdits(const QString& note) override;
 
     // The MAP sensor the 3D grid's row labels are written for (1 bar until a 3D table is
     // set up), and the label of 3D grid row 1..8.
@@ -70,7 +89,7 @@ class TableEditor : public QObject {
     void mapLabelsChanged();
 
   private:
-    TableSession* session_ = nullptr;
+    std::unique_ptr<TableSession> session_;
     bool editsKept_ = false;
     int mapSensor_ = 0;
     PressureUnit unit_ = PressureUnit::InHg;

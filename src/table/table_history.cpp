@@ -22,7 +22,7 @@ QByteArray tableEditsBytes(const ConfigImage& image, const TableSession& table) 
 }
 
 BufferAutosave::BufferAutosave(TableEditor& editor, TuneHistory& history, int interval)
-    : QObject(&editor), editor_(editor), history_(history) {
+    : editor_(editor), history_(history) {
     // Dialogs and wizards change the parameters without a word: look at the whole
     // buffer on each tick; a write happens only when something changed.
     connect(&timer_, &QTimer::timeout, this, &BufferAutosave::check);
@@ -72,7 +72,8 @@ void restoreUnsavedWork(TableEditor& editor, const UnsavedWork& work) {
     if (!history::unpackParams(image, work.params)) image.UpdateParams();
     const bool withTable = work.kind >= 0 && !work.cells.isEmpty();
     const TableKind kind = work.kind == 0 ? TableKind::Table2D : TableKind::Table3D;
-    if (withTable ? kind == TableKind::Table3D : bool(image.Table3DEnabled)) ctx.runChartSetup3D();
+    if (withTable ? kind == TableKind::Table3D : bool(image.Table3DEnabled))
+        ctx.window->chartSetup3D();
     ctx.state.setTableMenus(withTable || image.Table2DEnabled || image.Table3DEnabled);
     ctx.state.setTitleSuffix(withTable ? "Recovered Table Edits" : "Recovered Buffer");
     if (!withTable) return;
@@ -84,8 +85,8 @@ void restoreUnsavedWork(TableEditor& editor, const UnsavedWork& work) {
         for (int c = 1; c <= TableSession::kColumns; ++c, ++i)
             if (i < work.cells.size()) s->setValue(r, c, work.cells[i]);
     s->copyChartToGrid();
-    if (editor.hideValueLabels) editor.hideValueLabels();
-    if (editor.formResize) editor.formResize();
+    editor.window->hideValueLabels();
+    editor.window->formResize();
 }
 
 }  // namespace velo

@@ -25,12 +25,6 @@ const QString kBase = "Velo IGX Version 1.0";
 
 struct Rig : test::ModelRig {
     QTemporaryDir dir;
-    int dialogsShown = 0;  // the module parameters command at the end of an open
-    int chartSetups = 0;
-    Rig() {
-        ctx.editModParams = [this] { ++dialogsShown; };
-        ctx.chartSetup3D = [this] { ++chartSetups; };
-    }
 
     QString path(const QString& name) const { return dir.filePath(name); }
     QString write(const QString& name, const QByteArray& bytes) const {
@@ -111,7 +105,7 @@ class FileCommandsTest : public QObject {
                 !r->state.tableOpen());
         const bool loaded = size >= 264;
         QCOMPARE(r->image.BufferEmpty, !loaded);
-        QCOMPARE(r->dialogsShown, int(loaded));
+        QCOMPARE(r->heard.modParams, int(loaded));
         if (loaded) {
             QCOMPARE(bytesOf(r->image.imageBytes()), bytes.left(264));
             QCOMPARE(r->state.title(), kBase + " - image.dat");
@@ -158,7 +152,7 @@ class FileCommandsTest : public QObject {
             (QList<double>{i.Table2D(1, 1), i.Table2D(21, 1), i.Table3D(1, 8), i.Table3D(21, 1)}),
             (QList<double>{25 - 100 * count, 25 - 50 * count, 25 - 10 * count, 25 - 20 * count}));
         QCOMPARE(r->state.menus(), (MainState::Menus{true, tables, tables, tables}));
-        QCOMPARE(r->chartSetups, charts);
+        QCOMPARE(r->heard.chartSetups, charts);
     }
 
     void openAsksBeforeItClears() {
@@ -184,7 +178,7 @@ class FileCommandsTest : public QObject {
         QVERIFY(r->image.BufferEmpty);
         QVERIFY(!r->state.tableOpen());
         QCOMPARE(r->state.DisplayName, QString("Data Buffer Empty"));
-        QCOMPARE(r->dialogsShown, 1);
+        QCOMPARE(r->heard.modParams, 1);
     }
 
     void openOfAMissingFile_data() {
@@ -218,7 +212,7 @@ class FileCommandsTest : public QObject {
         QCOMPARE(r->state.DisplayName, QString(loaded ? "good.dat" : "Data Buffer Empty"));
         QCOMPARE(r->state.title(), kBase + " - " + r->state.DisplayName);
         QCOMPARE(r->image.BufferEmpty, !loaded);
-        QCOMPARE(r->dialogsShown, int(loaded));
+        QCOMPARE(r->heard.modParams, int(loaded));
     }
 
     void fileOpenWithItsOwnQuestion() {

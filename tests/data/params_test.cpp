@@ -274,19 +274,18 @@ class ParamsTest : public QObject {
             r.image.Table2D(k, 1) = in;
             for (int m = 1; m <= 8; ++m) r.image.Table3D(k, m) = in;
         }
-        QString told;
-        r.ctx.notice = [&told](const QString& text) { told = text; };
         r.image.Table3DEnabled = true;
         r.load();
         r.form.sldTrigTiming_Change(40 - trig);
         r.form.cmdOK_Click();
         QVERIFY(r.image.TrigTiming == trig && !r.image.BufferEmpty);
         // The table in use first, the other apart, or no word at all.
-        QCOMPARE(told, in == out ? QString()
-                                 : QString("OK brought 168 cells and 21 cells of the 2D table not "
-                                           "in use into %1.0° to %2.0°")
-                                       .arg(std::max(trig - 22, 0))
-                                       .arg(trig));
+        QCOMPARE(r.heard.lastNotice(),
+                 in == out ? QString()
+                           : QString("OK brought 168 cells and 21 cells of the 2D table not "
+                                     "in use into %1.0° to %2.0°")
+                                 .arg(std::max(trig - 22, 0))
+                                 .arg(trig));
         for (int k = 1; k <= 21; ++k) {
             QVERIFY(r.image.Table2D(k, 1) == out && r.image.Table2D(k, 2) == trig);
             for (int m = 1; m <= 8; ++m) QCOMPARE(r.image.Table3D(k, m), out);

@@ -116,8 +116,6 @@ class AdapterPlatformTest : public QObject {
         FakePlatform platform;
         if (latency >= 0) platform.latency = latency;
         ModelRig rig;
-        QStringList said;
-        rig.ctx.notice = [&](const QString& t) { said << t; };
         auto port = std::make_unique<QtSerialPort>([&](int) { return sim.device(); },
                                                    driverLineErrorCounts, platform);
         QtSerialPort* raw = port.get();
@@ -127,7 +125,8 @@ class AdapterPlatformTest : public QObject {
             QVERIFY(link.LinkOK);
             link.closePort();
         }
-        QCOMPARE(said, warned ? QStringList{kWarning16.arg(sim.device())} : QStringList{});
+        QCOMPARE(rig.heard.notices,
+                 warned ? QStringList{kWarning16.arg(sim.device())} : QStringList{});
         QCOMPARE(platform.asked.size(), 2);
         QVERIFY(platform.asked.front() >= 0);
         raw->open();

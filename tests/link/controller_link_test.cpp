@@ -200,8 +200,6 @@ class ControllerLinkTest : public QObject {
         }
         rig.state.setTitleSuffix("tune.dat");
         const QString title = rig.state.title();
-        int dialogs = 0;
-        rig.ctx.editModParams = [&] { ++dialogs; };
         const bool cancel = messages == QStringList{kOverwrite};
         if (cancel) rig.ui.answer(Answer::Cancel);
 
@@ -245,13 +243,13 @@ class ControllerLinkTest : public QObject {
             QVERIFY(!rig.image.BufferEmpty);
             QCOMPARE(rig.image.imageBytes(), controllerBytes);
             QCOMPARE(rig.state.title(), kBaseTitle + " - Downloaded Data");
-            QCOMPARE(dialogs, 1);
+            QCOMPARE(rig.heard.modParams, 1);
         } else {
             QVERIFY(rig.image.BufferEmpty);
             QVERIFY(std::all_of(rig.image.DataBuffer.begin(), rig.image.DataBuffer.end(),
                                 [](uint8_t b) { return b == 0; }));
             QCOMPARE(rig.state.title(), kBaseTitle + " - Data Buffer Empty");
-            QCOMPARE(dialogs, 0);
+            QCOMPARE(rig.heard.modParams, 0);
             QCOMPARE(rig.state.menus().closeTbl, setup == "table");  // as they were
         }
     }
@@ -262,11 +260,9 @@ class ControllerLinkTest : public QObject {
             auto bytes = randomImage(4);
             bytes[ConfigImage::kOptions - ConfigImage::kFirstAddress] = table3D ? 0x10 : 0;
             rig.setControllerImage(bytes);
-            int charts = 0;
-            rig.ctx.chartSetup3D = [&] { ++charts; };
             rig.state.setTableMenus(!table3D);
             QCOMPARE(rig.link->download(), TransferOutcome::Completed);
-            QCOMPARE(charts, table3D ? 1 : 0);
+            QCOMPARE(rig.heard.chartSetups, table3D ? 1 : 0);
             QCOMPARE(rig.state.menus(), (MainState::Menus{true, table3D, table3D, table3D}));
         }
     }
@@ -316,10 +312,7 @@ class ControllerLinkTest : public QObject {
         TuneHistory store(dir.filePath("h.sqlite"));
         LinkRig rig(sim);
         TableEditor editor(rig.ctx);
-        QString told, warned = "unchanged";
         rig.ctx.history = &store;
-        rig.ctx.notice = [&](const QString& t) { told = t; };
-        rig.ctx.warning = [&](const QString& t) { warned = t; };
         rig.setControllerImage(randomImage(21));
         rig.image.setImageBytes(randomImage(22));
         rig.image.Table2DEnabled = true;
@@ -350,8 +343,9 @@ class ControllerLinkTest : public QObject {
         QStringList got;
         for (const HistoryEntry& e : store.entries()) got << e.event + ": " + e.note;
         QCOMPARE(got, kept);
-        QCOMPARE(told, notice);
-        if (action.startsWith("upload") || action == "download") QCOMPARE(warned, warning);
+        QCOMPARE(rig.heard.lastNotice(), notice);
+        if (action.startsWith("upload") || action == "download")
+            QCOMPARE(rig.heard.warnings.value(rig.heard.warnings.size() - 1, "unchanged"), warning);
     }
 
     // The controller's tune is read before it is programmed over unless this link's own
@@ -463,7 +457,7 @@ class ControllerLinkTest : public QObject {
             TuneHistory store(dir.filePath("h.sqlite"));
             ModelRig rig;
             TableEditor editor(rig.ctx);
-            auto* autosave = new BufferAutosave(editor, store, 1 << 30);
+            BufferAutosave autosave(editor, store, 1 << 30);
             rig.load(readDataFile(VELO_SOURCE_DIR "/resources/demo_3d.dat").bytes);
             emit rig.state.bufferWritten();
             if (what.contains("params")) {
@@ -476,7 +470,7 @@ class ControllerLinkTest : public QObject {
                 editor.session()->acceptEdit(1, 1, "12");
             }
             if (what.contains("save")) mnuSaveTbl_Click(editor), emit rig.state.bufferWritten();
-            autosave->check();
+            autosave.check();
             params = history::packParams(rig.image);
             if (editor.session()) values = editor.session()->cells().values;
         }  // as a crash leaves it: no end of the run

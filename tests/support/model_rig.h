@@ -7,12 +7,28 @@
 
 namespace velo::test {
 
+// What a workflow asked of the window above it.
+struct Heard : NoHooks {
+    QStringList notices, warnings;
+    int modParams = 0, chartSetups = 0;
+    void notice(const QString& text) override { notices << text; }
+    void warning(const QString& text) override { warnings << text; }
+    void editModParams() override { ++modParams; }
+    void chartSetup3D() override { ++chartSetups; }
+    QString lastNotice() const { return notices.value(notices.size() - 1); }
+};
+
 // The shared model a command works on, with a scripted user.
 struct ModelRig {
     ConfigImage image;
     MainState state;
     ScriptedInteraction ui;
     AppContext ctx{image, state, ui};
+    Heard heard;
+    ModelRig() {
+        ctx.notices = &heard;
+        ctx.window = &heard;
+    }
 
     // The buffer as an open or a download leaves it.
     void load(const ImageBytes& bytes) {

@@ -312,7 +312,12 @@ int main(int argc, char** argv) {
     window.Form_Load();
     window.show();
     // The dialog a file open ends in is shot on its own.
-    window.context().editModParams = nullptr;
+    struct WithoutDialog : NoHooks {
+        TableEditor& editor;
+        explicit WithoutDialog(TableEditor& e) : editor(e) {}
+        void chartSetup3D() override { ChartSetup3D(editor); }
+    } commands(window.tableEditor());
+    window.context().window = &commands;
 
     for (const char* dim : {"2d", "3d"}) {
         if (!openDemo(window, ui, QDir(folder).filePath(QString("demo_%1.dat").arg(dim)))) return 1;

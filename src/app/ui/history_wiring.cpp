@@ -1,6 +1,7 @@
 #include "app/ui/history_wiring.h"
 
 #include "app/ui/main_window.h"
+#include "core/error_report.h"
 #include "data/history_records.h"
 #include "table/table_history.h"
 #include "table/ui/tune_history_window.h"
@@ -12,17 +13,16 @@
 namespace velo {
 
 HistoryWiring::HistoryWiring(MainWindow& window, QSettings& settings)
-    : QObject(&window), window_(window), settings_(settings) {
+    : window_(window), settings_(settings) {
     StatusLine& status = window.statusLine();
     store_ = std::make_unique<TuneHistory>(TuneHistory::defaultPath(),
                                            [&status](const QString& text) { status.notice(text); });
     AppContext& ctx = window.context();
     ctx.history = store_.get();
-    ctx.warning = [&status](const QString& text) { status.setWarning(text); };
     // A transfer goes on when its entry fails; the user must not miss it, so the word
     // stays until the store works again.
     store_->setTroubleHandler([&status](const QString& text) { status.setHistoryWarning(text); });
-    new BufferAutosave(window.tableEditor(), *store_);
+    autosave_ = std::make_unique<BufferAutosave>(window.tableEditor(), *store_);
     if (history::lastUploadFailed(store_.get())) status.setWarning(history::kPartlyProgrammed);
     if (settings_.value(kKeptAtExitKey, false).toBool()) {
         status.notice(history::kKeptAtExit);
@@ -30,10 +30,12 @@ HistoryWiring::HistoryWiring(MainWindow& window, QSettings& settings)
     }
     window.link().readBeforeUpload = settings.value(kReadBeforeUploadKey, true).toBool();
     // Once the window shows, not in the middle of its start.
-    QTimer::singleShot(0, this, &HistoryWiring::offerRestore);
+    QTimer::singleShot(0, this,
+                       [this] { Trap(window_.context().ui).step([this] { offerRestore(); }); });
 }
 
 HistoryWiring::~HistoryWiring() {
+    window_.context().history = nullptr;
     store_->endRun();
 }
 

@@ -10,6 +10,7 @@ class QSettings;
 
 namespace velo {
 
+class BufferAutosave;
 class MainWindow;
 class TuneHistoryWindow;
 
@@ -43,6 +44,7 @@ class HistoryWiring : public QObject {
     MainWindow& window_;
     QSettings& settings_;
     std::unique_ptr<TuneHistory> store_;
+    std::unique_ptr<BufferAutosave> autosave_;  // refers to the store
     QPointer<TuneHistoryWindow> historyWindow_;
 };
 

@@ -7,7 +7,7 @@
 #include "app/ui/progress_frame.h"
 #include "app/ui/table_views.h"
 #include "app/ui/tuning_aids.h"
-#include "chart/ui/chart2d_widget.h"
+#include "app/ui/window_hooks.h"
 #include "core/error_report.h"
 #include "data/file_commands.h"
 #include "data/table_as_shown.h"
@@ -17,7 +17,6 @@
 #include "table/table_commands.h"
 #include "table/ui/check_marks.h"
 #include "table/ui/compare_dialog.h"
-#include "table/ui/new_table_wizards.h"
 #include "table/ui/table_popup.h"
 #include "table/ui/timing_grid.h"
 
@@ -25,9 +24,9 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -56,16 +55,15 @@ MainWindow::MainWindow(UserInteraction& ui, QSettings& settings, BrandInfo brand
                                                      : options_.deviceOverride;
         });
     link_ = std::make_unique<ControllerLink>(ctx_, std::move(port));
-    ctx_.editModParams = [this] { mnuEditModParams_Click(); };
-    ctx_.closeTable = [this] { mnuCloseTbl_Click(); };
     ctx_.askTableAsShown = settings_.value(kAskTableAsShownKey, true).toBool();
     tableEditor_ = std::make_unique<TableEditor>(ctx_);
     tableEditor_->files = options_.files;
-    ctx_.chartSetup3D = [this] { ChartSetup3D(*tableEditor_); };
 
     buildMenus(menuCommands());
     buildCentral();
-    history_ = new HistoryWiring(*this, settings_);
+    hooks_ = std::make_unique<WindowHooks>(*this, settings_);
+    history_ = std::make_unique<HistoryWiring>(*this, settings_);
+    aids_ = std::make_unique<TuningAids>(*this, settings_);
     connect(&state_, &MainState::titleChanged, this, &QWidget::setWindowTitle);
     connect(&state_, &MainState::menusChanged, this, &MainWindow::applyMenus);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -75,7 +73,15 @@ MainWindow::MainWindow(UserInteraction& ui, QSettings& settings, BrandInfo brand
     resize(1260, 740);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // Exit answered No: the edits are kept while all that shows the table is there.
+    tableEditor_->keepEdits("at exit");
+    tableEditor_->close(true);
+    // QWidget deletes its children after the members they refer to: the windows and the
+    // views go first.
+    qDeleteAll(findChildren<QDialog*>(Qt::FindDirectChildrenOnly));
+    delete takeCentralWidget();
+}
 
 // Every menu command in the order the menus show them; a row without a caption is a
 // separator.
@@ -194,7 +200,7 @@ void MainWindow::buildMenus(std::vector<MenuCommand> commands) {
             // Typed but not yet entered is still the user's edit.
             if (tableViews_ && !tableViews_->finishEdits()) return;
             status_->notice({});  // a notice speaks of the command before only
-            run();
+            Trap(ui_).step(run);  // an error no trap took must not leave the slot
             status_->updateEditStatus();
         });
         if (c.enabledBy) enablingRules_.push_back({a, c.enabledBy});
@@ -203,38 +209,18 @@ void MainWindow::buildMenus(std::vector<MenuCommand> commands) {
 }
 
 void MainWindow::buildCentral() {
-    status_ = new StatusLine(statusBar(), image_, state_, *link_, *tableEditor_);
-    ctx_.notice = [this](const QString& text) { status_->notice(text); };
+    status_ = std::make_unique<StatusLine>(statusBar(), image_, state_, *link_, *tableEditor_);
     auto* central = new QWidget(this);
     central->setObjectName("centralArea");
     auto* layout = new QVBoxLayout(central);
 
-    portSetup_ = new PortSetupFrame(portSettings_, options_.deviceOverride, central);
-    portSetup_->hide();
-    connect(portSetup_, &PortSetupFrame::portChosen, this, &MainWindow::cboPort_Click);
-    connect(portSetup_, &PortSetupFrame::deviceChanged, this, [this] {
-        options_.deviceOverride = portSetup_->runDevice();
-        link_->closePort();
-        status_->updateStatus();
-    });
-    connect(portSetup_->cmdPortSelectOK(), &QPushButton::clicked, this,
-            &MainWindow::cmdPortSelectOK_Click);
+    buildPortSetup(central);
 
     fraProgress1_ = new ProgressFrame(state_, central);
 
     // Placed by Form_Resize, under the two frames.
     tableViews_ =
         new TableViews(*tableEditor_, central, menu("mnuPopUpEdit2D"), menu("mnuPopUpEdit3D"));
-    tableEditor_->loadTemplate2D = [this](const QString& path) {
-        return tableViews_->chart2D()->loadTemplate(path);
-    };
-    tableEditor_->hideValueLabels = [this] { tableViews_->hideValueLabels(); };
-    tableEditor_->formResize = [this] { Form_Resize(); };
-    tableEditor_->clearClipboard = [] { QApplication::clipboard()->clear(); };
-    tableEditor_->showWizard = [this](TableKind k) { showNewTableWizard(*tableEditor_, k, this); };
-    tableEditor_->previewImport = [this](const ImportPreview& p, const QString& file) {
-        return confirmImport(*tableEditor_, p, file, settings_, this);
-    };
 
     layout->addWidget(portSetup_, 0, Qt::AlignHCenter);
     layout->addWidget(fraProgress1_, 0, Qt::AlignHCenter);
@@ -242,7 +228,6 @@ void MainWindow::buildCentral() {
     setCentralWidget(central);
 
     image_.BufferEmpty.onChange([this](bool) { status_->updateStatus(); });
-    new TuningAids(*this, settings_);
 }
 
 void MainWindow::Form_Load() {
@@ -276,24 +261,6 @@ void MainWindow::Form_Load() {
     portSetup_->showDeviceOf(state_.CommPort);
     status_->updateStatus();
     status_->updateEditStatus();
-}
-
-void MainWindow::cboPort_Click(int index) {
-    state_.CommPort = index + 1;
-    // A run-only device leaves the stored entry for the next run as it was.
-    if (options_.deviceOverride.isEmpty()) portSettings_.storeCommPort(state_.CommPort);
-    link_->setCommPort(state_.CommPort);
-    portSetup_->showDeviceOf(state_.CommPort);
-    status_->updateStatus();
-}
-
-void MainWindow::mnuPortSetup_Click() {
-    portSetup_->show();
-    portSetup_->cboPort()->setFocus();
-}
-
-void MainWindow::cmdPortSelectOK_Click() {
-    portSetup_->hide();
 }
 
 void MainWindow::mnuEditModParams_Click() {

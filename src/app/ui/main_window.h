@@ -30,6 +30,8 @@ class HistoryWiring;
 class PortSetupFrame;
 class TableEditor;
 class TableViews;
+class TuningAids;
+class WindowHooks;
 
 // frmVelo_Main: owns the image, the port and the window state for the whole run.
 class MainWindow : public QMainWindow {
@@ -94,6 +96,7 @@ class MainWindow : public QMainWindow {
     std::vector<MenuCommand> menuCommands();
     void buildMenus(std::vector<MenuCommand> commands);
     void buildCentral();
+    void buildPortSetup(QWidget* central);
     void applyMenus();
 
     UserInteraction& ui_;
@@ -105,16 +108,19 @@ class MainWindow : public QMainWindow {
     MainState state_;
     AppContext ctx_;
     std::unique_ptr<ControllerLink> link_;
+    // Each below refers to those above it, and goes first.
+    std::unique_ptr<TableEditor> tableEditor_;
+    std::unique_ptr<StatusLine> status_;
+    std::unique_ptr<WindowHooks> hooks_;
+    std::unique_ptr<HistoryWiring> history_;
+    std::unique_ptr<TuningAids> aids_;
 
     QMap<QString, QAction*> actions_;
     QMap<QString, QMenu*> menus_;
     PortSetupFrame* portSetup_ = nullptr;
     QGroupBox* fraProgress1_ = nullptr;
     QDialog* helpWindow_ = nullptr;
-    std::unique_ptr<TableEditor> tableEditor_;
     TableViews* tableViews_ = nullptr;
-    StatusLine* status_ = nullptr;
-    HistoryWiring* history_ = nullptr;
     std::vector<std::pair<QAction*, bool MainState::Menus::*>> enablingRules_;
     bool closing_ = false;
 };

@@ -26,7 +26,7 @@ std::optional<std::array<uint8_t, ConfigImage::kImageBytes>> encoded(const Confi
 
 StatusLine::StatusLine(QStatusBar* bar, const ConfigImage& image, const MainState& state,
                        ControllerLink& link, const TableEditor& editor)
-    : QObject(bar),
+    : QObject(),
       image_(image),
       state_(state),
       link_(link),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/app_context.h"
 #include "data/config_image.h"
 
 #include <QObject>
@@ -17,7 +18,7 @@ class TableEditor;
 
 // The status bar: whether the buffer is loaded and written, whether the open table has
 // edits, and which device the chosen port reaches.
-class StatusLine : public QObject {
+class StatusLine : public QObject, public Notices {
     Q_OBJECT
   public:
     StatusLine(QStatusBar* bar, const ConfigImage& image, const MainState& state,
@@ -37,9 +38,10 @@ class StatusLine : public QObject {
     void updateStatus();
     // A short word about what a command just did (a value limited, a snapshot kept); the
     // next notice replaces it.
-    void notice(const QString& text);
+    void notice(const QString& text) override;
     // Stays until cleared with an empty text: something the user must act on.
     void setWarning(const QString& text);
+    void warning(const QString& text) override { setWarning(text); }
     // Tune History's trouble, beside the other warning: stays until the store works again.
     void setHistoryWarning(const QString& text);
     QLabel* historyWarningLabel() const { return historyWarning_; }

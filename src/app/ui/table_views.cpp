@@ -26,7 +26,6 @@ TableViews::TableViews(TableEditor& editor, QWidget* parent, QMenu* popup2D, QMe
     grid3D_->setAccessibleName("3D timing table");
     chart2D_->setDragState(&drag_);
     chart3D_->setDragState(&drag_);
-    editor_.loadTemplate3D = [this](const QString& path) { return chart3D_->loadTemplate(path); };
     for (QWidget* w : {static_cast<QWidget*>(grid2D_), static_cast<QWidget*>(grid3D_),
                        static_cast<QWidget*>(chart2D_), static_cast<QWidget*>(chart3D_)})
         w->hide();

@@ -3,6 +3,7 @@
 #include "app/ui/first_screen_hint.h"
 #include "app/ui/main_window.h"
 #include "app/ui/table_views.h"
+#include "core/error_report.h"
 #include "core/ui/qt_interaction.h"
 #include "data/file_commands.h"
 #include "table/pressure_units.h"
@@ -29,7 +30,7 @@ QString captionPath(const MainWindow& w, const char* menu, const char* action) {
 }  // namespace
 
 TuningAids::TuningAids(MainWindow& window, QSettings& settings)
-    : QObject(&window), w_(window), settings_(settings), recent_(settings) {
+    : w_(window), settings_(settings), recent_(settings) {
     recentMenu_ = new QMenu(&window);
     recentMenu_->setObjectName("mnuRecentFilesList");
     recentMenu_->setToolTipsVisible(true);
@@ -37,7 +38,6 @@ TuningAids::TuningAids(MainWindow& window, QSettings& settings)
     connect(recentMenu_, &QMenu::aboutToShow, this, &TuningAids::fillRecentFiles);
     recentMenu_->installEventFilter(this);
     fillRecentFiles();
-    w_.context().fileUsed = [this](const QString& path) { recent_.add(path); };
     buildUnits();
 
     const QString demos = QFileInfo(w_.tableEditor().files.path("demo_3d.dat")).absolutePath();
@@ -101,7 +101,8 @@ void TuningAids::openRecent(const QString& path) {
         return;
     }
     if (w_.tableViews() && !w_.tableViews()->finishEdits()) return;
-    mnuOpenFile_Click(w_.context(), path);
+    // A slot: an error no trap took ends here.
+    Trap(w_.context().ui).step([&] { mnuOpenFile_Click(w_.context(), path); });
     settings_.setValue(kLastFolderKey, QFileInfo(path).absolutePath());  // as the dialog does
     w_.statusLine().updateEditStatus();
 }

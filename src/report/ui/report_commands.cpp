@@ -25,7 +25,7 @@ void mnuPrintTable_Click(QWidget* parent, TableEditor& editor, const BrandInfo& 
     const QString comment =
         ctx.ui.inputBox("Optional Information Entry", "Serial number or comment?").value_or("");
     // The printed charts carry no value label; the one on the screen goes too.
-    if (editor.hideValueLabels) editor.hideValueLabels();
+    editor.window->hideValueLabels();
     ReportInput in;
     in.image = &ctx.image;
     try {

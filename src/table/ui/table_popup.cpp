@@ -54,7 +54,7 @@ void runPopUpCommand(TableEditor& editor, TimingGrid& grid, TableKind kind, PopU
             smoothSelection(*table, sel);
             break;
     }
-    if (editor.hideValueLabels) editor.hideValueLabels();
+    editor.window->hideValueLabels();
 }
 
 void followUndoStack(TableEditor& editor, QAction* undo, QAction* redo) {

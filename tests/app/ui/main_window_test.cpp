@@ -5,6 +5,7 @@
 #include "app/ui/table_views.h"
 #include "chart/ui/chart2d_widget.h"
 #include "core/port_settings.h"
+#include "core/run_error.h"
 #include "core/scripted_interaction.h"
 #include "data/data_file.h"
 #include "data/history_records.h"
@@ -313,6 +314,20 @@ class MainWindowTest : public QObject {
 
     // Recent Files: a name with "&" shown whole, a folder greyed; an open from it is where
     // the next file dialog starts.
+    // Gone with a table open, a cell being typed and the table's windows up, nothing that
+    // goes later refers to what went before it.
+    void closesCleanWithATableOpen() {
+        Fixture f;
+        MainWindow& w = f.start();
+        TimingGrid* grid = openTable(w, true);
+        w.action("mnuCheckTable")->trigger();
+        w.action("mnuTuneHistory")->trigger();
+        w.activateWindow();
+        grid->editCell(1, 4, "99");
+        QVERIFY(grid->editing());
+        f.window.reset();
+    }
+
     void recentFilesOpenOnlyFiles() {
         Fixture f;
         const QString file = f.dir.filePath("R&D tune.dat");
@@ -331,6 +346,17 @@ class MainWindowTest : public QObject {
         closer.start(10);
         items[0]->trigger();
         QCOMPARE(f.settings.value("Files/LastFolder").toString(), f.dir.path());
+        // An error no trap took ends its command with the error report, from a menu too.
+        struct Throws : test::Heard {
+            void editModParams() override { raise(kOverflowError, "Velo_IGX_Main", "Overflow"); }
+        } throws;
+        w.context().window = &throws;
+        f.ui.answerFile(file);
+        for (QAction* a : {w.action("mnuOpenFile"), items[0]}) {
+            a->trigger();
+            QCOMPARE(test::boxLine(f.ui.shown().back()),
+                     "Error | Overflow | Abort/Retry/Ignore | critical");
+        }
     }
 
     // Cancel at the close question leaves the table open under the parameters dialog: it
@@ -544,8 +570,8 @@ class MainWindowTest : public QObject {
     void historyWindowFetchesFiltersAndActs() {
         Fixture f;
         MainWindow& w = f.start();
-        int dialogs = 0;
-        w.context().editModParams = [&dialogs] { ++dialogs; };
+        test::Heard heard;
+        w.context().window = &heard;
         TuneHistory& store = w.history().store();
         for (int i = 1; i <= 450; ++i)
             store.record("open", image(i), "f.dat", {}, QString("n%1").arg(i));
@@ -567,7 +593,7 @@ class MainWindowTest : public QObject {
         win->saveAs();
         QCOMPARE(test::readFile(f.dir.filePath("e.dat")), image(44));
         win->openInBuffer();
-        QVERIFY(!w.image().BufferEmpty && dialogs == 1);
+        QVERIFY(!w.image().BufferEmpty && heard.modParams == 1);
         QCOMPARE(test::bytesOf(w.image().imageBytes()), image(44));
 
         // Both comparisons label MAP rows in the unit chosen for the window.

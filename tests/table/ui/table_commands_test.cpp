@@ -33,7 +33,7 @@ enum Mode { Disabled, Use2D, Use3D };
 using Open = MainState::OpenTable;
 using Box = New2DTableForm::Box;
 
-struct Rig : test::ModelRig {
+struct Rig : test::ModelRig, NoTableWindow {
     TableEditor editor{ctx};
     bool templateFound = true, template3DFound = true;
     QStringList templates3D;  // the 3D templates loaded
@@ -46,19 +46,24 @@ struct Rig : test::ModelRig {
         image.MAPSensor = 2;
         image.TrigTiming = int16_t(trigTiming);
         state.setTitle("Maker " + state.BaseTitle + " - demo.dat");
-        editor.loadTemplate2D = [this](const QString& path) {
-            return templateFound && path.endsWith("/IGX_2D_Timing_Chart.oc2");
-        };
         editor.files = AppFiles("/velo");
-        editor.loadTemplate3D = [this](const QString& path) {
-            templates3D << path;
-            return template3DFound;
-        };
-        editor.clearClipboard = [this] { ++clipboardClears; };
-        editor.formResize = [this] { ++resizes; };
-        editor.showWizard = [this](TableKind k) {
-            wizard = k == TableKind::Table2D ? "wizard 2D" : "wizard 3D";
-        };
+        editor.window = this;
+    }
+    bool loadTemplate2D(const QString& path) override {
+        return templateFound && path.endsWith("/IGX_2D_Timing_Chart.oc2");
+    }
+    bool loadTemplate3D(const QString& path) override {
+        templates3D << path;
+        return template3DFound;
+    }
+    void clearClipboard() override { ++clipboardClears; }
+    void formResize() override { ++resizes; }
+    void showWizard(TableKind k) override {
+        wizard = k == TableKind::Table2D ? "wizard 2D" : "wizard 3D";
+    }
+    std::function<bool(const ImportPreview&, const QString&)> preview = {};
+    bool previewImport(const ImportPreview& p, const QString& file) override {
+        return !preview || preview(p, file);
     }
     // Every box as "title: text [buttons, icon]".
     QStringList boxes() const {
@@ -406,11 +411,9 @@ class TableCommandsTest : public QObject {
         fields[5] = cell;
         lines[3] = fields.join(',');
         r.ui.answerFile(test::writeFile(dir.filePath("t.csv"), lines.join('\n').toUtf8()));
-        QString status;
-        r.ctx.notice = [&](const QString& t) { status = t; };
         QStringList previews;
         // The differences first ("+25.0" is wider than the values), nothing cut short.
-        r.editor.previewImport = [&](const ImportPreview& p, const QString& file) {
+        r.preview = [&](const ImportPreview& p, const QString& file) {
             CompareDialog d(importSides(r.editor, p, file), false);
             previews << QString("%1: %2, %3 cut")
                             .arg(file)
@@ -421,7 +424,7 @@ class TableCommandsTest : public QObject {
         };
         mnuImportCsv_Click(r.editor);
         QVERIFY(r.editor.session());
-        QCOMPARE(status + r.titled().join(""), told);
+        QCOMPARE(r.heard.lastNotice() + r.titled().join(""), told);
         QCOMPARE(previews, cell == "25" ? QStringList{"t.csv: 1,  cut"} : QStringList{});
         QCOMPARE(r.editor.session()->text(3, 5), QString(ok && cell == "25" ? "25" : "0.0"));
     }
