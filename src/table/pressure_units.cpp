@@ -4,50 +4,46 @@
 #include "table/table_session.h"
 
 #include <QSettings>
+#include <QStringList>
 
 namespace velo {
 
 namespace {
 constexpr const char* kSettingKey = "Display/PressureUnit";
-constexpr double kKPaPerInHg = 3.386389;
-
-double perInHg(PressureUnit unit) {
-    switch (unit) {
-        case PressureUnit::KPa:
-            return kKPaPerInHg;
-        case PressureUnit::Psi:
-            return kKPaPerInHg / 6.894757;
-        case PressureUnit::Bar:
-            return kKPaPerInHg / 100;
-        default:
-            return 1;
-    }
-}
 }  // namespace
 
+const PressureUnitRow& unitRow(PressureUnit unit) {
+    for (const PressureUnitRow& row : kPressureUnits)
+        if (row.unit == unit) return row;
+    return kPressureUnits[0];
+}
+
 QString unitName(PressureUnit unit) {
-    switch (unit) {
-        case PressureUnit::KPa:
-            return "kPa";
-        case PressureUnit::Psi:
-            return "psi";
-        case PressureUnit::Bar:
-            return "bar";
-        default:
-            return "inHg";
-    }
+    return unitRow(unit).name;
+}
+
+QString unitList(const QString& separator, const QString& last, bool aliases) {
+    QStringList names;
+    for (const PressureUnitRow& row : kPressureUnits) names << (aliases ? row.alias : row.name);
+    const QString end = names.takeLast();
+    return names.join(separator) + last + end;
 }
 
 std::optional<PressureUnit> parsePressureUnit(const QString& name) {
-    for (const PressureUnit u : kPressureUnits)
-        if (name.compare(unitName(u), Qt::CaseInsensitive) == 0) return u;
+    for (const PressureUnitRow& row : kPressureUnits)
+        if (name.compare(row.name, Qt::CaseInsensitive) == 0 ||
+            name.compare(row.alias, Qt::CaseInsensitive) == 0)
+            return row.unit;
     return std::nullopt;
 }
 
+QString mapUnitPhrase(PressureUnit unit) {
+    return unit == PressureUnit::InHg ? QString() : "; MAP in " + unitName(unit);
+}
+
 QString pressureText(double inHg, PressureUnit unit) {
-    // Rows lie 2 inHg apart at the least: 0.07 bar, 1 psi, 7 kPa.
-    const int decimals = unit == PressureUnit::Bar ? 2 : unit == PressureUnit::Psi ? 1 : 0;
-    return formatFixed(inHg * perInHg(unit), decimals);
+    const PressureUnitRow& row = unitRow(unit);
+    return formatFixed(inHg * row.perInHg, row.decimals);
 }
 
 QString mapLabelIn(int row, int mapSensor, PressureUnit unit) {

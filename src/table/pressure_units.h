@@ -10,12 +10,31 @@ namespace velo {
 // How MAP values are shown. The grid's labels are inHg; the others are converted from them.
 enum class PressureUnit { InHg, KPa, Psi, Bar };
 
-inline constexpr PressureUnit kPressureUnits[] = {PressureUnit::InHg, PressureUnit::KPa,
-                                                  PressureUnit::Psi, PressureUnit::Bar};
+// Everything the program says or reads of a unit comes from its row here.
+struct PressureUnitRow {
+    PressureUnit unit;
+    const char* name;   // as shown: the menu, the labels, the CSV header, the JSON
+    const char* alias;  // ASCII, for shells and object names; read like the name
+    double perInHg;
+    int decimals;  // rows lie 2 inHg apart at the least: enough for neighbours to differ
+};
 
+inline constexpr double kKPaPerInHg = 3.386389;
+inline constexpr PressureUnitRow kPressureUnits[] = {
+    {PressureUnit::InHg, "inHg", "inHg", 1, 0},
+    {PressureUnit::KPa, "kPa", "kPa", kKPaPerInHg, 0},
+    {PressureUnit::Psi, "psi", "psi", kKPaPerInHg / 6.894757, 1},
+    {PressureUnit::Bar, "bar", "bar", kKPaPerInHg / 100, 2},
+};
+
+const PressureUnitRow& unitRow(PressureUnit unit);
 QString unitName(PressureUnit unit);  // "inHg", "kPa", "psi", "bar"
-// A unit by its name, in any letter case.
+// Every unit's alias (or name) in turn, `last` before the last one: "inHg, kPa, psi or bar".
+QString unitList(const QString& separator, const QString& last, bool aliases = true);
+// A unit by its name or alias, in any letter case.
 std::optional<PressureUnit> parsePressureUnit(const QString& name);
+// What a table's caption adds when its MAP labels are not inHg: "; MAP in kPa".
+QString mapUnitPhrase(PressureUnit unit);
 // An inHg value in `unit`, with as many decimals as a row label needs to stay apart from
 // its neighbours.
 QString pressureText(double inHg, PressureUnit unit);

@@ -163,8 +163,8 @@ std::variant<CsvImport, QString> readCsv(const TableSession& table, const QStrin
             if (!u)
                 return QString(
                            "The first line names the pressure unit \"%1\"; the known ones "
-                           "are inHg, kPa, psi and bar.")
-                    .arg(named);
+                           "are %2.")
+                    .arg(named, unitList(", ", " and ", false));
             unit = *u;
         }
     }

@@ -55,6 +55,37 @@ class CliTest : public QObject {
         QCOMPARE(list().at(0)["event"].toString(), "file-replaced");
     }
 
+    // The README and the man page name what the usage lists: every command, every unit.
+    void docsNameWhatTheUsageLists_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("pattern");  // what the file names, its spaces dropped
+        QTest::addColumn<QString>("inUsage");
+        const QString readme = "README.md", man = "packaging/man/velo-igx-cli.1";
+        const QString command = R"(^  velo-igx-cli (\w+))", units = R"(\[--units (\S+)\])";
+        QTest::newRow("README commands") << readme << R"(^    velo-igx-cli (\w+))" << command;
+        QTest::newRow("man synopsis") << man << R"(^\.B velo-igx-cli (\w+))" << command;
+        QTest::newRow("man commands") << man << R"(^\.TP\n\.B (\w+)$)" << command;
+        QTest::newRow("README units") << readme << R"(--units (\w+(?:\|\w+)+))" << units;
+        QTest::newRow("man units") << man << R"(^\.IR (\w+(?: \| \w+)+)$)" << units;
+    }
+    void docsNameWhatTheUsageLists() {
+        QFETCH(QString, file);
+        QFETCH(QString, pattern);
+        QFETCH(QString, inUsage);
+        auto named = [](const QString& text, const QString& p) {
+            QStringList all;
+            for (const auto& m :
+                 QRegularExpression(p, QRegularExpression::MultilineOption).globalMatch(text))
+                all << m.captured(1).remove(' ');
+            all.removeDuplicates();
+            all.sort();
+            return all;
+        };
+        const QStringList usage = named(runCli({"--help"}).out, inUsage);
+        QVERIFY(!usage.isEmpty());
+        QCOMPARE(named(readFile(VELO_SOURCE_DIR "/" + file), pattern), usage);
+    }
+
     void jsonHasEveryParameterAndBothTables() {
         QTemporaryDir dir;
         QByteArray image(264, '\0');

@@ -25,8 +25,6 @@ std::vector<int> Faults::values(Fault fault) const {
 
 namespace {
 
-enum class Arg { None, Text, Number, Byte, Bytes, Address };
-
 struct OptionEntry {
     const char* name;
     Arg arg;
@@ -45,8 +43,9 @@ auto fault(Fault f) {
     };
 }
 
-const std::vector<OptionEntry>& optionTable() {
-    static const std::vector<OptionEntry> table = {
+// The options that are no faults; kFaultRows follow them.
+std::vector<OptionEntry> makeOptionTable() {
+    std::vector<OptionEntry> table = {
         {"--image", Arg::Text, "FILE", "load addresses 16..279 from a data file (--image demo.dat)",
          [](SimOptions& o, const std::string& t, const Numbers&) { o.imageFile = t; }},
         {"--save", Arg::Text, "FILE", "write addresses 16..279 to FILE on exit (--save out.dat)",
@@ -70,50 +69,14 @@ const std::vector<OptionEntry>& optionTable() {
         {"--id", Arg::Text, "TEXT",
          "identification text, \\xHH \\r \\n \\\\ escapes, may be empty (--id 'igx-1\\x00')",
          [](SimOptions& o, const std::string& t, const Numbers&) { o.idText = t; }},
-        // Faults.
-        {"--silent-from", Arg::Number, "N",
-         "no answer from command N on, commands still act (--silent-from 1)",
-         fault(Fault::SilentFrom)},
-        {"--resync-answer", Arg::Byte, "BYTE", "answer resync with BYTE (--resync-answer 0x15)",
-         fault(Fault::ResyncAnswer)},
-        {"--resync-fail", Arg::Number, "N", "no answer to the first N resyncs (--resync-fail 3)",
-         fault(Fault::ResyncFail)},
-        {"--id-no-cr", Arg::None, "", "send the identification without its 0x0D (--id-no-cr)",
-         fault(Fault::IdNoCr)},
-        {"--addr-answer", Arg::Byte, "BYTE",
-         "answer set address with BYTE, pointer loaded anyway (--addr-answer 0x15)",
-         fault(Fault::AddrAnswer)},
-        {"--write-refuse", Arg::Address, "ADDR",
-         "answer a write at ADDR 0x15, store nothing, pointer stays (--write-refuse 50)",
-         fault(Fault::WriteRefuse)},
-        {"--read-corrupt", Arg::Address, "ADDR",
-         "answer a read at ADDR with the byte XOR 0xFF (--read-corrupt 100)",
-         fault(Fault::ReadCorrupt)},
-        {"--read-drop", Arg::Address, "ADDR",
-         "no answer to a read at ADDR, pointer advances (--read-drop 120)", fault(Fault::ReadDrop)},
-        {"--reset-answer", Arg::Bytes, "BYTES",
-         "answer a reset with these bytes, it still restarts (--reset-answer 0x06,0x00)",
-         fault(Fault::ResetAnswer)},
-        {"--reset-silent", Arg::None, "",
-         "no answer to a reset, it still restarts (--reset-silent)", fault(Fault::ResetSilent)},
-        {"--delay-ms", Arg::Number, "MS", "wait MS ms before each answer (--delay-ms 1200)",
-         fault(Fault::DelayMs)},
-        {"--delay-at", Arg::Number, "N",
-         "--delay-ms only for command N, repeatable (--delay-at 3 --delay-ms 1500)",
-         fault(Fault::DelayAt)},
-        {"--split-us", Arg::Number, "US",
-         "pause US microseconds between the bytes of an answer (--split-us 300000)",
-         fault(Fault::SplitUs)},
-        {"--garbage", Arg::Number, "N",
-         "N junk bytes wait in the input of whoever opens the device (--garbage 5)",
-         fault(Fault::Garbage)},
-        {"--unplug-read", Arg::Address, "ADDR",
-         "pull the adapter out at a read of ADDR: device gone, save, exit 3 (--unplug-read 100)",
-         fault(Fault::UnplugRead)},
-        {"--unplug-write", Arg::Address, "ADDR",
-         "the same at a write to ADDR, byte not stored (--unplug-write 100)",
-         fault(Fault::UnplugWrite)},
     };
+    for (const FaultRow& f : kFaultRows)
+        table.push_back({f.option, f.arg, f.argName, f.help, fault(f.fault)});
+    return table;
+}
+
+const std::vector<OptionEntry>& optionTable() {
+    static const std::vector<OptionEntry> table = makeOptionTable();
     return table;
 }
 
@@ -250,13 +213,16 @@ std::string helpText() {
         "0xFF until loaded; reads past 279 answer 0xFF, writes past it are answered 0x15.\n"
         "Exit status: 0 done, 2 bad usage or file, 3 unplugged.\n\n"
         "Options:\n";
-    for (const auto& entry : optionTable()) {
+    const auto& table = optionTable();
+    const size_t firstFault = table.size() - std::size(kFaultRows);
+    for (size_t i = 0; i < table.size(); ++i) {
+        const OptionEntry& entry = table[i];
+        if (i == firstFault) text += "\nFaults (may be combined):\n";
         if (*entry.help == '\0') continue;  // an alias, named in its long form's line
         std::string left = std::string("  ") + entry.name;
         if (entry.arg != Arg::None) left += std::string(" ") + entry.argName;
         left.resize(std::max<size_t>(left.size() + 1, 23), ' ');
         text += left + entry.help + "\n";
-        if (std::string(entry.name) == "--id") text += "\nFaults (may be combined):\n";
     }
     text += "  --help               print this text\n";
     return text;

@@ -7,25 +7,86 @@
 
 namespace igx1sim {
 
-// The ways the simulated controller can misbehave. Each is switched on by one option; the
-// ones keyed by an address or a command number may be given several times.
+// The ways the simulated controller can misbehave. Each is switched on by its option in
+// kFaultRows; the ones keyed by an address or a command number may be given several times.
 enum class Fault {
-    SilentFrom,    // no answer from command number N on
-    ResyncAnswer,  // resync answered with this byte instead of 0x06
-    ResyncFail,    // the first N resyncs get no answer
-    IdNoCr,        // identification text without its 0x0D
-    AddrAnswer,    // set address answered with this byte
-    WriteRefuse,   // write at this address answered 0x15, nothing stored
-    ReadCorrupt,   // read at this address answered with the byte XOR 0xFF
-    ReadDrop,      // read at this address gets no answer (the pointer still advances)
-    ResetAnswer,   // reset with the right key answered with these bytes
-    ResetSilent,   // reset with the right key gets no answer
-    DelayMs,       // pause before an answer
-    DelayAt,       // only these command numbers are delayed
-    SplitUs,       // pause between the bytes of an answer
-    Garbage,       // junk bytes waiting in the client's input before it opens
-    UnplugRead,    // adapter pulled out when a read reaches this address
-    UnplugWrite,   // adapter pulled out when a write reaches this address
+    SilentFrom,
+    ResyncAnswer,
+    ResyncFail,
+    IdNoCr,
+    AddrAnswer,
+    WriteRefuse,
+    ReadCorrupt,
+    ReadDrop,
+    ResetAnswer,
+    ResetSilent,
+    DelayMs,
+    DelayAt,
+    SplitUs,
+    Garbage,
+    UnplugRead,
+    UnplugWrite,
+};
+
+// What an option's value is read as.
+enum class Arg { None, Text, Number, Byte, Bytes, Address };
+
+// One fault: its option, its value, its help line, and how the random user gives it.
+struct FaultRow {
+    Fault fault;
+    const char* option;
+    Arg arg;
+    const char* argName;
+    const char* help;  // what it does, in one line ending with an example
+    // The random user's value: `value` when set, else a number from `low` to `high`;
+    // `with` is given beside it. A row with neither is left to the others (DelayMs).
+    int low, high;
+    const char* value = nullptr;
+    const char* with = nullptr;
+};
+
+inline constexpr int kAnyAddress[] = {16, 279};  // the image's addresses
+
+inline const FaultRow kFaultRows[] = {
+    {Fault::SilentFrom, "--silent-from", Arg::Number, "N",
+     "no answer from command N on, commands still act (--silent-from 1)", 1, 300},
+    {Fault::ResyncAnswer, "--resync-answer", Arg::Byte, "BYTE",
+     "answer resync with BYTE (--resync-answer 0x15)", 0, 0, "0x15"},
+    {Fault::ResyncFail, "--resync-fail", Arg::Number, "N",
+     "no answer to the first N resyncs (--resync-fail 3)", 1, 4},
+    {Fault::IdNoCr, "--id-no-cr", Arg::None, "",
+     "send the identification without its 0x0D (--id-no-cr)", 0, 0},
+    {Fault::AddrAnswer, "--addr-answer", Arg::Byte, "BYTE",
+     "answer set address with BYTE, pointer loaded anyway (--addr-answer 0x15)", 0, 0, "0x15"},
+    {Fault::WriteRefuse, "--write-refuse", Arg::Address, "ADDR",
+     "answer a write at ADDR 0x15, store nothing, pointer stays (--write-refuse 50)",
+     kAnyAddress[0], kAnyAddress[1]},
+    {Fault::ReadCorrupt, "--read-corrupt", Arg::Address, "ADDR",
+     "answer a read at ADDR with the byte XOR 0xFF (--read-corrupt 100)", kAnyAddress[0],
+     kAnyAddress[1]},
+    {Fault::ReadDrop, "--read-drop", Arg::Address, "ADDR",
+     "no answer to a read at ADDR, pointer advances (--read-drop 120)", kAnyAddress[0],
+     kAnyAddress[1]},
+    {Fault::ResetAnswer, "--reset-answer", Arg::Bytes, "BYTES",
+     "answer a reset with these bytes, it still restarts (--reset-answer 0x06,0x00)", 0, 0,
+     "0x06,0x00"},
+    {Fault::ResetSilent, "--reset-silent", Arg::None, "",
+     "no answer to a reset, it still restarts (--reset-silent)", 0, 0},
+    {Fault::DelayMs, "--delay-ms", Arg::Number, "MS",
+     "wait MS ms before each answer (--delay-ms 1200)", 0, -1},
+    {Fault::DelayAt, "--delay-at", Arg::Number, "N",
+     "--delay-ms only for command N, repeatable (--delay-at 3 --delay-ms 1500)", 1, 20, nullptr,
+     "--delay-ms=1100"},
+    {Fault::SplitUs, "--split-us", Arg::Number, "US",
+     "pause US microseconds between the bytes of an answer (--split-us 300000)", 0, 0, "400"},
+    {Fault::Garbage, "--garbage", Arg::Number, "N",
+     "N junk bytes wait in the input of whoever opens the device (--garbage 5)", 1, 40},
+    {Fault::UnplugRead, "--unplug-read", Arg::Address, "ADDR",
+     "pull the adapter out at a read of ADDR: device gone, save, exit 3 (--unplug-read 100)",
+     kAnyAddress[0], kAnyAddress[1]},
+    {Fault::UnplugWrite, "--unplug-write", Arg::Address, "ADDR",
+     "the same at a write to ADDR, byte not stored (--unplug-write 100)", kAnyAddress[0],
+     kAnyAddress[1]},
 };
 
 class Faults {

@@ -1,12 +1,14 @@
 #include "simulator.h"
 
 #include "event_log.h"
+#include "sim_options.h"
 
 #include <sys/prctl.h>
 #include <unistd.h>
 #include <QElapsedTimer>
 #include <QFile>
 #include <csignal>
+#include <iterator>
 
 namespace monkey {
 
@@ -45,66 +47,27 @@ bool Simulator::start(const QStringList& faults) {
            ::rename(qPrintable(temp), qPrintable(device())) == 0;
 }
 
-// A clean controller most of the time, otherwise one or two of its faults.
+// A clean controller most of the time, otherwise one or two of its faults (or an odd
+// identification or status).
 QStringList Simulator::randomFaults(Dice& dice) {
+    using igx1sim::kFaultRows;
     QStringList f;
     if (dice.chance(0.5)) return f;
+    const int faults = int(std::size(kFaultRows));
     for (int n = dice.between(1, 2); n > 0; --n) {
-        const QString addr = QString::number(dice.between(16, 279));
-        switch (dice.below(15)) {
-            case 0:
-                f << "--silent-from" << QString::number(dice.between(1, 300));
-                break;
-            case 1:
-                f << "--resync-fail" << QString::number(dice.between(1, 4));
-                break;
-            case 2:
-                f << "--resync-answer"
-                  << "0x15";
-                break;
-            case 3:
-                f << "--id-no-cr";
-                break;
-            case 4:
-                f << "--id"
-                  << "IGX-2 V1.0";
-                break;
-            case 5:
-                f << "--addr-answer"
-                  << "0x15";
-                break;
-            case 6:
-                f << "--write-refuse" << addr;
-                break;
-            case 7:
-                f << "--read-corrupt" << addr;
-                break;
-            case 8:
-                f << "--read-drop" << addr;
-                break;
-            case 9:
-                f << (dice.chance(0.5) ? QStringList{"--reset-silent"}
-                                       : QStringList{"--reset-answer", "0x06,0x00"});
-                break;
-            case 10:
-                f << "--delay-at" << QString::number(dice.between(1, 20)) << "--delay-ms"
-                  << "1100";
-                break;
-            case 11:
-                f << "--split-us"
-                  << "400";
-                break;
-            case 12:
-                f << "--garbage" << QString::number(dice.between(1, 40));
-                break;
-            case 13:
-                f << (dice.chance(0.5) ? "--unplug-read" : "--unplug-write") << addr;
-                break;
-            default:
-                f << "--status"
-                  << "0";
-                break;
+        const int pick = dice.below(faults + 2);
+        if (pick >= faults) {
+            f << (pick == faults ? QStringList{"--id", "IGX-2 V1.0"}
+                                 : QStringList{"--status", "0"});
+            continue;
         }
+        const igx1sim::FaultRow& row = kFaultRows[pick];
+        if (!row.value && row.low > row.high) continue;  // given only beside another
+        f << row.option;
+        if (row.arg != igx1sim::Arg::None)
+            f << (row.value ? QString(row.value)
+                            : QString::number(dice.between(row.low, row.high)));
+        if (row.with) f << row.with;
     }
     return f;
 }

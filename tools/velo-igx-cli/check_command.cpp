@@ -44,23 +44,15 @@ void printFindings(const QVector<TableFinding>& all, const CheckRules& rules, FI
                      prefix, notes[0], notes[1]);
 }
 
-int runCheck(QStringList args) {
-    QString path;
-    bool json = false;
+int runCheck(const CommandLine& line) {
     PressureUnit unit = PressureUnit::InHg;
-    if (!takeUnits(args, unit)) return kUsage;
-    for (const QString& a : args) {
-        if (a == "--json") {
-            json = true;
-        } else if (a.startsWith("--") || !path.isEmpty()) {
-            return usage("check takes one FILE.dat, --json and --units, not " + a);
-        } else {
-            path = a;
-        }
-    }
-    if (path.isEmpty()) return usage("check needs FILE.dat");
+    if (!takeUnits(line, unit)) return kUsage;
+    if (const QString a = line.stray(1); !a.isEmpty())
+        return usage("check takes one FILE.dat, --json and --units, not " + a);
+    if (line.files().isEmpty()) return usage("check needs FILE.dat");
+    const bool json = line.isSet("json");
     auto image = std::make_unique<ConfigImage>();
-    if (const int failed = readImage(path, *image)) return failed;
+    if (const int failed = readImage(line.files()[0], *image)) return failed;
     const auto settings = openUserSettings();
     const CheckRules rules = CheckRules::fromSettings(*settings);
     const auto table = checkedTableInUse(*image);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "command_line.h"
 #include "table/pressure_units.h"
 
 #include <QStringList>
@@ -24,29 +25,29 @@ inline constexpr int kFailed = 1;
 inline constexpr int kUsage = 2;
 inline constexpr int kFileError = 2;
 
-int runShow(QStringList args);
-int runDiff(QStringList args);
+int runShow(const CommandLine& line);
+int runDiff(const CommandLine& line);
 void printImageDiff(const ImageDiff& d, const QString& pathA, const QString& pathB,
                     PressureUnit unit);
-int runExport(QStringList args);
-int runImport(QStringList args);
-// Takes "--units inHg|kPa|psi|bar" out of `args`; false (after the usage) when it is wrong.
-bool takeUnits(QStringList& args, PressureUnit& unit);
-int runDownload(const QStringList& args);
-int runUpload(const QStringList& args);
+int runExport(const CommandLine& line);
+int runImport(const CommandLine& line);
+// Reads "--units UNIT"; false (after the usage) when it is wrong.
+bool takeUnits(const CommandLine& line, PressureUnit& unit);
+int runDownload(const CommandLine& line);
+int runUpload(const CommandLine& line);
 // verify FILE.dat: the controller against a data file, as diff prints two files.
-int runVerify(const QStringList& args);
+int runVerify(const CommandLine& line);
 int runModify(const QStringList& args);
 // history [--json] | export ID OUT.dat | note ID TEXT
 int runHistory(const QStringList& args);
 // This run's Tune History, opened on first use.
 TuneHistory* cliHistory();
-// Makes its own QGuiApplication: call it instead of creating one.
-int runReport(int argc, char** argv);
+// Needs a QGuiApplication.
+int runReport(const CommandLine& line);
 
 // Finding the controller and checking a table.
-int runPorts(const QStringList& args);
-int runCheck(QStringList args);
+int runPorts(const CommandLine& line);
+int runCheck(const CommandLine& line);
 // The findings' sentences, then one line that counts the notes; each line after `prefix`.
 void printFindings(const QVector<TableFinding>& all, const CheckRules& rules, FILE* to,
                    const char* prefix = "");

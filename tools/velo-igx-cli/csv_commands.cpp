@@ -7,17 +7,16 @@
 
 #include <QDir>
 #include <QFile>
-#include <algorithm>
 #include <cstdio>
 #include <optional>
 
 namespace velo::cli {
 
-int runExport(QStringList args) {
+int runExport(const CommandLine& line) {
     PressureUnit unit = PressureUnit::InHg;
-    if (!takeUnits(args, unit)) return kUsage;
-    if (args.size() != 2 || args[0].startsWith("--") || args[1].startsWith("--"))
-        return usage("export needs IN.dat OUT.csv");
+    if (!takeUnits(line, unit)) return kUsage;
+    const QStringList args = line.files();
+    if (args.size() != 2 || !line.stray(2).isEmpty()) return usage("export needs IN.dat OUT.csv");
     OpenedTable t;
     if (const int failed = t.open(args[0])) return failed;
     const QString csv = tableToCsv(*t.table, t.image.mapSensorInUse(), unit);
@@ -29,11 +28,11 @@ int runExport(QStringList args) {
     return kOk;
 }
 
-int runImport(QStringList args) {
+int runImport(const CommandLine& line) {
     PressureUnit unit = PressureUnit::InHg;
-    if (!takeUnits(args, unit)) return kUsage;
-    if (args.size() != 3 ||
-        std::any_of(args.begin(), args.end(), [](const QString& a) { return a.startsWith("--"); }))
+    if (!takeUnits(line, unit)) return kUsage;
+    const QStringList args = line.files();
+    if (args.size() != 3 || !line.stray(3).isEmpty())
         return usage("import needs IN.dat TABLE.csv OUT.dat");
     OpenedTable t;
     if (const int failed = t.open(args[0])) return failed;

@@ -87,9 +87,7 @@ void printImageDiff(const ImageDiff& d, const QString& pathA, const QString& pat
                               : lines.size() == 1 ? QString("1 cell differs")
                                                   : QString("%1 cells differ").arg(lines.size());
         const bool twoSensors = t == TableKind::Table3D && d.mapSensorA != d.mapSensorB;
-        const QString inUnit = t == TableKind::Table3D && unit != PressureUnit::InHg
-                                   ? "; MAP in " + unitName(unit)
-                                   : QString();
+        const QString inUnit = t == TableKind::Table3D ? mapUnitPhrase(unit) : QString();
         std::printf(
             "\n%s table: %s%s\n", qPrintable(tableName(t)), qPrintable(count),
             lines.isEmpty() ? ""
@@ -108,21 +106,12 @@ void printImageDiff(const ImageDiff& d, const QString& pathA, const QString& pat
                     d.otherBytes == 1 ? "s" : "");
 }
 
-int runDiff(QStringList args) {
-    QStringList paths;
-    bool json = false;
+int runDiff(const CommandLine& line) {
     PressureUnit unit = PressureUnit::InHg;
-    if (!takeUnits(args, unit)) return kUsage;
-    for (const QString& a : args) {
-        if (a == "--json")
-            json = true;
-        else if (a.startsWith("--") || paths.size() == 2) {
-            printUsage(stderr);
-            return kUsage;
-        } else
-            paths << a;
-    }
-    if (paths.size() != 2) {
+    if (!takeUnits(line, unit)) return kUsage;
+    const QStringList paths = line.files();
+    const bool json = line.isSet("json");
+    if (!line.stray(2).isEmpty() || paths.size() != 2) {
         printUsage(stderr);
         return kUsage;
     }

@@ -1,9 +1,9 @@
 // velo-igx-cli: the program's workflows from a terminal.
 #include "cli.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <cstdio>
-#include <cstring>
+#include <memory>
 
 namespace velo::cli {
 
@@ -14,20 +14,9 @@ int usage(const QString& why) {
 }
 
 void printUsage(FILE* to) {
-    std::fputs(
-        "Usage:\n"
-        "  velo-igx-cli show FILE.dat [--json] [--units inHg|kPa|psi|bar]\n"
-        "  velo-igx-cli diff A.dat B.dat [--json] [--units inHg|kPa|psi|bar]\n"
-        "  velo-igx-cli download OUT.dat [--device PATH | --port N] [--trace]\n"
-        "  velo-igx-cli upload IN.dat [--device PATH | --port N] [--trace] [--no-read-first]\n"
-        "  velo-igx-cli verify FILE.dat [--device PATH | --port N] [--trace]\n"
-        "  velo-igx-cli modify IN.dat OUT.dat ENTRY [--rows A-B] [--cols A-B]\n"
-        "  velo-igx-cli report IN.dat OUT.pdf|- [--comment TEXT]\n"
-        "  velo-igx-cli export IN.dat OUT.csv [--units inHg|kPa|psi|bar]\n"
-        "  velo-igx-cli import IN.dat TABLE.csv OUT.dat [--units inHg|kPa|psi|bar]\n"
-        "  velo-igx-cli history [--json] | export ID OUT.dat | note ID TEXT\n"
-        "  velo-igx-cli ports [--device PATH]... [--json]\n"
-        "  velo-igx-cli check FILE.dat [--json] [--units inHg|kPa|psi|bar]\n"
+    QString text = "Usage:\n";
+    for (const CliCommand& command : commands()) text += usageLine(command) + "\n";
+    text +=
         "Wherever a data file is read, @ID reads entry ID of Tune History instead.\n"
         "\n"
         "Messages are printed as \"TITLE: TEXT\" on stderr; questions are answered so that\n"
@@ -43,34 +32,33 @@ void printUsage(FILE* to) {
         "no findings, 1 when it has some.\n"
         "upload first reads the controller's tune and keeps it in Tune History;\n"
         "--no-read-first skips that. verify reads the controller and compares it with\n"
-        "FILE.dat as diff does: exit 0 when they hold the same bytes, 1 when not.\n",
-        to);
+        "FILE.dat as diff does: exit 0 when they hold the same bytes, 1 when not.\n";
+    std::fputs(text.toUtf8().constData(), to);
 }
 
 }  // namespace velo::cli
 
 int main(int argc, char** argv) {
-    if (argc > 1 && std::strcmp(argv[1], "report") == 0) return velo::cli::runReport(argc, argv);
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName("Velo_IGX_Main");
-    QStringList args = app.arguments().mid(1);
-    if (args.isEmpty() || args[0] == "--help" || args[0] == "-h") {
-        velo::cli::printUsage(args.isEmpty() ? stderr : stdout);
-        return args.isEmpty() ? velo::cli::kUsage : velo::cli::kOk;
+    using namespace velo::cli;
+    const CliCommand* command = argc > 1 ? findCommand(QString::fromLocal8Bit(argv[1])) : nullptr;
+    std::unique_ptr<QCoreApplication> app;
+    if (command && (command->flags & kPaints)) {
+        // Fonts and painting need a GUI application; no screen is needed for it.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
     }
-    const QString command = args.takeFirst();
-    if (command == "show") return velo::cli::runShow(args);
-    if (command == "diff") return velo::cli::runDiff(args);
-    if (command == "download") return velo::cli::runDownload(args);
-    if (command == "upload") return velo::cli::runUpload(args);
-    if (command == "verify") return velo::cli::runVerify(args);
-    if (command == "modify") return velo::cli::runModify(args);
-    if (command == "history") return velo::cli::runHistory(args);
-    if (command == "export") return velo::cli::runExport(args);
-    if (command == "import") return velo::cli::runImport(args);
-    if (command == "ports") return velo::cli::runPorts(args);
-    if (command == "check") return velo::cli::runCheck(args);
-    std::fprintf(stderr, "velo-igx-cli: unknown command \"%s\"\n", qPrintable(command));
-    velo::cli::printUsage(stderr);
-    return velo::cli::kUsage;
+    QCoreApplication::setApplicationName("Velo_IGX_Main");
+    const QStringList args = app->arguments().mid(1);
+    if (args.isEmpty() || args[0] == "--help" || args[0] == "-h") {
+        printUsage(args.isEmpty() ? stderr : stdout);
+        return args.isEmpty() ? kUsage : kOk;
+    }
+    if (!command) {
+        std::fprintf(stderr, "velo-igx-cli: unknown command \"%s\"\n", qPrintable(args[0]));
+        printUsage(stderr);
+        return kUsage;
+    }
+    return command->run(CommandLine(*command, args.mid(1)));
 }

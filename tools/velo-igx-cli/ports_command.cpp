@@ -11,20 +11,11 @@
 
 namespace velo::cli {
 
-int runPorts(const QStringList& args) {
-    QStringList extra;
-    bool json = false;
-    for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == "--json") {
-            json = true;
-        } else if (args[i] == "--device" && i + 1 < args.size()) {
-            extra << args[++i];
-        } else {
-            std::fprintf(stderr, "velo-igx-cli: unexpected argument %s\n", qPrintable(args[i]));
-            printUsage(stderr);
-            return kUsage;
-        }
-    }
+int runPorts(const CommandLine& line) {
+    const QString stray = line.missingValue().isEmpty() ? line.stray(0) : line.missingValue();
+    if (!stray.isEmpty()) return usage("unexpected argument " + stray);
+    const QStringList extra = line.values("device");
+    const bool json = line.isSet("json");
     QVector<SerialPortEntry> ports = machinePorts();
     for (const QString& d : extra)
         if (std::none_of(ports.begin(), ports.end(), [&](const auto& p) { return p.device == d; }))

@@ -4,7 +4,6 @@
 #include "data/data_file.h"
 #include "report/ui/report_painter.h"
 
-#include <QGuiApplication>
 #include <QPdfWriter>
 #include <QSaveFile>
 #include <cstdio>
@@ -21,19 +20,12 @@ QString makerName(const AppFiles& files) {
     }
 }
 
-int report(const QStringList& args) {
-    QStringList files;
-    QString comment;
-    for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == "--comment" && i + 1 < args.size())
-            comment = args[++i];
-        else if (args[i].startsWith("--") || files.size() == 2) {
-            printUsage(stderr);
-            return kUsage;
-        } else
-            files << args[i];
-    }
-    if (files.size() != 2) {
+}  // namespace
+
+int runReport(const CommandLine& line) {
+    const QStringList files = line.files();
+    const QString comment = line.value("comment");
+    if (!line.missingValue().isEmpty() || !line.stray(2).isEmpty() || files.size() != 2) {
         printUsage(stderr);
         return kUsage;
     }
@@ -52,8 +44,8 @@ int report(const QStringList& args) {
 
     if (files[1] == "-") {
         const QSizeF a4(16838, 11906);
-        for (const QString& line : reportText(buildReport(in, tables, a4)))
-            std::printf("%s\n", qPrintable(line));
+        for (const QString& text : reportText(buildReport(in, tables, a4)))
+            std::printf("%s\n", qPrintable(text));
         return kOk;
     }
     QSaveFile out(files[1]);
@@ -81,16 +73,6 @@ int report(const QStringList& args) {
         return kFileError;
     }
     return kOk;
-}
-
-}  // namespace
-
-int runReport(int argc, char** argv) {
-    // Fonts and painting need a GUI application; no screen is needed for it.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    QCoreApplication::setApplicationName("Velo_IGX_Main");
-    return report(app.arguments().mid(2));
 }
 
 }  // namespace velo::cli

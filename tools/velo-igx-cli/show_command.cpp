@@ -104,39 +104,29 @@ int readImage(const QString& path, ConfigImage& image) {
     return kOk;
 }
 
-bool takeUnits(QStringList& args, PressureUnit& unit) {
-    const int i = args.indexOf("--units");
-    if (i < 0) return true;
-    const auto parsed = i + 1 < args.size() ? parsePressureUnit(args[i + 1]) : std::nullopt;
+bool takeUnits(const CommandLine& line, PressureUnit& unit) {
+    if (!line.isSet("units") && line.missingValue() != "--units") return true;
+    const auto parsed = parsePressureUnit(line.value("units"));
     if (!parsed) {
-        std::fputs("velo-igx-cli: --units takes inHg, kPa, psi or bar\n", stderr);
+        std::fprintf(stderr, "velo-igx-cli: --units takes %s\n",
+                     qPrintable(unitList(", ", " or ")));
         printUsage(stderr);
         return false;
     }
     unit = *parsed;
-    args.remove(i, 2);
     return true;
 }
 
-int runShow(QStringList args) {
-    QString path;
-    bool json = false;
+int runShow(const CommandLine& line) {
     PressureUnit chosen = PressureUnit::InHg;
-    const bool hadUnits = args.contains("--units");
-    if (!takeUnits(args, chosen)) return kUsage;
-    const PressureUnit* unit = hadUnits ? &chosen : nullptr;
-    for (const QString& a : args) {
-        if (a == "--json")
-            json = true;
-        else if (a.startsWith("--") || !path.isEmpty())
-            return usage("show takes one FILE.dat, --json and --units, not " + a);
-        else
-            path = a;
-    }
-    if (path.isEmpty()) return usage("show needs FILE.dat");
+    if (!takeUnits(line, chosen)) return kUsage;
+    const PressureUnit* unit = line.isSet("units") ? &chosen : nullptr;
+    if (const QString a = line.stray(1); !a.isEmpty())
+        return usage("show takes one FILE.dat, --json and --units, not " + a);
+    if (line.files().isEmpty()) return usage("show needs FILE.dat");
     ConfigImage image;
-    if (const int failed = readImage(path, image)) return failed;
-    if (json)
+    if (const int failed = readImage(line.files()[0], image)) return failed;
+    if (line.isSet("json"))
         std::printf("%s\n",
                     QJsonDocument(toJson(image, unit)).toJson(QJsonDocument::Indented).constData());
     else

@@ -29,35 +29,26 @@ struct TransferArgs {
     bool readFirst = true;  // upload: keep the controller's tune first
 };
 
-std::optional<TransferArgs> parse(const QStringList& args, int& status) {
+std::optional<TransferArgs> parse(const CommandLine& line, int& status) {
     TransferArgs out;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == "--trace") {
-            out.trace = true;
-        } else if (a == "--no-read-first") {
-            out.readFirst = false;
-        } else if (a == "--device" || a == "--port") {
-            if (i + 1 >= args.size()) {
-                status = usage(a + " needs a value");
-                return std::nullopt;
-            }
-            const QString value = args[++i];
-            if (a == "--device") {
-                out.device = value;
-            } else {
-                bool ok = false;
-                out.port = value.toInt(&ok);
-                if (!ok || out.port < 1 || out.port > kPortCount) {
-                    status = usage("--port takes a number from 1 to 255");
-                    return std::nullopt;
-                }
-            }
-        } else if (a.startsWith("--") || !out.file.isEmpty()) {
-            status = usage("unexpected argument " + a);
+    if (!line.missingValue().isEmpty()) {
+        status = usage(line.missingValue() + " needs a value");
+        return std::nullopt;
+    }
+    if (const QString a = line.stray(1); !a.isEmpty()) {
+        status = usage("unexpected argument " + a);
+        return std::nullopt;
+    }
+    out.file = line.files().value(0);
+    out.device = line.value("device");
+    out.trace = line.isSet("trace");
+    out.readFirst = !line.isSet("no-read-first");
+    if (line.isSet("port")) {
+        bool ok = false;
+        out.port = line.value("port").toInt(&ok);
+        if (!ok || out.port < 1 || out.port > kPortCount) {
+            status = usage("--port takes a number from 1 to 255");
             return std::nullopt;
-        } else {
-            out.file = a;
         }
     }
     if (out.file.isEmpty()) {
@@ -118,9 +109,9 @@ class Session {
 
 }  // namespace
 
-int runDownload(const QStringList& args) {
+int runDownload(const CommandLine& line) {
     int status = kUsage;
-    const auto parsed = parse(args, status);
+    const auto parsed = parse(line, status);
     if (!parsed) return status;
     // Found out before the controller is read, not after.
     const QFileInfo target(parsed->file);
@@ -146,9 +137,9 @@ int runDownload(const QStringList& args) {
     return kOk;
 }
 
-int runUpload(const QStringList& args) {
+int runUpload(const CommandLine& line) {
     int status = kUsage;
-    const auto parsed = parse(args, status);
+    const auto parsed = parse(line, status);
     if (!parsed) return status;
     Session session(*parsed);
     try {
@@ -172,9 +163,9 @@ int runUpload(const QStringList& args) {
     return session.link().upload() == TransferOutcome::Completed ? kOk : kFailed;
 }
 
-int runVerify(const QStringList& args) {
+int runVerify(const CommandLine& line) {
     int status = kUsage;
-    const auto parsed = parse(args, status);
+    const auto parsed = parse(line, status);
     if (!parsed) return status;
     Session session(*parsed);
     if (const int failed = readImage(parsed->file, session.ctx().image)) return failed;

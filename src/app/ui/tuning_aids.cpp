@@ -114,9 +114,10 @@ void TuningAids::buildUnits() {
     auto* group = new QActionGroup(menu);
     const PressureUnit stored = storedPressureUnit(settings_);
     w_.tableEditor().setPressureUnit(stored);
-    for (const PressureUnit u : kPressureUnits) {
-        QAction* a = menu->addAction(unitName(u));
-        a->setObjectName("mnuUnits" + unitName(u));
+    for (const PressureUnitRow& row : kPressureUnits) {
+        const PressureUnit u = row.unit;
+        QAction* a = menu->addAction(row.name);
+        a->setObjectName(QString("mnuUnits") + row.alias);
         a->setCheckable(true);
         a->setChecked(u == stored);
         group->addAction(a);

@@ -141,9 +141,7 @@ CompareDialog::CompareDialog(const CompareSides& sides, bool tableEdits, QWidget
             const QString marked = changed == 0   ? QString("no cell differs")
                                    : changed == 1 ? QString("1 changed cell marked")
                                                   : QString("%1 changed cells marked").arg(changed);
-            const QString unit = t == TableKind::Table3D && sides.unit != PressureUnit::InHg
-                                     ? "; MAP in " + unitName(sides.unit)
-                                     : QString();
+            const QString unit = t == TableKind::Table3D ? mapUnitPhrase(sides.unit) : QString();
             auto* box = new QGroupBox(
                 QString("%1 Timing Table (advance, deg%2): %3").arg(tableName(t), unit, marked),
                 this);
