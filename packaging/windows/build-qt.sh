@@ -140,42 +140,46 @@ HOST_CMAKE_DIR=$(dirname "$(dirname "$(dpkg -L qt6-base-dev | grep -m1 '/cmake/Q
 if [ ! -e "$QT_PREFIX/.velo-qtbase-done" ]; then
   fetch qt6-base "$QTBASE_VERSION" qtbase || exit 1
   B=$BUILDS/qtbase
-  if [ ! -e "$B/build.ninja" ]; then
+  # Each option in one line:
+  opts=(
+    -G Ninja
+    -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN"           # compilers and search roots for Windows
+    -DVELO_WINDOWS_ROOTS="$SQLITE_PREFIX"         # lets the toolchain find our SQLite
+    -DCMAKE_BUILD_TYPE=Release                    # optimised, as shipped
+    -DCMAKE_INSTALL_PREFIX="$QT_PREFIX"           # the cache, never the system
+    -DQT_HOST_PATH=/usr                           # the host Qt's moc, rcc, uic (same version)
+    -DQT_HOST_PATH_CMAKE_DIR="$HOST_CMAKE_DIR"    # where the host Qt's package files are
+    -DBUILD_SHARED_LIBS=ON                        # DLLs beside the programs
+    -DQT_BUILD_EXAMPLES=OFF                       # no examples
+    -DQT_BUILD_TESTS=OFF                          # no Qt's own tests
+    -DFEATURE_dbus=OFF                            # no D-Bus on Windows
+    -DINPUT_opengl=no                             # no OpenGL: our charts paint with QPainter;
+    -DFEATURE_opengl_dynamic=OFF                  #   FEATURE_opengl alone leaves dynamic GL on,
+    -DFEATURE_dynamicgl=OFF                       #   and 6.4's Windows plugin then fails to build
+    -DFEATURE_vulkan=OFF                          # nor Vulkan
+    -DFEATURE_network=OFF                         # modules the programs do not link:
+    -DFEATURE_xml=OFF                             #   Network, Xml
+    -DFEATURE_concurrent=OFF                      #   and Concurrent
+    -DFEATURE_tabletevent=OFF                     # Debian's source leaves out the tablet library
+    -DFEATURE_zstd=OFF                            # no zstd for Windows here; rcc data stays zlib
+    -DFEATURE_sql_sqlite=ON                       # the SQLite driver (Tune History) ...
+    -DFEATURE_system_sqlite=ON                    # ... linked to our SQLite, not a bundled copy
+    -DSQLite3_INCLUDE_DIR="$SQLITE_PREFIX/include"
+    -DSQLite3_LIBRARY="$SQLITE_PREFIX/lib/libsqlite3.dll.a"
+    -DFEATURE_sql_odbc=OFF                        # no other SQL drivers
+    -DFEATURE_sql_psql=OFF
+    -DFEATURE_sql_mysql=OFF
+    -DFEATURE_sql_ibase=OFF
+    -DFEATURE_sql_oci=OFF
+    -DFEATURE_sql_db2=OFF
+  )
+  # Configured again only when the options changed: the objects built so far are kept.
+  if [ ! -e "$B/build.ninja" ] || [ "$(cat "$B/.velo-options" 2>/dev/null)" != "${opts[*]}" ]; then
     say "Configuring Qt base (log: $B/configure.log)"
     mkdir -p "$B"
-    # Each option in one line:
-    opts=(
-      -G Ninja
-      -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN"           # compilers and search roots for Windows
-      -DVELO_WINDOWS_ROOTS="$SQLITE_PREFIX"         # lets the toolchain find our SQLite
-      -DCMAKE_BUILD_TYPE=Release                    # optimised, as shipped
-      -DCMAKE_INSTALL_PREFIX="$QT_PREFIX"           # the cache, never the system
-      -DQT_HOST_PATH=/usr                           # the host Qt's moc, rcc, uic (same version)
-      -DQT_HOST_PATH_CMAKE_DIR="$HOST_CMAKE_DIR"    # where the host Qt's package files are
-      -DBUILD_SHARED_LIBS=ON                        # DLLs beside the programs
-      -DQT_BUILD_EXAMPLES=OFF                       # no examples
-      -DQT_BUILD_TESTS=OFF                          # no Qt's own tests
-      -DFEATURE_dbus=OFF                            # no D-Bus on Windows
-      -DFEATURE_opengl=OFF                          # no OpenGL: our charts paint with QPainter
-      -DFEATURE_vulkan=OFF                          # nor Vulkan
-      -DFEATURE_network=OFF                         # modules the programs do not link:
-      -DFEATURE_xml=OFF                             #   Network, Xml
-      -DFEATURE_concurrent=OFF                      #   and Concurrent
-      -DFEATURE_tabletevent=OFF                     # Debian's source leaves out the tablet library
-      -DFEATURE_zstd=OFF                            # no zstd for Windows here; rcc data stays zlib
-      -DFEATURE_sql_sqlite=ON                       # the SQLite driver (Tune History) ...
-      -DFEATURE_system_sqlite=ON                    # ... linked to our SQLite, not a bundled copy
-      -DSQLite3_INCLUDE_DIR="$SQLITE_PREFIX/include"
-      -DSQLite3_LIBRARY="$SQLITE_PREFIX/lib/libsqlite3.dll.a"
-      -DFEATURE_sql_odbc=OFF                        # no other SQL drivers
-      -DFEATURE_sql_psql=OFF
-      -DFEATURE_sql_mysql=OFF
-      -DFEATURE_sql_ibase=OFF
-      -DFEATURE_sql_oci=OFF
-      -DFEATURE_sql_db2=OFF
-    )
     nice -n 19 cmake -S "$SRC/qtbase" -B "$B" "${opts[@]}" > "$B/configure.log" 2>&1 ||
       { tail -n 30 "$B/configure.log"; die "Qt base configure failed (see $B/configure.log)"; }
+    echo "${opts[*]}" > "$B/.velo-options"
   fi
   say "Building Qt base with $JOBS jobs (log: $B/build.log)"
   nice -n 19 cmake --build "$B" --parallel "$JOBS" > "$B/build.log" 2>&1 ||
