@@ -5,9 +5,9 @@
 #   ${VELO_WINDOWS_CACHE:-~/.cache/velo-igx}/sqlite-mingw          (SQLite, Qt's SQL driver links it)
 # The first run takes an hour or more on two cores. Running it again continues where it
 # stopped: each finished step leaves a mark in the cache and is skipped.
-# Environment: VELO_WINDOWS_CACHE (cache folder), JOBS (parallel compiles, default: all cores),
-# VELO_QTSERIALPORT_SOURCE (an unpacked qtserialport source of the same version, used when
-# the source package cannot be fetched).
+# Environment: VELO_WINDOWS_CACHE (cache folder), JOBS (parallel compiles, default: all cores).
+# No Qt Serial Port: Debian's mirror does not serve its source, so on Windows the program
+# drives the COM port through Win32 itself (src/link/win_serial_port_win.cpp).
 set -euo pipefail
 
 HERE=$(cd "$(dirname "$0")" && pwd)
@@ -36,7 +36,7 @@ unset CMAKE_C_COMPILER_LAUNCHER CMAKE_CXX_COMPILER_LAUNCHER
 # amalgamation script), dpkg-dev (dpkg-source), and the host Qt whose tools the
 # Windows Qt uses while it builds.
 PACKAGES="g++-mingw-w64-x86-64-posix mingw-w64-tools perl tcl dpkg-dev cmake ninja-build
-  qt6-base-dev qt6-base-dev-tools qt6-serialport-dev"
+  qt6-base-dev qt6-base-dev-tools"
 missing=""
 for p in $PACKAGES; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing="$missing $p"
@@ -51,11 +51,8 @@ fi
 # --- Versions: exactly those of the host's Qt -------------------------------------------
 source_version() { dpkg-query -W -f='${source:Version}' "$1"; }
 QTBASE_VERSION=$(source_version qt6-base-dev)          # e.g. 6.4.2+dfsg-10
-QTSERIALPORT_VERSION=$(source_version qt6-serialport-dev)
 SQLITE_VERSION=$(source_version libsqlite3-0)
 QT_VERSION=${QTBASE_VERSION%%[+-]*}                     # e.g. 6.4.2
-[ "${QTSERIALPORT_VERSION%%[+-]*}" = "$QT_VERSION" ] ||
-  die "host qt6-base ($QTBASE_VERSION) and qt6-serialport ($QTSERIALPORT_VERSION) differ"
 QT_PREFIX=$CACHE/qt-$QT_VERSION-mingw
 say "Qt $QT_VERSION for Windows into $QT_PREFIX"
 
@@ -108,12 +105,6 @@ fetch() {
   touch "$dir/.velo-unpacked"
 }
 
-# A source that cannot be had shows now, not after the hour-long build; the build goes on.
-if [ ! -e "$QT_PREFIX/.velo-qtserialport-done" ] && [ -z "${VELO_QTSERIALPORT_SOURCE:-}" ]; then
-  fetch qt6-serialport "$QTSERIALPORT_VERSION" qtserialport ||
-    echo "build-qt.sh: going on with Qt base; Qt Serial Port will need VELO_QTSERIALPORT_SOURCE." >&2
-fi
-
 # --- SQLite for Windows ------------------------------------------------------------------
 # Debian's qtbase source leaves out Qt's bundled SQLite, so the driver links this one.
 if [ ! -e "$SQLITE_PREFIX/.velo-done" ]; then
@@ -149,73 +140,52 @@ HOST_CMAKE_DIR=$(dirname "$(dirname "$(dpkg -L qt6-base-dev | grep -m1 '/cmake/Q
 if [ ! -e "$QT_PREFIX/.velo-qtbase-done" ]; then
   fetch qt6-base "$QTBASE_VERSION" qtbase || exit 1
   B=$BUILDS/qtbase
-  if [ ! -e "$B/build.ninja" ]; then
+  # Each option in one line:
+  opts=(
+    -G Ninja
+    -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN"           # compilers and search roots for Windows
+    -DVELO_WINDOWS_ROOTS="$SQLITE_PREFIX"         # lets the toolchain find our SQLite
+    -DCMAKE_BUILD_TYPE=Release                    # optimised, as shipped
+    -DCMAKE_INSTALL_PREFIX="$QT_PREFIX"           # the cache, never the system
+    -DQT_HOST_PATH=/usr                           # the host Qt's moc, rcc, uic (same version)
+    -DQT_HOST_PATH_CMAKE_DIR="$HOST_CMAKE_DIR"    # where the host Qt's package files are
+    -DBUILD_SHARED_LIBS=ON                        # DLLs beside the programs
+    -DQT_BUILD_EXAMPLES=OFF                       # no examples
+    -DQT_BUILD_TESTS=OFF                          # no Qt's own tests
+    -DFEATURE_dbus=OFF                            # no D-Bus on Windows
+    -DINPUT_opengl=no                             # no OpenGL: our charts paint with QPainter;
+    -DFEATURE_opengl_dynamic=OFF                  #   FEATURE_opengl alone leaves dynamic GL on,
+    -DFEATURE_dynamicgl=OFF                       #   and 6.4's Windows plugin then fails to build
+    -DFEATURE_vulkan=OFF                          # nor Vulkan
+    -DFEATURE_network=OFF                         # modules the programs do not link:
+    -DFEATURE_xml=OFF                             #   Network, Xml
+    -DFEATURE_concurrent=OFF                      #   and Concurrent
+    -DFEATURE_tabletevent=OFF                     # Debian's source leaves out the tablet library
+    -DFEATURE_zstd=OFF                            # no zstd for Windows here; rcc data stays zlib
+    -DFEATURE_sql_sqlite=ON                       # the SQLite driver (Tune History) ...
+    -DFEATURE_system_sqlite=ON                    # ... linked to our SQLite, not a bundled copy
+    -DSQLite3_INCLUDE_DIR="$SQLITE_PREFIX/include"
+    -DSQLite3_LIBRARY="$SQLITE_PREFIX/lib/libsqlite3.dll.a"
+    -DFEATURE_sql_odbc=OFF                        # no other SQL drivers
+    -DFEATURE_sql_psql=OFF
+    -DFEATURE_sql_mysql=OFF
+    -DFEATURE_sql_ibase=OFF
+    -DFEATURE_sql_oci=OFF
+    -DFEATURE_sql_db2=OFF
+  )
+  # Configured again only when the options changed: the objects built so far are kept.
+  if [ ! -e "$B/build.ninja" ] || [ "$(cat "$B/.velo-options" 2>/dev/null)" != "${opts[*]}" ]; then
     say "Configuring Qt base (log: $B/configure.log)"
     mkdir -p "$B"
-    # Each option in one line:
-    opts=(
-      -G Ninja
-      -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN"           # compilers and search roots for Windows
-      -DVELO_WINDOWS_ROOTS="$SQLITE_PREFIX"         # lets the toolchain find our SQLite
-      -DCMAKE_BUILD_TYPE=Release                    # optimised, as shipped
-      -DCMAKE_INSTALL_PREFIX="$QT_PREFIX"           # the cache, never the system
-      -DQT_HOST_PATH=/usr                           # the host Qt's moc, rcc, uic (same version)
-      -DQT_HOST_PATH_CMAKE_DIR="$HOST_CMAKE_DIR"    # where the host Qt's package files are
-      -DBUILD_SHARED_LIBS=ON                        # DLLs beside the programs
-      -DQT_BUILD_EXAMPLES=OFF                       # no examples
-      -DQT_BUILD_TESTS=OFF                          # no Qt's own tests
-      -DFEATURE_dbus=OFF                            # no D-Bus on Windows
-      -DINPUT_opengl=no                             # no OpenGL, dynamic GL included: charts paint with QPainter
-      -DFEATURE_vulkan=OFF                          # nor Vulkan
-      -DFEATURE_network=OFF                         # modules the programs do not link:
-      -DFEATURE_xml=OFF                             #   Network, Xml
-      -DFEATURE_concurrent=OFF                      #   and Concurrent
-      -DFEATURE_tabletevent=OFF                     # Debian's source leaves out the tablet library
-      -DFEATURE_zstd=OFF                            # no zstd for Windows here; rcc data stays zlib
-      -DFEATURE_sql_sqlite=ON                       # the SQLite driver (Tune History) ...
-      -DFEATURE_system_sqlite=ON                    # ... linked to our SQLite, not a bundled copy
-      -DSQLite3_INCLUDE_DIR="$SQLITE_PREFIX/include"
-      -DSQLite3_LIBRARY="$SQLITE_PREFIX/lib/libsqlite3.dll.a"
-      -DFEATURE_sql_odbc=OFF                        # no other SQL drivers
-      -DFEATURE_sql_psql=OFF
-      -DFEATURE_sql_mysql=OFF
-      -DFEATURE_sql_ibase=OFF
-      -DFEATURE_sql_oci=OFF
-      -DFEATURE_sql_db2=OFF
-    )
     nice -n 19 cmake -S "$SRC/qtbase" -B "$B" "${opts[@]}" > "$B/configure.log" 2>&1 ||
       { tail -n 30 "$B/configure.log"; die "Qt base configure failed (see $B/configure.log)"; }
+    echo "${opts[*]}" > "$B/.velo-options"
   fi
   say "Building Qt base with $JOBS jobs (log: $B/build.log)"
   nice -n 19 cmake --build "$B" --parallel "$JOBS" > "$B/build.log" 2>&1 ||
     { tail -n 30 "$B/build.log"; die "Qt base build failed (see $B/build.log; run again to continue)"; }
   cmake --install "$B" > "$B/install.log" 2>&1 || die "Qt base install failed (see $B/install.log)"
   touch "$QT_PREFIX/.velo-qtbase-done"
-fi
-
-# --- Qt Serial Port for Windows -------------------------------------------------------------
-if [ ! -e "$QT_PREFIX/.velo-qtserialport-done" ]; then
-  if [ -n "${VELO_QTSERIALPORT_SOURCE:-}" ]; then
-    SERIAL_SRC=$VELO_QTSERIALPORT_SOURCE
-  else
-    fetch qt6-serialport "$QTSERIALPORT_VERSION" qtserialport ||
-      die "without the qtserialport source there is no Qt Serial Port for Windows; give an
-unpacked source of Qt Serial Port $QT_VERSION as VELO_QTSERIALPORT_SOURCE=DIR and run again."
-    SERIAL_SRC=$SRC/qtserialport
-  fi
-  B=$BUILDS/qtserialport
-  say "Building Qt Serial Port (log: $B/build.log)"
-  mkdir -p "$B"
-  # Qt's own toolchain file for the installed Windows Qt (it loads ours and knows QT_HOST_PATH).
-  nice -n 19 cmake -S "$SERIAL_SRC" -B "$B" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$QT_PREFIX/lib/cmake/Qt6/qt.toolchain.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$QT_PREFIX" \
-    -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF > "$B/configure.log" 2>&1 ||
-    die "Qt Serial Port configure failed (see $B/configure.log)"
-  nice -n 19 cmake --build "$B" --parallel "$JOBS" > "$B/build.log" 2>&1 ||
-    die "Qt Serial Port build failed (see $B/build.log)"
-  cmake --install "$B" > "$B/install.log" 2>&1 || die "Qt Serial Port install failed"
-  touch "$QT_PREFIX/.velo-qtserialport-done"
 fi
 
 say "Done: Qt $QT_VERSION for Windows in $QT_PREFIX, SQLite in $SQLITE_PREFIX"

@@ -47,7 +47,8 @@ QString formatFixed(double value, int decimals) {
         if (i < 0) kept.insert(kept.begin(), '1');
     }
     std::string out = kept.substr(0, kept.size() - decimals);
-    if (decimals > 0) out += "." + kept.substr(kept.size() - decimals);
+    // Appended in two steps: "." + string trips a false -Wrestrict in MinGW's GCC 12.
+    if (decimals > 0) out.append(".").append(kept, kept.size() - decimals);
     const bool zero = kept.find_first_not_of('0') == std::string::npos;
     if (value < 0 && !zero) out.insert(out.begin(), '-');
     return QString::fromStdString(out);

@@ -2,39 +2,12 @@
 
 #include "core/scripted_interaction.h"
 #include "data/config_image.h"
-#include "link/adapter_platform.h"
 #include "link/controller_link.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSerialPortInfo>
 
 namespace velo {
-
-QVector<SerialPortEntry> machinePorts() {
-    // udev's stable names point at the devices the system lists.
-    QHash<QString, QString> byId;
-    const QDir ids("/dev/serial/by-id");
-    for (const QFileInfo& link : ids.entryInfoList(QDir::System | QDir::Files))
-        byId.insert(link.canonicalFilePath(), link.absoluteFilePath());
-    QVector<SerialPortEntry> out;
-    const AdapterPlatform& platform = systemAdapterPlatform();
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-#ifdef Q_OS_WIN
-        const QString device = info.portName();  // COM3, as the Com entries name it
-#else
-        const QString device = info.systemLocation();
-#endif
-        const auto vendor = info.hasVendorIdentifier()
-                                ? std::optional<uint16_t>(info.vendorIdentifier())
-                                : std::nullopt;
-        out.append({device, info.description(), info.manufacturer(), info.serialNumber(),
-                    byId.value(info.systemLocation()),
-                    adapterChip(vendor, info.productIdentifier()), platform.driverName(device),
-                    platform.latencyTimerMs(device)});
-    }
-    return out;
-}
 
 QString troubleText(PortTrouble trouble) {
     switch (trouble) {

@@ -1,8 +1,10 @@
 // USB serial adapters: the chip from its IDs, the latency timer read and the low-latency
-// request through the platform seam, the warning it leads to, and why a port failed.
+// request through the platform seam, the warning it leads to, and why a port failed
+// (also as Windows reports it).
 #include "link/adapter_platform.h"
 #include "link/port_finder.h"
 #include "link/qt_serial_port.h"
+#include "link/win32_port_errors.h"
 #include "support/sim_process.h"
 #include "usb_adapter.h"
 
@@ -174,6 +176,37 @@ class AdapterPlatformTest : public QObject {
                  (QStringList{"no such device", "not a serial device", "silent (no answer in 1 s)",
                               "no permission (add your user to the dialout group)",
                               "busy (another program has it open)", "not a serial device"}));
+    }
+
+    // A Windows error as Find Controller, the open's message and a port that failed while
+    // open say it: a port held by another program is the common refusal there.
+    void windowsPortErrors_data() {
+        QTest::addColumn<uint>("code");
+        QTest::addColumn<QString>("trouble");
+        QTest::addColumn<QString>("opening");
+        QTest::addColumn<bool>("unplugged");  // said when it comes while the port is open
+        const QString none = "no such device", busy = "busy (another program has it open)",
+                      other = "not a serial device";
+        QTest::newRow("file not found") << 2u << none << "no such port" << false;
+        QTest::newRow("path not found") << 3u << none << "no such port" << false;
+        QTest::newRow("access denied") << 5u << busy << "in use by another program" << true;
+        QTest::newRow("sharing violation") << 32u << busy << "in use by another program" << false;
+        QTest::newRow("invalid name") << 123u << other << "not a serial port" << false;
+        QTest::newRow("not supported") << 50u << other << "not a serial port" << false;
+        QTest::newRow("not ready") << 21u << other << "Windows error 21" << true;
+        QTest::newRow("bad command") << 22u << other << "Windows error 22" << true;
+        QTest::newRow("device removed") << 1617u << other << "Windows error 1617" << true;
+        QTest::newRow("unknown") << 9999u << other << "Windows error 9999" << false;
+    }
+    void windowsPortErrors() {
+        QFETCH(uint, code);
+        QFETCH(QString, trouble);
+        QFETCH(QString, opening);
+        QFETCH(bool, unplugged);
+        QCOMPARE(troubleText(win32OpenTrouble(code)), trouble);
+        QVERIFY2(win32OpenErrorText(code).contains(opening, Qt::CaseInsensitive),
+                 qPrintable(win32OpenErrorText(code)));
+        QCOMPARE(win32FailureText(code).contains("unplugged"), unplugged);
     }
 };
 
