@@ -37,6 +37,8 @@ int runUpload(const QStringList& args);
 // verify FILE.dat: the controller against a data file, as diff prints two files.
 int runVerify(const QStringList& args);
 int runModify(const QStringList& args);
+// The usage line that tells what modify's ENTRY may be.
+QString modifyUsage();
 // history [--json] | export ID OUT.dat | note ID TEXT
 int runHistory(const QStringList& args);
 // This run's Tune History, opened on first use.
