@@ -6,6 +6,7 @@
 #include "core/numeric.h"
 #include "core/scripted_interaction.h"
 #include "data/config_image.h"
+#include "table/grid_commands.h"
 #include "table/table_edit.h"
 #include "table/table_session.h"
 
@@ -72,15 +73,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 check(v >= table.lowerLimit() && v <= table.upperLimit(), what, v);
             });
         };
+        auto run = [&](const char* command) {
+            GridCommandRun r{table, all, text};
+            applyGridCommand(*gridCommand(command), r);
+        };
         if (!table.validateEdit(text)) table.acceptEdit(1, 1, text);
-        modifySelection(table, all, text);
+        run("Modify");
         checkLimits("Modify left", false);
         pasteSelection(table, all, {}, text);
         paintCharts(table);
-        interpolateSelection(table, all);
+        run("Interpolate");
         checkLimits("Interpolate left", true);
         pasteSelection(table, all, {}, text);
-        smoothSelection(table, all);
+        run("Smooth");
         checkLimits("Smooth left", false);
         Trap trap(ui);
         table.save(image, trap);

@@ -29,16 +29,6 @@ double plainDragTarget(double z) {
     return double(roundHalfEven(z * 5)) * 0.2;
 }
 
-double plainDragValue(double z, int lower, int upper) {
-    double v = plainDragTarget(z);
-    // No test against 0: a 3D cell may lie below it, down to the lower limit.
-    if (v < lower)
-        v = lower;
-    else if (v > upper)
-        v = upper;
-    return v;
-}
-
 double offsetDragValue(double z, double current) {
     double offset = double(roundHalfEven(2 * (z - current))) * 0.2;
     if (offset < -5)
@@ -46,15 +36,6 @@ double offsetDragValue(double z, double current) {
     else if (offset > 5)
         offset = 5;
     return offset;
-}
-
-double offsetCell(double cell, double offset, int lower, int upper) {
-    double v = offset + cell;
-    if (v < lower)
-        v = lower;
-    else if (v > upper)
-        v = upper;
-    return v;
 }
 
 std::optional<GridCell> Chart3DGestures::press(const Chart3DGeometry& g, Qt::MouseButton button,
@@ -94,7 +75,7 @@ void Chart3DGestures::move(const Chart3DGeometry& g, Qt::MouseButtons buttons,
     if (gesture == Gesture::Other) return;
     const double z = g.map(drag_.PickXIndex, drag_.PickYIndex, at.y());
     if (gesture == Gesture::Plain) {
-        const double v = plainDragValue(z, table_.lowerLimit(), table_.upperLimit());
+        const double v = table_.limited(LimitRule::Drag, plainDragTarget(z));
         table_.noteLimit(row(), drag_.PickXIndex, plainDragTarget(z), v);
         table_.setValue(row(), drag_.PickXIndex, v);
         label_.text.reset();
@@ -118,10 +99,10 @@ bool Chart3DGestures::release(Qt::MouseButton button, Qt::MouseButtons buttons,
                        formatFixed(table_.value(row(), drag_.PickXIndex), 1));
         label_.hide();
     } else if (gesture == Gesture::Offset && picked()) {
-        const int lower = table_.lowerLimit(), upper = table_.upperLimit();
         for (int i = 0; i < 168; ++i) {
             const int col = i % 21 + 1, r = i / 21 + 1;
-            const double v = offsetCell(table_.value(r, col), drag_.ShiftOffset, lower, upper);
+            const double v =
+                table_.limited(LimitRule::Drag, drag_.ShiftOffset + table_.value(r, col));
             table_.noteLimit(r, col, table_.value(r, col) + drag_.ShiftOffset, v);
             table_.setValue(r, col, v);
         }

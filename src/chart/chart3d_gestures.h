@@ -31,13 +31,10 @@ struct GridCell {
 };
 
 // The two drag rules of the 3D chart, from the value under the mouse ("map").
-// Plain drag: z on the 0.2-degree grid, halves to even, then into [lower, upper].
-double plainDragValue(double z, int lower, int upper);
-double plainDragTarget(double z);  // the same before the limits
+// Plain drag: z on the 0.2-degree grid, halves to even, then limited by the drag rule.
+double plainDragTarget(double z);
 // Offset drag: 0.2 degree per half degree between the mouse and the point, within +-5.
 double offsetDragValue(double z, double current);
-// One cell after the offset release.
-double offsetCell(double cell, double offset, int lower, int upper);
 
 // The 3D chart's mouse gestures on the open table, without a widget: the left drag
 // moves one point, the Shift + left drag chooses an offset the release adds to every

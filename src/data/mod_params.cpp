@@ -3,6 +3,7 @@
 #include "core/error_report.h"
 #include "core/numeric.h"
 #include "data/history_records.h"
+#include "data/timing_limits.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -199,19 +200,17 @@ void ModParamsForm::showStartRetard() {
 void ModParamsForm::cmdOK_Click() {
     ConfigImage& img = ctx_.image;
     const double t = trigTiming_;
-    const double low = t - ConfigImage::TimingRange;
-    auto bring = [&](double a) {
-        if (a < 0) return 0.0;
-        if (a < low) return low;
-        if (a > t) return t;
-        return a;
+    const TableKind k2D = TableKind::Table2D, k3D = TableKind::Table3D;
+    const double low = lowestValue(LimitRule::ParamsOk, k2D, trigTiming_);
+    auto bring = [&](TableKind kind, double a) {
+        return limited(LimitRule::ParamsOk, kind, trigTiming_, a);
     };
     // Counted before anything moves: the table as it was goes to Tune History first.
     int moved[2] = {0, 0};  // 2D, 3D
     for (int k = 1; k <= ConfigImage::kRpmColumns; ++k) {
-        moved[0] += bring(img.Table2D(k, 1)) != img.Table2D(k, 1);
+        moved[0] += bring(k2D, img.Table2D(k, 1)) != img.Table2D(k, 1);
         for (int r = 1; r <= ConfigImage::kMapRows; ++r)
-            moved[1] += bring(img.Table3D(k, r)) != img.Table3D(k, r);
+            moved[1] += bring(k3D, img.Table3D(k, r)) != img.Table3D(k, r);
     }
     const int brought = moved[0] + moved[1];
     bool kept = false;
@@ -220,12 +219,12 @@ void ModParamsForm::cmdOK_Click() {
                       QString("before Trig Timing %1").arg(trigTiming_)))
         kept = true;
     for (int k = 1; k <= ConfigImage::kRpmColumns; ++k) {
-        img.Table2D(k, 1) = bring(img.Table2D(k, 1));
+        img.Table2D(k, 1) = bring(k2D, img.Table2D(k, 1));
         img.Table2D(k, 2) = t;
     }
     for (int r = ConfigImage::kMapRows; r >= 1; --r)
         for (int k = 1; k <= ConfigImage::kRpmColumns; ++k)
-            img.Table3D(k, r) = bring(img.Table3D(k, r));
+            img.Table3D(k, r) = bring(k3D, img.Table3D(k, r));
     img.BufferEmpty = false;
     img.TrigTiming = trigTiming_;
     // One word in the status bar for both: what was brought in, and where the old table is.
@@ -243,10 +242,9 @@ void ModParamsForm::cmdOK_Click() {
             else
                 parts << cells(n) + " of the " + name + " table not in use";
         }
-        ctx_.tell(
-            QString("OK brought %1 into %2° to %3°")
-                .arg(parts.join(" and "), formatFixed(std::max(low, 0.0), 1), formatFixed(t, 1)) +
-            (kept ? QString(". ") + history::kClippedKept : QString()));
+        ctx_.tell(QString("OK brought %1 into %2° to %3°")
+                      .arg(parts.join(" and "), formatFixed(low, 1), formatFixed(t, 1)) +
+                  (kept ? QString(". ") + history::kClippedKept : QString()));
     }
 }
 

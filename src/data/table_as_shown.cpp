@@ -2,6 +2,7 @@
 
 #include "core/numeric.h"
 #include "core/run_error.h"
+#include "data/timing_limits.h"
 
 #include <cmath>
 #include <vector>
@@ -40,7 +41,8 @@ std::optional<TableShift> tableShift(const ConfigImage& image) {
     // A cell the dialog moved to a bound of its window tells less than the shift; any
     // other one tells it whole.
     const int now = sent.TrigTiming;
-    const double low = std::max(now - ConfigImage::TimingRange, 0) + 1e-6, high = now - 1e-6;
+    const double low = lowestValue(LimitRule::ParamsOk, TableKind::Table2D, now) + 1e-6,
+                 high = now - 1e-6;
     double inside = 0, any = 0;
     bool seen = false;
     for (size_t i = 0; i < shown.size(); ++i) {

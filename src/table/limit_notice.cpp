@@ -1,6 +1,7 @@
 #include "table/limit_notice.h"
 
 #include "core/numeric.h"
+#include "data/timing_limits.h"
 #include "table/table_session.h"
 
 #include <QStringList>
@@ -35,12 +36,10 @@ QString limitNotice(const QString& action, const QMap<double, int>& limitedTo, i
 }
 
 QString outsideNotice(const QString& action, const TableSession& table, const CellRange& block) {
-    int low = table.lowerLimit();
-    if (table.kind() == TableKind::Table2D) low = std::max(low, 0);
+    const double low = lowestValue(LimitRule::GridCheck, table.kind(), table.trigTiming());
     int outside = 0;
     block.forEach([&](int r, int c) {
-        const double v = table.value(r, c);
-        outside += !(v >= low && v <= table.upperLimit());
+        outside += !gridCheckTakes(table.kind(), table.trigTiming(), table.value(r, c));
     });
     if (outside == 0) return {};
     return QString("%1 left %2 outside %3 to %4")

@@ -4,6 +4,7 @@
 
 #include "core/error_report.h"
 #include "core/numeric.h"
+#include "data/timing_limits.h"
 
 #include <cmath>
 
@@ -153,10 +154,7 @@ void New2DTableForm::CreateNewTable() {
         else if (q > hi)
             q = hi;
         const float ramp = q;
-        if (q < trig - ConfigImage::TimingRange)
-            q = float(trig - ConfigImage::TimingRange);
-        else if (q > trig)
-            q = trig;
+        q = float(velo::limited(LimitRule::Modify, TableKind::Table2D, trig, q));
         if (q != ramp) ++limited[q];
         image.Table2D(k, 1) = q;
         image.Table2D(k, 2) = trig;
@@ -165,8 +163,7 @@ void New2DTableForm::CreateNewTable() {
     image.TrigTiming = trig;
     editor_.open(TableKind::Table2D, true);
     if (!limited.isEmpty())
-        editor_.ctx.tell(
-            limitNotice("New 2D table", limited, trig, trig - ConfigImage::TimingRange));
+        editor_.ctx.tell(limitNotice("New 2D table", limited, trig, TimingWindow(trig).lower));
     editor_.window->hideValueLabels();
     editor_.window->formResize();
 }

@@ -4,6 +4,7 @@
 #include "core/numeric.h"
 #include "core/run_error.h"
 #include "data/config_image.h"
+#include "data/timing_limits.h"
 #include "table/image_diff.h"
 
 #include <QSettings>
@@ -60,9 +61,8 @@ QString TableFinding::sentence(const CheckRules& rules) const {
 QVector<TableFinding> checkTable(const CheckedTable& t, const CheckRules& rules,
                                  PressureUnit unit) {
     const int rows = t.rows(), cols = ConfigImage::kRpmColumns;
-    // The lowest advance an edit may give; the 2D table also stops at 0.
-    double lower = t.trigTiming - ConfigImage::TimingRange;
-    if (t.kind == TableKind::Table2D) lower = std::max(lower, 0.0);
+    // The lowest advance an edit may give.
+    const double lower = lowestValue(LimitRule::GridCheck, t.kind, t.trigTiming);
     QVector<TableFinding> findings, notes;
     for (int r = 1; r <= rows; ++r) {
         const QString label =

@@ -44,18 +44,8 @@ void writeCell(TableSession& table, int row, int col, double v) {
     table.setText(row, col, formatFixed(v, 1));
 }
 
-// Interpolate and Smooth keep a cell in the window an edit may take.
-double limitToWindow(const TableSession& table, double v) {
-    int low = table.lowerLimit();
-    if (table.kind() == TableKind::Table2D) low = std::max(low, 0);
-    // Between pasted corners of opposite huge values the arithmetic meets inf - inf, which
-    // has no number and would pass both limits.
-    if (std::isnan(v)) return low;
-    return std::min(std::max(v, double(low)), double(table.upperLimit()));
-}
-
-void writeLimited(TableSession& table, int row, int col, double v) {
-    const double got = limitToWindow(table, v);
+void writeLimited(TableSession& table, LimitRule rule, int row, int col, double v) {
+    const double got = table.limited(rule, v);
     table.noteLimit(row, col, v, got);
     writeCell(table, row, col, got);
 }
@@ -66,29 +56,14 @@ double lerp(double a, double b, int i, int n) {
 
 }  // namespace
 
-void modifySelection(TableSession& table, const CellRange& sel, const QString& entry) {
+void modifySelection(TableSession& table, const CellRange& sel, const QString& entry,
+                     LimitRule rule) {
     const ModifyEntry e = ModifyEntry::parse(entry);
     table.runAction("Modify", [&] {
         sel.forEach([&](int r, int c) {
-            const double wanted = e.apply(leadingNumber(table.text(r, c)));
-            double v = wanted;
-            // Lower limit first, then the trigger timing; no step and no 0 here.
-            if (v < table.lowerLimit())
-                v = table.lowerLimit();
-            else if (v > table.upperLimit())
-                v = table.upperLimit();
-            table.noteLimit(r, c, wanted, v);
-            writeCell(table, r, c, v);
+            writeLimited(table, rule, r, c, e.apply(leadingNumber(table.text(r, c))));
         });
     });
-}
-
-QString stepEntry(bool up, bool large) {
-    return QString(up ? "+" : "-") + (large ? "2" : "0.5");
-}
-
-void stepSelection(TableSession& table, const CellRange& sel, bool up, bool large) {
-    modifySelection(table, sel, stepEntry(up, large));
 }
 
 QString clipText(const TableSession& table, const CellRange& sel) {
@@ -142,10 +117,10 @@ CellRange pasteSelection(TableSession& table, const CellRange& sel, const CopySt
     return target;
 }
 
-void interpolateSelection(TableSession& table, const CellRange& sel) {
+void interpolateSelection(TableSession& table, const CellRange& sel, LimitRule rule) {
     const int rows = sel.rowCount() - 1, cols = sel.colCount() - 1;
     auto v = [&](int r, int c) { return table.value(r, c); };
-    auto set = [&](int r, int c, double x) { writeLimited(table, r, c, x); };
+    auto set = [&](int r, int c, double x) { writeLimited(table, rule, r, c, x); };
     table.runAction("Interpolate", [&] {
         if (rows == 0) {
             for (int c = sel.left + 1; c < sel.right; ++c)
@@ -170,7 +145,7 @@ void interpolateSelection(TableSession& table, const CellRange& sel) {
     });
 }
 
-void smoothSelection(TableSession& table, const CellRange& sel) {
+void smoothSelection(TableSession& table, const CellRange& sel, LimitRule rule) {
     QVector<double> before;
     sel.forEach([&](int r, int c) { before << table.value(r, c); });
     auto old = [&](int r, int c) {
@@ -187,7 +162,7 @@ void smoothSelection(TableSession& table, const CellRange& sel) {
                 sum += old(rr, cc);
                 ++n;
             }
-            writeLimited(table, r, c, sum / n);
+            writeLimited(table, rule, r, c, sum / n);
         });
     });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/copy_store.h"
+#include "data/timing_limits.h"
 #include "table/cell_range.h"
 
 #include <QString>
@@ -23,14 +24,13 @@ struct ModifyEntry {
     double apply(double x) const;
 };
 
-// Each of these is one user action: one undo step when it changed anything.
+// Each of these is one user action: one undo step when it changed anything. The grid
+// commands (grid_commands.h) run them, each with its limit rule.
 
 // Pop-up "Modify": `entry` is what the input box returned (a cancelled box gives "",
 // which sets every cell to 0 before the limits). Cells read from their text.
-void modifySelection(TableSession& table, const CellRange& sel, const QString& entry);
-// Ctrl(+Shift)+Up/Down: +0.5/-0.5 degree, or +2/-2 with `large`, as Modify entries.
-QString stepEntry(bool up, bool large);
-void stepSelection(TableSession& table, const CellRange& sel, bool up, bool large);
+void modifySelection(TableSession& table, const CellRange& sel, const QString& entry,
+                     LimitRule rule);
 
 // Clip text of a block: tab between the cells of a row, CR between rows.
 QString clipText(const TableSession& table, const CellRange& sel);
@@ -46,10 +46,9 @@ CellRange pasteSelection(TableSession& table, const CellRange& sel, const CopySt
 // Pop-up "Interpolate": a row or a column fills its inner cells linearly from its two end
 // cells; a 3D block fills every cell but its four corners bilinearly from them. Pop-up
 // "Smooth": each cell the mean of the cross of cells around it inside the selection, from
-// the values before. Both work on the values, keep the table's limits and write texts
-// "#0.0".
-void interpolateSelection(TableSession& table, const CellRange& sel);
-void smoothSelection(TableSession& table, const CellRange& sel);
+// the values before. Both work on the values and write texts "#0.0".
+void interpolateSelection(TableSession& table, const CellRange& sel, LimitRule rule);
+void smoothSelection(TableSession& table, const CellRange& sel, LimitRule rule);
 
 // A taken grid edit as one step.
 void editCell(TableSession& table, int row, int col, const QString& text);

@@ -20,10 +20,6 @@ int TableSession::trigTiming() const {
     return image_->TrigTiming;
 }
 
-int TableSession::lowerLimit() const {
-    return int16_t(trigTiming() - ConfigImage::TimingRange);
-}
-
 bool TableSession::cellEdited(int row, int col) const {
     const int i = index(row, col);
     return values_[i] != original_[i] || texts_[i] != originalTexts_[i];
@@ -75,16 +71,14 @@ bool isNumber(const QString& text) {
 }  // namespace
 
 std::optional<QString> TableSession::validateEdit(const QString& text) const {
-    const double v = leadingNumber(text);
-    const bool inWindow = v >= lowerLimit() && v <= upperLimit();
+    if (isNumber(text) && gridCheckTakes(kind_, trigTiming(), leadingNumber(text)))
+        return std::nullopt;
     if (kind_ == TableKind::Table2D) {
-        if (isNumber(text) && v >= 0 && inWindow) return std::nullopt;
         return QString(
                    "Timing must be numeric value greater than zero and within %1 degrees of "
                    "trigger timing.")
             .arg(ConfigImage::TimingRange);
     }
-    if (isNumber(text) && inWindow) return std::nullopt;
     return QString("Timing must be numeric value between %1 and %2 degrees.")
         .arg(lowerLimit())
         .arg(upperLimit());
@@ -100,14 +94,7 @@ double TableSession::dragTarget(double startValue, int originY, int y) {
 }
 
 double TableSession::dragValue(double startValue, int originY, int y) const {
-    double v = dragTarget(startValue, originY, y);
-    if (v < lowerLimit())
-        v = lowerLimit();
-    else if (kind_ == TableKind::Table2D && v < 0)
-        v = 0;
-    else if (v > upperLimit())
-        v = upperLimit();
-    return v;
+    return limited(LimitRule::Drag, dragTarget(startValue, originY, y));
 }
 
 void TableSession::dragCell(int row, int col, double startValue, int originY, int y) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/config_image.h"
+#include "data/timing_limits.h"
 
 #include <QMap>
 #include <QObject>
@@ -33,9 +34,13 @@ class TableSession : public QObject {
     TableKind kind() const { return kind_; }
     int rows() const { return kind_ == TableKind::Table2D ? 1 : 8; }
     int trigTiming() const;
-    // The allowed window: [lower, upper] whole degrees; the 2D table is also kept >= 0.
-    int lowerLimit() const;
+    // The window of the trigger timing of the moment: [lower, upper] whole degrees.
+    int lowerLimit() const { return TimingWindow(trigTiming()).lower; }
     int upperLimit() const { return trigTiming(); }
+    // `v` brought into the window by `rule` for a cell of this table.
+    double limited(LimitRule rule, double v) const {
+        return velo::limited(rule, kind_, trigTiming(), v);
+    }
 
     double value(int row, int col) const { return values_[index(row, col)]; }
     QString text(int row, int col) const { return texts_[index(row, col)]; }
@@ -63,8 +68,8 @@ class TableSession : public QObject {
     // An accepted edit: the text stays as typed, the value is its leading number.
     void acceptEdit(int row, int col, const QString& text);
 
-    // The value a drag gives: 0.1 degree per pixel up, on the 0.2-degree grid, limited to
-    // the window (lower limit first, then 0 for the 2D table, then the trigger timing).
+    // The value a drag gives: 0.1 degree per pixel up, on the 0.2-degree grid, limited by
+    // the drag rule.
     double dragValue(double startValue, int originY, int y) const;
     // The same before the limits.
     static double dragTarget(double startValue, int originY, int y);

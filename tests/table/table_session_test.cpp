@@ -3,6 +3,7 @@
 #include "core/error_report.h"
 #include "core/numeric.h"
 #include "support/model_rig.h"
+#include "table/grid_commands.h"
 #include "table/image_diff.h"
 #include "table/limit_notice.h"
 #include "table/pressure_units.h"
@@ -40,6 +41,12 @@ void asOneStep(TableSession& t, const std::function<void()>& command) {
     QVERIFY(t.cells() == before);
     t.redo();
     QVERIFY(t.cells() == after);
+}
+
+// A command of the list on a selection, as the window runs it.
+void run(TableSession& t, const char* id, const CellRange& sel, const QString& input = {}) {
+    GridCommandRun r{t, sel, input};
+    applyGridCommand(*gridCommand(id), r);
 }
 
 // An image decoded from "offset=byte" pairs, every other byte 0.
@@ -315,8 +322,8 @@ class TableSessionTest : public QObject {
         row("5- adds", 30, "5-", "17.0\t25.0\t30.0");
         row("empty or cancelled", 30, "", "8.0\t8.0\t8.0");
         row("no zero floor", 10, "-40", "-12.0\t-12.0\t-12.0");
-        row("big step down", 30, stepEntry(false, true), "10.0\t18.0\t26.0");
-        row("small step up", 30, stepEntry(true, false), "12.5\t20.5\t28.5");
+        row("big step down", 30, gridCommand("StepDownLarge")->entry, "10.0\t18.0\t26.0");
+        row("small step up", 30, gridCommand("StepUp")->entry, "12.5\t20.5\t28.5");
     }
     // Both grids; the old value is the cell's text, not its working value.
     void modify() {
@@ -327,7 +334,7 @@ class TableSessionTest : public QObject {
             auto t = open(row == 3, trigTiming);
             pasteSelection(*t, {row, 4, row, 6}, {}, "12\t20\t28");
             for (int c = 4; c <= 6; ++c) t->setValue(row, c, 99);
-            asOneStep(*t, [&] { modifySelection(*t, {row, 4, row, 6}, entry); });
+            asOneStep(*t, [&] { run(*t, "Modify", {row, 4, row, 6}, entry); });
             QCOMPARE(clipText(*t, {row, 4, row, 7}), expected + "\t0.0");
             QCOMPARE(t->value(row, 6), leadingNumber(t->text(row, 6)));
         }
@@ -401,7 +408,7 @@ class TableSessionTest : public QObject {
         QFETCH(QString, expected);
         auto t = open(sel.bottom > 1, trigTiming);
         pasteSelection(*t, sel, {}, values);
-        asOneStep(*t, [&] { smooth ? smoothSelection(*t, sel) : interpolateSelection(*t, sel); });
+        asOneStep(*t, [&] { run(*t, smooth ? "Smooth" : "Interpolate", sel); });
         QCOMPARE(clipText(*t, sel), expected);
     }
 
@@ -437,7 +444,7 @@ class TableSessionTest : public QObject {
             QCOMPARE(outsideNotice("Paste", *t, {2, 1, 2, 3}), notice);
             return;
         } else {
-            modifySelection(*t, {2, 1, 2, 3}, command);
+            run(*t, "Modify", {2, 1, 2, 3}, command);
         }
         QCOMPARE(told.isEmpty() ? QString() : told[0][0].toString(), notice);
     }

@@ -13,6 +13,7 @@
 #include "data/file_commands.h"
 #include "data/ui/param_dialogs.h"
 #include "report/ui/report_painter.h"
+#include "table/grid_commands.h"
 #include "table/table_commands.h"
 #include "table/table_edit.h"
 #include "table/ui/check_marks.h"
@@ -164,7 +165,8 @@ void shootLimitNotice(MainWindow& window) {
     TimingGrid* grid = window.tableViews()->grid3D();
     grid->setCurrentCell(3, 14);
     grid->extendSelection(6, 19);
-    modifySelection(*table, {3, 14, 6, 19}, "+10");
+    GridCommandRun modify{*table, {3, 14, 6, 19}, "+10"};
+    applyGridCommand(*gridCommand("Modify"), modify);
     QApplication::processEvents();
     const QImage whole = window.grab().toImage();
     const int h = whole.height() * 2 / 5;

@@ -5,7 +5,9 @@
 #include "chart/ui/chart2d_widget.h"
 #include "chart/ui/chart3d_widget.h"
 #include "event_log.h"
+#include "table/grid_commands.h"
 #include "table/table_commands.h"
+#include "table/ui/table_popup.h"
 #include "table/ui/timing_grid.h"
 
 #include <QAbstractButton>
@@ -45,9 +47,15 @@ void Hands::randomKey(QWidget* target) {
     Qt::KeyboardModifiers mods;
     if (k == Qt::Key_Z || k == Qt::Key_Y || k == Qt::Key_C || k == Qt::Key_V)
         mods = dice_.chance(0.8) ? Qt::ControlModifier : Qt::NoModifier;
-    // Ctrl+Up/Down step the selected cells.
-    if ((k == Qt::Key_Up || k == Qt::Key_Down) && dice_.chance(0.4)) mods = Qt::ControlModifier;
     if (dice_.chance(0.2)) mods |= Qt::ShiftModifier;
+    // The grid's key commands (the steps) now and then.
+    if ((k == Qt::Key_Up || k == Qt::Key_Down) && dice_.chance(0.4)) {
+        QList<QKeyCombination> commands;
+        for (const GridCommand& g : gridCommands())
+            if (g.place == GridCommand::Place::GridKey) commands << g.keys[0][0];
+        const QKeyCombination pressed = dice_.pick(commands);
+        return key(pressed.key(), pressed.keyboardModifiers(), target);
+    }
     key(k, mods, target);
 }
 
@@ -133,7 +141,8 @@ void Hands::paste(TimingGrid& g) {
     QApplication::clipboard()->setText(clip);
     if (dice_.chance(0.5)) select(g);
     const bool is2D = &g == w().tableViews()->grid2D();
-    QAction* p = w().action(is2D ? "mnuPopUpPaste2D" : "mnuPopUpPaste3D");
+    QAction* p =
+        w().action(itemName(*gridCommand("Paste"), is2D ? TableKind::Table2D : TableKind::Table3D));
     if (dice_.chance(0.5)) {
         // As a right click would: Paste follows the copy store and the clipboard.
         setPasteForRightClick(w().tableEditor(), is2D ? TableKind::Table2D : TableKind::Table3D,

@@ -4,6 +4,7 @@
 #include "app/ui/table_views.h"
 #include "table/table_commands.h"
 #include "table/table_session.h"
+#include "table/ui/table_popup.h"
 #include "table/ui/timing_grid.h"
 
 #include <QAction>
@@ -21,10 +22,14 @@ std::optional<QString> windowFault(MainWindow& m, const QStringList& saved) {
     if (m.image().imageBytes().size() != kBytes)
         return QString("the buffer lost its %1 bytes").arg(kBytes);
     const MainState::Menus menus = m.state().menus();
-    const std::pair<const char*, bool> items[] = {
-        {"mnuNewTable", menus.newTable},    {"mnuEditTimingTable", menus.editTimingTable},
-        {"mnuSaveTbl", menus.saveTbl},      {"mnuCloseTbl", menus.closeTbl},
-        {"mnuPopUpPaste2D", menus.paste2D}, {"mnuPopUpPaste3D", menus.paste3D}};
+    QList<std::pair<QString, bool>> items = {{"mnuNewTable", menus.newTable},
+                                             {"mnuEditTimingTable", menus.editTimingTable},
+                                             {"mnuSaveTbl", menus.saveTbl},
+                                             {"mnuCloseTbl", menus.closeTbl}};
+    for (const GridCommand& g : gridCommands())
+        if (g.enabling == GridCommand::Enabling::Paste)
+            items << std::pair{itemName(g, TableKind::Table2D), menus.paste2D}
+                  << std::pair{itemName(g, TableKind::Table3D), menus.paste3D};
     for (const auto& [name, on] : items)
         if (QAction* a = m.action(name); a && a->isEnabled() != on)
             return QString("%1 is %2 against the window state").arg(name, on ? "off" : "on");
@@ -48,10 +53,14 @@ std::optional<QString> windowFault(MainWindow& m, const QStringList& saved) {
         if (m.isVisible() &&
             !(is2D ? m.tableViews()->grid2D() : m.tableViews()->grid3D())->isVisible())
             return QString("the open table's grid is hidden");
-        for (auto [name, can] : {std::pair{"mnuUndo", s->undoStack()->canUndo()},
-                                 std::pair{"mnuRedo", s->undoStack()->canRedo()}})
-            if (QAction* a = m.action(name); a && a->isEnabled() != can)
-                return QString("%1 does not follow the table's history").arg(name);
+        for (const GridCommand& g : gridCommands()) {
+            using E = GridCommand::Enabling;
+            if (g.enabling != E::CanUndo && g.enabling != E::CanRedo) continue;
+            const bool can =
+                g.enabling == E::CanUndo ? s->undoStack()->canUndo() : s->undoStack()->canRedo();
+            if (QAction* a = m.action(itemName(g)); a && a->isEnabled() != can)
+                return QString("%1 does not follow the table's history").arg(itemName(g));
+        }
         for (int r = 1; r <= s->rows(); ++r)
             for (int c = 1; c <= TableSession::kColumns; ++c) {
                 bool number = false;

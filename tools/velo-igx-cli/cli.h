@@ -38,6 +38,8 @@ int runUpload(const CommandLine& line);
 // verify FILE.dat: the controller against a data file, as diff prints two files.
 int runVerify(const CommandLine& line);
 int runModify(const QStringList& args);
+// The usage line that tells what modify's ENTRY may be.
+QString modifyUsage();
 // history [--json] | export ID OUT.dat | note ID TEXT
 int runHistory(const QStringList& args);
 // This run's Tune History, opened on first use.

@@ -34,6 +34,7 @@ void printUsage(FILE* to) {
         "--no-read-first skips that. verify reads the controller and compares it with\n"
         "FILE.dat as diff does: exit 0 when they hold the same bytes, 1 when not.\n";
     std::fputs(text.toUtf8().constData(), to);
+    std::fputs(qPrintable(modifyUsage()), to);
 }
 
 }  // namespace velo::cli

@@ -1,9 +1,12 @@
-// modify: the grid's Modify, Interpolate and Smooth on the table of a data file.
+// modify: the grid's commands that velo-igx-cli names (Modify, Interpolate, Smooth) on the
+// table of a data file.
 #include "cli.h"
 #include "opened_table.h"
 
-#include "table/table_edit.h"
+#include "table/grid_commands.h"
 #include "table/table_session.h"
+
+#include <QStringList>
 
 #include <QRegularExpression>
 #include <cstdio>
@@ -53,16 +56,20 @@ int runModify(const QStringList& args) {
     if (sel.left < 1 || sel.left > sel.right || sel.right > TableSession::kColumns)
         return usage("--cols takes A-B within 1-21");
 
-    const QString entry = files[2];
-    const QString word = entry.trimmed().toLower();
-    if (word == "interpolate")
-        interpolateSelection(table, sel);
-    else if (word == "smooth")
-        smoothSelection(table, sel);
-    else
-        modifySelection(table, sel, entry);
-
+    GridCommandRun run{table, sel, files[2]};
+    applyGridCommand(cliGridCommand(files[2]), run);
     return opened.saveAs(files[1]);
+}
+
+QString modifyUsage() {
+    QStringList words;
+    QString entry;
+    for (const GridCommand& c : gridCommands())
+        if (c.cliWord == "ENTRY")
+            entry = "a " + c.caption + " entry such as 30, -5 or +15%";
+        else if (!c.cliWord.isEmpty())
+            words << c.cliWord;
+    return "modify's ENTRY is " + entry + ", or one of the words " + words.join(", ") + ".\n";
 }
 
 }  // namespace velo::cli

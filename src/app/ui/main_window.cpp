@@ -87,9 +87,6 @@ MainWindow::~MainWindow() {
 // separator.
 std::vector<MainWindow::MenuCommand> MainWindow::menuCommands() {
     TableEditor& t = *tableEditor_;
-    auto undo = [&t](bool redo) {
-        if (TableSession* s = t.session()) redo ? s->redo() : s->undo();
-    };
     const QKeySequence none, open(QKeySequence::Open), save(QKeySequence::Save);
     auto on = [&t](void (*command)(TableEditor&)) { return [&t, command] { command(t); }; };
     // clang-format off
@@ -125,9 +122,7 @@ std::vector<MainWindow::MenuCommand> MainWindow::menuCommands() {
          &Menus::closeTbl},
         {"mnuEdit", "mnuCheckTable", "Chec&k Timing Table", none, [this, &t] {
              mnuCheckTable_Click(t, tableViews_->grid2D(), tableViews_->grid3D(), settings_, this); }},
-        {"mnuEdit", "mnuSepUndo"},
-        {"mnuEdit", "mnuUndo", "Undo", QKeySequence::Undo, [undo] { undo(false); }},
-        {"mnuEdit", "mnuRedo", "Redo", QKeySequence(Qt::CTRL | Qt::Key_Y), [undo] { undo(true); }},
+        {"mnuEdit", "mnuSepUndo"},  // the table's Edit menu commands follow
         {"mnuEdit", "mnuPressureUnits", "Pressure &Units", none, [] {}},  // TuningAids' submenu
 
         {"mnuComm", "mnuDownload", "&Download From EEPROM", none,
@@ -144,29 +139,29 @@ std::vector<MainWindow::MenuCommand> MainWindow::menuCommands() {
         {"mnuHelp", "mnuAbout", "&About...", none, [this] { mnuAbout_Click(); }},
     };
     // clang-format on
-    // The grids' context menus: the same five commands for each table.
+    auto at = std::find_if(c.begin(), c.end(), [](auto& m) { return m.name == "mnuSepUndo"; });
+    for (const GridCommand& g : gridCommands())
+        if (g.place == GridCommand::Place::EditMenu)
+            at = c.insert(at + 1, MenuCommand{"mnuEdit", itemName(g), g.caption, {}, [&t, &g] {
+                                                  runGridCommand(t, g);
+                                              }});
+    // The grids' context menus: the same commands for each table.
     for (const TableKind kind : {TableKind::Table2D, TableKind::Table3D}) {
-        const QString dim = kind == TableKind::Table2D ? "2D" : "3D";
-        const QString popup = "mnuPopUpEdit" + dim;
-        const std::pair<const char*, PopUpCommand> items[] = {
-            {"Copy", PopUpCommand::Copy},
-            {"Paste", PopUpCommand::Paste},
-            {"Modify", PopUpCommand::Modify},
-            {"Interpolate", PopUpCommand::Interpolate},
-            {"Smooth", PopUpCommand::Smooth}};
-        for (const auto& [caption, command] : items)
-            c.push_back({popup,
-                         QString("mnuPopUp%1%2").arg(caption, dim),
-                         caption,
+        const bool is2D = kind == TableKind::Table2D;
+        for (const GridCommand& g : gridCommands()) {
+            if (g.place != GridCommand::Place::PopUp) continue;
+            c.push_back({QString("mnuPopUpEdit") + (is2D ? "2D" : "3D"),
+                         itemName(g, kind),
+                         g.caption,
                          {},
-                         [this, &t, kind, command] {
-                             TimingGrid* grid = kind == TableKind::Table2D ? tableViews_->grid2D()
-                                                                           : tableViews_->grid3D();
-                             runPopUpCommand(t, *grid, kind, command);
+                         [this, &t, is2D, &g] {
+                             runGridCommand(t, g,
+                                            is2D ? tableViews_->grid2D() : tableViews_->grid3D());
                          },
-                         command != PopUpCommand::Paste ? nullptr
-                         : kind == TableKind::Table2D   ? &Menus::paste2D
-                                                        : &Menus::paste3D});
+                         g.enabling != GridCommand::Enabling::Paste ? nullptr
+                         : is2D                                     ? &Menus::paste2D
+                                                                    : &Menus::paste3D});
+        }
     }
     return c;
 }
@@ -205,7 +200,12 @@ void MainWindow::buildMenus(std::vector<MenuCommand> commands) {
         });
         if (c.enabledBy) enablingRules_.push_back({a, c.enabledBy});
     }
-    followUndoStack(*tableEditor_, action("mnuUndo"), action("mnuRedo"));
+    for (const GridCommand& g : gridCommands()) {
+        if (g.place != GridCommand::Place::EditMenu) continue;
+        action(itemName(g))->setShortcuts(g.keys);
+        if (g.enabling != GridCommand::Enabling::Always)
+            followUndoStack(*tableEditor_, action(itemName(g)), g.enabling);
+    }
 }
 
 void MainWindow::buildCentral() {

@@ -1,74 +1,67 @@
 #include "table/ui/table_popup.h"
 
-#include "table/limit_notice.h"
-
-#include <QAction>
-#include <QUndoStack>
-
 #include "table/table_commands.h"
-#include "table/table_edit.h"
 #include "table/ui/timing_grid.h"
 
+#include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QUndoStack>
 
 namespace velo {
 
-void runPopUpCommand(TableEditor& editor, TimingGrid& grid, TableKind kind, PopUpCommand command) {
+void runGridCommand(TableEditor& editor, const GridCommand& command, TimingGrid* grid) {
     TableSession* table = editor.session();
-    const TimingGrid::Selection s = grid.selection();
-    if (!table || table->kind() != kind || s.top < 1 || s.left < 1) return;
-    const CellRange sel{s.top, s.left, s.bottom, s.right};
+    if (!table) return;
     AppContext& ctx = editor.ctx;
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    switch (command) {
-        case PopUpCommand::Copy: {
-            const QString text = copySelection(*table, sel, editor.copy);
-            clipboard->clear();
-            clipboard->setText(text);
-            const MainState::Menus m = ctx.state.menus();
-            ctx.state.setPaste(kind == TableKind::Table2D || m.paste2D,
-                               kind == TableKind::Table3D || m.paste3D);
-            return;
-        }
-        case PopUpCommand::Paste: {
-            const CellRange block = pasteSelection(*table, sel, editor.copy, clipboard->text());
-            // The grid shows the block written, which the edge may have cut.
-            grid.setCurrentCell(block.top, block.left);
-            grid.extendSelection(block.bottom, block.right);
-            if (const QString out = outsideNotice("Paste", *table, block); !out.isEmpty())
-                ctx.tell(out);
-            break;
-        }
-        case PopUpCommand::Modify: {
-            // A cancelled box is an empty entry: every cell goes to the limited 0.
-            const QString entry =
-                ctx.ui.inputBox(kModifyTitle, modifyPrompt(), {}).value_or(QString());
-            modifySelection(*table, sel, entry);
-            break;
-        }
-        case PopUpCommand::Interpolate:
-            interpolateSelection(*table, sel);
-            break;
-        case PopUpCommand::Smooth:
-            smoothSelection(*table, sel);
-            break;
+    GridCommandRun run{*table, {}, {}, &editor.copy};
+    const bool onSelection = command.place != GridCommand::Place::EditMenu;
+    if (onSelection) {
+        const TimingGrid::Selection s = grid ? grid->selection() : TimingGrid::Selection{};
+        if (!grid || grid->session() != table || s.top < 1 || s.left < 1) return;
+        run.sel = {s.top, s.left, s.bottom, s.right};
     }
-    editor.window->hideValueLabels();
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (command.input == GridCommand::Input::Clipboard) run.input = clipboard->text();
+    if (command.input == GridCommand::Input::Entry && command.prompt)
+        run.input = ctx.ui.inputBox(command.title, command.prompt(), {}).value_or(QString());
+    applyGridCommand(command, run);
+    if (run.clipboard) {
+        clipboard->clear();
+        clipboard->setText(*run.clipboard);
+        const MainState::Menus m = ctx.state.menus();
+        ctx.state.setPaste(table->kind() == TableKind::Table2D || m.paste2D,
+                           table->kind() == TableKind::Table3D || m.paste3D);
+        return;
+    }
+    if (run.written) {
+        // The grid shows the block written, which the edge may have cut.
+        grid->setCurrentCell(run.written->top, run.written->left);
+        grid->extendSelection(run.written->bottom, run.written->right);
+    }
+    if (!run.notice.isEmpty()) ctx.tell(run.notice);
+    if (onSelection) editor.window->hideValueLabels();
 }
 
-void followUndoStack(TableEditor& editor, QAction* undo, QAction* redo) {
-    redo->setShortcuts(
-        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    QObject::connect(&editor, &TableEditor::sessionChanged, undo, [undo, redo](TableSession* s) {
-        undo->setEnabled(s && s->undoStack()->canUndo());
-        redo->setEnabled(s && s->undoStack()->canRedo());
-        if (!s) return;
-        QObject::connect(s->undoStack(), &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
-        QObject::connect(s->undoStack(), &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
-    });
-    undo->setEnabled(false);
-    redo->setEnabled(false);
+QString itemName(const GridCommand& command, TableKind grid) {
+    if (command.place == GridCommand::Place::EditMenu) return "mnu" + command.id;
+    return "mnuPopUp" + command.id + (grid == TableKind::Table2D ? "2D" : "3D");
+}
+
+void followUndoStack(TableEditor& editor, QAction* item, GridCommand::Enabling by) {
+    const bool redo = by == GridCommand::Enabling::CanRedo;
+    auto can = [redo](TableSession* s) {
+        return s && (redo ? s->undoStack()->canRedo() : s->undoStack()->canUndo());
+    };
+    QObject::connect(
+        &editor, &TableEditor::sessionChanged, item, [item, redo, can](TableSession* s) {
+            item->setEnabled(can(s));
+            if (!s) return;
+            QObject::connect(s->undoStack(),
+                             redo ? &QUndoStack::canRedoChanged : &QUndoStack::canUndoChanged, item,
+                             &QAction::setEnabled);
+        });
+    item->setEnabled(false);
 }
 
 }  // namespace velo

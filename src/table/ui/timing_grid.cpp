@@ -1,6 +1,7 @@
 #include "table/ui/timing_grid.h"
 
 #include "core/numeric.h"
+#include "table/grid_commands.h"
 #include "table/grid_metrics.h"
 #include "table/table_edit.h"
 #include "table/table_session.h"
@@ -339,15 +340,16 @@ bool TimingGrid::finishEdit() {
 }
 
 void TimingGrid::keyPressEvent(QKeyEvent* event) {
-    // Ctrl+Up/Down step the selection by half a degree, with Shift by two.
-    const auto mods = event->modifiers() & ~Qt::KeypadModifier;
-    const bool up = event->key() == Qt::Key_Up, down = event->key() == Qt::Key_Down;
-    if (!editing() && session_ && (up || down) &&
-        (mods == Qt::ControlModifier || mods == (Qt::ControlModifier | Qt::ShiftModifier))) {
+    // The grid's own key commands (the steps) on the selection.
+    const QKeySequence pressed(
+        QKeyCombination(event->modifiers() & ~Qt::KeypadModifier, Qt::Key(event->key())));
+    for (const GridCommand& command : gridCommands()) {
+        if (editing() || !session_ || command.place != GridCommand::Place::GridKey ||
+            !command.keys.contains(pressed))
+            continue;
         const Selection s = selection();
-        if (s.top >= 1 && s.left >= 1)
-            stepSelection(*session_, {s.top, s.left, s.bottom, s.right}, up,
-                          mods & Qt::ShiftModifier);
+        GridCommandRun run{*session_, {s.top, s.left, s.bottom, s.right}};
+        if (s.top >= 1 && s.left >= 1) applyGridCommand(command, run);
         return;
     }
     // Typing a number on a selected cell starts the edit with that character.

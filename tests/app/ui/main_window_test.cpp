@@ -16,6 +16,7 @@
 #include "support/files.h"
 #include "table/table_commands.h"
 #include "table/table_edit.h"
+#include "table/ui/table_popup.h"
 #include "table/ui/timing_grid.h"
 #include "table/ui/tune_history_window.h"
 
@@ -465,10 +466,19 @@ class MainWindowTest : public QObject {
         QTest::newRow("2D Paste of 3..7 at 10") << false << "Paste" << Sel{1, 10, 1, 14} << "19.0";
         QTest::newRow("3D Paste cut at the corner")
             << true << "Paste" << Sel{8, 20, 8, 21} << "13.0";
-        QTest::newRow("Modify +1") << true << "Modify" << block << "14.0";
-        QTest::newRow("Interpolate") << true << "Interpolate" << block << "14.5";
-        QTest::newRow("Smooth") << true << "Smooth" << block << "13.6";
-        QTest::newRow("Ctrl+Shift+Down") << true << "step" << block << "11.0";
+        // Every other command of the grids, from the pop-up or by its key; Copy begins each
+        // row, the Edit menu's take each back.
+        const QMap<QString, QString> text33 = {{"Modify", "14.0"},       {"Interpolate", "14.5"},
+                                               {"Smooth", "13.6"},       {"StepUp", "13.5"},
+                                               {"StepDown", "12.5"},     {"StepUpLarge", "15.0"},
+                                               {"StepDownLarge", "11.0"}};
+        for (const GridCommand& c : gridCommands()) {
+            if (c.place == GridCommand::Place::EditMenu || c.id == "Copy" || c.id == "Paste")
+                continue;
+            QVERIFY2(text33.contains(c.id), qPrintable(c.id + " has no row here"));
+            QTest::newRow(qPrintable(c.id)) << true << c.id << block << text33[c.id];
+        }
+        // After the key commands: the test after this one fails when a key command ends it.
         QTest::newRow("cell edit") << true << "edit" << Sel{3, 3, 3, 3} << "12";
     }
     // Copy fills the clipboard and turns that grid's Paste on; each command then writes the
@@ -480,14 +490,14 @@ class MainWindowTest : public QObject {
         QFETCH(QString, text33);
         Fixture f;
         MainWindow& w = f.start();
-        const QString dim = is3D ? "3D" : "2D";
+        const TableKind kind = is3D ? TableKind::Table3D : TableKind::Table2D;
         const Sel copied = is3D ? Sel{1, 1, 2, 3} : Sel{1, 3, 1, 7};
         TimingGrid* g = openTable(w, is3D);
         auto select = [g](Sel s) {
             g->setCurrentCell(s.top, s.left), g->extendSelection(s.bottom, s.right);
         };
         select(copied);
-        w.action("mnuPopUpCopy" + dim)->trigger();
+        w.action(itemName(*gridCommand("Copy"), kind))->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(), g->clip(copied));
         QVERIFY(w.state().menus().paste2D != is3D && w.state().menus().paste3D == is3D);
         select(command == "Paste" ? Sel{at.top, at.left, at.top, at.left} : at);
@@ -495,14 +505,16 @@ class MainWindowTest : public QObject {
         const TableSession::Cells before = t.cells();
         w.statusLine().notice("Timing table checked: 0 findings.");  // a command ends it
         f.ui.answerInput("+1");
-        if (command == "step") {
-            QTest::keyClick(g, Qt::Key_Down, Qt::ControlModifier | Qt::ShiftModifier);
-        } else if (command == "edit") {
+        const GridCommand* c = gridCommand(command);
+        const bool fromMenu = c && c->place == GridCommand::Place::PopUp;
+        if (!c) {
             g->editCell(3, 3, "12");
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
             QCoreApplication::processEvents();
+        } else if (fromMenu) {
+            w.action(itemName(*c, kind))->trigger();
         } else {
-            w.action("mnuPopUp" + command + dim)->trigger();
+            QTest::keySequence(g, c->keys[0]);
         }
         if (command == "Modify")
             QCOMPARE(f.ui.fileDialogs(),
@@ -515,8 +527,7 @@ class MainWindowTest : public QObject {
                                  "   Enter -7.5% to reduce each cell in selection by 7.5%\r\n"
                                  "   Enter +15% to increase each cell in selection by 15%"));
         const bool paste = command == "Paste";
-        QCOMPARE(w.statusLine().noticeLabel()->text().isEmpty(),
-                 !QString("step edit").contains(command));
+        QCOMPARE(w.statusLine().noticeLabel()->text().isEmpty(), fromMenu);
         QCOMPARE(g->text(paste ? at.bottom : 3, paste ? at.right : 3), text33);
         QCOMPARE(g->selection(), at);
         const TableSession::Cells after = t.cells();
