@@ -18,12 +18,12 @@ class Trap;
 // The open timing table: the working values the charts draw and drag (one per data
 // cell) and the grid's cell texts, which may differ from the values until the grid is
 // next filled from them (a typed "12" stays "12"). Cells are addressed as in the grid:
-// row 1..rows(), column 1..21 (RPM column); 3D grid row r is MAP index 9 - r.
+// row 1..rows(), column 1..kColumns (RPM column); 3D grid row r is MAP index mapIndexOfRow(r).
 // Views draw it and forward gestures to it; they never write each other.
 class TableSession : public QObject {
     Q_OBJECT
   public:
-    static constexpr int kColumns = 21;
+    static constexpr int kColumns = kRpmColumns;
 
     // Opens the table of `image` (Table2D or Table3D). The image outlives the table: its
     // TrigTiming of the moment gives the limits and the trigger line, even after the
@@ -31,7 +31,7 @@ class TableSession : public QObject {
     TableSession(TableKind kind, const ConfigImage& image, QObject* parent = nullptr);
 
     TableKind kind() const { return kind_; }
-    int rows() const { return kind_ == TableKind::Table2D ? 1 : 8; }
+    int rows() const { return kind_ == TableKind::Table2D ? 1 : kMapRows; }
     int trigTiming() const;
     // The allowed window: [lower, upper] whole degrees; the 2D table is also kept >= 0.
     int lowerLimit() const;
