@@ -61,7 +61,8 @@ Stats timeRecord(TuneHistory& store) {
     QRandomGenerator r(9);
     return timeEach(1000, [&](int) {
         const ImageBytes b = randomBytes(r);
-        store.record("save", QByteArray(reinterpret_cast<const char*>(b.data()), int(b.size())),
+        store.record(HistoryEvent::Save,
+                     QByteArray(reinterpret_cast<const char*>(b.data()), int(b.size())),
                      "/home/tuner/tune.dat");
     });
 }

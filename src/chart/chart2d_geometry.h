@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/table_shape.h"
+
 #include "chart/nice_scale.h"
 
 #include <QPointF>
@@ -25,7 +27,7 @@ class Chart2DGeometry {
   public:
     static constexpr int kPlotArea = -100;
     static constexpr int kElsewhere = 0;
-    static constexpr int kPoints = 21;
+    static constexpr int kPoints = kRpmColumns;
     static constexpr double kRpmPerColumn = 500;
     static constexpr double kRpmMax = 10000;
     static constexpr double kPickRadius = 15;

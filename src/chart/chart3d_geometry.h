@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/table_shape.h"
+
 #include "chart/nice_scale.h"
 
 #include <QPointF>
@@ -45,8 +47,8 @@ class Chart3DGeometry {
   public:
     static constexpr int kPlotArea = -100;
     static constexpr int kElsewhere = 0;
-    static constexpr int kColumns = 21;
-    static constexpr int kRows = 8;
+    static constexpr int kColumns = kRpmColumns;
+    static constexpr int kRows = kMapRows;
     static constexpr double kPickRadius = 15;
     static constexpr double kMinElevation = 5;
     static constexpr double kMaxElevation = 85;

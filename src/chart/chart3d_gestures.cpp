@@ -46,8 +46,9 @@ std::optional<GridCell> Chart3DGestures::press(const Chart3DGeometry& g, Qt::Mou
     if (gesture == Gesture::Other) return std::nullopt;  // the pick stays as it was
     if (gesture == Gesture::Offset) drag_.ShiftOffset = 0;
     QVector<double> values;
-    for (int m = 1; m <= 8; ++m)
-        for (int k = 1; k <= TableSession::kColumns; ++k) values << table_.value(9 - m, k);
+    for (int m = 1; m <= kMapRows; ++m)
+        for (int k = 1; k <= TableSession::kColumns; ++k)
+            values << table_.value(gridRowOfMapIndex(m), k);
     const Chart3DPick pick = g.pick(at, values);
     if (!pick.takesPoint()) {
         drag_.PickXIndex = 0;
@@ -99,8 +100,8 @@ bool Chart3DGestures::release(Qt::MouseButton button, Qt::MouseButtons buttons,
                        formatFixed(table_.value(row(), drag_.PickXIndex), 1));
         label_.hide();
     } else if (gesture == Gesture::Offset && picked()) {
-        for (int i = 0; i < 168; ++i) {
-            const int col = i % 21 + 1, r = i / 21 + 1;
+        for (int i = 0; i < kCells3D; ++i) {
+            const int col = i % kRpmColumns + 1, r = i / kRpmColumns + 1;
             const double v =
                 table_.limited(LimitRule::Drag, drag_.ShiftOffset + table_.value(r, col));
             table_.noteLimit(r, col, table_.value(r, col) + drag_.ShiftOffset, v);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/table_shape.h"
+
 #include "chart/chart_drag_state.h"
 
 #include <QPoint>
@@ -23,7 +25,7 @@ struct Chart3DLabel {
     void hide() { *this = Chart3DLabel{}; }
 };
 
-// A grid cell the gesture makes current: (9 - y index, x index), or (0, 0) for none.
+// A grid cell the gesture makes current: (grid row of the y index, x index), or (0, 0) for none.
 struct GridCell {
     int row = 0;
     int col = 0;
@@ -54,7 +56,7 @@ class Chart3DGestures {
 
   private:
     bool picked() const { return drag_.PickXIndex != 0 && drag_.PickYIndex != 0; }
-    int row() const { return 9 - drag_.PickYIndex; }
+    int row() const { return gridRowOfMapIndex(drag_.PickYIndex); }
 
     ChartDragState& drag_;
     TableSession& table_;

@@ -48,13 +48,6 @@ QString why(const QSqlError& e) {
     return isBusy(e) ? QString(kBusy) : e.text();
 }
 
-// Safety copies: kept only when they differ from the newest entry. Every other event
-// says what happened and is always kept.
-bool isCopy(const QString& event) {
-    return event == "buffer-kept" || event == "table-edits" || event == "before-clip" ||
-           event == "crash-recovery";
-}
-
 // Each step takes the schema from one version to the next.
 const QStringList kMigrations[] = {
     {"CREATE TABLE IF NOT EXISTS entries(id INTEGER PRIMARY KEY, time TEXT NOT NULL, "
@@ -233,12 +226,12 @@ QString TuneHistory::hashOf(const QByteArray& bytes) {
 
 // Inside a transaction the caller holds. The new id, or 0; `same` when a safety copy
 // matched the newest entry and was left out.
-qint64 TuneHistory::insert(QSqlQuery& q, const QString& event, const QByteArray& bytes,
+qint64 TuneHistory::insert(QSqlQuery& q, HistoryEvent event, const QByteArray& bytes,
                            const QString& source, const QString& firmware, const QString& note,
                            bool* same) {
     const QString hash = hashOf(bytes);
     *same = false;
-    if (isCopy(event)) {
+    if (isSafetyCopy(event)) {
         if (!q.exec("SELECT hash FROM entries ORDER BY id DESC LIMIT 1")) return 0;
         if (q.next() && q.value(0).toString() == hash) {
             *same = true;
@@ -252,13 +245,13 @@ qint64 TuneHistory::insert(QSqlQuery& q, const QString& event, const QByteArray&
     if (!q.exec()) return 0;
     q.prepare(
         "INSERT INTO entries(time, event, source, firmware, hash, note) VALUES(?, ?, ?, ?, ?, ?)");
-    for (const QVariant& v : {QVariant(nowText()), text(event), text(source), text(firmware),
-                              QVariant(hash), text(note)})
+    for (const QVariant& v : {QVariant(nowText()), QVariant(eventName(event)), text(source),
+                              text(firmware), QVariant(hash), text(note)})
         q.addBindValue(v);
     return q.exec() ? q.lastInsertId().toLongLong() : 0;
 }
 
-qint64 TuneHistory::record(const QString& event, const QByteArray& bytes, const QString& source,
+qint64 TuneHistory::record(HistoryEvent event, const QByteArray& bytes, const QString& source,
                            const QString& firmware, const QString& note) {
     if (!usable_ || readOnly_) return 0;
     QSqlQuery q(QSqlDatabase::database(connection_, false));
@@ -310,8 +303,13 @@ std::optional<HistoryEntry> TuneHistory::newest() const {
 }
 
 std::optional<HistoryEntry> TuneHistory::newestTransfer() const {
-    return readOne(
-        "e.event IN ('download', 'upload', 'upload-failed', 'controller-before-upload')");
+    static const QString kTransfers = [] {
+        QStringList names;
+        for (const HistoryEvent e : historyEvents())
+            if (isTransfer(e)) names << "'" + eventName(e) + "'";
+        return "e.event IN (" + names.join(", ") + ")";
+    }();
+    return readOne(kTransfers);
 }
 
 QVector<HistoryEntry> TuneHistory::entries(const QString& filter, qint64 beforeId,

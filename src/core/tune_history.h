@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/history_event.h"
+#include "core/table_shape.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QSqlError>
@@ -27,7 +30,7 @@ struct HistoryEntry {
 // transfer: the buffer, the parameters as they are in memory and any open table's edits.
 struct UnsavedWork {
     QDateTime time;         // UTC, when it was written
-    int kind = -1;          // the open table: -1 none, 0 2D, 1 3D
+    std::optional<TableKind> kind;  // the open table, if any
     QByteArray base;        // the buffer's bytes as they are
     QByteArray edited;      // the buffer as Save File would write it, the open table in it
     QVector<double> cells;  // the open table's working values, row by row
@@ -61,7 +64,7 @@ class TuneHistory {
     // Keeps an entry: every event always, except the safety copies (buffer-kept,
     // table-edits, before-clip, crash-recovery), which are not kept twice in a row. Rows
     // with the same bytes share them. The new id, or 0.
-    qint64 record(const QString& event, const QByteArray& bytes, const QString& source = {},
+    qint64 record(HistoryEvent event, const QByteArray& bytes, const QString& source = {},
                   const QString& firmware = {}, const QString& note = {});
     std::optional<HistoryEntry> entry(qint64 id) const;
     std::optional<HistoryEntry> newest() const;
@@ -97,8 +100,8 @@ class TuneHistory {
     void worked();
     bool readFailed(const QSqlQuery& q) const;
     std::optional<HistoryEntry> readOne(const QString& where, qint64 id = 0) const;
-    qint64 insert(QSqlQuery& q, const QString& event, const QByteArray& bytes,
-                  const QString& source, const QString& firmware, const QString& note, bool* same);
+    qint64 insert(QSqlQuery& q, HistoryEvent event, const QByteArray& bytes, const QString& source,
+                  const QString& firmware, const QString& note, bool* same);
     bool ensureRun();
     QString lockPath(qint64 run) const;
 

@@ -27,6 +27,16 @@ QVector<double> unpackCells(const QByteArray& data) {
     return cells;
 }
 
+// The runs table keeps the open table as -1 (none), 0 (2D) or 1 (3D).
+int storedKind(std::optional<TableKind> kind) {
+    return !kind ? -1 : kind == TableKind::Table2D ? 0 : 1;
+}
+
+std::optional<TableKind> kindOf(const QVariant& stored) {
+    if (stored.isNull() || stored.toInt() < 0) return std::nullopt;
+    return stored.toInt() == 0 ? TableKind::Table2D : TableKind::Table3D;
+}
+
 }  // namespace
 
 QString TuneHistory::lockPath(qint64 run) const {
@@ -53,7 +63,7 @@ bool TuneHistory::keepUnsavedWork(const UnsavedWork& w) {
         "UPDATE runs SET saved = ?, kind = ?, base = ?, edited = ?, cells = ?, params = ? "
         "WHERE id = ?");
     for (const QVariant& v :
-         {QVariant(nowText()), QVariant(w.kind), QVariant(w.base), QVariant(w.edited),
+         {QVariant(nowText()), QVariant(storedKind(w.kind)), QVariant(w.base), QVariant(w.edited),
           QVariant(w.cells.isEmpty() ? QByteArray() : packCells(w.cells)), QVariant(w.params),
           QVariant(run_)})
         q.addBindValue(v);
@@ -119,7 +129,7 @@ QVector<UnsavedWork> TuneHistory::lostRuns() {
         UnsavedWork w;
         w.run = id;
         w.time = QDateTime::fromString(q.value(2).toString(), Qt::ISODateWithMs);
-        w.kind = q.value(3).isNull() ? -1 : q.value(3).toInt();
+        w.kind = kindOf(q.value(3));
         w.base = q.value(4).toByteArray();
         w.edited = q.value(5).toByteArray();
         w.cells = unpackCells(q.value(6).toByteArray());
@@ -140,7 +150,7 @@ QVector<UnsavedWork> TuneHistory::lostRuns() {
             }
             bool same = false;
             const qint64 entry =
-                insert(q, "crash-recovery", w.edited, {}, {},
+                insert(q, HistoryEvent::CrashRecovery, w.edited, {}, {},
                        w.cells.isEmpty() ? "unsaved buffer" : "unsaved table edits", &same);
             q.prepare("UPDATE runs SET entry = ? WHERE id = ? AND entry IS NULL");
             q.addBindValue(entry);

@@ -28,18 +28,19 @@ void ConfigImage::ClearEEPROMBuffer() {
 }
 
 void ConfigImage::UpdateParams() {
-    for (int i = 0; i <= 20; ++i) Table2D(i + 1, 1) = kDegreesPerCount * DataBuffer[16 + i];
-    for (int i = 0; i <= 167; ++i)
-        Table3D((i % 21) + 1, 8 - (i / 21)) = kDegreesPerCount * DataBuffer[112 + i];
+    for (int i = 0; i < kRpmColumns; ++i) Table2D(i + 1, 1) = kDegreesPerCount * DataBuffer[16 + i];
+    for (int i = 0; i < kCells3D; ++i)
+        Table3D(i % kRpmColumns + 1, kMapRows - i / kRpmColumns) =
+            kDegreesPerCount * DataBuffer[112 + i];
 
     TrigTiming = std::min<int16_t>(DataBuffer[kTrigTiming], kMaxTrigTiming);
-    for (int k = 1; k <= 21; ++k) {
+    for (int k = 1; k <= kRpmColumns; ++k) {
         Table2D(k, 1) = std::max(0.0, TrigTiming - Table2D(k, 1));
         Table2D(k, 2) = TrigTiming;
     }
     // 3D cells are not clamped at 0: a small trigger timing gives negative advances.
-    for (int i = 0; i <= 167; ++i) {
-        double& cell = Table3D((i % 21) + 1, 8 - (i / 21));
+    for (int i = 0; i < kCells3D; ++i) {
+        double& cell = Table3D(i % kRpmColumns + 1, kMapRows - i / kRpmColumns);
         cell = TrigTiming - cell;
     }
 
@@ -109,6 +110,12 @@ std::array<uint8_t, ConfigImage::kImageBytes> ConfigImage::imageBytes() const {
 
 void ConfigImage::setImageBytes(const std::array<uint8_t, kImageBytes>& bytes) {
     std::copy(bytes.begin(), bytes.end(), DataBuffer.begin() + kFirstAddress);
+}
+
+void ConfigImage::loadImageBytes(const std::array<uint8_t, kImageBytes>& bytes) {
+    setImageBytes(bytes);
+    BufferEmpty = false;
+    UpdateParams();
 }
 
 uint8_t ConfigImage::encodeCell(int trigTiming, double advance) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/table_shape.h"
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -9,8 +11,6 @@
 namespace velo {
 
 class Trap;
-
-enum class TableKind { Table2D, Table3D };
 
 // 1-based array with the bounds the tables are addressed by (RPM column k, MAP index r).
 template <int Cols, int Rows>
@@ -57,8 +57,8 @@ class ConfigImage {
     static constexpr int kImageBytes = kLastAddress - kFirstAddress + 1;  // 264
     static constexpr double kDegreesPerCount = 0.0879;
     static constexpr int kMaxTrigTiming = 40;
-    static constexpr int kRpmColumns = 21;
-    static constexpr int kMapRows = 8;
+    static constexpr int kRpmColumns = velo::kRpmColumns;
+    static constexpr int kMapRows = velo::kMapRows;
 
     // Image offsets.
     enum Offset : int {
@@ -129,13 +129,17 @@ class ConfigImage {
     // The 264 bytes that travel to the controller and to data files.
     std::array<uint8_t, kImageBytes> imageBytes() const;
     void setImageBytes(const std::array<uint8_t, kImageBytes>& bytes);
+    // The buffer as File Open leaves it: the bytes in place, no longer empty, decoded.
+    void loadImageBytes(const std::array<uint8_t, kImageBytes>& bytes);
 
     // Cell encoding used when a table is saved to the buffer: degrees to the stored count,
     // relative to the trigger timing of the moment. A count beyond 16 bits overflows, as
     // the conversion does.
     static uint8_t encodeCell(int trigTiming, double advance);
     static int offset2D(int k) { return 15 + k; }
-    static int offset3D(int k, int r) { return kTable3DStart + (8 - r) * 21 + (k - 1); }
+    static int offset3D(int k, int r) {
+        return kTable3DStart + (kMapRows - r) * kRpmColumns + (k - 1);
+    }
 };
 
 }  // namespace velo

@@ -28,12 +28,18 @@ DataFileRead readHistoryEntry(const QString& path, qint64 id) {
             path, store.error().isEmpty() ? "No such entry in Tune History" : store.error());
     DataFileRead r;
     r.size = int(std::min<qsizetype>(e->bytes.size(), ConfigImage::kImageBytes));
-    std::copy_n(e->bytes.constData(), r.size, r.bytes.begin());
+    r.bytes = imageBytesOf(e->bytes);
     r.status = r.size < ConfigImage::kImageBytes ? DataFileRead::Short : DataFileRead::Ok;
     return r;
 }
 
 }  // namespace
+
+ImageBytes imageBytesOf(const QByteArray& bytes) {
+    ImageBytes out{};
+    std::copy_n(bytes.constData(), std::min<qsizetype>(bytes.size(), out.size()), out.begin());
+    return out;
+}
 
 std::optional<qint64> historyEntryId(const QString& path) {
     static const QRegularExpression kEntry("^@(\\d+)$");
@@ -50,7 +56,7 @@ DataFileRead readDataFile(const QString& path) {
     const QByteArray data = f.read(ConfigImage::kImageBytes);
     if (f.error() != QFileDevice::NoError) return unreadable(path, f.errorString());
     DataFileRead r;
-    std::copy(data.begin(), data.end(), r.bytes.begin());
+    r.bytes = imageBytesOf(data);
     r.size = int(data.size());
     r.status = r.size < ConfigImage::kImageBytes ? DataFileRead::Short : DataFileRead::Ok;
     return r;

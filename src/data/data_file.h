@@ -2,6 +2,7 @@
 
 #include "data/config_image.h"
 
+#include <QByteArray>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -10,6 +11,9 @@
 namespace velo {
 
 using ImageBytes = std::array<uint8_t, ConfigImage::kImageBytes>;
+
+// The first 264 of `bytes` (a store's copy, say), zero after the last one there is.
+ImageBytes imageBytesOf(const QByteArray& bytes);
 
 // A data file is the 264 bytes of image offsets 16 to 279, nothing else. Bytes after
 // the 264th are not read.

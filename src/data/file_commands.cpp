@@ -96,9 +96,7 @@ bool readImageFile(UserInteraction& ui, const QString& path, ConfigImage& image,
         ui.message(title, "Error - reached premature end-of-file", Buttons::Ok, Icon::Exclamation);
         return false;
     }
-    image.setImageBytes(file.bytes);
-    image.BufferEmpty = false;
-    image.UpdateParams();
+    image.loadImageBytes(file.bytes);
     return true;
 }
 
@@ -109,7 +107,7 @@ LoadResult loadDataFile(AppContext& ctx, const QString& path) {
         return LoadResult::Short;
     }
     const bool entry = historyEntryId(path).has_value();  // a Tune History entry is no file
-    history::keep(ctx, "open", history::rawBytes(image),
+    history::keep(ctx, HistoryEvent::Open, history::rawBytes(image),
                   entry ? path : QFileInfo(path).absoluteFilePath());
     if (image.Table3DEnabled) ctx.window->chartSetup3D();
     ctx.state.setTableMenus(image.Table2DEnabled || image.Table3DEnabled);
@@ -127,7 +125,8 @@ bool saveDataFile(AppContext& ctx, const QString& path, Trap& trap) {
     if (!why.isEmpty())
         raise(kFileAccessError, "Velo_IGX_Main",
               QString("%1: %2").arg(QDir::toNativeSeparators(path), why));
-    history::keep(ctx, "save", history::rawBytes(ctx.image), QFileInfo(path).absoluteFilePath());
+    history::keep(ctx, HistoryEvent::Save, history::rawBytes(ctx.image),
+                  QFileInfo(path).absoluteFilePath());
     setDisplayName(ctx.state, DisplayNameOf(path));
     emit ctx.state.bufferWritten();
     ctx.window->fileUsed(path);

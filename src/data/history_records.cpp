@@ -75,7 +75,7 @@ bool unpackParams(ConfigImage& image, const QByteArray& packed) {
     return true;
 }
 
-qint64 keep(AppContext& ctx, const QString& event, const QByteArray& bytes, const QString& source,
+qint64 keep(AppContext& ctx, HistoryEvent event, const QByteArray& bytes, const QString& source,
             const QString& note) {
     if (!ctx.history) return 0;
     return ctx.history->record(event, bytes, source, ctx.state.FirmwareID, note);
@@ -85,7 +85,7 @@ void keepBufferBeforeDrop(AppContext& ctx, const QString& note) {
     if (!ctx.history) return;
     ctx.tableEdits->keepEdits(note);
     if (ctx.image.BufferEmpty) return;
-    if (keep(ctx, "buffer-kept", savedBytes(ctx.image), ctx.state.DisplayName, note))
+    if (keep(ctx, HistoryEvent::BufferKept, savedBytes(ctx.image), ctx.state.DisplayName, note))
         ctx.tell(kBufferKept);
 }
 
@@ -97,13 +97,13 @@ bool keepFileBeforeReplace(TuneHistory* store, const QString& path, const QByteA
     constexpr qint64 kKeptAtMost = 64 * 1024;
     const QByteArray old = file.read(kKeptAtMost);
     if (old == next) return false;
-    return store->record("file-replaced", old, QFileInfo(path).absoluteFilePath()) != 0;
+    return store->record(HistoryEvent::FileReplaced, old, QFileInfo(path).absoluteFilePath()) != 0;
 }
 
 bool lastUploadFailed(const TuneHistory* store) {
     if (!store) return false;
     const auto last = store->newestTransfer();
-    return last && last->event == "upload-failed";
+    return last && eventNamed(last->event) == HistoryEvent::UploadFailed;
 }
 
 }  // namespace velo::history

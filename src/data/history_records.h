@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/app_context.h"
+#include "core/history_event.h"
 #include "data/config_image.h"
 
 #include <QByteArray>
@@ -30,7 +31,7 @@ bool unpackParams(ConfigImage& image, const QByteArray& packed);
 
 // Keeps `bytes` with the firmware last identified. The new entry's id, 0 when none was
 // written.
-qint64 keep(AppContext& ctx, const QString& event, const QByteArray& bytes,
+qint64 keep(AppContext& ctx, HistoryEvent event, const QByteArray& bytes,
             const QString& source = {}, const QString& note = {});
 // Before a download or an open replaces a loaded buffer: kept when it differs from the
 // newest entry, and the user told where.

@@ -215,8 +215,8 @@ void ModParamsForm::cmdOK_Click() {
     const int brought = moved[0] + moved[1];
     bool kept = false;
     if (brought > 0 && !img.BufferEmpty &&
-        history::keep(ctx_, "before-clip", history::savedBytes(img), ctx_.state.DisplayName,
-                      QString("before Trig Timing %1").arg(trigTiming_)))
+        history::keep(ctx_, HistoryEvent::BeforeClip, history::savedBytes(img),
+                      ctx_.state.DisplayName, QString("before Trig Timing %1").arg(trigTiming_)))
         kept = true;
     for (int k = 1; k <= ConfigImage::kRpmColumns; ++k) {
         img.Table2D(k, 1) = bring(k2D, img.Table2D(k, 1));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/app_context.h"
+#include "core/history_event.h"
 #include "data/config_image.h"
 #include "link/link_timing.h"
 #include "link/serial_port.h"
@@ -106,7 +107,7 @@ class ControllerLink {
                   bool quiet, const QString& caption);
     // The read before an upload; false when the upload must not go on.
     bool keepControllerTune();
-    qint64 keepTransfer(const QString& event, const QByteArray& bytes, const QString& note = {});
+    qint64 keepTransfer(HistoryEvent event, const QByteArray& bytes, const QString& note = {});
 
     AppContext& ctx_;
     std::unique_ptr<SerialPort> port_;

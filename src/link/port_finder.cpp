@@ -1,7 +1,7 @@
 #include "link/port_finder.h"
 
 #include "core/scripted_interaction.h"
-#include "data/config_image.h"
+#include "data/workbench.h"
 #include "link/controller_link.h"
 
 #include <QDir>
@@ -54,13 +54,11 @@ QStringList foundDevices(const QVector<SerialPortEntry>& ports) {
 ProbeAnswer probeController(std::unique_ptr<SerialPort> port, std::unique_ptr<LinkTiming> timing) {
     // A state of its own: the window's firmware and unit stay as they are, and the
     // link's reports are answered Abort without being shown.
-    ConfigImage image;
-    MainState state;
-    ScriptedInteraction silent;
-    AppContext ctx(image, state, silent);
+    Workbench<ScriptedInteraction> silent;
+    MainState& state = silent.state;
     state.CommPort = 1;
     const QString device = port->deviceName();
-    ControllerLink link(ctx, std::move(port), std::move(timing));
+    ControllerLink link(silent.ctx, std::move(port), std::move(timing));
     link.ReadFirmwareID();
     const PortTrouble refused = link.port().openTrouble();
     link.closePort();

@@ -91,7 +91,7 @@ TransferOutcome ControllerLink::download() {
         return TransferOutcome::Failed;
     }
     image.UpdateParams();
-    keepTransfer("download", history::rawBytes(image));
+    keepTransfer(HistoryEvent::Download, history::rawBytes(image));
     ctx_.warn({});
     if (image.Table3DEnabled) ctx_.window->chartSetup3D();
     state.setTableMenus(image.Table2DEnabled || image.Table3DEnabled);
@@ -127,7 +127,7 @@ TransferOutcome ControllerLink::upload() {
     // The bytes programmed, kept whatever the end; a failure says where it stopped.
     const QByteArray programmed = history::rawBytes(ctx_.image);
     auto keepFailed = [&](const QString& where) {
-        keepTransfer("upload-failed", programmed, where);
+        keepTransfer(HistoryEvent::UploadFailed, programmed, where);
         ctx_.warn(history::kPartlyProgrammed);
     };
     if (!LinkOK) {
@@ -165,18 +165,18 @@ TransferOutcome ControllerLink::upload() {
         tell("Upload aborted - Reset IGX-1 failed");
         return TransferOutcome::Failed;
     }
-    keepTransfer("upload", programmed, "verified");
+    keepTransfer(HistoryEvent::Upload, programmed, "verified");
     ctx_.warn({});
     emit ctx_.state.bufferWritten();
     tell("Upload completed.");
     return TransferOutcome::Completed;
 }
 
-qint64 ControllerLink::keepTransfer(const QString& event, const QByteArray& bytes,
+qint64 ControllerLink::keepTransfer(HistoryEvent event, const QByteArray& bytes,
                                     const QString& note) {
     const QString device = port_->deviceName();
     const qint64 id = history::keep(ctx_, event, bytes, device, note);
-    lastTransferId_ = event == "upload-failed" ? 0 : id;
+    lastTransferId_ = event == HistoryEvent::UploadFailed ? 0 : id;
     lastTransferDevice_ = device;
     return id;
 }
@@ -213,7 +213,7 @@ bool ControllerLink::keepControllerTune() {
     if (readSide(side, kUploadTitle, true, "Reading the controller's tune")) {
         const QByteArray bytes(reinterpret_cast<const char*>(side.data()) + kFirstAddress,
                                ConfigImage::kImageBytes);
-        keepTransfer("controller-before-upload", bytes, "before Upload");
+        keepTransfer(HistoryEvent::ControllerBeforeUpload, bytes, "before Upload");
         return true;
     }
     return ctx_.ui.message(kUploadTitle, "The controller's tune could not be read; upload anyway?",

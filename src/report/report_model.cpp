@@ -108,11 +108,11 @@ class Builder {
         p_.line();
         p_.text("Timing Table");
         p_.line();
-        const int lastRow = kind == TableKind::Table2D ? 1 : 8;
+        const int lastRow = kind == TableKind::Table2D ? 1 : kMapRows;
         for (int r = 0; r <= lastRow; ++r) tableRow(kind, r, 1, 11);
         p_.line();
         p_.line();
-        for (int r = 0; r <= lastRow; ++r) tableRow(kind, r, 12, 21);
+        for (int r = 0; r <= lastRow; ++r) tableRow(kind, r, 12, kRpmColumns);
         p_.endDoc();
     }
 

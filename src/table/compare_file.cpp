@@ -63,9 +63,7 @@ std::optional<FileComparison> compareBufferWithController(AppContext& ctx, Contr
     const auto read = link.readController(kCompareControllerTitle);
     if (!read) return {};
     c.path = link.port().deviceName();
-    c.file.setImageBytes(*read);
-    c.file.BufferEmpty = false;
-    c.file.UpdateParams();
+    c.file.loadImageBytes(*read);
     return c;
 }
 

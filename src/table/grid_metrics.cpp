@@ -1,12 +1,14 @@
 #include "table/grid_metrics.h"
 
+#include "core/table_shape.h"
+
 #include <cmath>
 
 namespace velo {
 
 namespace {
-constexpr int kGridColumns = 22;
-constexpr int kRows3D = 9;
+constexpr int kGridColumns = kRpmColumns + 1;  // with the label column
+constexpr int kRows3D = kMapRows + 1;
 }  // namespace
 
 int rowHeight2D(int clientHeight) {

@@ -16,7 +16,7 @@ namespace {
 
 int cellOffset(TableKind table, int row, int col) {
     return table == TableKind::Table2D ? ConfigImage::offset2D(col)
-                                       : ConfigImage::offset3D(col, 9 - row);
+                                       : ConfigImage::offset3D(col, mapIndexOfRow(row));
 }
 
 double rowPressure(int row, int mapSensor) {
@@ -43,11 +43,13 @@ Between rowsAround(double inHg, int mapSensor) {
 }  // namespace
 
 double cellAdvance(const ConfigImage& image, TableKind table, int row, int col) {
-    return table == TableKind::Table2D ? image.Table2D(col, 1) : image.Table3D(col, 9 - row);
+    return table == TableKind::Table2D ? image.Table2D(col, 1)
+                                       : image.Table3D(col, mapIndexOfRow(row));
 }
 
 double& cellAdvance(ConfigImage& image, TableKind table, int row, int col) {
-    return table == TableKind::Table2D ? image.Table2D(col, 1) : image.Table3D(col, 9 - row);
+    return table == TableKind::Table2D ? image.Table2D(col, 1)
+                                       : image.Table3D(col, mapIndexOfRow(row));
 }
 
 QString rowLabel(TableKind table, int row, int mapSensor, PressureUnit unit) {

@@ -61,8 +61,8 @@ void New3DTableForm::sldTrigTiming_Change(int position) {
 void New3DTableForm::CreateNewTable() {
     guarded([&] {
         ConfigImage& image = editor_.ctx.image;
-        for (int i = 0; i < ConfigImage::kRpmColumns * ConfigImage::kMapRows; ++i)
-            image.Table3D(i % 21 + 1, 8 - i / 21) = base_;
+        for (int k = 1; k <= kRpmColumns; ++k)
+            for (int m = 1; m <= kMapRows; ++m) image.Table3D(k, m) = base_;
         editor_.open(TableKind::Table3D, true);
         editor_.window->hideValueLabels();
         editor_.window->formResize();

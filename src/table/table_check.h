@@ -47,7 +47,7 @@ struct CheckedTable {
     int mapSensor;
     std::function<double(int row, int col)> value;
 
-    int rows() const { return kind == TableKind::Table2D ? 1 : 8; }
+    int rows() const { return kind == TableKind::Table2D ? 1 : kMapRows; }
 };
 
 // Findings first, in grid order, then the notes.

@@ -45,7 +45,7 @@ TableEditor::~TableEditor() {
 void TableEditor::keepEdits(const QString& note) {
     if (!session_ || editsKept_ || !session_->hasEdits()) return;
     editsKept_ = true;
-    if (history::keep(ctx, "table-edits", tableEditsBytes(ctx.image, *session_),
+    if (history::keep(ctx, HistoryEvent::TableEdits, tableEditsBytes(ctx.image, *session_),
                       ctx.state.DisplayName, note))
         ctx.tell(history::kEditsKept);
 }

@@ -68,7 +68,7 @@ bool keeps(const TableSession& table, int r, int c, const QString& field) {
 int rowOfLabel(const QString& label, int mapSensor, PressureUnit unit) {
     const auto v = number(label);
     if (!v) return 0;
-    for (int r = 1; r <= 8; ++r) {
+    for (int r = 1; r <= kMapRows; ++r) {
         const QString shown = mapLabelIn(r, mapSensor, unit);
         const auto point = shown.indexOf('.');
         const int decimals = point < 0 ? 0 : int(shown.size() - point - 1);
@@ -83,7 +83,7 @@ QString sensorName(int mapSensor) {
 
 QString labelList(int mapSensor, PressureUnit unit) {
     QStringList labels;
-    for (int r = 1; r <= 8; ++r) labels << mapLabelIn(r, mapSensor, unit);
+    for (int r = 1; r <= kMapRows; ++r) labels << mapLabelIn(r, mapSensor, unit);
     return labels.join(", ") + " " + unitName(unit);
 }
 

@@ -1,6 +1,7 @@
 #include "table/table_history.h"
 
 #include "core/run_error.h"
+#include "data/data_file.h"
 #include "data/history_records.h"
 
 namespace velo {
@@ -11,8 +12,9 @@ QByteArray tableEditsBytes(const ConfigImage& image, const TableSession& table) 
     // A value beyond any byte keeps its old byte; the cells that fit are kept.
     for (int r = 1; r <= table.rows(); ++r)
         for (int c = 1; c <= TableSession::kColumns; ++c) {
-            const int at = table.kind() == TableKind::Table2D ? ConfigImage::offset2D(c)
-                                                              : ConfigImage::offset3D(c, 9 - r);
+            const int at = table.kind() == TableKind::Table2D
+                               ? ConfigImage::offset2D(c)
+                               : ConfigImage::offset3D(c, mapIndexOfRow(r));
             try {
                 copy.DataBuffer[at] = ConfigImage::encodeCell(t, table.value(r, c));
             } catch (const RunError&) {
@@ -39,7 +41,7 @@ void BufferAutosave::check() {
         w.base = history::rawBytes(image);
         w.edited = s ? tableEditsBytes(image, *s) : history::savedBytes(image);
         if (s && s->hasEdits()) {
-            w.kind = s->kind() == TableKind::Table2D ? 0 : 1;
+            w.kind = s->kind();
             for (int r = 1; r <= s->rows(); ++r)
                 for (int c = 1; c <= TableSession::kColumns; ++c) w.cells << s->value(r, c);
         }
@@ -62,18 +64,13 @@ void BufferAutosave::check() {
 void restoreUnsavedWork(TableEditor& editor, const UnsavedWork& work) {
     AppContext& ctx = editor.ctx;
     ConfigImage& image = ctx.image;
-    std::array<uint8_t, ConfigImage::kImageBytes> bytes{};
-    std::copy_n(work.base.constData(), std::min<qsizetype>(work.base.size(), bytes.size()),
-                bytes.begin());
     image.ClearEEPROMBuffer();
-    image.setImageBytes(bytes);
-    image.BufferEmpty = false;
+    image.loadImageBytes(imageBytesOf(work.base));
     // The parameters as they were in memory; a run of an older version kept only bytes.
-    if (!history::unpackParams(image, work.params)) image.UpdateParams();
-    const bool withTable = work.kind >= 0 && !work.cells.isEmpty();
-    const TableKind kind = work.kind == 0 ? TableKind::Table2D : TableKind::Table3D;
-    if (withTable ? kind == TableKind::Table3D : bool(image.Table3DEnabled))
-        ctx.window->chartSetup3D();
+    history::unpackParams(image, work.params);
+    const bool withTable = work.kind && !work.cells.isEmpty();
+    const TableKind kind = work.kind.value_or(TableKind::Table3D);
+    if (withTable ? kind == TableKind::Table3D : bool(image.Table3DEnabled)) ctx.window->chartSetup3D();
     ctx.state.setTableMenus(withTable || image.Table2DEnabled || image.Table3DEnabled);
     ctx.state.setTitleSuffix(withTable ? "Recovered Table Edits" : "Recovered Buffer");
     if (!withTable) return;

@@ -54,8 +54,8 @@ void TableSession::reload(const ConfigImage& image) {
     values_.resize(rows() * kColumns);
     for (int r = 1; r <= rows(); ++r)
         for (int c = 1; c <= kColumns; ++c)
-            values_[index(r, c)] =
-                kind_ == TableKind::Table2D ? image.Table2D(c, 1) : image.Table3D(c, 9 - r);
+            values_[index(r, c)] = kind_ == TableKind::Table2D ? image.Table2D(c, 1)
+                                                               : image.Table3D(c, mapIndexOfRow(r));
     original_ = values_;
     texts_.resize(values_.size());
     copyChartToGrid();
@@ -125,7 +125,7 @@ void TableSession::writeArray(ConfigImage& image) const {
                 image.Table2D(c, 1) = value(r, c);
                 image.Table2D(c, 2) = limitLine(c);
             } else {
-                image.Table3D(c, 9 - r) = value(r, c);
+                image.Table3D(c, mapIndexOfRow(r)) = value(r, c);
             }
         }
 }
@@ -143,8 +143,8 @@ bool TableSession::save(ConfigImage& image, Trap& trap) const {
                     image.DataBuffer[ConfigImage::offset2D(c)] =
                         ConfigImage::encodeCell(t, image.Table2D(c, 1));
                 else
-                    image.DataBuffer[ConfigImage::offset3D(c, 9 - r)] =
-                        ConfigImage::encodeCell(t, image.Table3D(c, 9 - r));
+                    image.DataBuffer[ConfigImage::offset3D(c, mapIndexOfRow(r))] =
+                        ConfigImage::encodeCell(t, image.Table3D(c, mapIndexOfRow(r)));
             });
             if (!ok) return false;
         }

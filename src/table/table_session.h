@@ -19,12 +19,12 @@ class Trap;
 // The open timing table: the working values the charts draw and drag (one per data
 // cell) and the grid's cell texts, which may differ from the values until the grid is
 // next filled from them (a typed "12" stays "12"). Cells are addressed as in the grid:
-// row 1..rows(), column 1..21 (RPM column); 3D grid row r is MAP index 9 - r.
+// row 1..rows(), column 1..kColumns (RPM column); 3D grid row r is MAP index mapIndexOfRow(r).
 // Views draw it and forward gestures to it; they never write each other.
 class TableSession : public QObject {
     Q_OBJECT
   public:
-    static constexpr int kColumns = 21;
+    static constexpr int kColumns = kRpmColumns;
 
     // Opens the table of `image` (Table2D or Table3D). The image outlives the table: its
     // TrigTiming of the moment gives the limits and the trigger line, even after the
@@ -32,7 +32,7 @@ class TableSession : public QObject {
     TableSession(TableKind kind, const ConfigImage& image, QObject* parent = nullptr);
 
     TableKind kind() const { return kind_; }
-    int rows() const { return kind_ == TableKind::Table2D ? 1 : 8; }
+    int rows() const { return kind_ == TableKind::Table2D ? 1 : kMapRows; }
     int trigTiming() const;
     // The window of the trigger timing of the moment: [lower, upper] whole degrees.
     int lowerLimit() const { return TimingWindow(trigTiming()).lower; }

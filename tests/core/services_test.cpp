@@ -266,11 +266,15 @@ class ServicesTest : public QObject {
         QTest::newRow("a download that matches")
             << QStringList{"download:b", "upload:a", "download:a", "save:a"} << "1111"
             << "download:a" << 2;
-        QTest::newRow("copies only when they differ")
-            << QStringList{"open:a", "buffer-kept:a", "table-edits:b", "crash-recovery:b",
-                           "controller-before-upload:b"}
-            << "10101"
-            << "controller-before-upload:b" << 2;
+        QTest::newRow("copies only when they differ") << QStringList{"open:a",
+                                                                     "buffer-kept:a",
+                                                                     "table-edits:b",
+                                                                     "crash-recovery:b",
+                                                                     "before-clip:b",
+                                                                     "file-replaced:b",
+                                                                     "controller-before-upload:b"}
+                                                      << "1010011"
+                                                      << "controller-before-upload:b" << 2;
     }
     void keepsEveryEventAndCopiesOnce() {
         QFETCH(QStringList, kept);
@@ -280,7 +284,9 @@ class ServicesTest : public QObject {
         TuneHistory h(dir->filePath("h.sqlite"));
         QString got;
         for (const QString& k : kept)
-            got += h.record(k.section(':', 0, 0), image(k.back().toLatin1())) ? '1' : '0';
+            got += h.record(eventNamed(k.section(':', 0, 0)).value(), image(k.back().toLatin1()))
+                       ? '1'
+                       : '0';
         QCOMPARE(got, stored);
         const auto t = h.newestTransfer();
         QCOMPARE(t ? t->event + ":" + t->bytes.at(0) : QString(), transfer);
@@ -291,8 +297,8 @@ class ServicesTest : public QObject {
         static constexpr const char* kShown = "yyyy-MM-dd HH:mm:ss";
         TuneHistory a(dir->filePath("h.sqlite")), b(dir->filePath("h.sqlite"));
         for (int i = 0; i < 20; ++i) {
-            QVERIFY(a.record("open", image(char(2 * i)), "a"));
-            QVERIFY(b.record("save", image(char(2 * i + 1)), "b"));
+            QVERIFY(a.record(HistoryEvent::Open, image(char(2 * i)), "a"));
+            QVERIFY(b.record(HistoryEvent::Save, image(char(2 * i + 1)), "b"));
         }
         QCOMPARE(a.entries().size(), 40);
         QCOMPARE(sql(a.path(), "PRAGMA journal_mode").toString(), "wal");
@@ -322,7 +328,7 @@ class ServicesTest : public QObject {
         const QString path = dir->filePath("h.sqlite");
         const QByteArray one = image(1);
         if (version > TuneHistory::kSchemaVersion) {
-            TuneHistory(path).record("open", one);
+            TuneHistory(path).record(HistoryEvent::Open, one);
         } else {
             sql(path,
                 "CREATE TABLE entries(id INTEGER PRIMARY KEY, time TEXT NOT NULL, event TEXT NOT "
@@ -343,7 +349,7 @@ class ServicesTest : public QObject {
         TuneHistory h(path, [&](const QString& t) { told << t; });
         const bool newer = version > TuneHistory::kSchemaVersion;
         QCOMPARE(h.entry(1)->bytes, one);
-        QVERIFY(h.record("open", image(2)) != newer && h.keepUnsavedWork({}) != newer);
+        QVERIFY(h.record(HistoryEvent::Open, image(2)) != newer && h.keepUnsavedWork({}) != newer);
         QCOMPARE(told.join(""), newer ? "Tune History was written by a newer version of Velo "
                                         "IGX; it is read only here."
                                       : "");
@@ -359,7 +365,7 @@ class ServicesTest : public QObject {
         QTemporaryDir seed;
         {
             TuneHistory h(seed.filePath("h.sqlite"));
-            for (int i = 0; i < 200; ++i) h.record("open", image(char(i)));
+            for (int i = 0; i < 200; ++i) h.record(HistoryEvent::Open, image(char(i)));
         }
         QByteArray damaged = test::readFile(seed.filePath("h.sqlite"));
         damaged.replace(damaged.size() / 2, 8192, QByteArray(8192, '\x5a'));
@@ -375,7 +381,7 @@ class ServicesTest : public QObject {
         TuneHistory h(dir->filePath("h.sqlite"), [&](const QString& t) { told << t; });
         QVERIFY(h.usable());
         const QVector<HistoryEntry> came = h.entries({}, 0, 1000);
-        QVERIFY(h.record("open", image('a')));
+        QVERIFY(h.record(HistoryEvent::Open, image('a')));
         const QStringList aside = QDir(dir->path()).entryList({"h.sqlite.corrupt-*"});
         QCOMPARE(aside.size(), 1);
         QCOMPARE(test::readFile(dir->filePath(aside.first())), content);
@@ -403,7 +409,7 @@ class ServicesTest : public QObject {
         test::writeFile(dir->filePath("file"), "x");
         if (in == "file") path = dir->filePath("file/h.sqlite");
         if (in == "folder") QDir(dir->path()).mkdir("h.sqlite");
-        if (in == "busy") TuneHistory(path).record("open", image('b'));
+        if (in == "busy") TuneHistory(path).record(HistoryEvent::Open, image('b'));
         QSqlDatabase holder = QSqlDatabase::addDatabase("QSQLITE", "holder");
         holder.setDatabaseName(path);
         if (in == "busy") {
@@ -415,7 +421,8 @@ class ServicesTest : public QObject {
         {
             TuneHistory h(
                 path, [&](const QString& t) { told << t; }, 50);
-            QVERIFY(!h.usable() && !h.record("open", image('a')) && h.lostRuns().isEmpty());
+            QVERIFY(!h.usable() && !h.record(HistoryEvent::Open, image('a')) &&
+                    h.lostRuns().isEmpty());
         }
         holder.close();
         holder = QSqlDatabase();
@@ -444,7 +451,7 @@ class ServicesTest : public QObject {
         TuneHistory h(
             path, [](const QString&) {}, 50);
         h.setTroubleHandler([&](const QString& t) { trouble << t; });
-        QVERIFY(h.record("open", image('a')));
+        QVERIFY(h.record(HistoryEvent::Open, image('a')));
         {
             QSqlDatabase holder = QSqlDatabase::addDatabase("QSQLITE", "holder");
             holder.setDatabaseName(path);
@@ -454,11 +461,11 @@ class ServicesTest : public QObject {
             QVERIFY(h.entry(1).has_value() == error.isEmpty() &&
                     h.newest().has_value() == error.isEmpty());
             QCOMPARE(h.error(), error);
-            QCOMPARE(h.record("download", image('b')) != 0, fault != "BEGIN IMMEDIATE");
+            QCOMPARE(h.record(HistoryEvent::Download, image('b')) != 0, fault != "BEGIN IMMEDIATE");
             q.exec("ROLLBACK");
         }
         QSqlDatabase::removeDatabase("holder");
-        QVERIFY(h.record("download", image('c')));
+        QVERIFY(h.record(HistoryEvent::Download, image('c')));
         QCOMPARE(trouble.size(), error.isEmpty() ? 2 : 0);  // told, then cleared
         if (error.isEmpty()) QVERIFY(trouble[0].endsWith(kBusy) && trouble[1].isEmpty());
     }
@@ -467,21 +474,23 @@ class ServicesTest : public QObject {
     // it is answered for; a live run's never, whatever its process id says.
     void lostWorkComesBackUntilAnsweredFor() {
         const QString path = dir->filePath("h.sqlite");
-        auto work = [](int kind, char edited) {
+        auto work = [](std::optional<TableKind> kind, char edited) {
             UnsavedWork w;
             w.kind = kind, w.base = image('x'), w.edited = image(edited), w.cells = {1.5};
             return w;
         };
         TuneHistory live(path);
-        live.keepUnsavedWork(work(-1, 'l'));
-        for (char c : {'a', 'b'}) TuneHistory(path).keepUnsavedWork(work(c - 'a', c));
+        live.keepUnsavedWork(work(std::nullopt, 'l'));
+        for (char c : {'a', 'b'}) TuneHistory(path).keepUnsavedWork(work(TableKind(c - 'a'), c));
+        QCOMPARE(sql(path, "SELECT group_concat(kind) FROM runs").toString(), "-1,0,1");
         // Our own id stands for a reused one; a dead id for one from another namespace.
         sql(path, QString("UPDATE runs SET pid = %1").arg(QCoreApplication::applicationPid()));
         sql(path, "UPDATE runs SET pid = 2147483000 WHERE id = 1");
         TuneHistory next(path);
         QVector<UnsavedWork> lost = next.lostRuns();
         QCOMPARE(lost.size(), 2);
-        QVERIFY(lost[0].kind == 1 && lost[1].kind == 0 && lost[0].cells == QVector<double>{1.5});
+        QVERIFY(lost[0].kind == TableKind::Table3D && lost[1].kind == TableKind::Table2D &&
+                lost[0].cells == QVector<double>{1.5});
         QCOMPARE(next.entries().size(), 2);
         QCOMPARE(next.entry(2)->bytes, image('a'));
         QVERIFY(next.settleLostRun(lost[0].run));

@@ -375,7 +375,8 @@ class ControllerLinkTest : public QObject {
         rig.link->readBeforeUpload = before != "off";
         rig.setControllerImage(randomImage(21));
         if (before.startsWith("download")) rig.link->download();
-        if (before.endsWith("other")) store.record("upload", QByteArray(264, 1), "/dev/fake1");
+        if (before.endsWith("other"))
+            store.record(HistoryEvent::Upload, QByteArray(264, 1), "/dev/fake1");
         // Another controller may be on the port now.
         if (before.endsWith("port"))
             rig.link->setCommPort(1), rig.setControllerImage(randomImage(3));
@@ -476,7 +477,7 @@ class ControllerLinkTest : public QObject {
         }  // as a crash leaves it: no end of the run
         TuneHistory next(dir.filePath("h.sqlite"));
         const QVector<UnsavedWork> lost = next.lostRuns();
-        QCOMPARE(lost.isEmpty() ? -2 : lost[0].kind, kind);
+        QCOMPARE(lost.isEmpty() ? -2 : lost[0].kind ? int(*lost[0].kind) : -1, kind);
         if (lost.isEmpty()) return;
         ModelRig back;
         TableEditor editor(back.ctx);

@@ -118,8 +118,7 @@ ImageBytes randomImage(uint32_t seed) {
     for (auto& b : bytes) b = uint8_t(rng());
     // Normalise through a decode and encode, so the bytes are what an upload sends.
     ConfigImage image;
-    image.setImageBytes(bytes);
-    image.UpdateParams();
+    image.loadImageBytes(bytes);
     image.UpdateEEPROM();
     return image.imageBytes();
 }

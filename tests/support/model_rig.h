@@ -1,9 +1,8 @@
 #pragma once
 
-#include "core/app_context.h"
 #include "core/scripted_interaction.h"
-#include "data/config_image.h"
 #include "data/data_file.h"
+#include "data/workbench.h"
 
 namespace velo::test {
 
@@ -19,11 +18,7 @@ struct Heard : NoHooks {
 };
 
 // The shared model a command works on, with a scripted user.
-struct ModelRig {
-    ConfigImage image;
-    MainState state;
-    ScriptedInteraction ui;
-    AppContext ctx{image, state, ui};
+struct ModelRig : Workbench<ScriptedInteraction> {
     Heard heard;
     ModelRig() {
         ctx.notices = &heard;
@@ -31,11 +26,7 @@ struct ModelRig {
     }
 
     // The buffer as an open or a download leaves it.
-    void load(const ImageBytes& bytes) {
-        image.setImageBytes(bytes);
-        image.UpdateParams();
-        image.BufferEmpty = false;
-    }
+    void load(const ImageBytes& bytes) { image.loadImageBytes(bytes); }
 };
 
 // A box as one line: title, text, buttons and icon.

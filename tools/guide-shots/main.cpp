@@ -183,7 +183,9 @@ void shootCompare(MainWindow& window, ScriptedInteraction& ui, const QString& de
     QByteArray bytes = in.readAll();
     // Two degrees more advance is 23 counts less retard: 3D rows 4 and 5, 5500 to 6500 RPM.
     for (int row : {4, 5})
-        for (int col : {12, 13, 14}) bytes[96 + (row - 1) * 21 + (col - 1)] -= 23;
+        for (int col : {12, 13, 14})
+            bytes[ConfigImage::offset3D(col, mapIndexOfRow(row)) - ConfigImage::kFirstAddress] -=
+                23;
     // A folder of the same name every run: the dialog shows the path.
     QDir scratch(QDir::temp().filePath("tunes"));
     scratch.mkpath(".");
@@ -229,7 +231,7 @@ void shootTuneHistory(MainWindow& window, const QString& demo) {
         TuneHistory store(dir.filePath("history.sqlite"));
         for (const auto& e : entries) {
             bytes[150] = char(bytes[150] + 1);
-            store.record(e[1], bytes, e[2], e[3], e[4]);
+            store.record(*eventNamed(e[1]), bytes, e[2], e[3], e[4]);
         }
     }
     {

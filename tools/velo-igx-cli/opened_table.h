@@ -1,8 +1,7 @@
 #pragma once
 
-#include "core/app_context.h"
 #include "core/scripted_interaction.h"
-#include "data/config_image.h"
+#include "data/workbench.h"
 #include "table/table_session.h"
 
 #include <optional>
@@ -10,11 +9,8 @@
 namespace velo::cli {
 
 // The data file loaded as File Open does and the table Edit Timing Table would open.
-struct OpenedTable {
-    ConfigImage image;
-    MainState state;
-    ScriptedInteraction ui{stderr};
-    AppContext ctx{image, state, ui};
+struct OpenedTable : Workbench<ScriptedInteraction> {
+    OpenedTable() : Workbench(stderr) {}
     std::optional<TableSession> table;
 
     // 0, or the exit code after saying why on stderr.

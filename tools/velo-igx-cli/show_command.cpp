@@ -76,7 +76,7 @@ void printText(const ConfigImage& im, const PressureUnit* unit) {
     std::printf("\n");
     for (int r = ConfigImage::kMapRows; r >= 1; --r) {
         if (unit)
-            std::printf("%6s", qPrintable(mapLabelIn(9 - r, im.MAPSensor, *unit)));
+            std::printf("%6s", qPrintable(mapLabelIn(gridRowOfMapIndex(r), im.MAPSensor, *unit)));
         else
             std::printf("  %s   ", kMapRowNames[r]);
         for (int k = 1; k <= ConfigImage::kRpmColumns; ++k)
@@ -98,9 +98,7 @@ int readImage(const QString& path, ConfigImage& image) {
         return kFailed;
     }
     image.ClearEEPROMBuffer();
-    image.setImageBytes(file.bytes);
-    image.BufferEmpty = false;
-    image.UpdateParams();
+    image.loadImageBytes(file.bytes);
     return kOk;
 }
 

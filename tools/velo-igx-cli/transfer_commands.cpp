@@ -8,6 +8,7 @@
 #include "data/file_commands.h"
 #include "data/history_records.h"
 #include "data/table_as_shown.h"
+#include "data/workbench.h"
 #include "link/controller_link.h"
 #include "link/tracing_port.h"
 #include "table/compare_file.h"
@@ -66,44 +67,41 @@ std::optional<TransferArgs> parse(const CommandLine& line, int& status) {
 class Session {
   public:
     explicit Session(const TransferArgs& args)
-        : settings_(openUserSettings()), portSettings_(*settings_), ui_(stderr) {
-        state_.CommPort = args.port;
-        if (!state_.CommPort) {
+        : settings_(openUserSettings()), portSettings_(*settings_), bench_(stderr) {
+        bench_.state.CommPort = args.port;
+        if (!bench_.state.CommPort) {
             // As the window's start-up: a bad setting is reported and leaves no port
             // (or the one outside the list) for the link to fail on.
-            Trap trap(ui_);
+            Trap trap(bench_.ui);
             trap.step([&] {
-                state_.CommPort = PortSettings::parseCommPort(portSettings_.storedCommPort());
+                bench_.state.CommPort = PortSettings::parseCommPort(portSettings_.storedCommPort());
             });
-            trap.step([&] { PortSettings::checkListPosition(state_.CommPort); });
+            trap.step([&] { PortSettings::checkListPosition(bench_.state.CommPort); });
         }
         const QString device = args.device;
         std::unique_ptr<SerialPort> port = makeSystemPort([this, device](int n) {
             return device.isEmpty() ? portSettings_.deviceFor(n) : device;
         });
         if (args.trace) port = std::make_unique<TracingPort>(std::move(port), stderr);
-        link_ = std::make_unique<ControllerLink>(ctx_, std::move(port));
+        link_ = std::make_unique<ControllerLink>(bench_.ctx, std::move(port));
         link_->slowAdapter = [](const QString& text) {
             std::fprintf(stderr, "Note: %s\n", qPrintable(text));
         };
-        ctx_.history = cliHistory();
-        ctx_.askTableAsShown = settings_->value(kAskTableAsShownKey, true).toBool();
+        bench_.ctx.history = cliHistory();
+        bench_.ctx.askTableAsShown = settings_->value(kAskTableAsShownKey, true).toBool();
         // Told before every transfer until a verified upload or a download ends it.
-        if (history::lastUploadFailed(ctx_.history))
+        if (history::lastUploadFailed(bench_.ctx.history))
             std::fprintf(stderr, "Tune History: %s\n", history::kPartlyProgrammed);
     }
 
-    AppContext& ctx() { return ctx_; }
+    AppContext& ctx() { return bench_.ctx; }
     ControllerLink& link() { return *link_; }
     const QSettings& settings() const { return *settings_; }
 
   private:
     std::unique_ptr<QSettings> settings_;
     PortSettings portSettings_;
-    ConfigImage image_;
-    MainState state_;
-    ScriptedInteraction ui_;
-    AppContext ctx_{image_, state_, ui_};
+    Workbench<ScriptedInteraction> bench_;
     std::unique_ptr<ControllerLink> link_;
 };
 

@@ -59,8 +59,8 @@ void HistoryWiring::keepBufferAtExit() {
     const bool holdsWork = !ctx.image.BufferEmpty ||
                            std::any_of(raw.begin(), raw.end(), [](uint8_t b) { return b != 0; });
     if (!holdsWork || !status.bufferChanged()) return;
-    if (history::keep(ctx, "buffer-kept", history::savedBytes(ctx.image), ctx.state.DisplayName,
-                      "at Exit"))
+    if (history::keep(ctx, HistoryEvent::BufferKept, history::savedBytes(ctx.image),
+                      ctx.state.DisplayName, "at Exit"))
         settings_.setValue(kKeptAtExitKey, true);
 }
 

@@ -45,8 +45,7 @@ MainWindow::MainWindow(UserInteraction& ui, QSettings& settings, BrandInfo brand
       settings_(settings),
       portSettings_(settings),
       brand_(std::move(brand)),
-      options_(std::move(options)),
-      ctx_{image_, state_, ui_} {
+      options_(std::move(options)) {
     setObjectName("frmVelo_Main");
     setWindowTitle(state_.BaseTitle);
     if (!port)

@@ -6,7 +6,7 @@
 #include "core/config_file.h"
 #include "core/main_state.h"
 #include "core/port_settings.h"
-#include "data/config_image.h"
+#include "data/workbench.h"
 #include "link/controller_link.h"
 
 #include <QKeySequence>
@@ -104,9 +104,10 @@ class MainWindow : public QMainWindow {
     PortSettings portSettings_;
     BrandInfo brand_;
     Options options_;
-    ConfigImage image_;
-    MainState state_;
-    AppContext ctx_;
+    Workbench<UserInteraction&> bench_{ui_};
+    ConfigImage& image_ = bench_.image;
+    MainState& state_ = bench_.state;
+    AppContext& ctx_ = bench_.ctx;
     std::unique_ptr<ControllerLink> link_;
     // Each below refers to those above it, and goes first.
     std::unique_ptr<TableEditor> tableEditor_;

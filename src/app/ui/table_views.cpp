@@ -41,12 +41,12 @@ TableViews::TableViews(TableEditor& editor, QWidget* parent, QMenu* popup2D, QMe
             [this](int, int c) { chart2D_->showValueLabel(c); });
     connect(chart2D_, &Chart2DWidget::pointPicked, this,
             [this](int col) { grid2D_->setCurrentCell(1, col); });
-    // And of the 3D grid: grid row r is the chart's y index 9 - r.
+    // And of the 3D grid: grid row r is the chart's y index mapIndexOfRow(r).
     connect(grid3D_, &TimingGrid::currentCellChanged, this, [this](int, int, int r, int c) {
-        if (r != 0 && c != 0 && editor_.session()) chart3D_->showValueLabel(c, 9 - r);
+        if (r != 0 && c != 0 && editor_.session()) chart3D_->showValueLabel(c, mapIndexOfRow(r));
     });
     connect(grid3D_, &TimingGrid::afterEdit, this,
-            [this](int r, int c) { chart3D_->showValueLabel(c, 9 - r); });
+            [this](int r, int c) { chart3D_->showValueLabel(c, mapIndexOfRow(r)); });
     connect(chart3D_, &Chart3DWidget::pointPicked, this,
             [this](int row, int col) { grid3D_->setCurrentCell(row, col); });
     // An offset release carries every earlier drag into Table3D too.
@@ -86,7 +86,7 @@ void TableViews::hideValueLabels() {
 
 void TableViews::setUpGrids() {
     grid2D_->setShape(2, TableSession::kColumns + 1);
-    grid3D_->setShape(9, TableSession::kColumns + 1);
+    grid3D_->setShape(kMapRows + 1, TableSession::kColumns + 1);
     for (TimingGrid* g : {grid2D_, grid3D_})
         for (int c = 1; c <= TableSession::kColumns; ++c)
             g->setText(0, c, TableSession::rpmLabel(c));
@@ -97,7 +97,7 @@ void TableViews::setUpGrids() {
 }
 
 void TableViews::writeMapLabels() {
-    for (int r = 1; r <= 8; ++r) grid3D_->setText(r, 0, editor_.mapLabel(r));
+    for (int r = 1; r <= kMapRows; ++r) grid3D_->setText(r, 0, editor_.mapLabel(r));
 }
 
 void TableViews::follow() {

@@ -130,7 +130,7 @@ void paintWalls(QPainter& p, const Chart3DGeometry& g, const Metrics& m, const C
         const double x = -1 + rpm / 5000;
         p.drawPolyline(QPolygonF{P(x, -s.backY, -1), P(x, s.backY, -1), P(x, s.backY, 1)});
     }
-    for (int yi = 1; yi <= 8; ++yi) {
+    for (int yi = 1; yi <= kMapRows; ++yi) {
         const double y = g.modelY(yi);
         p.drawPolyline(QPolygonF{P(-s.backX, y, -1), P(s.backX, y, -1), P(s.backX, y, 1)});
     }
@@ -196,8 +196,9 @@ void paintAxes(QPainter& p, const Chart3DGeometry& g, const Metrics& m, const Ch
     QVector<std::pair<QPointF, QString>> map;
     const double rowPixels = QLineF(P(frontX, -d, -1), P(frontX, d, -1)).length() / 7;
     const int step = rowPixels >= m.fm.height() * 1.1 ? 1 : 2;
-    for (int yi = 1; yi <= 8; yi += step)
-        map.append({P(frontX, g.modelY(yi), -1), mapLabelIn(9 - yi, c.mapSensor, c.unit)});
+    for (int yi = 1; yi <= kMapRows; yi += step)
+        map.append(
+            {P(frontX, g.modelY(yi), -1), mapLabelIn(gridRowOfMapIndex(yi), c.mapSensor, c.unit)});
     QString mapTitle = look.yTitle;
     mapTitle.replace("inHg", unitName(c.unit));
     edgeLabels(QLineF(P(frontX, -d, -1), P(frontX, d, -1)), map, mapTitle);
@@ -207,7 +208,7 @@ void paintAxes(QPainter& p, const Chart3DGeometry& g, const Metrics& m, const Ch
     QVector<std::pair<QPointF, QString>> rpm;
     const double columnPixels = QLineF(P(-1, frontY, -1), P(1, frontY, -1)).length() / 20;
     const int every = columnPixels >= m.fm.horizontalAdvance("10000") * 1.3 ? 2 : 4;
-    for (int k = 1; k <= 21; k += every)
+    for (int k = 1; k <= kRpmColumns; k += every)
         rpm.append({P(Chart3DGeometry::modelX(k), frontY, -1), TableSession::rpmLabel(k)});
     edgeLabels(QLineF(P(-1, frontY, -1), P(1, frontY, -1)), rpm, look.xTitle);
 
@@ -295,9 +296,9 @@ void paintSurface(QPainter& p, const Chart3DGeometry& g, const Metrics& m, const
         int k, yi;
     };
     QVector<Cell> cells;
-    cells.reserve(20 * 7);
-    for (int yi = 1; yi < 8; ++yi)
-        for (int k = 1; k < 21; ++k)
+    cells.reserve((kRpmColumns - 1) * (kMapRows - 1));
+    for (int yi = 1; yi < kMapRows; ++yi)
+        for (int k = 1; k < kRpmColumns; ++k)
             cells.append({g.depth((Chart3DGeometry::modelX(k) + Chart3DGeometry::modelX(k + 1)) / 2,
                                   (g.modelY(yi) + g.modelY(yi + 1)) / 2),
                           k, yi});
@@ -342,7 +343,7 @@ void paintSurface(QPainter& p, const Chart3DGeometry& g, const Metrics& m, const
 void paintValueLabel(QPainter& p, const Chart3DGeometry& g, const Metrics& m, const ChartLook& look,
                      const Chart3DContent& c, const QRectF& bounds) {
     const Chart3DLabel& l = c.label;
-    if (!l.shown() || l.xIndex > 21 || l.yIndex > 8) return;
+    if (!l.shown() || l.xIndex > kRpmColumns || l.yIndex > kMapRows) return;
     const double v = c.value(l.xIndex, l.yIndex);
     const QPointF at = g.project(l.xIndex, l.yIndex, v);
     const double r = m.pt(look.markerSize);
@@ -370,9 +371,10 @@ void paintValueLabel(QPainter& p, const Chart3DGeometry& g, const Metrics& m, co
 Chart3DContent Chart3DContent::of(const TableSession& session, int mapSensor,
                                   const Chart3DLabel& label) {
     Chart3DContent c;
-    c.values.reserve(168);
-    for (int yi = 1; yi <= 8; ++yi)
-        for (int k = 1; k <= TableSession::kColumns; ++k) c.values << session.value(9 - yi, k);
+    c.values.reserve(kCells3D);
+    for (int yi = 1; yi <= kMapRows; ++yi)
+        for (int k = 1; k <= TableSession::kColumns; ++k)
+            c.values << session.value(gridRowOfMapIndex(yi), k);
     c.lowerLimit = session.lowerLimit();
     c.upperLimit = session.upperLimit();
     c.mapSensor = mapSensor;
@@ -401,7 +403,7 @@ void paintChart3DFrame(QPainter& p, const QRectF& bounds, const ChartLook& look,
 
 void paintChart3DData(QPainter& p, const QRectF& bounds, const ChartLook& look,
                       const Chart3DContent& content, const Chart3DGeometry& g) {
-    if (content.values.size() < 168) return;
+    if (content.values.size() < kCells3D) return;
     const Metrics m(p.device(), look);
     p.save();
     p.setRenderHint(QPainter::Antialiasing, !content.draft);

@@ -30,7 +30,9 @@ struct Chart3DContent {
     // picture settles when the turn ends.
     bool draft = false;
 
-    double value(int xIndex, int yIndex) const { return values[(yIndex - 1) * 21 + xIndex - 1]; }
+    double value(int xIndex, int yIndex) const {
+        return values[(yIndex - 1) * kRpmColumns + xIndex - 1];
+    }
     static Chart3DContent of(const TableSession& session, int mapSensor,
                              const Chart3DLabel& label = {});
 };

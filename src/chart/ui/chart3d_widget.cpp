@@ -72,7 +72,7 @@ void Chart3DWidget::setMapSensor(int mapSensor, PressureUnit unit) {
 }
 
 void Chart3DWidget::showValueLabel(int xIndex, int yIndex) {
-    if (xIndex >= 1 && xIndex <= 21 && yIndex >= 1 && yIndex <= 8)
+    if (xIndex >= 1 && xIndex <= kRpmColumns && yIndex >= 1 && yIndex <= kMapRows)
         label_ = {xIndex, yIndex, std::nullopt};
     else
         label_.hide();
@@ -121,7 +121,7 @@ void Chart3DWidget::tableChanged() {
         setAccessibleDescription("No table open");
     } else {
         QStringList rows;
-        for (int r = 1; r <= 8; ++r) {
+        for (int r = 1; r <= kMapRows; ++r) {
             QStringList cells;
             for (int k = 1; k <= TableSession::kColumns; ++k)
                 cells << formatFixed(session_->value(r, k), 1);

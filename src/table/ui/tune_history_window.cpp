@@ -31,12 +31,7 @@ QString nameOf(const HistoryEntry& e) {
 // An entry decoded as a data file of its bytes would be.
 ConfigImage imageOf(const HistoryEntry& e) {
     ConfigImage image;
-    ImageBytes bytes{};
-    std::copy_n(e.bytes.constData(), std::min<qsizetype>(e.bytes.size(), bytes.size()),
-                bytes.begin());
-    image.setImageBytes(bytes);
-    image.BufferEmpty = false;
-    image.UpdateParams();
+    image.loadImageBytes(imageBytesOf(e.bytes));
     return image;
 }
 

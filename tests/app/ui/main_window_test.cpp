@@ -85,8 +85,9 @@ TimingGrid* openTable(MainWindow& w, bool is3D) {
     ConfigImage& im = w.image();
     im.BufferEmpty = false;
     (is3D ? im.Table3DEnabled : im.Table2DEnabled) = true;
-    for (int c = 1; c <= 21; ++c)
-        for (int r = 1; r <= 8; ++r) im.Table3D(c, 9 - r) = im.Table2D(c, 1) = 10 + r + c % 3;
+    for (int c = 1; c <= kRpmColumns; ++c)
+        for (int r = 1; r <= kMapRows; ++r)
+            im.Table3D(c, mapIndexOfRow(r)) = im.Table2D(c, 1) = 10 + r + c % 3;
     w.state().setTableMenus(true);
     w.action("mnuEditTimingTable")->trigger();
     return is3D ? w.tableViews()->grid3D() : w.tableViews()->grid2D();
@@ -561,10 +562,10 @@ class MainWindowTest : public QObject {
         for (int run = 0; run < runs; ++run) {
             UnsavedWork w;
             w.base = image(run), w.edited = image(run + 1);
-            if (run == 0) w.kind = 0, w.cells = QVector<double>(21, 12.5);
+            if (run == 0) w.kind = TableKind::Table2D, w.cells = QVector<double>(21, 12.5);
             TuneHistory().keepUnsavedWork(w);  // gone without an end, as a crash leaves it
         }
-        TuneHistory().record("upload-failed", image(2));  // told at every start
+        TuneHistory().record(HistoryEvent::UploadFailed, image(2));  // told at every start
         for (QChar a : answers) f.ui.answer(a == 'Y' ? Answer::Yes : Answer::No);
         MainWindow& w = f.start();
         QCoreApplication::processEvents();
@@ -585,7 +586,7 @@ class MainWindowTest : public QObject {
         w.context().window = &heard;
         TuneHistory& store = w.history().store();
         for (int i = 1; i <= 450; ++i)
-            store.record("open", image(i), "f.dat", {}, QString("n%1").arg(i));
+            store.record(HistoryEvent::Open, image(i), "f.dat", {}, QString("n%1").arg(i));
         w.show();
         w.action("mnuTuneHistory")->trigger();
         auto* win = test::child<TuneHistoryWindow>(w, "frmTuneHistory");
@@ -609,9 +610,9 @@ class MainWindowTest : public QObject {
 
         // Both comparisons label MAP rows in the unit chosen for the window.
         QByteArray demo = test::readFile(QDir(VELO_BIN_DIR).filePath("demo_3d.dat"));
-        store.record("open", demo, "demo.dat");
+        store.record(HistoryEvent::Open, demo, "demo.dat");
         demo[ConfigImage::offset3D(2, 8) - 16] = 11;
-        store.record("save", demo, "demo.dat");
+        store.record(HistoryEvent::Save, demo, "demo.dat");
         win->filter()->setText("demo.dat");
         test::child<QAction>(w, "mnuUnitskPa")->trigger();
         QStringList seen;
