@@ -47,6 +47,33 @@ frmModParams::frmModParams(AppContext& ctx, QWidget* parent) : FormDialog(parent
     setWindowTitle("Velo IGX - Edit Module Parameters");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
+    QGroupBox* tableFrame = makeTableFrame();
+    QGroupBox* generalFrame = makeGeneralFrame();
+    makeRetardSliders();
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(tableFrame, 0, 0, 1, 3);
+    grid->addWidget(generalFrame, 0, 3, 1, 1);
+    grid->addWidget(start_.frame, 1, 0);
+    grid->addWidget(crank_.frame, 1, 1);
+    grid->addWidget(comp_.frame, 1, 2);
+    auto* okRow = new QHBoxLayout;
+    cmdOK = makeOkButton(this, okRow);
+    grid->addLayout(okRow, 1, 3, Qt::AlignBottom);
+
+    // Created state: "Disable Timing Table", "1 bar", "8 Cylinder Engine", boxes clear.
+    check(tableOptions_, 2);
+    check(mapOptions_, 0);
+    check(cylOptions_, 2);
+
+    connectControls();
+
+    refresh();
+    form_.Form_Load();
+    refresh();
+}
+
+QGroupBox* frmModParams::makeTableFrame() {
     auto* tableFrame = new QGroupBox("Timing Table Options", this);
     tableFrame->setObjectName("fraTimingTable");
     auto* tableRow = new QHBoxLayout(tableFrame);
@@ -65,7 +92,10 @@ frmModParams::frmModParams(AppContext& ctx, QWidget* parent) : FormDialog(parent
     trig_.frame->setParent(tableFrame);
     trig_.frame->setObjectName("fraTrigTiming");
     tableRow->addWidget(trig_.frame);
+    return tableFrame;
+}
 
+QGroupBox* frmModParams::makeGeneralFrame() {
     auto* generalFrame = new QGroupBox("General Options", this);
     generalFrame->setObjectName("fraGeneralOptions");
     auto* generalCol = new QVBoxLayout(generalFrame);
@@ -81,7 +111,10 @@ frmModParams::frmModParams(AppContext& ctx, QWidget* parent) : FormDialog(parent
     generalCol->addWidget(chkTimingDisable);
     generalCol->addWidget(chkStartRtd);
     generalCol->addStretch();
+    return generalFrame;
+}
 
+void frmModParams::makeRetardSliders() {
     start_ = makeSlider("Start Retard", "StartRtd", ModParamsForm::kStartRetardPositions, 2);
     start_.frame->setObjectName("fraStartRtd");
     crank_ = makeSlider("Cranking Pulses", "CrankPulses", ModParamsForm::kCrankPulsesPositions, 2);
@@ -90,22 +123,9 @@ frmModParams::frmModParams(AppContext& ctx, QWidget* parent) : FormDialog(parent
     comp_.frame->setObjectName("fraRetardComp");
     // The slider names follow the parameters, the labels their own short names.
     start_.slider->setObjectName("sldStartRetard");
+}
 
-    auto* grid = new QGridLayout(this);
-    grid->addWidget(tableFrame, 0, 0, 1, 3);
-    grid->addWidget(generalFrame, 0, 3, 1, 1);
-    grid->addWidget(start_.frame, 1, 0);
-    grid->addWidget(crank_.frame, 1, 1);
-    grid->addWidget(comp_.frame, 1, 2);
-    auto* okRow = new QHBoxLayout;
-    cmdOK = makeOkButton(this, okRow);
-    grid->addLayout(okRow, 1, 3, Qt::AlignBottom);
-
-    // Created state: "Disable Timing Table", "1 bar", "8 Cylinder Engine", boxes clear.
-    check(tableOptions_, 2);
-    check(mapOptions_, 0);
-    check(cylOptions_, 2);
-
+void frmModParams::connectControls() {
     using Mode = ModParamsForm::TableMode;
     connect(tableOptions_, &QButtonGroup::idToggled, this, [this](int id, bool on) {
         if (refreshing_ || !on) return;
@@ -150,10 +170,6 @@ frmModParams::frmModParams(AppContext& ctx, QWidget* parent) : FormDialog(parent
         form_.cmdOK_Click();
         accept();
     });
-
-    refresh();
-    form_.Form_Load();
-    refresh();
 }
 
 QButtonGroup* frmModParams::makeOptions(QWidget* owner, const QStringList& captions,

@@ -40,6 +40,11 @@ class frmModParams : public FormDialog {
     SliderBox makeSlider(const QString& caption, const QString& name, int last, int page);
     QButtonGroup* makeOptions(QWidget* owner, const QStringList& captions,
                               const QStringList& names);
+    // The form's groups, made in the order they sit on it.
+    QGroupBox* makeTableFrame();
+    QGroupBox* makeGeneralFrame();
+    void makeRetardSliders();
+    void connectControls();
     void refresh();
 
     ModParamsForm form_;
