@@ -198,11 +198,16 @@ class ServicesTest : public QObject {
     void portDevices() {
         QSettings s(dir->filePath("s.ini"), QSettings::IniFormat);
         PortSettings ps(s);
-        QCOMPARE(ps.deviceFor(12), QString("/dev/ttyS11"));
+#ifdef Q_OS_WIN
+        const QString com12 = "COM12";  // ComN is the device COMN
+#else
+        const QString com12 = "/dev/ttyS11";
+#endif
+        QCOMPARE(ps.deviceFor(12), com12);
         ps.storeDevice(12, "/dev/ttyUSB0");
         QCOMPARE(s.value("Ports/Com12").toString(), QString("/dev/ttyUSB0"));
         ps.storeDevice(12, "");
-        QCOMPARE(ps.deviceFor(12), QString("/dev/ttyS11"));
+        QCOMPARE(ps.deviceFor(12), com12);
     }
 
     // Each helper on text in, text out: "round" to even, "fixed" with the decimals after a
