@@ -29,13 +29,13 @@ struct HistoryEntry {
 // What a run would lose in a crash, written while it differs from the last file or
 // transfer: the buffer, the parameters as they are in memory and any open table's edits.
 struct UnsavedWork {
-    QDateTime time;         // UTC, when it was written
+    QDateTime time;                 // UTC, when it was written
     std::optional<TableKind> kind;  // the open table, if any
-    QByteArray base;        // the buffer's bytes as they are
-    QByteArray edited;      // the buffer as Save File would write it, the open table in it
-    QVector<double> cells;  // the open table's working values, row by row
-    QByteArray params;      // the parameter variables and table arrays, packed
-    qint64 run = 0;         // the lost run it comes from
+    QByteArray base;                // the buffer's bytes as they are
+    QByteArray edited;              // the buffer as Save File would write it, the open table in it
+    QVector<double> cells;          // the open table's working values, row by row
+    QByteArray params;              // the parameter variables and table arrays, packed
+    qint64 run = 0;                 // the lost run it comes from
 };
 
 // Every tune the program has seen, in one SQLite file shared by every running window and

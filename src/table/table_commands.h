@@ -57,8 +57,8 @@ class TableEditor : public QObject, public TableEditsKeeper {
     ~TableEditor() override;
 
     AppContext& ctx;
-    CopyStore& copy;  // the window's, in ctx
-    AppFiles files;   // where the chart templates are found
+    CopyStore& copy;                         // the window's, in ctx
+    AppFiles files;                          // where the chart templates are found
     TableWindow* window = &noTableWindow();  // never null
 
     // The open table; nullptr while none is open.

@@ -70,7 +70,8 @@ void restoreUnsavedWork(TableEditor& editor, const UnsavedWork& work) {
     history::unpackParams(image, work.params);
     const bool withTable = work.kind && !work.cells.isEmpty();
     const TableKind kind = work.kind.value_or(TableKind::Table3D);
-    if (withTable ? kind == TableKind::Table3D : bool(image.Table3DEnabled)) ctx.window->chartSetup3D();
+    if (withTable ? kind == TableKind::Table3D : bool(image.Table3DEnabled))
+        ctx.window->chartSetup3D();
     ctx.state.setTableMenus(withTable || image.Table2DEnabled || image.Table3DEnabled);
     ctx.state.setTitleSuffix(withTable ? "Recovered Table Edits" : "Recovered Buffer");
     if (!withTable) return;
