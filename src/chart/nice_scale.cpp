@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+
+#include <QByteArray>
 
 namespace velo {
 
@@ -21,6 +24,32 @@ int AxisScale::decimals() const {
     return std::max(0, int(-std::floor(std::log10(step) + 1e-9)));
 }
 
+namespace {
+
+// 10^e as the double nearest it on every C library: products of powers of ten and pow()
+// are not correctly rounded everywhere, and a step one bit off shows in the ticks.
+double powerOfTen(int e) {
+    static constexpr double kExact[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    constexpr int kLast = int(std::size(kExact)) - 1;
+    if (e >= 0 && e <= kLast) return kExact[e];
+    if (e < 0 && -e <= kLast) return 1 / kExact[-e];  // one rounding of an exact quotient
+    return QByteArray("1e" + QByteArray::number(e)).toDouble();
+}
+
+// The exponent of the largest power of ten not above x (x > 0), whatever log10 rounds to.
+int decadeOf(double x) {
+    int e = int(std::floor(std::log10(x)));
+    if (powerOfTen(e) > x)
+        --e;
+    else if (powerOfTen(e + 1) <= x)
+        ++e;
+    return e;
+}
+
+}  // namespace
+
 AxisScale niceScale(double lo, double hi, int maxTicks) {
     // Whatever the cells hold (a pasted +-1e308, whose difference overflows, or an
     // infinity), the range and every step below stay finite.
@@ -36,10 +65,9 @@ AxisScale niceScale(double lo, double hi, int maxTicks) {
     // Two intervals always fit once the step passes both ends, so the search ends there.
     const int intervals = std::max(2, maxTicks - 1);
     // Start one decade below the rough step and take the first nice step that fits.
-    double decade = std::pow(10.0, std::floor(std::log10((hi - lo) / intervals)) - 1);
-    for (;; decade *= 10) {
+    for (int e = decadeOf((hi - lo) / intervals) - 1;; ++e) {
         for (double m : {1.0, 2.0, 5.0}) {
-            const double step = m * decade;
+            const double step = m * powerOfTen(e);
             const double min = std::floor(lo / step + 1e-9) * step;
             const double max = std::ceil(hi / step - 1e-9) * step;
             if (std::llround((max - min) / step) <= intervals) return {min, max, step};
