@@ -44,8 +44,15 @@ using namespace velo;
 
 namespace {
 
+// The window makes its folder the current one; Windows cannot remove a current folder.
+struct CurrentFolderKept {
+    QString was = QDir::currentPath();
+    ~CurrentFolderKept() { QDir::setCurrent(was); }
+};
+
 struct Fixture {
     QTemporaryDir dir;
+    CurrentFolderKept cwd;
     QSettings settings{dir.filePath("user.ini"), QSettings::IniFormat};
     ScriptedInteraction ui;
     test::FakeClock clock;

@@ -17,6 +17,10 @@ using namespace velo;
 class QtInteractionTest : public QObject {
     Q_OBJECT
   private slots:
+    // Windows' own file dialog cannot be driven by keys sent here; Qt's is given the same
+    // folder, filters and suffix.
+    void initTestCase() { QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs); }
+
     void enterEscapeAndWidth_data() {
         QTest::addColumn<int>("buttons");
         QTest::addColumn<QString>("title");
