@@ -10,12 +10,11 @@ QT=$3
 SQLITE=$4
 DISPLAY_NUMBER=$5
 CXX=x86_64-w64-mingw32-g++-posix
-TITLE="Velo IGX Version 1.0 - Data Buffer Empty"
 
 die() { echo "wine-test.sh: $*" >&2; exit 1; }
 
 missing=""
-for p in wine wine64 xvfb xdotool; do
+for p in wine wine64 xvfb xdotool imagemagick; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing="$missing $p"
 done
 if [ -n "$missing" ]; then
@@ -98,14 +97,28 @@ head -c 5 "$work/windows/demo_3d.pdf" 2>/dev/null | grep -q '%PDF-' || failed="$
 [ -z "$failed" ] || die "the Windows CLI differs from the Linux one:$failed"
 
 # --- The window ----------------------------------------------------------------------------
+# It must open with the title the Linux build's window has after start-up.
 echo "== The window under Wine"
+# wait_for_window PATTERN: the first window whose title matches, within two minutes.
+wait_for_window() {
+  local id=""
+  for _ in $(seq 120); do
+    id=$(xdotool search --name "$1" 2>/dev/null | head -n 1) && [ -n "$id" ] && break
+    sleep 1
+  done
+  echo "$id"
+}
+(cd "$work/linux" && XDG_DATA_HOME=$work/linux/xdg XDG_CONFIG_HOME=$work/linux/xdg \
+  exec "$LBUILD/bin/velo-igx" --no-splash > "$WBUILD/linux-window.log" 2>&1) &
+linux_app=$!
+id=$(wait_for_window "Velo IGX Version")
+TITLE=$([ -n "$id" ] && xdotool getwindowname "$id" || true)
+kill "$linux_app" 2>/dev/null || true
+wait "$linux_app" 2>/dev/null || true
+[ -n "$TITLE" ] || die "the Linux build's window did not open (see $WBUILD/linux-window.log)"
 (cd "$WBUILD/bin" && wine velo-igx.exe --no-splash > "$WBUILD/window.log" 2>&1) &
 app=$!
-found=""
-for _ in $(seq 120); do
-  found=$(xdotool search --name "^$TITLE\$" 2>/dev/null | head -n 1) && [ -n "$found" ] && break
-  sleep 1
-done
+found=$(wait_for_window "^$TITLE\$")
 import -window root "$WBUILD/window.png" 2>/dev/null || true
 wineserver -k >/dev/null 2>&1 || true
 wait "$app" 2>/dev/null || true
