@@ -3,6 +3,7 @@
 #include "core/numeric.h"
 #include "core/run_error.h"
 
+#include <QRegularExpression>
 #include <cmath>
 
 namespace velo {
@@ -54,6 +55,23 @@ QString PortSettings::deviceFor(int port) const {
     if (!stored.isEmpty()) return stored;
     return QString("/dev/ttyS%1").arg(port - 1);
 #endif
+}
+
+bool PortSettings::entriesNameDevices() {
+#ifdef Q_OS_WIN
+    return true;
+#else
+    return false;
+#endif
+}
+
+int PortSettings::entryNaming(const QString& device) {
+    if (!entriesNameDevices()) return 0;
+    static const QRegularExpression com(R"(^(?:\\\\\.\\)?COM(\d{1,3})$)",
+                                        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = com.match(device.trimmed());
+    const int n = m.hasMatch() ? m.captured(1).toInt() : 0;
+    return n >= 1 && n <= kPortCount ? n : 0;
 }
 
 bool PortSettings::hasStoredDevice(int port) const {

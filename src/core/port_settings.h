@@ -28,6 +28,10 @@ class PortSettings {
     // The device that "ComN" reaches: COMN on Windows; elsewhere the stored device, else
     // /dev/ttyS<N-1>.
     QString deviceFor(int port) const;
+    // Where each entry names its own device (Windows: ComN is COMN), the entry that reaches
+    // DEVICE; 0 for any other name and where devices are stored per entry.
+    static int entryNaming(const QString& device);
+    static bool entriesNameDevices();
     bool hasStoredDevice(int port) const;
     void storeDevice(int port, const QString& device);
 

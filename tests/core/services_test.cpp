@@ -208,6 +208,14 @@ class ServicesTest : public QObject {
         QCOMPARE(s.value("Ports/Com12").toString(), QString("/dev/ttyUSB0"));
         ps.storeDevice(12, "");
         QCOMPARE(ps.deviceFor(12), com12);
+        // A typed COM name picks its entry where entries name their ports.
+        const int named = PortSettings::entriesNameDevices();
+        for (const auto& [typed, entry] : {std::pair{"com12", 12},
+                                           {"\\\\.\\COM255", 255},
+                                           {"COM256", 0},
+                                           {"COM0", 0},
+                                           {"COM1x", 0}})
+            QCOMPARE(PortSettings::entryNaming(typed), entry * named);
     }
 
     // Each helper on text in, text out: "round" to even, "fixed" with the decimals after a

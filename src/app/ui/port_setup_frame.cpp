@@ -128,6 +128,24 @@ void PortSetupFrame::storeTypedDevice() {
         emit deviceChanged(shownPort_);
         return;
     }
+    if (PortSettings::entriesNameDevices()) {
+        // Nothing to store: the entry of that port is chosen, as if picked in the list.
+        const QString typed = cboDevice_->currentText().trimmed();
+        const int entry = PortSettings::entryNaming(typed);
+        if (entry > 0 && entry != shownPort_) {
+            cboPort_->setCurrentIndex(entry - 1);
+            showDeviceOf(entry);
+            emit deviceChanged(entry);
+        } else if (entry == 0 && !typed.isEmpty()) {
+            showDeviceOf(shownPort_);
+            lblDevice_->setText(
+                QString("%1 is not a COM port name: each Com entry reaches the COM port of "
+                        "its number, so choose the entry instead (Com%2 reaches COM%2).")
+                    .arg(typed)
+                    .arg(shownPort_));
+        }
+        return;
+    }
     // A USB adapter is kept by its stable name, found again under another ttyUSB number.
     const QString device = stableName(cboDevice_->currentText().trimmed(), adapters_->ports());
     if (device.isEmpty() || device == settings_.deviceFor(shownPort_)) return;

@@ -654,19 +654,25 @@ class MainWindowTest : public QObject {
     // the frame closing and opening and adapters coming and going while a port is asked.
     // The IGX-1 that answered becomes the Com entry's device by its stable name, or under
     // --device the device of this run, nothing stored.
+    // The first plugged port, the IGX-1's adapter, a typed device.
+    static QString dev(int i) {
+        static const QStringList named{"COM1", "COM7", "COM9"};
+        static const QStringList paths{"/dev/ttyS0", "/dev/ttyUSB0", "/dev/pts/7"};
+        return (PortSettings::entriesNameDevices() ? named : paths)[i];
+    }
     void adaptersAndFindController_data() {
         QTest::addColumn<QString>("runDevice");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("outcome");
         QTest::addColumn<QString>("reaches");
-        QTest::newRow("stored by its stable name") << ""
-                                                   << "/dev/serial/by-id/x"
-                                                   << "The IGX-1 is chosen."
-                                                   << "/dev/serial/by-id/x";
-        QTest::newRow("--device elsewhere: used for this run") << "/dev/pts/7"
-                                                               << "/dev/ttyS2"
-                                                               << "nothing is stored"
-                                                               << "/dev/ttyUSB0 for this run";
+        // Where Com entries name their COM ports, the one that answered is chosen instead.
+        const bool named = PortSettings::entriesNameDevices();
+        QTest::newRow("stored by its stable name")
+            << "" << (named ? "COM7" : "/dev/serial/by-id/x") << "The IGX-1 is chosen."
+            << (named ? "COM7" : "/dev/serial/by-id/x");
+        QTest::newRow("--device elsewhere: used for this run")
+            << dev(2) << (named ? "COM3" : "/dev/ttyS2") << "nothing is stored"
+            << dev(1) + " for this run";
     }
     void adaptersAndFindController() {
         QFETCH(QString, runDevice);
@@ -674,7 +680,7 @@ class MainWindowTest : public QObject {
         PortSettings settings(f.settings);
         PortSetupFrame frame(settings, runDevice);
         AdapterList* list = frame.adapters();
-        QVector<SerialPortEntry> plugged{{"/dev/ttyS0", "", "", "", ""}};
+        QVector<SerialPortEntry> plugged{{dev(0), "", "", "", ""}};
         list->listPorts = [&] { return plugged; };
         QStringList asked;
         bool locked = true;
@@ -687,26 +693,27 @@ class MainWindowTest : public QObject {
             if (asked.size() == 1) plugged.removeFirst();
             frame.show();
             list->refresh();
-            return ProbeAnswer{d, d == "/dev/ttyUSB0" ? "IGX-1 V2.1" : std::optional<QString>(),
-                               d == "/dev/ttyUSB0", PortTrouble::Silent};
+            return ProbeAnswer{d, d == dev(1) ? "IGX-1 V2.1" : std::optional<QString>(),
+                               d == dev(1), PortTrouble::Silent};
         };
         frame.fillPortList();
         frame.cboPort()->setCurrentIndex(2);
         frame.showDeviceOf(3);
         frame.show();
         QCOMPARE(list->tree()->topLevelItemCount(), 1);
-        plugged.append({"/dev/ttyUSB0", "FT232R USB UART", "FTDI", "A10K", "/dev/serial/by-id/x"});
+        plugged.append({dev(1), "FT232R USB UART", "FTDI", "A10K",
+                        PortSettings::entriesNameDevices() ? "" : "/dev/serial/by-id/x"});
         list->refresh();
         QCOMPARE(list->tree()->topLevelItem(1)->text(1), QString("FT232R USB UART"));
-        QVERIFY(frame.cboDevice()->findText("/dev/ttyUSB0") >= 0);
+        QVERIFY(frame.cboDevice()->findText(dev(1)) >= 0);
 
         QSignalSpy changed(&frame, &PortSetupFrame::deviceChanged);
-        frame.cboDevice()->setCurrentText("/dev/pts/7");
+        frame.cboDevice()->setCurrentText(dev(2));
         list->cmdFind()->click();
-        QCOMPARE(asked, (QStringList{"/dev/ttyS0", "/dev/ttyUSB0", "/dev/pts/7"}));
+        QCOMPARE(asked, (QStringList{dev(0), dev(1), dev(2)}));
         QVERIFY(locked);
         QCOMPARE(list->tree()->topLevelItem(0)->text(7), QString("silent (no answer in 1 s)"));
-        QTEST(settings.deviceFor(3), "stored");
+        QTEST(settings.deviceFor(frame.cboPort()->currentIndex() + 1), "stored");
         QVERIFY(changed.size() >= 1);  // the link lets go of the port before the search
         QVERIFY(list->lblFound()->text().startsWith("1 of 3 ports answered"));
         QFETCH(QString, outcome);
@@ -746,7 +753,8 @@ class MainWindowTest : public QObject {
     // the error reports (answered Ignore) with a word each must contain.
     void readsTheConfiguration_data() {
         QTest::addColumn<QString>("config");
-        QTest::addColumn<QString>("shows");  // company, points, bold, italic, logo
+        // company, points (* the label's own size), bold, italic, logo
+        QTest::addColumn<QString>("shows");
         QTest::addColumn<QStringList>("reports");
         auto row = [](const char* name, const char* config, const char* shows,
                       const QStringList& reports = {}) {
@@ -762,14 +770,15 @@ class MainWindowTest : public QObject {
         row("neither word", "A\nArial\n12\nregular\nNULL\n!\nA\n", "A 12 0 0 0");
         row("missing logo file", "A\nArial\n12\nbold\nnone.gif\n!\nA\n", "A 12 1 0 0",
             {"none.gif"});
-        row("font size not a number", "A\nArial\nbig\nbold\nNULL\n!\nA\n", "A 9 0 0 0", {"big"});
-        row("three splash lines", "A\nArial\n12\n!\nA\n", "A 9 0 0 0",
+        row("font size not a number", "A\nArial\nbig\nbold\nNULL\n!\nA\n", "A * 0 0 0", {"big"});
+        row("three splash lines", "A\nArial\n12\n!\nA\n", "A * 0 0 0",
             {"splash line 4", "splash line 5"});
     }
     void readsTheConfiguration() {
         QFETCH(QString, config);
         QFETCH(QString, shows);
         QFETCH(QStringList, reports);
+        shows.replace("*", QString::number(QLabel().font().pointSize()));
         QTemporaryDir dir;
         QString folder = VELO_SOURCE_DIR "/resources";
         if (!config.isEmpty()) {
