@@ -72,14 +72,20 @@ rm -rf "$work" && mkdir -p "$work/linux" "$work/windows"
 for side in linux windows; do
   cp "$LBUILD/bin/demo_2d.dat" "$LBUILD/bin/demo_3d.dat" "$work/$side/"
 done
-run() {  # run SIDE ARGS...: prints what the CLI printed, with Unix line ends
+mkdir -m 700 "$work/linux/run"
+# Both sides start with an empty Tune History (the prefix keeps the Windows one).
+rm -rf "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/"Velo IGX"
+# run SIDE ARGS...: prints what the CLI printed, with Unix line ends, the side's folder as
+# FOLDER and times as TIME (the history lists where and when each file was used).
+run() {
   local side=$1; shift
   if [ "$side" = linux ]; then
     (cd "$work/linux" && XDG_DATA_HOME=$work/linux/xdg XDG_CONFIG_HOME=$work/linux/xdg \
-      "$LBUILD/bin/velo-igx-cli" "$@" 2>&1) || true
+      XDG_RUNTIME_DIR=$work/linux/run "$LBUILD/bin/velo-igx-cli" "$@" 2>&1) || true
   else
     (cd "$work/windows" && wine "$WBUILD/bin/velo-igx-cli.exe" "$@" 2>&1 | tr -d '\r') || true
-  fi
+  fi | sed -E -e "s#(Z:)?$work/$side#FOLDER#g" \
+    -e 's/[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}Z/TIME/g'
 }
 failed=""
 while IFS= read -r line; do
