@@ -37,7 +37,6 @@ fi
 
 Xvfb ":$DISPLAY_NUMBER" -screen 0 1280x1024x24 > /dev/null 2>&1 &
 xvfb=$!
-trap 'kill "$xvfb" 2>/dev/null || true; wineserver -k >/dev/null 2>&1 || true' EXIT
 export DISPLAY=":$DISPLAY_NUMBER"
 # A window manager: without one Wine's windows are never made active, which the widget
 # tests and the dialogs wait for.

@@ -50,6 +50,16 @@ struct CurrentFolderKept {
     ~CurrentFolderKept() { QDir::setCurrent(was); }
 };
 
+// The first plugged port, the IGX-1's adapter, a typed device, the adapter's stable
+// name, what Com3 reaches untouched.
+enum Device { First, Adapter, Typed, Stable, Com3 };
+QString dev(Device d) {
+    static const QStringList named{"COM1", "COM7", "COM9", "COM7", "COM3"};
+    static const QStringList paths{"/dev/ttyS0", "/dev/ttyUSB0", "/dev/pts/7",
+                                   "/dev/serial/by-id/x", "/dev/ttyS2"};
+    return (PortSettings::entriesNameDevices() ? named : paths)[d];
+}
+
 struct Fixture {
     QTemporaryDir dir;
     CurrentFolderKept cwd;
@@ -654,25 +664,16 @@ class MainWindowTest : public QObject {
     // the frame closing and opening and adapters coming and going while a port is asked.
     // The IGX-1 that answered becomes the Com entry's device by its stable name, or under
     // --device the device of this run, nothing stored.
-    // The first plugged port, the IGX-1's adapter, a typed device.
-    static QString dev(int i) {
-        static const QStringList named{"COM1", "COM7", "COM9"};
-        static const QStringList paths{"/dev/ttyS0", "/dev/ttyUSB0", "/dev/pts/7"};
-        return (PortSettings::entriesNameDevices() ? named : paths)[i];
-    }
     void adaptersAndFindController_data() {
         QTest::addColumn<QString>("runDevice");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("outcome");
         QTest::addColumn<QString>("reaches");
         // Where Com entries name their COM ports, the one that answered is chosen instead.
-        const bool named = PortSettings::entriesNameDevices();
         QTest::newRow("stored by its stable name")
-            << "" << (named ? "COM7" : "/dev/serial/by-id/x") << "The IGX-1 is chosen."
-            << (named ? "COM7" : "/dev/serial/by-id/x");
+            << "" << dev(Stable) << "The IGX-1 is chosen." << dev(Stable);
         QTest::newRow("--device elsewhere: used for this run")
-            << dev(2) << (named ? "COM3" : "/dev/ttyS2") << "nothing is stored"
-            << dev(1) + " for this run";
+            << dev(Typed) << dev(Com3) << "nothing is stored" << dev(Adapter) + " for this run";
     }
     void adaptersAndFindController() {
         QFETCH(QString, runDevice);
@@ -680,7 +681,7 @@ class MainWindowTest : public QObject {
         PortSettings settings(f.settings);
         PortSetupFrame frame(settings, runDevice);
         AdapterList* list = frame.adapters();
-        QVector<SerialPortEntry> plugged{{dev(0), "", "", "", ""}};
+        QVector<SerialPortEntry> plugged{{dev(First), "", "", "", ""}};
         list->listPorts = [&] { return plugged; };
         QStringList asked;
         bool locked = true;
@@ -693,24 +694,24 @@ class MainWindowTest : public QObject {
             if (asked.size() == 1) plugged.removeFirst();
             frame.show();
             list->refresh();
-            return ProbeAnswer{d, d == dev(1) ? "IGX-1 V2.1" : std::optional<QString>(),
-                               d == dev(1), PortTrouble::Silent};
+            return ProbeAnswer{d, d == dev(Adapter) ? "IGX-1 V2.1" : std::optional<QString>(),
+                               d == dev(Adapter), PortTrouble::Silent};
         };
         frame.fillPortList();
         frame.cboPort()->setCurrentIndex(2);
         frame.showDeviceOf(3);
         frame.show();
         QCOMPARE(list->tree()->topLevelItemCount(), 1);
-        plugged.append({dev(1), "FT232R USB UART", "FTDI", "A10K",
-                        PortSettings::entriesNameDevices() ? "" : "/dev/serial/by-id/x"});
+        const QString byId = dev(Stable) == dev(Adapter) ? "" : dev(Stable);
+        plugged.append({dev(Adapter), "FT232R USB UART", "FTDI", "A10K", byId});
         list->refresh();
         QCOMPARE(list->tree()->topLevelItem(1)->text(1), QString("FT232R USB UART"));
-        QVERIFY(frame.cboDevice()->findText(dev(1)) >= 0);
+        QVERIFY(frame.cboDevice()->findText(dev(Adapter)) >= 0);
 
         QSignalSpy changed(&frame, &PortSetupFrame::deviceChanged);
-        frame.cboDevice()->setCurrentText(dev(2));
+        frame.cboDevice()->setCurrentText(dev(Typed));
         list->cmdFind()->click();
-        QCOMPARE(asked, (QStringList{dev(0), dev(1), dev(2)}));
+        QCOMPARE(asked, (QStringList{dev(First), dev(Adapter), dev(Typed)}));
         QVERIFY(locked);
         QCOMPARE(list->tree()->topLevelItem(0)->text(7), QString("silent (no answer in 1 s)"));
         QTEST(settings.deviceFor(frame.cboPort()->currentIndex() + 1), "stored");
